@@ -1,0 +1,38 @@
+// A stream over a file on disk. Paths are 8-bit strings: the ANSI code page on Windows, UTF-8
+// bytes elsewhere.
+#pragma once
+
+#include "base/stream.h"
+
+#include <string>
+
+namespace ko {
+
+enum class TFileMode {
+    OpenRead,      // read only; others may read, write and delete (share-deny-none)
+    OpenReadWrite, // an existing file, read and write
+    Create,        // create or truncate, read and write
+};
+
+class TFileStream : public TStream {
+public:
+    // Throws EFOpenError naming the file when it cannot be opened or created.
+    TFileStream(const std::string& path, TFileMode mode);
+    ~TFileStream() override;
+    TFileStream(const TFileStream&) = delete;
+    TFileStream& operator=(const TFileStream&) = delete;
+
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+
+    const std::string& FileName() const { return FFileName; }
+    // The platform handle (a HANDLE on Windows, a descriptor elsewhere), for setting file times.
+    intptr_t Handle() const { return FHandle; }
+
+private:
+    std::string FFileName;
+    intptr_t FHandle;
+};
+
+} // namespace ko

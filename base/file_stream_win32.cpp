@@ -1,0 +1,85 @@
+#include "base/errors.h"
+#include "base/file_stream.h"
+
+#include <windows.h>
+
+namespace ko {
+
+namespace {
+
+std::string SystemMessage(DWORD code) {
+    char text[512] = {};
+    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, 0, text, sizeof text, nullptr);
+    std::string result(text, n);
+    while (!result.empty() && (result.back() == '\n' || result.back() == '\r'))
+        result.pop_back();
+    return result;
+}
+
+HANDLE AsHandle(intptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+} // namespace
+
+TFileStream::TFileStream(const std::string& path, TFileMode mode) : FFileName(path) {
+    DWORD access = GENERIC_READ;
+    DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    DWORD disposition = OPEN_EXISTING;
+    if (mode == TFileMode::OpenReadWrite) {
+        access = GENERIC_READ | GENERIC_WRITE;
+        share = FILE_SHARE_READ;
+    } else if (mode == TFileMode::Create) {
+        access = GENERIC_READ | GENERIC_WRITE;
+        share = FILE_SHARE_READ;
+        disposition = CREATE_ALWAYS;
+    }
+    const HANDLE handle = CreateFileA(path.c_str(), access, share, nullptr, disposition,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        const char* verb = mode == TFileMode::Create ? "create" : "open";
+        throw EFOpenError("Cannot " + std::string(verb) + " file \"" + path + "\". " +
+                          SystemMessage(code));
+    }
+    FHandle = reinterpret_cast<intptr_t>(handle);
+}
+
+TFileStream::~TFileStream() {
+    CloseHandle(AsHandle(FHandle));
+}
+
+int64_t TFileStream::Read(void* buffer, int64_t count) {
+    if (count <= 0)
+        return 0;
+    DWORD n = 0;
+    const DWORD want = count > 0x40000000 ? 0x40000000 : static_cast<DWORD>(count);
+    if (!ReadFile(AsHandle(FHandle), buffer, want, &n, nullptr))
+        throw EStreamError("Read error on \"" + FFileName + "\". " + SystemMessage(GetLastError()));
+    return n;
+}
+
+int64_t TFileStream::Write(const void* buffer, int64_t count) {
+    if (count <= 0)
+        return 0;
+    DWORD n = 0;
+    const DWORD want = count > 0x40000000 ? 0x40000000 : static_cast<DWORD>(count);
+    if (!WriteFile(AsHandle(FHandle), buffer, want, &n, nullptr))
+        throw EStreamError("Write error on \"" + FFileName + "\". " +
+                           SystemMessage(GetLastError()));
+    return n;
+}
+
+int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
+    const DWORD method = origin == TSeekOrigin::Beginning ? FILE_BEGIN
+                         : origin == TSeekOrigin::Current ? FILE_CURRENT
+                                                          : FILE_END;
+    LARGE_INTEGER distance, position;
+    distance.QuadPart = offset;
+    if (!SetFilePointerEx(AsHandle(FHandle), distance, &position, method))
+        throw EStreamError("Seek error on \"" + FFileName + "\". " + SystemMessage(GetLastError()));
+    return position.QuadPart;
+}
+
+} // namespace ko

@@ -1,0 +1,75 @@
+#include "package/cipher.h"
+
+#include "package/aes.h"
+#include "package/format.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace ko {
+
+namespace {
+
+constexpr int64_t Block = format::CipherBlock;
+// Blocks go through the cipher in chunks: one system call and one cipher call per 64 KiB rather
+// than per block, while memory stays the same for any file size.
+constexpr int64_t ChunkBlocks = 4096;
+
+[[noreturn]] void InvalidFormat() {
+    throw ECipherException("Invalid file format");
+}
+
+// Passes Blocks whole blocks from Input through the cipher to Output. A short read still writes
+// the whole blocks that came before it fails.
+void ProcessBlocks(TStream& input, TStream& output, TAesEcb& aes, int64_t blocks,
+                   std::vector<uint8_t>& buffer) {
+    while (blocks > 0) {
+        const int64_t want = std::min(blocks, ChunkBlocks) * Block;
+        const int64_t got = input.ReadFully(buffer.data(), want);
+        const int64_t whole = got / Block;
+        aes.Process(buffer.data(), static_cast<size_t>(whole));
+        output.WriteBuffer(buffer.data(), whole * Block);
+        if (got != want)
+            InvalidFormat();
+        blocks -= whole;
+    }
+}
+
+// Keys shorter than the cipher needs are zero-filled rather than read past their end.
+TAesEcb MakeCipher(const uint8_t* key, int keySize, bool encrypt) {
+    const int nk = std::clamp(keySize / 4, 4, 8);
+    uint8_t material[32] = {};
+    std::memcpy(material, key, static_cast<size_t>(std::clamp(keySize, 0, 32)));
+    return TAesEcb(material, nk * 4, encrypt);
+}
+
+} // namespace
+
+void CipherStream(TStream& input, TStream& output, const uint8_t* key, int keySize, bool encrypt) {
+    TAesEcb aes = MakeCipher(key, keySize, encrypt);
+    std::vector<uint8_t> buffer(static_cast<size_t>(ChunkBlocks * Block));
+    const int64_t size = input.Size();
+    uint8_t last[Block] = {};
+    if (encrypt) {
+        ProcessBlocks(input, output, aes, size / Block, buffer);
+        const int64_t rest = size % Block;
+        if (input.ReadFully(last, rest) != rest)
+            InvalidFormat();
+        last[Block - 1] = static_cast<uint8_t>(rest);
+        aes.Process(last, 1);
+        output.WriteBuffer(last, Block);
+        return;
+    }
+    ProcessBlocks(input, output, aes, size / Block - 1, buffer);
+    if (input.ReadFully(last, Block) != Block)
+        InvalidFormat();
+    aes.Process(last, 1);
+    // A count above 15 means a wrong key or damaged data; the block holds at most 15 bytes.
+    const uint8_t count = last[Block - 1];
+    if (count >= Block)
+        InvalidFormat();
+    output.WriteBuffer(last, count);
+}
+
+} // namespace ko

@@ -1,0 +1,137 @@
+// The one definition of the package and uninstall-log formats, shared by the builder and the
+// stub. Change nothing here without changing both: installers already shipped read only the
+// values below.
+//
+//   Setup.exe                                  Uninstall.exe
+//   +--------------------------+ 0             +--------------------------+ 0
+//   | DOS header and stub      |               | the same first N bytes   |
+//   |   136: PackageOffset = N |               |   136: N                 |
+//   |   256: PE header         |               |                          |
+//   | rest of the stub image   |               |                          |
+//   +--------------------------+ N             +--------------------------+ N
+//   | "KOVA" tag stream        |               | "KOVU" tag stream        |
+//   |   header records 2..19   |               |   identity 2..11         |
+//   |   id 20 lists (files)    |               |   12 banner (JPEG)       |
+//   |   id 21 lists (programs) |               |   13 folder / 14 file    |
+//   |   end record             |               |   ... to the end of file |
+//   +--------------------------+               +--------------------------+
+//   | stored data, in record   |
+//   | order, enciphered        |
+//   +--------------------------+
+//
+// A tag stream record is a signed 32-bit id, a one-byte value type and the value; all numbers
+// little-endian. Strings are stored scrambled (EncodeString), file data enciphered (CipherStream).
+#pragma once
+
+#include <cstdint>
+
+namespace ko::format {
+
+// Where the loader finds the offset of the appended package or log.
+inline constexpr int64_t PackageOffsetPos = 136;
+// Where the stub's PE header must start so that the bytes at 128..255 are loader-ignored padding.
+inline constexpr uint32_t StubPeHeaderOffset = 256;
+
+inline constexpr uint32_t MagicPackage = 0x41564F4B;   // "KOVA"
+inline constexpr uint32_t MagicUninstall = 0x55564F4B; // "KOVU"
+
+// Value types of the tag stream.
+enum TagType : uint8_t {
+    ttList = 0,
+    ttByte = 1,
+    ttByte2 = 2,
+    ttWord = 3,
+    ttInteger = 4,
+    ttDword = 5,
+    ttQword = 6,
+    ttString = 7,
+    ttData = 8,
+};
+inline constexpr int32_t TagEnd = -1;
+
+// Top level of the package.
+enum PackageTag : int32_t {
+    ptProductName = 2,
+    ptVersionMajor = 3,
+    ptVersionMinor = 4,
+    ptBuild = 5,
+    ptRelease = 6,
+    ptPublisher = 7,
+    ptWebsite = 8,
+    ptAddress = 9,
+    ptContactName = 10,
+    ptContactEmail = 11,
+    ptLicenseText = 12,
+    ptReadmeText = 13,
+    ptWhatsNewText = 14,
+    ptExpertOptions = 16,
+    ptKey = 18,
+    ptBanner = 19,
+    ptFile = 20,
+    ptExec = 21,
+};
+
+// Inside an id-20 list.
+enum FileTag : int32_t {
+    ftPath = 1,
+    ftCreationLow = 2,
+    ftCreationHigh = 3,
+    ftLastWriteLow = 4,
+    ftLastWriteHigh = 5,
+    ftShortcutName = 6,
+    ftSize = 7,
+    ftOffset = 8,
+    ftCheckNewer = 9,
+    ftNoUninstall = 10,
+};
+
+// Inside an id-21 list.
+enum ExecTag : int32_t {
+    etExternal = 1,
+    etPath = 2,
+    etTitle = 3,
+    etParameters = 4,
+    etStage = 5,
+    etCreationLow = 6,
+    etCreationHigh = 7,
+    etLastWriteLow = 8,
+    etLastWriteHigh = 9,
+    etSize = 10,
+    etOffset = 11,
+};
+
+// Top level of the uninstall log; its numbers are its own.
+enum LogTag : int32_t {
+    ltProductName = 2,
+    ltVersionMajor = 3,
+    ltVersionMinor = 4,
+    ltBuild = 5,
+    ltRelease = 6,
+    ltPublisher = 7,
+    ltWebsite = 8,
+    ltAddress = 9,
+    ltContactName = 10,
+    ltContactEmail = 11,
+    ltBanner = 12,
+    ltFolder = 13,
+    ltFile = 14,
+};
+
+// The scrambling alphabet: 64 digits, then the padding character at index 64.
+inline constexpr char ScrambleAlphabet[] =
+    "lcDwKhHgR5kCGJQr0sd1TNV3Zx9XAeWqFEypY-iBzmaoOUI_6uLM2bf4.vP8jS7nt";
+static_assert(sizeof(ScrambleAlphabet) == 66, "64 digits, the padding character and the NUL");
+
+// Each stored key byte is the key byte XOR this mask.
+inline constexpr uint8_t KeyMask = 0xA7;
+
+inline constexpr int KeySize = 16;
+inline constexpr int CipherBlock = 16;
+
+// The enciphered length of a content of Length bytes: whole blocks plus one final block that
+// carries the count of the remaining bytes.
+inline constexpr int64_t StoredSize(int64_t length) {
+    return (length / CipherBlock + 1) * CipherBlock;
+}
+
+} // namespace ko::format

@@ -1,0 +1,341 @@
+#include "package/ko_data.h"
+
+#include "base/errors.h"
+#include "base/file_stream.h"
+#include "package/format.h"
+#include "package/scramble.h"
+#include "package/tag_stream.h"
+
+#include <cstring>
+
+namespace ko {
+
+using namespace format;
+
+int32_t MulDiv(int32_t number, int32_t numerator, int32_t denominator) {
+    if (denominator == 0)
+        return -1;
+    const int64_t product = int64_t(number) * numerator;
+    int64_t half = denominator / 2;
+    if (half < 0)
+        half = -half;
+    const bool negative = (product < 0) != (denominator < 0);
+    const int64_t magnitude = (product < 0 ? -product : product) + half;
+    int64_t result = magnitude / (denominator < 0 ? -int64_t(denominator) : denominator);
+    if (negative)
+        result = -result;
+    if (result > INT32_MAX || result < INT32_MIN)
+        return -1;
+    return static_cast<int32_t>(result);
+}
+
+// ---- TKoData --------------------------------------------------------------------------------
+
+void TKoData::Clear() {
+    Banner = TJpegPicture();
+    ProductName.clear();
+    VersionMajor = 1;
+    VersionMinor = 0;
+    Build = 0;
+    Release = 0;
+    Publisher.clear();
+    Website.clear();
+    Address.clear();
+    ContactName.clear();
+    ContactEmail.clear();
+}
+
+void TKoData::LoadFromFile(const std::string& name) {
+    TFileStream stream(name, TFileMode::OpenRead);
+    try {
+        LoadFromStream(stream);
+    } catch (const EFOpenError&) {
+        throw;
+    } catch (const EKoError& e) {
+        throw EKoError(name + ": " + e.what());
+    }
+    FileName = name;
+}
+
+void TKoData::Report(const std::string& text, int32_t step) {
+    Position += step;
+    if (OnProgress)
+        OnProgress(*this, text, MulDiv(Position, 100, Max));
+}
+
+void TKoData::ReadBanner(TTagStreamAdapter& reader) {
+    const int64_t count = reader.ReadCount();
+    if (count <= 0) {
+        Banner = TJpegPicture();
+        return;
+    }
+    TMemoryStream picture;
+    picture.CopyFrom(reader.Stream, count);
+    picture.SetPosition(0);
+    Banner.LoadFromStream(picture);
+}
+
+namespace {
+
+// Seeks to the offset that the pointer at 136 holds.
+void SeekToPackage(TStream& stream) {
+    stream.Seek(PackageOffsetPos, TSeekOrigin::Beginning);
+    const uint32_t offset = ReadLE32(stream);
+    stream.Seek(offset, TSeekOrigin::Beginning);
+}
+
+uint64_t SetLow(uint64_t value, int32_t low) {
+    return (value & 0xFFFFFFFF00000000ull) | uint32_t(low);
+}
+
+uint64_t SetHigh(uint64_t value, int32_t high) {
+    return (value & 0xFFFFFFFFull) | uint64_t(uint32_t(high)) << 32;
+}
+
+void ReadFileRecord(TTagStreamAdapter& reader, TKoInstallFile& file) {
+    while (reader.ReadTag()) {
+        switch (reader.Tag) {
+        case ftPath:
+            file.Path = DecodeString(reader.ReadString());
+            break;
+        case ftShortcutName:
+            file.ShortcutName = DecodeString(reader.ReadString());
+            break;
+        case ftCreationLow:
+            file.CreationTime = SetLow(file.CreationTime, reader.ReadInteger());
+            break;
+        case ftCreationHigh:
+            file.CreationTime = SetHigh(file.CreationTime, reader.ReadInteger());
+            break;
+        case ftLastWriteLow:
+            file.LastWriteTime = SetLow(file.LastWriteTime, reader.ReadInteger());
+            break;
+        case ftLastWriteHigh:
+            file.LastWriteTime = SetHigh(file.LastWriteTime, reader.ReadInteger());
+            break;
+        case ftSize:
+            file.Size = reader.ReadInteger();
+            break;
+        case ftOffset:
+            file.Offset = reader.ReadInteger();
+            break;
+        case ftCheckNewer:
+            file.CheckNewer = reader.ReadByte();
+            break;
+        case ftNoUninstall:
+            file.NoUninstall = reader.ReadByte();
+            break;
+        default:
+            reader.SkipValue();
+        }
+    }
+}
+
+void ReadExecRecord(TTagStreamAdapter& reader, TKoInstallExec& exec) {
+    while (reader.ReadTag()) {
+        switch (reader.Tag) {
+        case etExternal:
+            exec.External = reader.ReadByte();
+            break;
+        case etPath:
+            exec.Path = DecodeString(reader.ReadString());
+            break;
+        case etTitle:
+            exec.Title = DecodeString(reader.ReadString());
+            break;
+        case etParameters:
+            exec.Parameters = DecodeString(reader.ReadString());
+            break;
+        case etStage:
+            exec.Stage = static_cast<uint8_t>(reader.ReadInteger());
+            break;
+        case etCreationLow:
+            exec.CreationTime = SetLow(exec.CreationTime, reader.ReadInteger());
+            break;
+        case etCreationHigh:
+            exec.CreationTime = SetHigh(exec.CreationTime, reader.ReadInteger());
+            break;
+        case etLastWriteLow:
+            exec.LastWriteTime = SetLow(exec.LastWriteTime, reader.ReadInteger());
+            break;
+        case etLastWriteHigh:
+            exec.LastWriteTime = SetHigh(exec.LastWriteTime, reader.ReadInteger());
+            break;
+        case etSize:
+            exec.Size = reader.ReadInteger();
+            break;
+        case etOffset:
+            exec.Offset = reader.ReadInteger();
+            break;
+        default:
+            reader.SkipValue();
+        }
+    }
+}
+
+// The string field of the header records that the package and the log share, or null.
+std::string* SharedStringField(TKoData& data, int32_t tag) {
+    switch (tag) {
+    case ptProductName:
+        return &data.ProductName;
+    case ptPublisher:
+        return &data.Publisher;
+    case ptWebsite:
+        return &data.Website;
+    case ptAddress:
+        return &data.Address;
+    case ptContactName:
+        return &data.ContactName;
+    case ptContactEmail:
+        return &data.ContactEmail;
+    default:
+        return nullptr;
+    }
+}
+
+int32_t* SharedIntegerField(TKoData& data, int32_t tag) {
+    switch (tag) {
+    case ptVersionMajor:
+        return &data.VersionMajor;
+    case ptVersionMinor:
+        return &data.VersionMinor;
+    case ptBuild:
+        return &data.Build;
+    case ptRelease:
+        return &data.Release;
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+// ---- TKoInstall -----------------------------------------------------------------------------
+
+void TKoInstall::Clear() {
+    TKoData::Clear();
+    Files.clear();
+    Execs.clear();
+    ExpertOptions.clear();
+    LicenseText.clear();
+    ReadmeText.clear();
+    WhatsNewText.clear();
+    std::memset(Key, 0, sizeof Key);
+}
+
+TKoInstallFile& TKoInstall::AddFile() {
+    return *Files.emplace_back(std::make_unique<TKoInstallFile>());
+}
+
+TKoInstallExec& TKoInstall::AddExec() {
+    return *Execs.emplace_back(std::make_unique<TKoInstallExec>());
+}
+
+void TKoInstall::LoadFromStream(TStream& stream) {
+    Clear();
+    SeekToPackage(stream);
+    TTagStreamAdapter reader(stream);
+    if (!reader.ReadMagic(MagicPackage))
+        return;
+    while (reader.ReadTag()) {
+        const int32_t tag = reader.Tag;
+        if (std::string* field = SharedStringField(*this, tag)) {
+            *field = DecodeString(reader.ReadString());
+        } else if (int32_t* number = SharedIntegerField(*this, tag)) {
+            *number = reader.ReadInteger();
+        } else if (tag == ptLicenseText || tag == ptReadmeText || tag == ptWhatsNewText ||
+                   tag == ptExpertOptions) {
+            std::string& text = tag == ptLicenseText    ? LicenseText
+                                : tag == ptReadmeText   ? ReadmeText
+                                : tag == ptWhatsNewText ? WhatsNewText
+                                                        : ExpertOptions;
+            text = DecodeString(reader.ReadString());
+        } else if (tag == ptKey) {
+            // The key holds exactly 16 bytes whatever count the record claims.
+            const int64_t count = reader.ReadCount();
+            uint8_t stored[16] = {};
+            const int64_t take = count < 16 ? count : 16;
+            if (take > 0)
+                stream.ReadFully(stored, take);
+            if (count > 16)
+                stream.Seek(count - 16, TSeekOrigin::Current);
+            for (int i = 0; i < 16; ++i)
+                Key[i] = stored[i] ^ KeyMask;
+        } else if (tag == ptBanner) {
+            ReadBanner(reader);
+        } else if (tag == ptFile) {
+            ReadFileRecord(reader, AddFile());
+        } else if (tag == ptExec) {
+            ReadExecRecord(reader, AddExec());
+        } else {
+            reader.SkipValue();
+        }
+    }
+}
+
+void TKoInstall::WriteUninstallLog(TStream& stream) const {
+    TTagStreamAdapter writer(stream);
+    writer.WriteMagic(MagicUninstall);
+    writer.WriteString(ltProductName, EncodeString(ProductName));
+    writer.WriteInteger(ltVersionMajor, VersionMajor);
+    writer.WriteInteger(ltVersionMinor, VersionMinor);
+    writer.WriteInteger(ltBuild, Build);
+    writer.WriteInteger(ltRelease, Release);
+    writer.WriteString(ltPublisher, EncodeString(Publisher));
+    writer.WriteString(ltWebsite, EncodeString(Website));
+    writer.WriteString(ltAddress, EncodeString(Address));
+    writer.WriteString(ltContactName, EncodeString(ContactName));
+    writer.WriteString(ltContactEmail, EncodeString(ContactEmail));
+    if (!Banner.Empty()) {
+        TMemoryStream picture;
+        Banner.SaveToStream(picture);
+        picture.SetPosition(0);
+        writer.WriteStream(ltBanner, picture, picture.Size());
+    }
+    for (const TUninstallEntry& entry : UninstallList)
+        writer.WriteString(entry.Folder ? ltFolder : ltFile, EncodeString(entry.Path));
+}
+
+void TKoInstall::AppendUninstallLog(TStream& stream) const {
+    const int64_t position = stream.Position();
+    WriteUninstallLog(stream);
+    stream.Seek(PackageOffsetPos, TSeekOrigin::Beginning);
+    WriteLE32(stream, static_cast<uint32_t>(position));
+}
+
+// ---- TKoUninstall ---------------------------------------------------------------------------
+
+void TKoUninstall::Clear() {
+    TKoData::Clear();
+    FileList.clear();
+    FolderList.clear();
+}
+
+void TKoUninstall::LoadFromStream(TStream& stream) {
+    Clear();
+    SeekToPackage(stream);
+    ReadUninstallLog(stream);
+}
+
+void TKoUninstall::ReadUninstallLog(TStream& stream) {
+    TTagStreamAdapter reader(stream);
+    if (!reader.ReadMagic(MagicUninstall))
+        return;
+    while (reader.ReadTag()) {
+        const int32_t tag = reader.Tag;
+        if (std::string* field = SharedStringField(*this, tag))
+            *field = DecodeString(reader.ReadString());
+        else if (int32_t* number = SharedIntegerField(*this, tag))
+            *number = reader.ReadInteger();
+        else if (tag == ltBanner)
+            ReadBanner(reader);
+        else if (tag == ltFolder)
+            FolderList.push_back(DecodeString(reader.ReadString()));
+        else if (tag == ltFile)
+            FileList.push_back(DecodeString(reader.ReadString()));
+        else
+            reader.SkipValue();
+    }
+}
+
+} // namespace ko

@@ -1,0 +1,148 @@
+// The install and uninstall data objects: what a package or an uninstall log holds, loaded from
+// the program file, plus the run-time fields the install and uninstall runs fill.
+#pragma once
+
+#include "base/stream.h"
+#include "package/jpeg_picture.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ko {
+
+class TKoData;
+
+// Receives every progress line: the sender, the line and the percentage (-1 while Max is 0).
+using TKoProgressEvent = std::function<void(TKoData& sender, const std::string& text, int percent)>;
+
+// Windows MulDiv: Number * Numerator / Denominator rounded half away from zero, in 64 bits;
+// -1 when Denominator is 0 or the result does not fit in 32 bits.
+int32_t MulDiv(int32_t number, int32_t numerator, int32_t denominator);
+
+// A file to install: its target path and the location of its enciphered data.
+struct TKoInstallFile {
+    std::string Path;
+    uint64_t CreationTime = 0;  // FILETIME
+    uint64_t LastWriteTime = 0; // FILETIME
+    std::string ShortcutName;
+    int32_t Size = 0;   // stored (enciphered) bytes
+    int32_t Offset = 0; // absolute offset in the program file
+    uint8_t CheckNewer = 0;
+    uint8_t NoUninstall = 0;
+};
+
+// A program to run at one stage; its data lies in the package unless External is set.
+struct TKoInstallExec {
+    uint8_t External = 0;
+    std::string Path;
+    std::string Title;
+    std::string Parameters;
+    uint8_t Stage = 0;
+    uint64_t CreationTime = 0;
+    uint64_t LastWriteTime = 0;
+    int32_t Size = 0;
+    int32_t Offset = 0;
+};
+
+// When a run item runs.
+enum TKoStage : uint8_t {
+    stWizardStart = 0,
+    stBeforeFiles = 1,
+    stAfterFiles = 2,
+    stWizardClose = 3
+};
+
+// One thing the install run created; uninstalling removes it.
+struct TUninstallEntry {
+    std::string Path;
+    bool Folder = false;
+};
+
+class TKoData {
+public:
+    TKoData() = default;
+    virtual ~TKoData() = default;
+    TKoData(const TKoData&) = delete;
+    TKoData& operator=(const TKoData&) = delete;
+
+    // Resets what the package or log sets; FileName, Position, Max and OnProgress stay.
+    virtual void Clear();
+    virtual void LoadFromStream(TStream& stream) = 0;
+    virtual void Execute() = 0;
+
+    // Opens Name read-only with share-deny-none and loads it. An open error (EFOpenError) or a
+    // load error propagates with the file named; FileName is set only after a successful load.
+    void LoadFromFile(const std::string& name);
+    // Adds Step to Position and passes Text with the percentage to OnProgress.
+    void Report(const std::string& text, int32_t step);
+
+    std::string FileName;
+    int32_t Position = 0;
+    int32_t Max = 0;
+    TJpegPicture Banner;
+    TKoProgressEvent OnProgress;
+
+    std::string ProductName;
+    int32_t VersionMajor = 1;
+    int32_t VersionMinor = 0;
+    int32_t Build = 0;
+    int32_t Release = 0;
+    std::string Publisher;
+    std::string Website;
+    std::string Address;
+    std::string ContactName;
+    std::string ContactEmail;
+
+protected:
+    // Reads a banner record's count and bytes; a count of 0 or less gives an empty banner.
+    void ReadBanner(class TTagStreamAdapter& reader);
+};
+
+class TKoInstall : public TKoData {
+public:
+    void Clear() override;
+    // Reads the package that the pointer at offset 136 finds. No "KOVA" there leaves the data
+    // cleared without an error; a cut-off package keeps what was read before the cut.
+    void LoadFromStream(TStream& stream) override;
+    // The install run; available in the Windows build only.
+    void Execute() override;
+
+    TKoInstallFile& AddFile();
+    TKoInstallExec& AddExec();
+
+    // The uninstall log: magic, identity, banner, then one record per UninstallList entry.
+    void WriteUninstallLog(TStream& stream) const;
+    // Writes the log at the stream's position (its end) and points offset 136 at it.
+    void AppendUninstallLog(TStream& stream) const;
+
+    std::vector<TUninstallEntry> UninstallList;
+    std::vector<std::unique_ptr<TKoInstallFile>> Files;
+    std::vector<std::unique_ptr<TKoInstallExec>> Execs;
+    std::vector<std::string> TerminalFolders;
+    std::string ExpertOptions;
+    std::string LicenseText;
+    std::string ReadmeText;
+    std::string WhatsNewText;
+    uint8_t Key[16] = {};
+};
+
+class TKoUninstall : public TKoData {
+public:
+    void Clear() override;
+    // Finds the log through the pointer at offset 136 and reads it.
+    void LoadFromStream(TStream& stream) override;
+    // The uninstall run; available in the Windows build only.
+    void Execute() override;
+
+    // Reads the magic and the records from the stream's position; no "KOVU" leaves the data
+    // cleared without an error.
+    void ReadUninstallLog(TStream& stream);
+
+    std::vector<std::string> FileList;
+    std::vector<std::string> FolderList;
+};
+
+} // namespace ko

@@ -1,0 +1,236 @@
+#include "base/errors.h"
+#include "base/file_stream.h"
+#include "package/format.h"
+#include "package/ko_data.h"
+#include "package/scramble.h"
+#include "package/tag_stream.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+using namespace ko;
+using namespace ko::format;
+
+namespace {
+
+// Writes a package by hand, so the loader is tested against the format rather than against
+// our own builder (the builder's round trip has its own test).
+struct TPackage {
+    TMemoryStream Stream{kotest::FakeStub()};
+    TTagStreamAdapter Writer{Stream};
+
+    TPackage() {
+        Stream.Seek(0, TSeekOrigin::End);
+        Writer.WriteMagic(MagicPackage);
+    }
+    void String(int32_t tag, const std::string& text) {
+        Writer.WriteString(tag, EncodeString(text));
+    }
+    void Data(int32_t tag, std::vector<uint8_t> bytes) {
+        TMemoryStream source(std::move(bytes));
+        Writer.WriteStream(tag, source, source.Size());
+    }
+    std::unique_ptr<TKoInstall> Load() {
+        auto install = std::make_unique<TKoInstall>();
+        Stream.SetPosition(0);
+        install->LoadFromStream(Stream);
+        return install;
+    }
+};
+
+} // namespace
+
+TEST(Loader, ReadsEveryHeaderFieldAndRecord) {
+    TPackage p;
+    p.String(ptProductName, "First");
+    p.String(ptProductName, "Alpha EA"); // a later record replaces the earlier one
+    p.Writer.WriteInteger(ptVersionMajor, 2);
+    p.Writer.WriteInteger(ptVersionMinor, 7);
+    p.Writer.WriteInteger(ptBuild, 31);
+    p.Writer.WriteInteger(ptRelease, 4);
+    p.String(ptPublisher, "Pub");
+    p.String(ptWebsite, "https://example.com");
+    p.String(ptAddress, "1 Road");
+    p.String(ptContactName, "Ann");
+    p.String(ptContactEmail, "ann@example.com");
+    p.String(ptLicenseText, "{\\rtf1 licence}");
+    p.String(ptReadmeText, "readme");
+    p.String(ptWhatsNewText, "news");
+    p.String(ptExpertOptions, "1 0 1");
+    std::vector<uint8_t> key(16);
+    for (int i = 0; i < 16; ++i)
+        key[i] = static_cast<uint8_t>(i * 11) ^ KeyMask;
+    p.Data(ptKey, key);
+    const auto jpeg = kotest::MakeJpeg(164, 314);
+    p.Data(ptBanner, jpeg);
+    for (int i = 0; i < 3; ++i) {
+        p.Writer.WriteTag(ptFile, ttList);
+        p.String(ftPath, "{app}\\file" + std::to_string(i));
+        p.Writer.WriteInteger(ftLastWriteLow, -1);
+        p.Writer.WriteInteger(ftLastWriteHigh, 0x01DA0000);
+        p.Writer.WriteInteger(ftSize, 32 * (i + 1));
+        p.Writer.WriteString(77, "unknown id inside a file list");
+        p.Writer.WriteByte(ftCheckNewer, 1);
+        p.Writer.WriteTag(TagEnd, 0);
+    }
+    p.Writer.WriteTag(ptExec, ttList);
+    p.Writer.WriteByte(etExternal, 1);
+    p.String(etPath, "{temp}\\run.exe");
+    p.String(etTitle, "Runner");
+    p.String(etParameters, "/quiet");
+    p.Writer.WriteInteger(etStage, 257);
+    p.Writer.WriteTag(TagEnd, 0);
+    p.Writer.WriteInteger(99, 5); // unknown top-level id
+    p.Writer.WriteTag(TagEnd, 0);
+
+    const auto loaded = p.Load();
+    const TKoInstall& install = *loaded;
+    EXPECT_EQ(install.ProductName, "Alpha EA");
+    EXPECT_EQ(install.VersionMajor, 2);
+    EXPECT_EQ(install.VersionMinor, 7);
+    EXPECT_EQ(install.Build, 31);
+    EXPECT_EQ(install.Release, 4);
+    EXPECT_EQ(install.Publisher, "Pub");
+    EXPECT_EQ(install.Website, "https://example.com");
+    EXPECT_EQ(install.Address, "1 Road");
+    EXPECT_EQ(install.ContactName, "Ann");
+    EXPECT_EQ(install.ContactEmail, "ann@example.com");
+    EXPECT_EQ(install.LicenseText, "{\\rtf1 licence}");
+    EXPECT_EQ(install.ReadmeText, "readme");
+    EXPECT_EQ(install.WhatsNewText, "news");
+    EXPECT_EQ(install.ExpertOptions, "1 0 1");
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(install.Key[i], static_cast<uint8_t>(i * 11));
+    EXPECT_EQ(install.Banner.Bytes(), jpeg);
+    EXPECT_EQ(install.Banner.Width(), 164);
+    ASSERT_EQ(install.Files.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(install.Files[i]->Path, "{app}\\file" + std::to_string(i));
+        EXPECT_EQ(install.Files[i]->Size, 32 * (i + 1));
+        EXPECT_EQ(install.Files[i]->LastWriteTime, 0x01DA0000FFFFFFFFull);
+        EXPECT_EQ(install.Files[i]->CheckNewer, 1);
+        EXPECT_EQ(install.Files[i]->NoUninstall, 0);
+    }
+    ASSERT_EQ(install.Execs.size(), 1u);
+    EXPECT_EQ(install.Execs[0]->Stage, 1) << "only the low byte of 257";
+    EXPECT_EQ(install.Execs[0]->Title, "Runner");
+    EXPECT_EQ(install.Execs[0]->Parameters, "/quiet");
+    EXPECT_EQ(install.Execs[0]->External, 1);
+}
+
+TEST(Loader, NoMagicOrCutPackageLoadsWhatIsThereWithoutError) {
+    TMemoryStream noPackage(kotest::FakeStub());
+    TKoInstall install;
+    install.ProductName = "stale";
+    install.LoadFromStream(noPackage);
+    EXPECT_EQ(install.ProductName, "");
+    EXPECT_EQ(install.VersionMajor, 1);
+    EXPECT_TRUE(install.Files.empty());
+    EXPECT_TRUE(install.Banner.Empty());
+
+    TPackage p;
+    p.String(ptProductName, "Cut");
+    p.Writer.WriteTag(ptFile, ttList);
+    p.String(ftPath, "a-long-enough-path");
+    auto bytes = p.Stream.Data();
+    bytes.resize(bytes.size() - 5);
+    TMemoryStream cut(bytes);
+    install.LoadFromStream(cut);
+    EXPECT_EQ(install.ProductName, "Cut");
+    EXPECT_EQ(install.Files.size(), 1u);
+}
+
+TEST(Loader, OddKeyAndBannerCountsStayInsideTheirBuffers) {
+    for (size_t n : {0, 5, 16, 40}) {
+        TPackage p;
+        p.Data(ptKey, std::vector<uint8_t>(n, KeyMask ^ 0x11));
+        p.Data(ptBanner, {});
+        p.String(ptProductName, "after");
+        p.Writer.WriteTag(TagEnd, 0);
+        const auto loaded = p.Load();
+        const TKoInstall& install = *loaded;
+        for (size_t i = 0; i < 16; ++i)
+            EXPECT_EQ(install.Key[i], i < n ? 0x11 : KeyMask) << n;
+        EXPECT_TRUE(install.Banner.Empty());
+        EXPECT_EQ(install.ProductName, "after") << "the stream stays in step";
+    }
+}
+
+TEST(Loader, RejectedBannerNamesTheFile) {
+    TPackage p;
+    p.Data(ptBanner, {'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'});
+    p.Writer.WriteTag(TagEnd, 0);
+    const std::string path = ::testing::TempDir() + "bad-banner.exe";
+    {
+        TFileStream file(path, TFileMode::Create);
+        file.WriteBuffer(p.Stream.Data().data(), p.Stream.Size());
+    }
+    TKoInstall install;
+    try {
+        install.LoadFromFile(path);
+        FAIL();
+    } catch (const EKoError& e) {
+        EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("JPEG"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(install.FileName, "");
+    EXPECT_THROW(install.LoadFromFile(path + ".missing"), EFOpenError);
+}
+
+TEST(UninstallLog, RoundTripsIdentityBannerAndEntriesInOrder) {
+    TKoInstall install;
+    install.ProductName = "Beta";
+    install.VersionMajor = 3;
+    install.Build = 12;
+    install.Publisher = "Pub";
+    install.ContactEmail = "x@y.z";
+    install.Banner.LoadFromBytes(kotest::MakeJpeg(8, 8));
+    install.UninstallList = {{"C:\\P\\Beta", true},
+                             {"C:\\P\\Beta\\a.txt", false},
+                             {"C:\\M\\Beta", true},
+                             {"C:\\M\\Beta\\x.lnk", false},
+                             {"C:\\M\\Beta\\x.lnk", false}};
+    TMemoryStream file(kotest::FakeStub(300));
+    file.Seek(0, TSeekOrigin::End);
+    install.AppendUninstallLog(file);
+    EXPECT_EQ(GetLE32(file.Data().data() + 136), 300u);
+
+    TKoUninstall log;
+    file.SetPosition(0);
+    log.LoadFromStream(file);
+    EXPECT_EQ(log.ProductName, "Beta");
+    EXPECT_EQ(log.VersionMajor, 3);
+    EXPECT_EQ(log.Build, 12);
+    EXPECT_EQ(log.Publisher, "Pub");
+    EXPECT_EQ(log.ContactEmail, "x@y.z");
+    EXPECT_EQ(log.Banner.Bytes(), install.Banner.Bytes());
+    EXPECT_EQ(log.FolderList, (std::vector<std::string>{"C:\\P\\Beta", "C:\\M\\Beta"}));
+    EXPECT_EQ(log.FileList, (std::vector<std::string>{"C:\\P\\Beta\\a.txt", "C:\\M\\Beta\\x.lnk",
+                                                      "C:\\M\\Beta\\x.lnk"}));
+
+    install.Banner = TJpegPicture();
+    TMemoryStream noBanner;
+    install.WriteUninstallLog(noBanner);
+    noBanner.SetPosition(0);
+    TKoUninstall plain;
+    plain.ReadUninstallLog(noBanner);
+    EXPECT_TRUE(plain.Banner.Empty());
+    EXPECT_EQ(plain.FileList.size(), 3u);
+}
+
+TEST(Report, PercentIsRoundedAndMinusOneWithoutMaximum) {
+    TKoInstall install;
+    std::vector<int> percents;
+    install.OnProgress = [&](TKoData&, const std::string&, int percent) {
+        percents.push_back(percent);
+    };
+    install.Report("a", 1);
+    install.Max = 3;
+    install.Report("b", 1);
+    install.Report("c", 0);
+    install.Report("d", 1);
+    EXPECT_EQ(percents, (std::vector<int>{-1, 67, 67, 100}));
+    EXPECT_EQ(MulDiv(1, 100, 200), 1) << "halves round away from zero";
+    EXPECT_EQ(MulDiv(-1, 100, 200), -1);
+    EXPECT_EQ(MulDiv(INT32_MAX, 100, 1), -1);
+}
