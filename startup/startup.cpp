@@ -1,0 +1,48 @@
+#include "startup/startup.h"
+
+#include "base/errors.h"
+#include "engine/temp_names.h"
+
+namespace ko {
+
+std::string ExecutablePath() {
+    char buffer[MAX_PATH * 2] = {};
+    const DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+    return std::string(buffer, n);
+}
+
+bool IsUninstallName(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/:");
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    static const char expected[] = "uninstall.exe";
+    if (name.size() != sizeof expected - 1)
+        return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i] >= 'A' && name[i] <= 'Z' ? char(name[i] - 'A' + 'a') : name[i];
+        if (c != expected[i])
+            return false;
+    }
+    return true;
+}
+
+bool LoadInstallWithFallback(TKoInstall& install, const std::string& exePath,
+                             const SYSTEMTIME& now) {
+    try {
+        install.LoadFromFile(exePath);
+        return true;
+    } catch (const EFOpenError&) {
+        // Started from a network location the program file may refuse to be opened while
+        // running; a local copy can still be read. The copy stays: the install run reads the
+        // product files from it later.
+    }
+    const std::string copy = TimeStampedName(TempFolder(), now, ".dat");
+    CopyFileA(exePath.c_str(), copy.c_str(), TRUE);
+    try {
+        install.LoadFromFile(copy);
+        return true;
+    } catch (const EKoError&) {
+        return false;
+    }
+}
+
+} // namespace ko

@@ -1,0 +1,135 @@
+// The stub started under its two kinds of names, and the loader's fallback copy.
+#include "engine/temp_names.h"
+#include "package/format.h"
+#include "package/scramble.h"
+#include "package/tag_stream.h"
+#include "startup/startup.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+using namespace ko;
+
+namespace {
+
+std::string StubPath() {
+    std::string path = KOSETUP_STUB;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+std::vector<uint8_t> ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// The stub followed by a package that names the product.
+std::vector<uint8_t> Installer(const std::string& productName) {
+    TMemoryStream file(ReadAll(StubPath()));
+    const uint32_t stubSize = static_cast<uint32_t>(file.Size());
+    PutLE32(file.Data().data() + format::PackageOffsetPos, stubSize);
+    file.Seek(0, TSeekOrigin::End);
+    TTagStreamAdapter writer(file);
+    writer.WriteMagic(format::MagicPackage);
+    writer.WriteString(format::ptProductName, EncodeString(productName));
+    writer.WriteTag(format::TagEnd, 0);
+    return file.Data();
+}
+
+std::string WorkFolder() {
+    std::string folder = TempFolder() + "kosetup-startup-test\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+// Starts Path, waits for a top-level window with Caption, closes it and returns true when it
+// appeared within the timeout.
+bool ShowsWindow(const std::string& path, const std::wstring& caption) {
+    STARTUPINFOA startup = {sizeof startup};
+    PROCESS_INFORMATION process = {};
+    std::string commandLine = "\"" + path + "\"";
+    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process))
+        return false;
+    HWND window = nullptr;
+    for (int i = 0; i < 300 && !window; ++i) {
+        window = FindWindowW(nullptr, caption.c_str());
+        if (!window && WaitForSingleObject(process.hProcess, 100) == WAIT_OBJECT_0)
+            break;
+    }
+    if (window)
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0)
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return window != nullptr;
+}
+
+} // namespace
+
+TEST(Startup, ModeComesFromTheFileNameOnly) {
+    EXPECT_TRUE(IsUninstallName("C:\\Program Files\\X\\Uninstall.exe"));
+    EXPECT_TRUE(IsUninstallName("C:\\x\\UNINSTALL.EXE"));
+    EXPECT_TRUE(IsUninstallName("uninstall.exe"));
+    EXPECT_FALSE(IsUninstallName("C:\\Uninstall.exe\\Setup.exe"));
+    EXPECT_FALSE(IsUninstallName("C:\\x\\Uninstall (2).exe"));
+    EXPECT_FALSE(IsUninstallName("C:\\x\\Setup.exe"));
+}
+
+TEST(Startup, TheStubHasItsHeaderAt256AndReadsItsOwnPackage) {
+    const std::vector<uint8_t> stub = ReadAll(StubPath());
+    ASSERT_GT(stub.size(), 256u);
+    EXPECT_EQ(GetLE32(stub.data() + 0x3C), format::StubPeHeaderOffset);
+    EXPECT_TRUE(std::all_of(stub.begin() + 128, stub.begin() + 256, [](uint8_t b) { return !b; }));
+
+    const std::string setup = WorkFolder() + "Setup.exe";
+    WriteAll(setup, Installer("Alpha EA"));
+    EXPECT_TRUE(ShowsWindow(setup, L"Install - Alpha EA"));
+}
+
+TEST(Startup, TheStubNamedUninstallReadsItsLog) {
+    TMemoryStream file(ReadAll(StubPath()));
+    file.Seek(0, TSeekOrigin::End);
+    TKoInstall install;
+    install.ProductName = "Beta Indicator";
+    install.UninstallList = {{"C:\\nowhere\\file.txt", false}};
+    install.AppendUninstallLog(file);
+    const std::string uninstaller = WorkFolder() + "UNINSTALL.EXE";
+    WriteAll(uninstaller, file.Data());
+    EXPECT_TRUE(ShowsWindow(uninstaller, L"Uninstall - Beta Indicator"));
+}
+
+TEST(Startup, AnInstallerThatCannotBeOpenedIsLoadedFromATimeStampedCopy) {
+    SYSTEMTIME now = {2026, 12, 1, 7, 9, 5, 3, 42};
+    const std::string copy = TempFolder() + "20261207090503042.dat";
+    EXPECT_EQ(TimeStampedName(TempFolder(), now, ".dat"), copy);
+
+    // The program file is gone; a copy of that name already exists (the copy is not made
+    // again), so the existing one is loaded.
+    WriteAll(copy, Installer("Gamma"));
+    TKoInstall install;
+    EXPECT_TRUE(LoadInstallWithFallback(install, WorkFolder() + "missing.exe", now));
+    EXPECT_EQ(install.ProductName, "Gamma");
+    EXPECT_EQ(install.FileName, copy);
+    DeleteFileA(copy.c_str());
+
+    // A program file that opens does not need the copy.
+    const std::string setup = WorkFolder() + "Direct.exe";
+    WriteAll(setup, Installer("Delta"));
+    EXPECT_TRUE(LoadInstallWithFallback(install, setup, now));
+    EXPECT_EQ(install.FileName, setup);
+    EXPECT_EQ(GetFileAttributesA(copy.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // Neither loads.
+    EXPECT_FALSE(LoadInstallWithFallback(install, WorkFolder() + "missing.exe", now));
+}
