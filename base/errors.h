@@ -2,15 +2,20 @@
 // names what failed and, where there is one, the file.
 #pragma once
 
-#include <stdexcept>
+#include <exception>
 #include <string>
 
 namespace ko {
 
-// The base exception: a message and nothing else.
-class EKoError : public std::runtime_error {
+// The base exception: a message and nothing else. Not a std::runtime_error: that one keeps its
+// message in a second string implementation, which would add 65 KB to every Setup.exe.
+class EKoError : public std::exception {
 public:
-    explicit EKoError(const std::string& message) : std::runtime_error(message) {}
+    explicit EKoError(std::string message) : FMessage(std::move(message)) {}
+    const char* what() const noexcept override { return FMessage.c_str(); }
+
+private:
+    std::string FMessage;
 };
 
 // A read, write or seek of a stream failed.

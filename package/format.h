@@ -10,7 +10,7 @@
 //   | rest of the stub image   |               |                          |
 //   +--------------------------+ N             +--------------------------+ N
 //   | "KOVA" tag stream        |               | "KOVU" tag stream        |
-//   |   header records 2..19   |               |   identity 2..11         |
+//   |   header records 1..19   |               |   identity 2..11         |
 //   |   id 20 lists (files)    |               |   12 banner (JPEG)       |
 //   |   id 21 lists (programs) |               |   13 folder / 14 file    |
 //   |   end record             |               |   ... to the end of file |
@@ -51,6 +51,10 @@ inline constexpr int32_t TagEnd = -1;
 
 // Top level of the package.
 enum PackageTag : int32_t {
+    // The Windows code page the builder converted the texts to: a note for "kosetup list". The
+    // installer ignores it (the loader skips ids it does not know) and reads the texts in the
+    // system's own code page.
+    ptCodePage = 1,
     ptProductName = 2,
     ptVersionMajor = 3,
     ptVersionMinor = 4,

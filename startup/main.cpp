@@ -6,6 +6,7 @@
 #include <objbase.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -73,6 +74,15 @@ int Run(HINSTANCE instance) {
 }
 
 } // namespace
+
+// The default terminate handler prints the demangled type of the exception, and the demangler
+// is 46 KB of every Setup.exe. Nothing here can print to a console anyway: exceptions are shown
+// in message boxes, so an uncaught one ends the program plainly.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+    std::abort();
+}
+} // namespace __gnu_cxx
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     CoInitialize(nullptr);

@@ -1,7 +1,15 @@
 #include "test_support.h"
 
+#include "builder/cli.h"
+
 #include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
 #include <jpeglib.h>
+#include <sstream>
+#include <unistd.h>
 
 namespace kotest {
 
@@ -31,12 +39,74 @@ std::vector<uint8_t> MakeJpeg(int width, int height) {
     return bytes;
 }
 
-std::vector<uint8_t> FakeStub(uint32_t size) {
+std::vector<uint8_t> FakeCleanStub(uint32_t size) {
     std::vector<uint8_t> stub(size, 0);
     stub[0] = 'M';
     stub[1] = 'Z';
+    if (size >= 260) {
+        ko::PutLE32(stub.data() + 0x3C, 256);
+        std::memcpy(stub.data() + 256, "PE\0\0", 4);
+    }
+    return stub;
+}
+
+std::vector<uint8_t> FakeStub(uint32_t size) {
+    std::vector<uint8_t> stub = FakeCleanStub(size);
     ko::PutLE32(stub.data() + 136, size);
     return stub;
+}
+
+TTempDir::TTempDir() {
+    static int counter = 0;
+    const auto base = std::filesystem::temp_directory_path();
+    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()
+                                 ? ::testing::UnitTest::GetInstance()->current_test_info()->name()
+                                 : "test";
+    do
+        FPath = base / ("kosetup-" + std::to_string(::getpid()) + "-" + test + "-" +
+                        std::to_string(++counter));
+    while (std::filesystem::exists(FPath));
+    std::filesystem::create_directories(FPath);
+}
+
+TTempDir::~TTempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(FPath, ignored);
+}
+
+void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+    if (path.has_parent_path())
+        std::filesystem::create_directories(path.parent_path());
+    std::ofstream file(path, std::ios::binary);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+    WriteFile(path, std::string(bytes.begin(), bytes.end()));
+}
+
+std::vector<uint8_t> ReadFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
+}
+
+int RunKosetup(const std::vector<std::string>& args, std::string& out, std::string& err) {
+    std::ostringstream outStream, errStream;
+    const int code = ko::RunKosetup(args, outStream, errStream);
+    out = outStream.str();
+    err = errStream.str();
+    return code;
+}
+
+void BuildSetup(const std::filesystem::path& manifest, const std::filesystem::path& output,
+                const std::string& key) {
+    const std::filesystem::path stub = output.parent_path() / "fake-stub.exe";
+    WriteFile(stub, FakeCleanStub());
+    std::string out, err;
+    const int code = RunKosetup(
+        {"build", manifest.string(), "-o", output.string(), "--stub", stub.string(), "--key", key},
+        out, err);
+    ASSERT_EQ(code, 0) << err;
 }
 
 } // namespace kotest

@@ -54,7 +54,8 @@ std::string WorkFolder() {
 // Starts Path, waits for a top-level window with Caption, closes it and returns true when it
 // appeared within the timeout.
 bool ShowsWindow(const std::string& path, const std::wstring& caption) {
-    STARTUPINFOA startup = {sizeof startup};
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     std::string commandLine = "\"" + path + "\"";
     if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,

@@ -1,0 +1,152 @@
+#include "base/codepage.h"
+
+#include <cstdio>
+#include <iterator>
+
+namespace ko {
+
+namespace detail {
+extern const int CodePageIds[10];
+extern const uint16_t CodePageHigh[10][128];
+} // namespace detail
+
+namespace {
+
+constexpr char32_t Replacement = 0xFFFD;
+
+// The table of bytes 0x80..0xFF of a code page, or null when it is not one we carry.
+const uint16_t* HighTable(int codePage) {
+    for (size_t i = 0; i < std::size(detail::CodePageIds); ++i)
+        if (detail::CodePageIds[i] == codePage)
+            return detail::CodePageHigh[i];
+    return nullptr;
+}
+
+// The byte that stands for Character in the table, if any.
+std::optional<uint8_t> EncodeChar(const uint16_t* high, char32_t character) {
+    if (character < 0x80)
+        return static_cast<uint8_t>(character);
+    for (int i = 0; i < 128; ++i)
+        if (high[i] != 0 && high[i] == character)
+            return static_cast<uint8_t>(0x80 + i);
+    return std::nullopt;
+}
+
+bool IsContinuation(unsigned char c) {
+    return (c & 0xC0) == 0x80;
+}
+
+} // namespace
+
+bool IsSupportedCodePage(int codePage) {
+    return HighTable(codePage) != nullptr;
+}
+
+std::string SupportedCodePageList() {
+    std::string list;
+    for (int id : detail::CodePageIds)
+        list += (list.empty() ? "" : ", ") + std::to_string(id);
+    return list;
+}
+
+TUtf8Char DecodeUtf8Char(std::string_view text, size_t pos) {
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    if (lead < 0x80)
+        return {lead, 1};
+    size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    if (length == 0 || lead > 0xF4 || pos + length > text.size())
+        return {Replacement, 1};
+    char32_t value = lead & (0x7F >> length);
+    for (size_t i = 1; i < length; ++i) {
+        const auto c = static_cast<unsigned char>(text[pos + i]);
+        if (!IsContinuation(c))
+            return {Replacement, 1};
+        value = value << 6 | (c & 0x3F);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are not characters.
+    static constexpr char32_t Minimum[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (value < Minimum[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+        return {Replacement, 1};
+    return {value, length};
+}
+
+std::u32string DecodeUtf8(std::string_view text) {
+    std::u32string result;
+    for (size_t pos = 0; pos < text.size();) {
+        const TUtf8Char c = DecodeUtf8Char(text, pos);
+        result += c.CodePoint;
+        pos += c.Length;
+    }
+    return result;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | c >> 6);
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | c >> 12);
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | c >> 18);
+        out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+TCodePageText Utf8ToCodePage(std::string_view utf8, int codePage) {
+    const uint16_t* high = HighTable(codePage);
+    TCodePageText result;
+    for (size_t pos = 0; pos < utf8.size();) {
+        const TUtf8Char c = DecodeUtf8Char(utf8, pos);
+        const std::optional<uint8_t> byte =
+            high && c.CodePoint != Replacement ? EncodeChar(high, c.CodePoint) : std::nullopt;
+        if (!byte) {
+            result.Unmappable = c.CodePoint;
+            return result;
+        }
+        result.Bytes += static_cast<char>(*byte);
+        pos += c.Length;
+    }
+    return result;
+}
+
+std::string CodePageToUtf8(std::string_view bytes, int codePage) {
+    const uint16_t* high = HighTable(codePage);
+    std::string result;
+    for (char byte : bytes) {
+        const auto b = static_cast<unsigned char>(byte);
+        const char32_t c = b < 0x80 ? b : high && high[b - 0x80] ? high[b - 0x80] : Replacement;
+        AppendUtf8(result, c);
+    }
+    return result;
+}
+
+std::optional<size_t> FindUndefinedByte(std::string_view bytes, int codePage) {
+    const uint16_t* high = HighTable(codePage);
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b >= 0x80 && (!high || high[b - 0x80] == 0))
+            return i;
+    }
+    return std::nullopt;
+}
+
+std::string DescribeCharacter(char32_t c) {
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+    std::string text = code;
+    const bool control = c < 0x20 || (c >= 0x7F && c < 0xA0) || c == Replacement;
+    if (!control) {
+        text += " '";
+        AppendUtf8(text, c);
+        text += "'";
+    }
+    return text;
+}
+
+} // namespace ko

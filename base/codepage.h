@@ -1,0 +1,45 @@
+// Conversion between UTF-8 and the 8-bit Windows code pages in which the package stores its
+// texts: 874 (Thai) and 1250 to 1258. Bytes a code page leaves undefined map to nothing, so a
+// text that needs them cannot be stored in that code page.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ko {
+
+inline constexpr int DefaultCodePage = 1252;
+
+bool IsSupportedCodePage(int codePage);
+// "874, 1250, 1251, ..., 1258", for messages and help texts.
+std::string SupportedCodePageList();
+
+// One character of a UTF-8 text, or U+FFFD for a malformed sequence.
+struct TUtf8Char {
+    char32_t CodePoint;
+    size_t Length; // bytes taken, at least 1
+};
+TUtf8Char DecodeUtf8Char(std::string_view text, size_t pos);
+std::u32string DecodeUtf8(std::string_view text);
+void AppendUtf8(std::string& out, char32_t codePoint);
+
+// The result of converting a UTF-8 text to a code page: the bytes, or the first character the
+// code page cannot hold (a malformed UTF-8 sequence counts as U+FFFD).
+struct TCodePageText {
+    std::string Bytes;
+    std::optional<char32_t> Unmappable;
+};
+// Both directions expect a supported code page.
+TCodePageText Utf8ToCodePage(std::string_view utf8, int codePage);
+// Bytes the code page leaves undefined become U+FFFD.
+std::string CodePageToUtf8(std::string_view bytes, int codePage);
+// The first byte that the code page leaves undefined, with its position.
+std::optional<size_t> FindUndefinedByte(std::string_view bytes, int codePage);
+
+// "U+4E2D '中'" for a printable character, "U+0007" for a control character.
+std::string DescribeCharacter(char32_t codePoint);
+
+} // namespace ko

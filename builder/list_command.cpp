@@ -1,0 +1,165 @@
+#include "base/codepage.h"
+#include "builder/commands.h"
+#include "builder/package_reader.h"
+#include "builder/platform.h"
+#include "package/format.h"
+
+#include <chrono>
+#include <cstdio>
+
+namespace ko {
+
+namespace {
+
+const char* const StageNames[] = {"wizard start", "before files", "after files", "wizard close"};
+
+class TLister {
+public:
+    TLister(std::ostream& out, int codePage) : FOut(out), FCodePage(codePage) {}
+
+    void Text(const char* label, const std::string& value) {
+        Line(label, "\"" + CodePageToUtf8(value, FCodePage) + "\"");
+    }
+    void Document(const char* label, const std::string& value) {
+        Line(label, value.empty() ? "none" : std::to_string(value.size()) + " bytes");
+    }
+    void Line(const char* label, const std::string& value) {
+        char padded[32];
+        std::snprintf(padded, sizeof padded, "%-16s", label);
+        FOut << padded << value << "\n";
+    }
+    std::string Utf8(const std::string& value) const { return CodePageToUtf8(value, FCodePage); }
+
+    std::ostream& FOut;
+    int FCodePage;
+};
+
+std::string Version(const TKoData& data) {
+    std::string text = std::to_string(data.VersionMajor) + "." + std::to_string(data.VersionMinor);
+    return text + " (build " + std::to_string(data.Build) + ", release " +
+           std::to_string(data.Release) + ")";
+}
+
+void ListIdentity(TLister& list, const TKoData& data) {
+    list.Text("Product", data.ProductName);
+    list.Line("Version", Version(data));
+    list.Text("Publisher", data.Publisher);
+    list.Text("Website", data.Website);
+    list.Text("Address", data.Address);
+    list.Text("Contact name", data.ContactName);
+    list.Text("Contact e-mail", data.ContactEmail);
+    list.Line("Banner", data.Banner.Empty()
+                            ? "none"
+                            : std::to_string(data.Banner.Width()) + "x" +
+                                  std::to_string(data.Banner.Height()) + " JPEG, " +
+                                  std::to_string(data.Banner.Bytes().size()) + " bytes");
+}
+
+std::string Hex(const uint8_t* bytes, size_t count) {
+    std::string text;
+    char digits[3];
+    for (size_t i = 0; i < count; ++i) {
+        std::snprintf(digits, sizeof digits, "%02x", bytes[i]);
+        text += digits;
+    }
+    return text;
+}
+
+void ListFile(TLister& list, size_t number, const TKoInstallFile& file) {
+    list.FOut << "  file " << number << ": " << list.Utf8(file.Path) << "\n"
+              << "    size " << file.Size << " at offset " << file.Offset << ", created "
+              << FormatFileTime(file.CreationTime) << ", modified "
+              << FormatFileTime(file.LastWriteTime) << "\n";
+    std::string flags;
+    if (!file.ShortcutName.empty())
+        flags += " shortcut \"" + list.Utf8(file.ShortcutName) + "\"";
+    if (file.CheckNewer)
+        flags += " check-newer";
+    if (file.NoUninstall)
+        flags += " no-uninstall";
+    if (!flags.empty())
+        list.FOut << "   " << flags << "\n";
+}
+
+void ListExec(TLister& list, size_t number, const TKoInstallExec& exec) {
+    const std::string stage =
+        exec.Stage < 4 ? StageNames[exec.Stage] : "never (" + std::to_string(exec.Stage) + ")";
+    list.FOut << "  run " << number << ": \"" << list.Utf8(exec.Title) << "\", stage "
+              << int(exec.Stage) << " (" << stage << ")\n"
+              << "    " << (exec.External ? "external " : "stored ") << list.Utf8(exec.Path);
+    if (!exec.Parameters.empty())
+        list.FOut << " " << list.Utf8(exec.Parameters);
+    list.FOut << "\n";
+    if (!exec.External)
+        list.FOut << "    size " << exec.Size << " at offset " << exec.Offset << ", modified "
+                  << FormatFileTime(exec.LastWriteTime) << "\n";
+}
+
+void ListInstall(const std::string& native, const TPackageScan& scan, TLister& list) {
+    TKoInstall install;
+    install.LoadFromFile(native);
+    ListIdentity(list, install);
+    list.Document("Licence", install.LicenseText);
+    list.Document("Readme", install.ReadmeText);
+    list.Document("What's new", install.WhatsNewText);
+    list.Text("Expert options", install.ExpertOptions);
+    list.Line("Key", Hex(install.Key, sizeof install.Key));
+    list.Line("Files", std::to_string(install.Files.size()));
+    for (size_t i = 0; i < install.Files.size(); ++i)
+        ListFile(list, i + 1, *install.Files[i]);
+    list.Line("Run items", std::to_string(install.Execs.size()));
+    for (size_t i = 0; i < install.Execs.size(); ++i)
+        ListExec(list, i + 1, *install.Execs[i]);
+    if (scan.RecordsEnd < 0)
+        list.FOut << "warning: the package ends before its end record\n";
+}
+
+void ListUninstall(const std::string& native, const TPackageScan& scan, TLister& list) {
+    TKoUninstall uninstall;
+    uninstall.LoadFromFile(native);
+    ListIdentity(list, uninstall);
+    list.Line("Entries", std::to_string(uninstall.FolderList.size()) + " folders, " +
+                             std::to_string(uninstall.FileList.size()) + " files");
+    for (const TUninstallEntry& entry : scan.LogEntries)
+        list.FOut << "  " << (entry.Folder ? "folder " : "file   ") << list.Utf8(entry.Path)
+                  << "\n";
+}
+
+} // namespace
+
+std::string FormatFileTime(uint64_t fileTime) {
+    if (fileTime == 0)
+        return "-";
+    using namespace std::chrono;
+    const sys_seconds time{seconds{UnixSecondsFromFileTime(fileTime)}};
+    const auto day = floor<days>(time);
+    const year_month_day date{day};
+    const hh_mm_ss clock{time - day};
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u %02d:%02d:%02d UTC", int(date.year()),
+                  unsigned(date.month()), unsigned(date.day()), int(clock.hours().count()),
+                  int(clock.minutes().count()), int(clock.seconds().count()));
+    return text;
+}
+
+int ListCommand(const std::string& file, std::optional<int> codePage, std::ostream& out) {
+    const std::string native = NativeName(PathFromUtf8(file));
+    const TPackageScan scan = ScanPackage(native);
+    const int shown = codePage.value_or(scan.CodePage.value_or(DefaultCodePage));
+    TLister list(out, IsSupportedCodePage(shown) ? shown : DefaultCodePage);
+    const bool install = scan.Kind == TPackageKind::Install;
+    list.Line("File", file);
+    list.Line("Kind",
+              install ? "installer (package at offset " + std::to_string(scan.PackageOffset) + ")"
+                      : "uninstaller (log at offset " + std::to_string(scan.PackageOffset) + ")");
+    list.Line("Code page", std::to_string(list.FCodePage) + (codePage        ? " (as asked)"
+                                                             : scan.CodePage ? ""
+                                                                             : " (assumed)"));
+    if (install)
+        ListInstall(native, scan, list);
+    else
+        ListUninstall(native, scan, list);
+    return 0;
+}
+
+} // namespace ko

@@ -1,0 +1,365 @@
+#include "builder/manifest.h"
+
+#include "base/codepage.h"
+#include "builder/build_error.h"
+#include "builder/platform.h"
+
+#include <toml++/toml.h>
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <optional>
+#include <set>
+#include <sstream>
+
+namespace ko {
+
+namespace {
+
+constexpr int64_t Int32Max = 0x7FFFFFFF;
+
+class TContext {
+public:
+    explicit TContext(std::string fileName) : FFileName(std::move(fileName)) {}
+
+    [[noreturn]] void Fail(int line, const std::string& message) const {
+        const std::string where = line > 0 ? FFileName + ":" + std::to_string(line) : FFileName;
+        throw EBuildError(where + ": " + message);
+    }
+
+private:
+    std::string FFileName;
+};
+
+int LineOf(const toml::node& node) {
+    return static_cast<int>(node.source().begin.line);
+}
+
+// Reads the keys of one table, remembering which were asked for, so that a key nobody asked
+// for (a typo such as "publsher") is an error rather than silently ignored.
+class TTableReader {
+public:
+    TTableReader(const TContext& context, const toml::table& table, std::string prefix)
+        : FContext(context), FTable(table), FPrefix(std::move(prefix)) {}
+
+    // Marks keys as known before any is read, so that a misspelt table is reported before a
+    // missing one.
+    void Declare(std::initializer_list<std::string_view> keys) {
+        for (std::string_view key : keys)
+            FKnown.insert(std::string(key));
+    }
+
+    const toml::node* Find(std::string_view key, bool required) {
+        FKnown.insert(std::string(key));
+        const toml::node* node = FTable.get(key);
+        if (!node && required)
+            FContext.Fail(LineOf(FTable), "missing required key \"" + Field(key) + "\"");
+        return node;
+    }
+
+    TManifestString String(std::string_view key, bool required = false) {
+        TManifestString result{"", Field(key), LineOf(FTable)};
+        if (const toml::node* node = Find(key, required)) {
+            if (!node->is_string())
+                WrongType(*node, key, "a string");
+            result.Value = **node->as_string();
+            result.Line = LineOf(*node);
+            if (required && result.Value.empty())
+                FContext.Fail(result.Line, "field \"" + result.Field + "\" is empty");
+        }
+        return result;
+    }
+
+    std::optional<int64_t> Integer(std::string_view key, int64_t min, int64_t max) {
+        const toml::node* node = Find(key, false);
+        if (!node)
+            return std::nullopt;
+        if (!node->is_integer())
+            WrongType(*node, key, "an integer");
+        const int64_t value = **node->as_integer();
+        if (value < min || value > max)
+            FContext.Fail(LineOf(*node), "field \"" + Field(key) + "\" must lie between " +
+                                             std::to_string(min) + " and " + std::to_string(max));
+        return value;
+    }
+
+    bool Boolean(std::string_view key) {
+        const toml::node* node = Find(key, false);
+        if (!node)
+            return false;
+        if (!node->is_boolean())
+            WrongType(*node, key, "true or false");
+        return **node->as_boolean();
+    }
+
+    void RejectUnknownKeys() const {
+        for (auto&& [key, node] : FTable)
+            if (!FKnown.count(std::string(key.str())))
+                FContext.Fail(static_cast<int>(key.source().begin.line),
+                              "unknown key \"" + Field(key.str()) + "\"");
+    }
+
+    std::string Field(std::string_view key) const {
+        return FPrefix.empty() ? std::string(key) : FPrefix + "." + std::string(key);
+    }
+
+    [[noreturn]] void WrongType(const toml::node& node, std::string_view key,
+                                const std::string& expected) const {
+        FContext.Fail(LineOf(node), "field \"" + Field(key) + "\" must be " + expected);
+    }
+
+    const TContext& Context() const { return FContext; }
+    const toml::table& Table() const { return FTable; }
+
+private:
+    const TContext& FContext;
+    const toml::table& FTable;
+    std::string FPrefix;
+    std::set<std::string> FKnown;
+};
+
+bool IsInvalidPathChar(unsigned char c) {
+    return c < 0x20 ||
+           std::string_view("<>:\"|?*{}").find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+// Checks the first component: a path variable, or for an external program a drive.
+std::string CheckPathStart(const std::string& first, bool allowDrive) {
+    if (allowDrive && first.size() == 2 && std::isalpha(static_cast<unsigned char>(first[0])) &&
+        first[1] == ':')
+        return {};
+    const auto& known = PathVariables();
+    if (std::find(known.begin(), known.end(), Lower(first)) != known.end())
+        return {};
+    if (!first.empty() && first.front() == '{')
+        return "unknown path variable " + first;
+    return "must begin with a path variable such as {app} or {metatrader}";
+}
+
+// Returns what is wrong with a target path, or nothing. Slashes have become backslashes.
+std::string CheckTargetPath(const std::string& path, bool allowDrive, bool allowFolder) {
+    std::vector<std::string> parts;
+    std::stringstream stream(path);
+    for (std::string part; std::getline(stream, part, '\\');)
+        parts.push_back(part);
+    if (!path.empty() && path.back() == '\\') {
+        if (!allowFolder)
+            return "names a folder, not a file";
+        parts.push_back("");
+    }
+    if (std::string problem = CheckPathStart(parts.front(), allowDrive); !problem.empty())
+        return problem;
+    for (size_t i = 1; i < parts.size(); ++i) {
+        const std::string& part = parts[i];
+        if (part.empty() && i + 1 < parts.size())
+            return "holds an empty folder name";
+        if (part == "." || part == "..")
+            return "holds a \"" + part + "\" component";
+        if (std::any_of(part.begin(), part.end(),
+                        [](char c) { return IsInvalidPathChar(static_cast<unsigned char>(c)); }))
+            return "holds a character that Windows does not allow in file names";
+    }
+    if (parts.size() < 2 || (parts.size() == 2 && parts[1].empty() && !allowFolder))
+        return "names no file below " + parts.front();
+    return {};
+}
+
+TManifestString TargetPath(TTableReader& reader, std::string_view key, bool allowDrive,
+                           bool allowFolder) {
+    TManifestString target = reader.String(key, true);
+    std::replace(target.Value.begin(), target.Value.end(), '/', '\\');
+    const std::string problem = CheckTargetPath(target.Value, allowDrive, allowFolder);
+    if (!problem.empty())
+        reader.Context().Fail(target.Line, "field \"" + target.Field + "\": path \"" +
+                                               target.Value + "\" " + problem);
+    return target;
+}
+
+const toml::table* SubTable(TTableReader& root, std::string_view key) {
+    const toml::node* node = root.Find(key, false);
+    if (node && !node->is_table())
+        root.WrongType(*node, key, "a table ([" + std::string(key) + "])");
+    return node ? node->as_table() : nullptr;
+}
+
+int32_t Int32(TTableReader& reader, std::string_view key, int32_t fallback) {
+    return static_cast<int32_t>(reader.Integer(key, 0, Int32Max).value_or(fallback));
+}
+
+void ReadProduct(TTableReader& root, TManifest& manifest) {
+    const toml::table* table = SubTable(root, "product");
+    if (!table)
+        root.Context().Fail(0, "missing table [product]");
+    TTableReader reader(root.Context(), *table, "product");
+    manifest.ProductName = reader.String("name", true);
+    // The name becomes a folder under Program Files and a registry key name, where a backslash
+    // would silently nest one level deeper.
+    const std::string& name = manifest.ProductName.Value;
+    if (std::any_of(name.begin(), name.end(), [](char c) {
+            return c == '/' || c == '\\' || IsInvalidPathChar(static_cast<unsigned char>(c));
+        }))
+        root.Context().Fail(manifest.ProductName.Line,
+                            "field \"product.name\" holds a character that Windows does not "
+                            "allow in folder names");
+    manifest.VersionMajor = Int32(reader, "version_major", 1);
+    manifest.VersionMinor = Int32(reader, "version_minor", 0);
+    manifest.Build = Int32(reader, "build", 0);
+    manifest.Release = Int32(reader, "release", 0);
+    manifest.Publisher = reader.String("publisher");
+    manifest.Website = reader.String("website");
+    manifest.Address = reader.String("address");
+    manifest.ContactName = reader.String("contact_name");
+    manifest.ContactEmail = reader.String("contact_email");
+    reader.RejectUnknownKeys();
+}
+
+void ReadDocuments(TTableReader& root, TManifest& manifest) {
+    static const toml::table empty;
+    const toml::table* table = SubTable(root, "documents");
+    TTableReader reader(root.Context(), table ? *table : empty, "documents");
+    manifest.License = reader.String("license");
+    manifest.Readme = reader.String("readme");
+    manifest.WhatsNew = reader.String("whats_new");
+    manifest.Banner = reader.String("banner");
+    reader.RejectUnknownKeys();
+}
+
+void ReadMetaTrader(TTableReader& root, TManifest& manifest) {
+    static const toml::table empty;
+    const toml::table* table = SubTable(root, "metatrader");
+    TTableReader reader(root.Context(), table ? *table : empty, "metatrader");
+    manifest.ExpertOptions = reader.String("expert_options");
+    const std::string& options = manifest.ExpertOptions.Value;
+    if (options.size() > 8 || options.find_first_not_of("01 ") != std::string::npos)
+        root.Context().Fail(manifest.ExpertOptions.Line,
+                            "field \"metatrader.expert_options\" must be at most 8 characters, "
+                            "each \"1\" (on), \"0\" (off) or a blank (unchanged)");
+    reader.RejectUnknownKeys();
+}
+
+// The tables of an array of tables such as [[file]].
+std::vector<const toml::table*> TableArray(TTableReader& root, std::string_view key) {
+    std::vector<const toml::table*> tables;
+    const toml::node* node = root.Find(key, false);
+    if (!node)
+        return tables;
+    const toml::array* array = node->as_array();
+    if (!array || !array->is_array_of_tables())
+        root.WrongType(*node, key, "a list of tables ([[" + std::string(key) + "]])");
+    for (const toml::node& item : *array)
+        tables.push_back(item.as_table());
+    return tables;
+}
+
+void ReadFiles(TTableReader& root, TManifest& manifest) {
+    for (const toml::table* table : TableArray(root, "file")) {
+        TTableReader reader(root.Context(), *table, "file");
+        TManifestFile file;
+        file.Line = LineOf(*table);
+        file.Source = reader.String("source", true);
+        file.Target = TargetPath(reader, "target", false, true);
+        file.Shortcut = reader.String("shortcut");
+        file.CheckNewer = reader.Boolean("check_newer");
+        file.NoUninstall = reader.Boolean("no_uninstall");
+        reader.RejectUnknownKeys();
+        manifest.Files.push_back(std::move(file));
+    }
+}
+
+uint8_t ReadStage(TTableReader& reader) {
+    static const char* const names[] = {"wizard-start", "before-files", "after-files",
+                                        "wizard-close"};
+    const toml::node* node = reader.Find("stage", true);
+    if (node->is_integer() && **node->as_integer() >= 0 && **node->as_integer() <= 3)
+        return static_cast<uint8_t>(**node->as_integer());
+    if (node->is_string())
+        for (uint8_t i = 0; i < 4; ++i)
+            if (**node->as_string() == names[i])
+                return i;
+    reader.Context().Fail(LineOf(*node),
+                          "field \"run.stage\" must be 0 to 3 or one of \"wizard-start\", "
+                          "\"before-files\", \"after-files\", \"wizard-close\"");
+}
+
+void ReadRuns(TTableReader& root, TManifest& manifest) {
+    for (const toml::table* table : TableArray(root, "run")) {
+        TTableReader reader(root.Context(), *table, "run");
+        TManifestRun run;
+        run.Line = LineOf(*table);
+        run.Source = reader.String("source");
+        run.Path = TargetPath(reader, "path", run.Source.Value.empty(), false);
+        run.Title = reader.String("title", true);
+        run.Parameters = reader.String("parameters");
+        run.Stage = ReadStage(reader);
+        reader.RejectUnknownKeys();
+        manifest.Runs.push_back(std::move(run));
+    }
+}
+
+void ReadCodePage(TTableReader& root, TManifest& manifest) {
+    manifest.CodePage = DefaultCodePage;
+    if (const toml::node* node = root.Find("codepage", false)) {
+        manifest.CodePageLine = LineOf(*node);
+        if (!node->is_integer() || !IsSupportedCodePage(static_cast<int>(**node->as_integer())))
+            root.Context().Fail(manifest.CodePageLine,
+                                "field \"codepage\" must be one of " + SupportedCodePageList());
+        manifest.CodePage = static_cast<int>(**node->as_integer());
+    }
+}
+
+} // namespace
+
+const std::vector<std::string>& PathVariables() {
+    static const std::vector<std::string> names = {"{app}",       "{bootdir}",     "{windir}",
+                                                   "{winsysdir}", "{mydocuments}", "{desktop}",
+                                                   "{temp}",      "{metatrader}"};
+    return names;
+}
+
+TManifest ParseManifest(std::string_view text, const std::string& fileName,
+                        const std::filesystem::path& baseDir) {
+    const TContext context(fileName);
+    toml::table document;
+    try {
+        document = toml::parse(text, fileName);
+    } catch (const toml::parse_error& error) {
+        const auto& where = error.source().begin;
+        context.Fail(static_cast<int>(where.line), "column " + std::to_string(where.column) + ": " +
+                                                       std::string(error.description()));
+    }
+    TManifest manifest;
+    manifest.FileName = fileName;
+    manifest.BaseDir = baseDir;
+    TTableReader root(context, document, "");
+    root.Declare({"codepage", "product", "documents", "metatrader", "file", "run"});
+    root.RejectUnknownKeys();
+    ReadCodePage(root, manifest);
+    ReadProduct(root, manifest);
+    ReadDocuments(root, manifest);
+    ReadMetaTrader(root, manifest);
+    ReadFiles(root, manifest);
+    ReadRuns(root, manifest);
+    return manifest;
+}
+
+TManifest LoadManifest(const std::string& fileName) {
+    const std::filesystem::path path = PathFromUtf8(fileName);
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        throw EBuildError(fileName + ": cannot open the manifest");
+    std::stringstream text;
+    text << file.rdbuf();
+    if (file.bad())
+        throw EBuildError(fileName + ": cannot read the manifest");
+    return ParseManifest(text.str(), fileName, path.parent_path());
+}
+
+} // namespace ko

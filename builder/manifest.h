@@ -1,0 +1,61 @@
+// The product manifest: a TOML file in which a vendor describes the product to package. Reading
+// it checks the structure (known keys, types, ranges, target path syntax) and keeps every value
+// as UTF-8 with the line it came from; turning it into package content is ResolveManifest's job.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ko {
+
+// A text value of the manifest: its UTF-8 value, the dotted name of its field and its line.
+struct TManifestString {
+    std::string Value;
+    std::string Field;
+    int Line = 0;
+};
+
+struct TManifestFile {
+    TManifestString Source; // a file or a pattern with * and ? in its last component
+    TManifestString Target; // ends in a backslash when it names a folder
+    TManifestString Shortcut;
+    bool CheckNewer = false;
+    bool NoUninstall = false;
+    int Line = 0;
+};
+
+struct TManifestRun {
+    TManifestString Source; // empty: an external program
+    TManifestString Path;
+    TManifestString Title;
+    TManifestString Parameters;
+    uint8_t Stage = 0;
+    int Line = 0;
+};
+
+struct TManifest {
+    std::string FileName;          // as given, for messages
+    std::filesystem::path BaseDir; // relative source paths start here
+    int CodePage = 0;
+    int CodePageLine = 0;
+    TManifestString ProductName, Publisher, Website, Address, ContactName, ContactEmail;
+    int32_t VersionMajor = 1, VersionMinor = 0, Build = 0, Release = 0;
+    TManifestString License, Readme, WhatsNew, Banner; // file paths, empty when absent
+    TManifestString ExpertOptions;
+    std::vector<TManifestFile> Files;
+    std::vector<TManifestRun> Runs;
+};
+
+// Reads and checks a manifest file. Throws EBuildError "FILE:LINE: message".
+TManifest LoadManifest(const std::string& fileName);
+// The same for a manifest already in memory; FileName names it in messages.
+TManifest ParseManifest(std::string_view text, const std::string& fileName,
+                        const std::filesystem::path& baseDir);
+
+// The variables an installer knows in target paths, lower case with braces.
+const std::vector<std::string>& PathVariables();
+
+} // namespace ko

@@ -1,0 +1,79 @@
+#include "builder/build_error.h"
+#include "builder/platform.h"
+
+#include <windows.h>
+
+#include <bcrypt.h>
+#include <shellapi.h>
+
+namespace ko {
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& what, const std::filesystem::path& path) {
+    throw EBuildError("Cannot " + what + " \"" + PathToUtf8(path) + "\" (error " +
+                      std::to_string(GetLastError()) + ").");
+}
+
+uint64_t FromFileTime(const FILETIME& time) {
+    return uint64_t(time.dwHighDateTime) << 32 | time.dwLowDateTime;
+}
+
+FILETIME ToFileTime(uint64_t value) {
+    FILETIME time;
+    time.dwLowDateTime = static_cast<DWORD>(value);
+    time.dwHighDateTime = static_cast<DWORD>(value >> 32);
+    return time;
+}
+
+} // namespace
+
+TFileTimes GetFileTimes(const std::filesystem::path& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+        Fail("read the times of", path);
+    return {FromFileTime(data.ftCreationTime), FromFileTime(data.ftLastWriteTime)};
+}
+
+void SetFileTimes(const std::filesystem::path& path, const TFileTimes& times) {
+    const HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        Fail("open", path);
+    const FILETIME creation = ToFileTime(times.Creation);
+    const FILETIME lastWrite = ToFileTime(times.LastWrite);
+    const BOOL done =
+        SetFileTime(file, times.Creation ? &creation : nullptr, &lastWrite, &lastWrite);
+    CloseHandle(file);
+    if (!done)
+        Fail("set the times of", path);
+}
+
+void RandomBytes(uint8_t* buffer, size_t count) {
+    const NTSTATUS status = BCryptGenRandom(nullptr, buffer, static_cast<ULONG>(count),
+                                            BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+    if (status < 0)
+        throw EBuildError("Cannot get random bytes for the key (status " +
+                          std::to_string(static_cast<long>(status)) + ").");
+}
+
+std::filesystem::path ExecutablePath() {
+    wchar_t name[MAX_PATH * 4];
+    const DWORD n = GetModuleFileNameW(nullptr, name, static_cast<DWORD>(std::size(name)));
+    if (n == 0 || n >= std::size(name))
+        return {};
+    return std::filesystem::path(std::wstring(name, n));
+}
+
+std::vector<std::string> StartCommandLine(int, char**) {
+    SetConsoleOutputCP(CP_UTF8);
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 1; wide && i < count; ++i)
+        args.push_back(PathToUtf8(std::filesystem::path(wide[i])));
+    LocalFree(wide);
+    return args;
+}
+
+} // namespace ko

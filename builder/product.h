@@ -1,0 +1,22 @@
+// Turns a checked manifest into package content: converts its texts to the package's code page,
+// reads the documents and the banner, expands the file patterns and measures every source.
+#pragma once
+
+#include "builder/manifest.h"
+#include "builder/package_writer.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace ko {
+
+// Throws EBuildError "FILE:LINE: ..." naming the field, the character or the source file that
+// failed. Warnings (nothing wrong, but likely unintended) go to Warnings.
+TPackageContent ResolveManifest(const TManifest& manifest, const std::array<uint8_t, 16>& key,
+                                std::vector<std::string>& warnings);
+
+// Converts one manifest text to the code page; throws naming the field and the character.
+std::string ToCodePage(const TManifest& manifest, const TManifestString& text);
+
+} // namespace ko

@@ -1,0 +1,164 @@
+#include "builder/build_error.h"
+#include "builder/commands.h"
+#include "builder/package_reader.h"
+#include "builder/package_writer.h"
+#include "builder/platform.h"
+#include "package/cipher.h"
+#include "package/format.h"
+#include "package/scramble.h"
+#include "package/tag_stream.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace ko;
+using kotest::ReadFile;
+using kotest::TTempDir;
+using kotest::WriteFile;
+
+namespace {
+
+const std::filesystem::path Sample =
+    std::filesystem::path(KOSETUP_SOURCE_DIR) / "examples/sample-ea";
+
+std::string StubProblem(const std::vector<uint8_t>& stub) {
+    try {
+        CheckStub(stub, "stub.exe");
+    } catch (const EBuildError& error) {
+        return error.what();
+    }
+    return "";
+}
+
+// Runs verify; returns "OK..." or the error naming the first bad record.
+std::string Verify(const std::filesystem::path& setup) {
+    std::ostringstream out;
+    try {
+        VerifyCommand(setup.string(), out);
+    } catch (const EBuildError& error) {
+        return error.what();
+    }
+    return out.str();
+}
+
+void Damage(const std::filesystem::path& setup, int64_t offset) {
+    std::vector<uint8_t> bytes = ReadFile(setup);
+    bytes.at(size_t(offset)) ^= 0x5A;
+    WriteFile(setup, bytes);
+}
+
+// A package written by hand with one stored file at Path, as a hostile builder could.
+void WriteHostilePackage(const std::filesystem::path& setup, const std::string& path) {
+    TMemoryStream file(kotest::FakeStub());
+    file.Seek(0, TSeekOrigin::End);
+    TTagStreamAdapter writer(file);
+    writer.WriteMagic(format::MagicPackage);
+    writer.WriteTag(format::ptFile, format::ttList);
+    writer.WriteString(format::ftPath, EncodeString(path));
+    writer.WriteInteger(format::ftSize, 16);
+    writer.WriteInteger(format::ftOffset, int32_t(file.Position() + 9 + 5 + 5));
+    writer.WriteTag(format::TagEnd, 0);
+    writer.WriteTag(format::TagEnd, 0);
+    const uint8_t key[16] = {}; // no key record: the loader's key is all zero
+    TMemoryStream content(std::vector<uint8_t>{'e', 'v', 'i', 'l'});
+    CipherStream(content, file, key, 16, true);
+    WriteFile(setup, file.Data());
+}
+
+} // namespace
+
+TEST(BuilderInspect, StubMustHaveItsHeaderAt256AndZeroPadding) {
+    EXPECT_EQ(StubProblem(kotest::FakeCleanStub()), "");
+    std::vector<uint8_t> at128 = kotest::FakeCleanStub();
+    PutLE32(at128.data() + 0x3C, 128);
+    EXPECT_NE(StubProblem(at128).find("PE header is at offset 128, not at 256"), std::string::npos);
+    std::vector<uint8_t> noSignature = kotest::FakeCleanStub();
+    noSignature[257] = 'X';
+    EXPECT_NE(StubProblem(noSignature).find("no PE signature"), std::string::npos);
+    // A Setup.exe already carries its pointer at 136.
+    EXPECT_NE(StubProblem(kotest::FakeStub()).find("byte 137 is not zero"), std::string::npos);
+    std::vector<uint8_t> notMz = kotest::FakeCleanStub();
+    notMz[0] = 'Z';
+    EXPECT_NE(StubProblem(notMz).find("Stub \"stub.exe\" cannot carry a package: it is not a "
+                                      "Windows program"),
+              std::string::npos);
+    EXPECT_NE(StubProblem(kotest::FakeCleanStub(200)).find("not a Windows program"),
+              std::string::npos);
+}
+
+TEST(BuilderInspect, VerifyNamesTheFirstBadRecord) {
+    TTempDir dir;
+    const auto setup = dir / "Setup.exe";
+    kotest::BuildSetup(Sample / "product.toml", setup);
+    EXPECT_EQ(Verify(setup).rfind("OK: ", 0), 0u) << Verify(setup);
+
+    std::vector<TStoredRecord> records;
+    {
+        TKoInstall install;
+        install.LoadFromFile(setup.string());
+        records = StoredRecords(install);
+    }
+    const auto copy = [&](const char* name) {
+        std::filesystem::copy_file(setup, dir / name);
+        return dir / name;
+    };
+    // A damaged final block deciphers to a count above 15 (this key and data make it so).
+    const auto flipped = copy("flipped.exe");
+    Damage(flipped, records[3].Offset + records[3].Size - 1);
+    Damage(flipped, records[1].Offset + records[1].Size - 3);
+    EXPECT_NE(Verify(flipped).find("file 2 ({metatrader}\\MQL4\\Experts\\Sample Trend EA.mq4): "
+                                   "data does not decipher"),
+              std::string::npos)
+        << Verify(flipped);
+
+    const auto cut = copy("cut.exe");
+    std::filesystem::resize_file(cut, std::filesystem::file_size(cut) - 10);
+    EXPECT_NE(Verify(cut).find("file 6 ({app}\\Manual.pdf): data at offset"), std::string::npos)
+        << Verify(cut);
+
+    const auto cutRecords = copy("cut-records.exe");
+    std::filesystem::resize_file(cutRecords, records[0].Offset - 100);
+    EXPECT_NE(Verify(cutRecords).find("ends before its end record"), std::string::npos);
+
+    const auto noPackage = copy("no-package.exe");
+    std::filesystem::resize_file(noPackage, 400);
+    EXPECT_NE(Verify(noPackage).find("holds no package"), std::string::npos);
+}
+
+TEST(BuilderInspect, ExtractWritesContentAndTimes) {
+    TTempDir dir;
+    const auto setup = dir / "Setup.exe";
+    kotest::BuildSetup(Sample / "product.toml", setup);
+    std::ostringstream out;
+    ASSERT_EQ(ExtractCommand(setup.string(), (dir / "out").string(), out), 0);
+    const auto manual = dir / "out/app/Manual.pdf";
+    EXPECT_EQ(ReadFile(manual), ReadFile(Sample / "docs/Manual.pdf"));
+    EXPECT_EQ(GetFileTimes(manual).LastWrite, GetFileTimes(Sample / "docs/Manual.pdf").LastWrite);
+    EXPECT_EQ(ReadFile(dir / "out/metatrader/MQL4/Experts/Sample Trend EA.mq4"),
+              ReadFile(Sample / "files/MQL4/Experts/Sample Trend EA.mq4"));
+}
+
+TEST(BuilderInspect, ExtractNeverWritesOutsideItsFolder) {
+    EXPECT_EQ(ExtractionPath("{app}\\Docs\\Manual.txt"),
+              std::filesystem::path("app") / "Docs" / "Manual.txt");
+    EXPECT_EQ(ExtractionPath("{metatrader}\\.\\MQL4//x.ex4"),
+              std::filesystem::path("metatrader") / "MQL4" / "x.ex4");
+    for (const char* hostile : {"{app}\\..\\..\\evil.txt", "\\Windows\\evil.txt", "/etc/evil",
+                                "C:\\evil.txt", "{app}/../evil.txt", "..", "", "{app}\\x:stream"})
+        EXPECT_THROW(ExtractionPath(hostile), EBuildError) << hostile;
+
+    TTempDir dir;
+    WriteHostilePackage(dir / "Setup.exe", "{app}\\..\\..\\evil.txt");
+    EXPECT_EQ(Verify(dir / "Setup.exe").rfind("OK: ", 0), 0u); // the data itself is sound
+    std::ostringstream out;
+    EXPECT_THROW(ExtractCommand((dir / "Setup.exe").string(), (dir / "a/b").string(), out),
+                 EBuildError);
+    EXPECT_FALSE(std::filesystem::exists(dir / "evil.txt"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "a"));
+
+    WriteHostilePackage(dir / "Setup.exe", "{app}\\fine.txt");
+    ASSERT_EQ(ExtractCommand((dir / "Setup.exe").string(), (dir / "a/b").string(), out), 0);
+    EXPECT_EQ(ReadFile(dir / "a/b/app/fine.txt"), std::vector<uint8_t>({'e', 'v', 'i', 'l'}));
+}

@@ -1,0 +1,117 @@
+#include "builder/build_error.h"
+#include "builder/manifest.h"
+#include "builder/product.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+using namespace ko;
+using kotest::TTempDir;
+using kotest::WriteFile;
+
+namespace {
+
+// Resolves a manifest written into Dir; returns the error message, or "" when it succeeds.
+std::string Problem(const TTempDir& dir, const std::string& text) {
+    WriteFile(dir / "m.toml", text);
+    try {
+        const TManifest manifest = LoadManifest((dir / "m.toml").string());
+        std::vector<std::string> warnings;
+        ResolveManifest(manifest, {}, warnings);
+    } catch (const EBuildError& error) {
+        const std::string message = error.what();
+        const std::string prefix = (dir / "m.toml").string() + ":";
+        return message.rfind(prefix, 0) == 0 ? "m.toml:" + message.substr(prefix.size()) : message;
+    }
+    return "";
+}
+
+const char* const Product = "[product]\nname = \"X\"\n";
+
+} // namespace
+
+TEST(BuilderManifest, ErrorsNameTheFileAndLine) {
+    TTempDir dir;
+    WriteFile(dir / "a.ex4", std::string("x"));
+    WriteFile(dir / "doc.txt", std::string("plain text"));
+    WriteFile(dir / "bad.rtf", std::string("{\\rtf1 caf\x81}"));
+    const std::string file = "[[file]]\nsource = \"a.ex4\"\n";
+    struct TCase {
+        std::string Text, Expected;
+    } cases[] = {
+        {"[product\nname = \"X\"\n", "m.toml:1: column"},
+        {std::string(Product) + "publsher = \"P\"\n", "m.toml:3: unknown key \"product.publsher\""},
+        {"[prodcut]\nname = \"X\"\n", "m.toml:1: unknown key \"prodcut\""},
+        {"[product]\nversion_major = 2\n", "m.toml:1: missing required key \"product.name\""},
+        {"\n[product]\nname = 5\n", "m.toml:3: field \"product.name\" must be a string"},
+        {"[product]\nname = 'A\\B'\n", "m.toml:2: field \"product.name\" holds a character"},
+        {std::string(Product) + "build = -1\n", "m.toml:3: field \"product.build\" must lie"},
+        {"codepage = 65001\n" + std::string(Product),
+         "m.toml:1: field \"codepage\" must be one of"},
+        {std::string(Product) + file + "target = \"\"\n",
+         "m.toml:5: field \"file.target\" is empty"},
+        {std::string(Product) + file + "target = 'C:\\x.ex4'\n",
+         "m.toml:5: field \"file.target\": path \"C:\\x.ex4\" must begin with a path variable"},
+        {std::string(Product) + file + "target = '{app}\\..\\x.ex4'\n", "holds a \"..\" component"},
+        {std::string(Product) + file + "target = '{ap}\\x.ex4'\n", "unknown path variable {ap}"},
+        {std::string(Product) + file + "target = '{app}\\a.ex4'\ncheck_newer = 1\n",
+         "m.toml:6: field \"file.check_newer\" must be true or false"},
+        {std::string(Product) + "[[file]]\nsource = \"*.ex5\"\ntarget = '{app}\\'\n",
+         "m.toml:4: pattern \"*.ex5\" matches no file"},
+        {std::string(Product) + "[[file]]\nsource = \"b.ex4\"\ntarget = '{app}\\b.ex4'\n",
+         "m.toml:4: source file \"" + (dir / "b.ex4").string() + "\" not found"},
+        {std::string(Product) + file + "target = '{app}\\A.EX4'\n" + file +
+             "target = '{APP}\\a.ex4'\n",
+         "m.toml:8: target \"{APP}\\a.ex4\" is already used by the file on line 5"},
+        {std::string(Product) + "[[run]]\npath = '{windir}\\x.exe'\ntitle = \"T\"\nstage = 4\n",
+         "m.toml:6: field \"run.stage\" must be 0 to 3"},
+        {std::string(Product) + "[[run]]\npath = 'x.exe'\ntitle = \"T\"\nstage = 0\n",
+         "m.toml:4: field \"run.path\""},
+        {std::string(Product) + "[metatrader]\nexpert_options = \"1x\"\n",
+         "m.toml:4: field \"metatrader.expert_options\" must be"},
+        {std::string(Product) + "[documents]\nreadme = \"doc.txt\"\n", "is not an RTF document"},
+        {std::string(Product) + "[documents]\nlicense = \"bad.rtf\"\n",
+         "m.toml:4: field \"documents.license\": \"" + (dir / "bad.rtf").string() +
+             "\" holds byte 0x81 at offset 10, which is not in code page 1252"},
+        {std::string(Product) + "[documents]\nbanner = \"doc.txt\"\n", "is not a JPEG picture"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Text);
+        const std::string problem = Problem(dir, c.Text);
+        EXPECT_NE(problem.find(c.Expected), std::string::npos) << problem;
+    }
+}
+
+TEST(BuilderManifest, RefusesCharactersTheCodePageCannotHold) {
+    TTempDir dir;
+    EXPECT_EQ(Problem(dir, "[product]\nname = \"X\"\npublisher = \"Café 中\"\n"),
+              "m.toml:3: field \"product.publisher\": character U+4E2D '中' is not in code page "
+              "1252");
+    EXPECT_EQ(Problem(dir, "codepage = 1251\n[product]\nname = \"Café\"\n"),
+              "m.toml:3: field \"product.name\": character U+00E9 'é' is not in code page 1251");
+    EXPECT_EQ(Problem(dir, "codepage = 1251\n[product]\nname = \"Советник\"\n"), "");
+    // A file name found by a pattern is converted too.
+    WriteFile(dir / "src/中.ex4", std::string("x"));
+    EXPECT_NE(Problem(dir, "[product]\nname = \"X\"\n[[file]]\nsource = \"src/*.ex4\"\n"
+                           "target = '{app}\\'\n")
+                  .find("m.toml:5: field \"file.target\": character U+4E2D"),
+              std::string::npos);
+}
+
+TEST(BuilderManifest, TargetsAndStagesAreNormalised) {
+    TTempDir dir;
+    WriteFile(dir / "m.toml", R"([product]
+name = "X"
+[[file]]
+source = "a.ex4"
+target = "{MetaTrader}/MQL4/Experts/a.ex4"
+[[run]]
+path = 'C:\Tools\check.exe'
+title = "T"
+stage = "wizard-close"
+)");
+    const TManifest manifest = LoadManifest((dir / "m.toml").string());
+    EXPECT_EQ(manifest.Files.at(0).Target.Value, "{MetaTrader}\\MQL4\\Experts\\a.ex4");
+    EXPECT_EQ(manifest.Runs.at(0).Stage, 3);
+    EXPECT_EQ(manifest.Runs.at(0).Path.Line, 7);
+}
