@@ -1,0 +1,151 @@
+#include "engine/sys_folders.h"
+
+#include "base/errors.h"
+
+#include <windows.h>
+
+namespace ko {
+
+namespace {
+
+const char* const UserShellFolders[] = {"Desktop",
+                                        "Start Menu",
+                                        "Programs",
+                                        "Startup",
+                                        "Personal",
+                                        "My Pictures",
+                                        "My Music",
+                                        "My Video",
+                                        "AppData",
+                                        "Fonts",
+                                        "SendTo",
+                                        "Recent",
+                                        "Favorites",
+                                        "Cache",
+                                        "Cookies",
+                                        "History",
+                                        "NetHood",
+                                        "PrintHood",
+                                        "Templates",
+                                        "Local AppData",
+                                        "Local Settings",
+                                        "CD Burning",
+                                        "Administrative Tools"};
+
+const char* const CurrentVersionValues[] = {"ProgramFilesDir", "CommonFilesDir", "ConfigPath",
+                                            "DevicePath",      "MediaPath",      "WallPaperDir"};
+
+const char* const CommonShellFolders[] = {"Common Administrative Tools",
+                                          "Common AppData",
+                                          "Common Desktop",
+                                          "Common Documents",
+                                          "Common Programs",
+                                          "Common Start Menu",
+                                          "Common Startup",
+                                          "Common Templates",
+                                          "CommonMusic",
+                                          "CommonPictures",
+                                          "CommonVideo"};
+
+const char ShellFoldersKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char CurrentVersionKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+const char SetupKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Setup";
+
+// A string value of a key; a key that does not open or a missing value give "". Shell-folder
+// keys are opened with create-if-missing, as a fresh profile may not have them yet.
+std::string ReadRegistryString(HKEY root, const char* path, const char* name, bool create) {
+    HKEY key;
+    const LONG opened =
+        create ? RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr)
+               : RegOpenKeyExA(root, path, 0, KEY_READ, &key);
+    if (opened != ERROR_SUCCESS)
+        return {};
+    DWORD type = 0, size = 0;
+    std::string value;
+    LONG rc = RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
+    if (rc == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ) {
+        RegCloseKey(key);
+        throw EKoError(std::string("Invalid data type for '") + name + "'");
+    }
+    if (rc == ERROR_SUCCESS && size > 0) {
+        value.resize(size);
+        rc = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value.data()),
+                              &size);
+        value.resize(rc == ERROR_SUCCESS ? size : 0);
+        value.resize(strnlen(value.c_str(), value.size()));
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+std::string ExpandEnvironment(const std::string& text) {
+    char buffer[MAX_PATH] = {};
+    ExpandEnvironmentStringsA(text.c_str(), buffer, sizeof buffer);
+    return buffer;
+}
+
+// The Windows and system folder calls fill a 255-byte buffer.
+template <typename F>
+std::string FromSystemCall(F call) {
+    char buffer[255] = {};
+    call(buffer, 254);
+    return buffer;
+}
+
+std::string BootFolder() {
+    std::string folder = ReadRegistryString(HKEY_LOCAL_MACHINE, SetupKey, "BootDir", false);
+    if (folder.empty())
+        folder = "C:\\";
+    if (folder.back() == '\\')
+        folder.pop_back();
+    return folder;
+}
+
+std::string Lookup(uint8_t id) {
+    if (id <= 22)
+        return ReadRegistryString(HKEY_CURRENT_USER, ShellFoldersKey, UserShellFolders[id], true);
+    switch (id) {
+    case 23:
+        return FromSystemCall([](char* b, UINT n) { GetWindowsDirectoryA(b, n); });
+    case 24:
+        return FromSystemCall([](char* b, UINT n) { GetSystemDirectoryA(b, n); });
+    case 25:
+        return FromSystemCall([](char* b, UINT n) { GetTempPathA(n, b); });
+    case 26:
+        return Lookup(24).substr(0, 2);
+    case 27:
+        return BootFolder();
+    }
+    if (id <= 33) {
+        const std::string value = ReadRegistryString(HKEY_LOCAL_MACHINE, CurrentVersionKey,
+                                                     CurrentVersionValues[id - 28], true);
+        return value.find('%') != std::string::npos ? ExpandEnvironment(value) : value;
+    }
+    if (id <= 44)
+        return ReadRegistryString(HKEY_LOCAL_MACHINE, ShellFoldersKey, CommonShellFolders[id - 34],
+                                  true);
+    return {};
+}
+
+} // namespace
+
+std::string GetSystemFolder(uint8_t id, bool trailingDelimiter) {
+    std::string path = Lookup(id & 0x7F);
+    if (trailingDelimiter && (path.empty() || path.back() != '\\'))
+        path += '\\';
+    return path;
+}
+
+void FillVariables(const TKoData& data, TVariables& variables) {
+    variables.Clear();
+    variables.Add("{app}", GetSystemFolder(sfProgramFiles, false) + "\\" + data.ProductName);
+    variables.Add("{bootdir}", GetSystemFolder(sfBootDir, false));
+    variables.Add("{windir}", GetSystemFolder(sfWindows, false));
+    variables.Add("{winsysdir}", GetSystemFolder(sfSystem, false));
+    variables.Add("{mydocuments}", GetSystemFolder(sfPersonal, false));
+    variables.Add("{desktop}", GetSystemFolder(sfDesktop, false));
+    variables.Add("{temp}", GetSystemFolder(sfTemp, false));
+}
+
+} // namespace ko

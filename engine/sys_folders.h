@@ -1,0 +1,35 @@
+// System folders by number, and the path variables built from them.
+#pragma once
+
+#include "engine/variables.h"
+#include "package/ko_data.h"
+
+#include <cstdint>
+#include <string>
+
+namespace ko {
+
+// Folder ids the program itself uses; the lookup knows 0 to 44.
+enum TSystemFolder : uint8_t {
+    sfDesktop = 0,
+    sfPersonal = 4,
+    sfWindows = 23,
+    sfSystem = 24,
+    sfTemp = 25,
+    sfSystemDrive = 26,
+    sfBootDir = 27,
+    sfProgramFiles = 28,
+    sfCommonPrograms = 38,
+};
+
+// The path of system folder Id (masked to 7 bits; above 44 gives ""), read from the registry or
+// the system. With TrailingDelimiter a "\" is appended unless the path ends in one. Lookups
+// that fail give "" (the boot folder falls back to "C:").
+std::string GetSystemFolder(uint8_t id, bool trailingDelimiter);
+
+// Clears Variables and adds, in this order: "{app}" (Program Files + "\" + ProductName),
+// "{bootdir}", "{windir}", "{winsysdir}", "{mydocuments}", "{desktop}" and "{temp}" (which
+// alone keeps its trailing "\"). The install run adds "{metatrader}" per terminal folder.
+void FillVariables(const TKoData& data, TVariables& variables);
+
+} // namespace ko
