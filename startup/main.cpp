@@ -1,76 +1,30 @@
-// The program entry: picks the mode from the program's own name, loads the data appended to
-// the program file and runs the window until it closes.
+// The program entry: the wizard form picks the mode from the program's own name, loads the
+// data appended to the program file, and runs until its window closes.
 #include "base/errors.h"
-#include "startup/startup.h"
+#include "ui/application.h"
+#include "ui/message_box.h"
+#include "wizard/form_installer.h"
 
 #include <objbase.h>
 #include <windows.h>
 
 #include <cstdlib>
-#include <memory>
-#include <string>
+#include <exception>
+#include <new>
 
 using namespace ko;
 
 namespace {
 
-std::wstring Widen(const std::string& text) {
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
-    std::wstring wide(n, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), wide.data(), n);
-    return wide;
-}
-
-void ShowError(const std::string& message) {
-    MessageBoxW(nullptr, Widen(message).c_str(), L"Error", MB_OK | MB_ICONERROR);
-}
-
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-int RunWindow(HINSTANCE instance, const std::string& caption) {
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = L"TFormInstaller";
-    RegisterClassW(&windowClass);
-    RECT area = {0, 0, 513, 368};
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-    AdjustWindowRect(&area, style, FALSE);
-    HWND window = CreateWindowW(L"TFormInstaller", Widen(caption).c_str(), style, CW_USEDEFAULT,
-                                CW_USEDEFAULT, area.right - area.left, area.bottom - area.top,
-                                nullptr, nullptr, instance, nullptr);
-    ShowWindow(window, SW_SHOW);
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return static_cast<int>(message.wParam);
-}
-
-int Run(HINSTANCE instance) {
-    const std::string exePath = ExecutablePath();
-    if (IsUninstallName(exePath)) {
-        TKoUninstall uninstall;
-        uninstall.LoadFromFile(exePath);
-        return RunWindow(instance, "Uninstall - " + uninstall.ProductName);
-    }
-    TKoInstall install;
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    if (!LoadInstallWithFallback(install, exePath, now)) {
-        MessageBoxA(nullptr, MsgCannotExecute, "Error", MB_OK | MB_ICONERROR);
+// Returns the process's exit code: 1 when the installer could not be loaded.
+int Run() {
+    TFormInstaller form;
+    if (!form.FormCreate())
         return 1;
-    }
-    return RunWindow(instance, "Install - " + install.ProductName);
+    form.Show();
+    ui::RunMessageLoop(form);
+    form.FormDestroy();
+    return 0;
 }
 
 } // namespace
@@ -84,13 +38,44 @@ void __verbose_terminate_handler() {
 }
 } // namespace __gnu_cxx
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+// The library reports its own failures (a position past the end of a string, a vector grown too
+// long) through these functions. Its versions throw std::logic_error and its kin, which keep
+// their message in a copy-on-write string: that string's code is 40 KB of every Setup.exe.
+// These throw the program's own error instead, which the window procedures and WinMain catch
+// and show like any other.
+namespace std {
+void __throw_bad_alloc() {
+    throw bad_alloc();
+}
+void __throw_bad_array_new_length() {
+    throw bad_array_new_length();
+}
+void __throw_logic_error(const char* what) {
+    throw EKoError(what);
+}
+void __throw_invalid_argument(const char* what) {
+    throw EKoError(what);
+}
+void __throw_length_error(const char* what) {
+    throw EKoError(what);
+}
+void __throw_out_of_range(const char* what) {
+    throw EKoError(what);
+}
+void __throw_out_of_range_fmt(const char* format, ...) {
+    throw EKoError(format);
+}
+} // namespace std
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // The folder dialog and the shortcut writer need COM on this thread.
     CoInitialize(nullptr);
+    ui::InitToolkit();
     int result = 1;
     try {
-        result = Run(instance);
+        result = Run();
     } catch (const std::exception& e) {
-        ShowError(e.what());
+        ui::ShowErrorText(nullptr, e.what());
     }
     CoUninitialize();
     return result;

@@ -1,0 +1,41 @@
+#include "engine/expert_settings.h"
+
+#include "base/file_stream.h"
+#include "engine/file_utils.h"
+
+namespace ko {
+
+namespace {
+
+// Where option 1 to 8 keeps its byte: the terminal's own layout, not in ascending order. Each is
+// the low byte of a 4-byte slot whose other bytes are left alone.
+constexpr int OptionOffsets[8] = {4, 8, 12, 36, 40, 20, 24, 28};
+
+constexpr uint32_t NewFileHeader = 400;
+
+} // namespace
+
+void OverrideExpertSettings(TKoInstall& data, const std::string& terminalFolder) {
+    std::string& options = data.ExpertOptions;
+    while (options.size() < 8)
+        options += ' ';
+    const std::string path = IncludeTrailingDelimiter(terminalFolder) + "config\\experts.ini";
+    ForceDirectories(ExtractFilePath(path));
+
+    uint8_t record[ExpertSettingsSize] = {};
+    PutLE32(record, NewFileHeader);
+    if (FileExists(path)) {
+        TFileStream input(path, TFileMode::OpenRead);
+        input.ReadFully(record, ExpertSettingsSize);
+    }
+    for (int i = 0; i < 8; ++i) {
+        const char c = options[static_cast<size_t>(i)];
+        if (c != ' ')
+            record[OptionOffsets[i]] = c == '1' ? 1 : 0;
+    }
+    ClearReadOnly(path);
+    TFileStream output(path, TFileMode::Create);
+    output.WriteBuffer(record, ExpertSettingsSize);
+}
+
+} // namespace ko

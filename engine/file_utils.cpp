@@ -1,0 +1,114 @@
+#include "engine/file_utils.h"
+
+#include "base/errors.h"
+#include "base/file_stream.h"
+#include "package/cipher.h"
+#include "package/format.h"
+#include "package/sub_stream.h"
+
+#include <windows.h>
+
+namespace ko {
+
+namespace {
+
+bool IsDelimiter(char c) {
+    return c == '\\' || c == ':';
+}
+
+size_t LastDelimiter(const std::string& path) {
+    return path.find_last_of("\\:");
+}
+
+FILETIME ToFileTime(uint64_t time) {
+    FILETIME result;
+    result.dwLowDateTime = static_cast<DWORD>(time);
+    result.dwHighDateTime = static_cast<DWORD>(time >> 32);
+    return result;
+}
+
+} // namespace
+
+std::string ExtractFilePath(const std::string& path) {
+    const size_t last = LastDelimiter(path);
+    return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+}
+
+std::string ExtractFileDir(const std::string& path) {
+    std::string folder = ExtractFilePath(path);
+    if (folder.size() > 1 && folder.back() == '\\' && !IsDelimiter(folder[folder.size() - 2]))
+        folder.pop_back();
+    return folder;
+}
+
+std::string ExtractFileName(const std::string& path) {
+    const size_t last = LastDelimiter(path);
+    return last == std::string::npos ? path : path.substr(last + 1);
+}
+
+std::string ChangeFileExt(const std::string& path, const std::string& extension) {
+    const size_t dot = path.find_last_of(".\\:");
+    if (dot == std::string::npos || path[dot] != '.')
+        return path + extension;
+    return path.substr(0, dot) + extension;
+}
+
+std::string IncludeTrailingDelimiter(const std::string& path) {
+    return !path.empty() && path.back() == '\\' ? path : path + "\\";
+}
+
+std::string Trim(const std::string& text) {
+    size_t first = 0, last = text.size();
+    while (first < last && static_cast<unsigned char>(text[first]) <= ' ')
+        ++first;
+    while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ')
+        --last;
+    return text.substr(first, last - first);
+}
+
+bool FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void ForceDirectories(const std::string& folder) {
+    if (folder.empty())
+        throw EKoError("Unable to create directory");
+    std::string dir = folder;
+    if (dir.size() > 1 && dir.back() == '\\')
+        dir.pop_back();
+    // A drive ("C:") or a root needs no creating; recursion stops there.
+    if (dir.size() < 3 || DirectoryExists(dir) || ExtractFilePath(dir) == dir)
+        return;
+    const std::string parent = ExtractFilePath(dir);
+    if (!parent.empty())
+        ForceDirectories(parent);
+    CreateDirectoryA(dir.c_str(), nullptr);
+}
+
+void ClearReadOnly(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(path.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+}
+
+void WriteStoredData(TStream& package, const TStoredData& data, const uint8_t* key,
+                     const std::string& target) {
+    TFileStream output(target, TFileMode::Create);
+    {
+        TSubStream window(package, data.Offset, int64_t(data.Offset) + data.Size - 1);
+        window.SetPosition(0);
+        CipherStream(window, output, key, format::KeySize, false);
+    }
+    // Set after the last write, so that writing does not move the last-write time again.
+    const FILETIME creation = ToFileTime(data.CreationTime);
+    const FILETIME lastWrite = ToFileTime(data.LastWriteTime);
+    SetFileTime(reinterpret_cast<HANDLE>(output.Handle()), &creation, &lastWrite, &lastWrite);
+}
+
+} // namespace ko

@@ -1,0 +1,51 @@
+// Path helpers and the few file operations the install and uninstall runs share.
+#pragma once
+
+#include "base/stream.h"
+
+#include <cstdint>
+#include <string>
+
+namespace ko {
+
+// The folder part of Path up to and including its last "\" or ":" ("" when there is none).
+std::string ExtractFilePath(const std::string& path);
+// The folder part without its trailing "\", except for a drive root, which keeps it ("C:\").
+std::string ExtractFileDir(const std::string& path);
+// The part after the last "\" or ":".
+std::string ExtractFileName(const std::string& path);
+// Path with the extension of its file name replaced (or added).
+std::string ChangeFileExt(const std::string& path, const std::string& extension);
+std::string IncludeTrailingDelimiter(const std::string& path);
+// Text without leading and trailing blanks and control characters.
+std::string Trim(const std::string& text);
+
+// True for an existing file, false for a folder or nothing.
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+
+// Creates Folder with every missing parent. Throws EKoError "Unable to create directory" for an
+// empty name (a target path without a folder part); a folder that cannot be created shows when
+// the file inside it is created.
+void ForceDirectories(const std::string& folder);
+
+// Clears the read-only attribute of an existing file; every failure is ignored.
+void ClearReadOnly(const std::string& path);
+
+// Stored data of a file or program record: the enciphered bytes at Offset of the package and the
+// times to give the written file.
+struct TStoredData {
+    int32_t Offset = 0;
+    int32_t Size = 0;
+    uint64_t CreationTime = 0;
+    uint64_t LastWriteTime = 0;
+};
+
+// Creates (or truncates) Target and deciphers the stored bytes from Package into it, then sets
+// its creation time and its last-access and last-write times while it is still open. Throws
+// EFOpenError when Target cannot be created and ECipherException "Invalid file format" when the
+// stored bytes end early; the target then keeps what was written.
+void WriteStoredData(TStream& package, const TStoredData& data, const uint8_t* key,
+                     const std::string& target);
+
+} // namespace ko

@@ -1,0 +1,100 @@
+#include "engine/run_items.h"
+
+#include "base/file_stream.h"
+#include "engine/file_utils.h"
+#include "engine/sys_folders.h"
+
+#include <windows.h>
+
+namespace ko {
+
+namespace {
+
+std::function<void()> MessagePump;
+bool RunItemRunning = false;
+
+constexpr DWORD WaitSlice = 200;
+
+// Marks the wait for a process, also when the pump throws.
+struct TRunningMark {
+    TRunningMark() { RunItemRunning = true; }
+    ~TRunningMark() { RunItemRunning = false; }
+};
+
+void StartAndWait(const std::string& program, const std::string& parameters) {
+    // The first token is a placeholder: the program is named by the application name, and the
+    // started program only looks at what follows it.
+    std::string commandLine = "x " + parameters;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    const std::string folder = ExtractFileDir(program);
+    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &process))
+        return;
+    {
+        TRunningMark mark;
+        while (WaitForSingleObject(process.hProcess, WaitSlice) == WAIT_TIMEOUT) {
+            if (MessagePump)
+                MessagePump();
+            else
+                ProcessPendingMessages();
+        }
+    }
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+}
+
+void RunOne(TKoInstall& data, TStream& package, const TVariables& variables,
+            const TKoInstallExec& exec) {
+    const std::string program = ExpandPath(exec.Path, variables);
+    if (!exec.External) {
+        ForceDirectories(ExtractFilePath(program));
+        ClearReadOnly(program);
+        WriteStoredData(package, {exec.Offset, exec.Size, exec.CreationTime, exec.LastWriteTime},
+                        data.Key, program);
+    }
+    if (FileExists(program)) {
+        data.Report("Executing " + exec.Title + " ...", 1);
+        StartAndWait(program, exec.Parameters);
+    } else {
+        data.Report("WARNING: Unable to execute \"" + exec.Title + "\". File doesn't exist ...", 1);
+    }
+}
+
+} // namespace
+
+void RunExecs(TKoInstall& data, TStream& package, const TVariables& variables, int32_t stage) {
+    for (const auto& exec : data.Execs)
+        if (exec->Stage == static_cast<uint8_t>(stage))
+            RunOne(data, package, variables, *exec);
+}
+
+void RunStage(TKoInstall& data, int32_t stage) {
+    TVariables variables;
+    FillVariables(data, variables);
+    TFileStream package(data.FileName, TFileMode::OpenRead);
+    RunExecs(data, package, variables, stage);
+}
+
+void SetMessagePump(std::function<void()> pump) {
+    MessagePump = std::move(pump);
+}
+
+void ProcessPendingMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+bool IsRunItemRunning() {
+    return RunItemRunning;
+}
+
+} // namespace ko

@@ -1,0 +1,67 @@
+#include "engine/shell_link.h"
+
+#include "base/errors.h"
+
+#include <windows.h>
+
+#include <objidl.h>
+#include <shlobj.h>
+
+#include <vector>
+
+namespace ko {
+
+namespace {
+
+// Releases a COM interface when it goes out of scope, also when a step throws.
+template <typename T>
+struct TComRef {
+    T* Ptr = nullptr;
+    ~TComRef() {
+        if (Ptr)
+            Ptr->Release();
+    }
+};
+
+std::wstring Wide(const std::string& text) {
+    const int n = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text.c_str(), -1, nullptr, 0);
+    std::vector<wchar_t> buffer(n > 0 ? n : 1);
+    MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text.c_str(), -1, buffer.data(), n);
+    return buffer.data();
+}
+
+[[noreturn]] void Fail(const std::string& fileName, HRESULT result) {
+    char text[256] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   static_cast<DWORD>(result), 0, text, sizeof text, nullptr);
+    std::string message = text;
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r'))
+        message.pop_back();
+    throw EKoError("Cannot create shortcut \"" + fileName + "\". " + message);
+}
+
+} // namespace
+
+void TShellLink::SaveLink(const std::string& fileName) const {
+    TComRef<IShellLinkA> link;
+    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_IShellLinkA, reinterpret_cast<void**>(&link.Ptr));
+    if (FAILED(result))
+        Fail(fileName, result);
+    // The order of the setters is the one the shell-link object has always been fed in.
+    link.Ptr->SetArguments(Arguments.c_str());
+    link.Ptr->SetShowCmd(ShowCommand);
+    link.Ptr->SetWorkingDirectory(WorkingDirectory.c_str());
+    link.Ptr->SetPath(Target.c_str());
+    link.Ptr->SetDescription(Description.c_str());
+    link.Ptr->SetHotkey(Hotkey);
+    link.Ptr->SetIconLocation(IconPath.c_str(), IconIndex);
+
+    TComRef<IPersistFile> file;
+    result = link.Ptr->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file.Ptr));
+    if (FAILED(result))
+        Fail(fileName, result);
+    file.Ptr->Save(Wide(fileName).c_str(), TRUE);
+}
+
+} // namespace ko

@@ -1,0 +1,85 @@
+#include "engine/uninstall_registry.h"
+
+#include "base/errors.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace ko {
+
+namespace {
+
+const char UninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+void SetString(HKEY key, bool opened, const char* name, const std::string& value) {
+    const LONG result =
+        opened ? RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                static_cast<DWORD>(value.size() + 1))
+               : ERROR_INVALID_HANDLE;
+    if (result != ERROR_SUCCESS)
+        throw EKoError(std::string("Failed to set data for '") + name + "'");
+}
+
+std::vector<std::string> SubkeyNames(HKEY key) {
+    std::vector<std::string> names;
+    DWORD count = 0, longest = 0;
+    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr,
+                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return names;
+    std::vector<char> name(longest + 1);
+    for (DWORD i = 0; i < count; ++i) {
+        DWORD length = static_cast<DWORD>(name.size());
+        if (RegEnumKeyExA(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) ==
+            ERROR_SUCCESS)
+            names.emplace_back(name.data(), length);
+    }
+    return names;
+}
+
+void DeleteKeyTree(HKEY root, const std::string& path) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    const std::vector<std::string> names = SubkeyNames(key);
+    RegCloseKey(key);
+    for (auto name = names.rbegin(); name != names.rend(); ++name)
+        DeleteKeyTree(root, path + "\\" + *name);
+    RegDeleteKeyA(root, path.c_str());
+}
+
+} // namespace
+
+std::string UninstallKeyPath(const std::string& productName) {
+    return UninstallKey + productName;
+}
+
+bool NamesNoUninstallKey(const std::string& productName) {
+    // Backslashes alone only repeat the separator: the path still ends at the parent key.
+    return productName.find_first_not_of('\\') == std::string::npos;
+}
+
+void RegisterUninstaller(const std::string& productName, const std::string& uninstallerPath) {
+    HKEY key = nullptr;
+    const bool opened =
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallKeyPath(productName).c_str(), 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS;
+    try {
+        SetString(key, opened, "DisplayName", productName);
+        SetString(key, opened, "UninstallString", uninstallerPath);
+        SetString(key, opened, "DisplayIcon", uninstallerPath);
+    } catch (...) {
+        if (opened)
+            RegCloseKey(key);
+        throw;
+    }
+    RegCloseKey(key);
+}
+
+void DeleteUninstallKey(const std::string& productName) {
+    if (NamesNoUninstallKey(productName))
+        return;
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, UninstallKeyPath(productName));
+}
+
+} // namespace ko

@@ -1,0 +1,240 @@
+// The driver's commands that take more than a line: processes, expected lines, the button bar,
+// message boxes, check-list ticks and folder listings.
+#include "tests/e2e/driver_commands.h"
+
+#include "wizard/control_ids.h"
+
+#include <fstream>
+
+namespace e2e {
+
+namespace {
+
+std::wstring Quote(const std::wstring& text) {
+    std::wstring quoted = L"\"";
+    for (wchar_t c : text)
+        quoted += c == L'\r'   ? std::wstring(L"\\r")
+                  : c == L'\n' ? std::wstring(L"\\n")
+                               : std::wstring(1, c);
+    return quoted + L"\"";
+}
+
+std::wstring WindowsPath(std::wstring path) {
+    if (!path.empty() && path[0] == L'/')
+        path = L"Z:" + path;
+    for (wchar_t& c : path)
+        if (c == L'/')
+            c = L'\\';
+    return path;
+}
+
+std::wstring OnOff(bool on) {
+    return on ? L"on" : L"off";
+}
+
+} // namespace
+
+std::vector<DWORD> TDriver::TargetPids() const {
+    std::vector<DWORD> pids;
+    for (const TProcess& p : FProcesses)
+        if (p.UnderTest)
+            pids.push_back(p.Pid);
+    return pids;
+}
+
+TDriver::TProcess* TDriver::Target() {
+    for (auto p = FProcesses.rbegin(); p != FProcesses.rend(); ++p)
+        if (p->UnderTest)
+            return &*p;
+    return nullptr;
+}
+
+void TDriver::Start(const TArgs& args, bool underTest) {
+    if (args.size() < 2)
+        throw EFailure(L"usage: start|spawn PATH [ARG...]");
+    const std::wstring path = WindowsPath(args[1]);
+    std::wstring commandLine = L"\"" + path + L"\"";
+    for (size_t i = 2; i < args.size(); ++i)
+        commandLine +=
+            args[i].find(L' ') == std::wstring::npos ? L" " + args[i] : L" \"" + args[i] + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &info))
+        throw EFailure(L"cannot start " + path + L" (error " + std::to_wstring(GetLastError()) +
+                       L")");
+    CloseHandle(info.hThread);
+    const std::wstring name = path.substr(path.find_last_of(L'\\') + 1);
+    FProcesses.push_back({name, info.hProcess, info.dwProcessId, underTest});
+    Say(L"  " + name + L" pid = " + std::to_wstring(info.dwProcessId));
+    if (!PidFile.empty()) {
+        std::ofstream out(Narrow(PidFile), std::ios::app);
+        out << info.dwProcessId << "\n";
+    }
+    if (underTest)
+        FWindow = nullptr;
+}
+
+void TDriver::EndProcesses(bool keep) {
+    for (TProcess& p : FProcesses) {
+        if (WaitForSingleObject(p.Handle, 0) == WAIT_OBJECT_0)
+            continue;
+        if (keep) {
+            Say(L"  left running for inspection: " + p.Name + L" pid " + std::to_wstring(p.Pid));
+            continue;
+        }
+        Say(L"  ending " + p.Name + L" (still running at the end)");
+        TerminateProcess(p.Handle, 1);
+        WaitForSingleObject(p.Handle, 5000);
+    }
+}
+
+void TDriver::KillPids(const TArgs& args) {
+    if (args.size() < 2)
+        throw EFailure(L"usage: kill-pids FILE");
+    std::ifstream in(Narrow(args[1]));
+    DWORD pid;
+    while (in >> pid) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (!process)
+            continue;
+        if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) {
+            Say(L"  ending pid " + std::to_wstring(pid));
+            TerminateProcess(process, 1);
+            WaitForSingleObject(process, 5000);
+        }
+        CloseHandle(process);
+    }
+}
+
+void TDriver::ExpectLines(const TArgs& args) {
+    if (args.size() < 2)
+        throw EFailure(L"usage: expect-lines CONTROL [LINE...]");
+    std::vector<std::wstring> expected(args.begin() + 2, args.end());
+    if (args.size() == 2) {
+        while (FLine + 1 < FLines->size()) {
+            const std::wstring& next = (*FLines)[FLine + 1];
+            const size_t bar = next.find_first_not_of(L" \t");
+            if (bar == std::wstring::npos || next[bar] != L'|')
+                break;
+            expected.push_back(next.substr(bar + 1));
+            Say(L"  " + next.substr(bar));
+            ++FLine;
+        }
+    }
+    Poll(Timeout, [&]() -> std::optional<std::wstring> {
+        const std::vector<std::wstring> found = ControlLines(Control(args[1]));
+        if (found == expected)
+            return std::nullopt;
+        std::wstring report = args[1] + L": lines differ\n  expected " +
+                              std::to_wstring(expected.size()) + L" lines:\n";
+        for (const std::wstring& line : expected)
+            report += L"    |" + line + L"\n";
+        report += L"  found " + std::to_wstring(found.size()) + L" lines:\n";
+        for (const std::wstring& line : found)
+            report += L"    |" + line + L"\n";
+        return report;
+    });
+}
+
+void TDriver::ExpectButtons(const TArgs& args) {
+    if (args.size() < 4)
+        throw EFailure(
+            L"usage: expect-buttons PREV NEXT CANCEL (on|off, CANCEL as CAPTION:on|off)");
+    const std::wstring wanted =
+        L"BtnPrev " + args[1] + L", BtnNext " + args[2] + L", BtnCancel " + args[3];
+    Poll(Timeout, [&]() -> std::optional<std::wstring> {
+        HWND cancel = Control(L"BtnCancel");
+        const std::wstring found = L"BtnPrev " + OnOff(IsWindowEnabled(Control(L"BtnPrev"))) +
+                                   L", BtnNext " + OnOff(IsWindowEnabled(Control(L"BtnNext"))) +
+                                   L", BtnCancel " + WindowText(cancel) + L":" +
+                                   OnOff(IsWindowEnabled(cancel));
+        if (found == wanted)
+            return std::nullopt;
+        return L"on page " + Page() + L": expected " + wanted + L"; found " + found;
+    });
+}
+
+void TDriver::ExpectMessageBox(const TArgs& args) {
+    if (args.size() < 4)
+        throw EFailure(L"usage: expect-msgbox CAPTION ICON TEXT [SECONDS]");
+    Poll(TimeoutArg(args, 4), [&]() -> std::optional<std::wstring> {
+        HWND box = FindMessageBox(TargetPids());
+        if (!box)
+            return L"expected message box " + Quote(args[1]) + L", found none";
+        const TMessageBoxInfo info = ReadMessageBox(box);
+        std::wstring buttons;
+        for (const std::wstring& b : info.Buttons)
+            buttons += (buttons.empty() ? L"" : L",") + b;
+        if (info.Caption == args[1] && info.Icon == args[2] && info.Text == args[3] &&
+            buttons == L"OK")
+            return std::nullopt;
+        return L"message box differs\n  expected caption=" + Quote(args[1]) + L" icon=" + args[2] +
+               L" buttons=OK text=" + Quote(args[3]) + L"\n  found    caption=" +
+               Quote(info.Caption) + L" icon=" + info.Icon + L" buttons=" + buttons + L" text=" +
+               Quote(info.Text);
+    });
+    Say(L"  message box as expected");
+}
+
+void TDriver::AnswerMessageBox() {
+    HWND box = FindMessageBox(TargetPids());
+    if (!box)
+        throw EFailure(L"no message box to answer");
+    const std::vector<HWND> ok = FindControls(box, IDOK);
+    if (ok.empty())
+        throw EFailure(L"the message box " + Quote(WindowText(box)) + L" has no OK button");
+    SendNotifyMessageW(ok.front(), BM_CLICK, 0, 0);
+    Poll(Timeout, [&]() -> std::optional<std::wstring> {
+        if (!IsWindow(box) || !IsWindowVisible(box))
+            return std::nullopt;
+        return L"the message box " + Quote(WindowText(box)) + L" stays open after OK";
+    });
+    Sync();
+}
+
+void TDriver::Toggle(const TArgs& args) {
+    if (args.size() < 3)
+        throw EFailure(L"usage: toggle CHECKLIST INDEX");
+    HWND list = Control(args[1]);
+    const int index = _wtoi(args[2].c_str());
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    if (index < 0 || index >= count)
+        throw EFailure(args[1] + L" has " + std::to_wstring(count) + L" items, no item " + args[2]);
+    const LRESULT before = SendMessageW(list, LB_GETITEMDATA, index, 0);
+    // The keyboard way a user ticks an item: select it, press the space bar.
+    SendMessageW(list, LB_SETCURSEL, index, 0);
+    // Posted, so the program's own loop translates the key as it would a real one.
+    PostMessageW(list, WM_KEYDOWN, VK_SPACE, 0x00390001);
+    PostMessageW(list, WM_KEYUP, VK_SPACE, 0xC0390001);
+    Poll(Timeout, [&]() -> std::optional<std::wstring> {
+        const LRESULT after = SendMessageW(list, LB_GETITEMDATA, index, 0);
+        if ((after == 1) != (before == 1))
+            return std::nullopt;
+        return args[1] + L" item " + args[2] + L": the space bar did not change its tick (" +
+               (before == 1 ? L"ticked" : L"unticked") + L")";
+    });
+}
+
+void TDriver::Dir(const TArgs& args) {
+    if (args.size() < 2)
+        throw EFailure(L"usage: dir PATH");
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((WindowsPath(args[1]) + L"\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        throw EFailure(L"cannot list " + args[1]);
+    do {
+        std::wstring flags;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            flags += L"d";
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN)
+            flags += L"h";
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM)
+            flags += L"s";
+        Say(L"  entry " + (flags.empty() ? L"-" : flags) + L" " + entry.cFileName);
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+}
+
+} // namespace e2e

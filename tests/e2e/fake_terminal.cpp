@@ -1,0 +1,76 @@
+// A stand-in for the MetaTrader 4 terminal in the end-to-end scenarios.
+//
+//   fake_terminal --window              opens a top-level window of the terminal's class and
+//                                       runs until it is closed (a running terminal)
+//   fake_terminal --window --message error|warning TEXT
+//                                       the same, plus a message box of that kind (the driver's
+//                                       own check of how it reads message boxes)
+//   fake_terminal [ARG...]              installed as terminal.exe: writes ran.txt next to itself
+//                                       with its command line and current folder, and ends
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+const wchar_t TerminalClass[] = L"MetaQuotes::MetaTrader::4.00";
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int RunWindow(HINSTANCE instance, const wchar_t* kind, const wchar_t* text) {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = TerminalClass;
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowW(TerminalClass, L"Fake MetaTrader 4", WS_OVERLAPPEDWINDOW, 0, 0, 320,
+                                200, nullptr, nullptr, instance, nullptr);
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    if (kind) {
+        const bool error = wcscmp(kind, L"error") == 0;
+        MessageBoxW(window, text, error ? L"Error" : L"Warning",
+                    MB_OK | (error ? MB_ICONERROR : MB_ICONWARNING));
+    }
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+// Leaves proof of the start for a scenario to read: the command line and the current folder.
+int RecordRun() {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring marker = path;
+    marker = marker.substr(0, marker.find_last_of(L'\\') + 1) + L"ran.txt";
+    wchar_t folder[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    FILE* out = _wfopen(marker.c_str(), L"w");
+    if (!out)
+        return 1;
+    fwprintf(out, L"command line: %ls\ncurrent folder: %ls\n", GetCommandLineW(), folder);
+    fclose(out);
+    return 0;
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argc >= 2 && wcscmp(argv[1], L"--window") == 0) {
+        const bool message = argc >= 5 && wcscmp(argv[2], L"--message") == 0;
+        return RunWindow(instance, message ? argv[3] : nullptr, message ? argv[4] : nullptr);
+    }
+    return RecordRun();
+}

@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# Runs one end-to-end scenario (a bash script under scenarios/) with the helpers below.
+#
+#   run_scenario.sh scenarios/NAME.sh
+#
+# ctest passes KOSETUP_SOURCE (the source tree), KOSETUP_NATIVE (the native tree with the
+# kosetup builder) and KOSETUP_WIN32 (the win32 tree with stub.exe and the e2e programs); the
+# screen is the DISPLAY of the xvfb-run that scripts/test starts.
+#
+# A failing scenario leaves its screenshot and the driver's transcript in
+# $KOSETUP_WIN32/e2e-failures/NAME/. What a scenario adds to Program Files it removes again.
+set -euo pipefail
+
+scenario_file=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+SCENARIO=$(basename "$1" .sh)
+: "${KOSETUP_SOURCE:?set by ctest}" "${KOSETUP_NATIVE:?set by ctest}" "${KOSETUP_WIN32:?set by ctest}"
+if [ -z "${DISPLAY:-}" ]; then
+  echo "$SCENARIO: no DISPLAY; run under xvfb-run (scripts/test does)" >&2
+  exit 1
+fi
+for program in "$KOSETUP_NATIVE/kosetup" "$KOSETUP_WIN32/stub.exe" "$KOSETUP_WIN32/e2e_driver.exe"; do
+  if [ ! -f "$program" ]; then
+    echo "$SCENARIO: $program is missing; build both trees with scripts/build" >&2
+    exit 1
+  fi
+done
+
+E2E=$KOSETUP_SOURCE/tests/e2e
+PREFIX=$KOSETUP_WIN32/wineprefix
+# The Program Files folder a 32-bit program sees in the 64-bit prefix.
+PF="$PREFIX/drive_c/Program Files (x86)"
+PF_WIN='C:\Program Files (x86)'
+WORK=$KOSETUP_WIN32/e2e-work/$SCENARIO
+FAILURES=$KOSETUP_WIN32/e2e-failures/$SCENARIO
+TERMINAL_CLASS='MetaQuotes::MetaTrader::4.00'
+rm -rf "$WORK" "$FAILURES"
+mkdir -p "$WORK"
+created=()   # what this scenario put into Program Files
+drives=0
+
+wine_run() { "$KOSETUP_SOURCE/scripts/wine-run" --prefix="$PREFIX" "$@"; }
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+
+# build_setup MANIFEST OUT: a Setup.exe from a product manifest.
+build_setup() {
+  "$KOSETUP_NATIVE/kosetup" build "$1" -o "$2" --stub "$KOSETUP_WIN32/stub.exe" >/dev/null
+}
+
+# make_uninstaller OUT NAME [MAJOR MINOR BUILD RELEASE]: the stub with an uninstall log.
+make_uninstaller() {
+  local out=$1
+  shift
+  wine_run "$KOSETUP_WIN32/make_uninstaller.exe" "$(winpath "$KOSETUP_WIN32/stub.exe")" \
+    "$(winpath "$out")" "$@"
+}
+
+# Program Files contents, removed again when the scenario ends.
+pf_add() { # NAME: remember NAME for removal; it must not exist yet
+  if [ -e "$PF/$1" ]; then
+    echo "$SCENARIO: $PF/$1 exists already; a previous run left it? remove it first" >&2
+    exit 1
+  fi
+  created+=("$PF/$1")
+}
+# NAME may appear in Program Files through the wizard; removed at the end unless it was there.
+pf_may_create() { [ -e "$PF/$1" ] || created+=("$PF/$1"); }
+pf_add_terminal() { pf_add "$1" && mkdir -p "$PF/$1" && cp "$KOSETUP_WIN32/fake_terminal.exe" "$PF/$1/terminal.exe"; }
+pf_add_folder() { pf_add "$1" && mkdir -p "$PF/$1"; }
+pf_add_file() { pf_add "$1" && echo "not a folder" >"$PF/$1"; }
+# The terminal folders already in Program Files (there should be none).
+pf_terminals() { find "$PF" -mindepth 2 -maxdepth 2 -iname terminal.exe -printf '%h\n'; }
+require_no_terminals() {
+  local found
+  found=$(pf_terminals)
+  if [ -n "$found" ]; then
+    echo "$SCENARIO: Program Files of the test prefix already holds terminals:" >&2
+    echo "$found" >&2
+    exit 1
+  fi
+}
+
+# drive: runs the driver script on standard input. On failure saves the screen and the
+# transcript, then ends what the driver started (it leaves it running for the screenshot).
+drive() {
+  drives=$((drives + 1))
+  local script=$WORK/drive$drives.txt transcript=$WORK/transcript$drives.txt
+  cat >"$script"
+  rm -f "$WORK/pids"
+  if wine_run "$KOSETUP_WIN32/e2e_driver.exe" --timeout "${DRIVER_TIMEOUT:-10}" \
+    --pid-file "$(winpath "$WORK/pids")" --transcript "$(winpath "$transcript")" \
+    --script "$(winpath "$script")"; then
+    return 0
+  fi
+  mkdir -p "$FAILURES"
+  import -window root "$FAILURES/screen.png" 2>/dev/null || echo "$SCENARIO: no screenshot" >&2
+  cp "$transcript" "$FAILURES/transcript.txt" 2>/dev/null || true
+  cp "$script" "$FAILURES/script.txt"
+  echo "$SCENARIO: failed; screenshot and transcript in $FAILURES" >&2
+  end_started
+  return 1
+}
+
+end_started() {
+  if [ -s "$WORK/pids" ]; then
+    wine_run "$KOSETUP_WIN32/e2e_driver.exe" "kill-pids '$(winpath "$WORK/pids")'" >/dev/null ||
+      echo "$SCENARIO: could not end the programs listed in $WORK/pids" >&2
+    rm -f "$WORK/pids"
+  fi
+}
+
+cleanup() {
+  local status=$?
+  end_started
+  local path
+  for path in "${created[@]}"; do
+    rm -rf "$path"
+  done
+  exit $status
+}
+trap cleanup EXIT
+
+# Xvfb runs no window manager, and Wine waits up to 2 s for one whenever a managed window is
+# hidden or destroyed (every message box, every closed program). Unmanaged windows skip that.
+if ! grep -qs '"Managed"="N"' "$PREFIX/user.reg"; then
+  wine_run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
+fi
+
+start=$SECONDS
+# shellcheck source=/dev/null
+source "$scenario_file"
+echo "$SCENARIO: passed in $((SECONDS - start)) s"

@@ -1,0 +1,328 @@
+// The install run end to end inside the test process: a package written by the builder, run
+// into two terminal folders, and everything it leaves checked.
+#include "engine_fixture.h"
+
+#include "base/errors.h"
+#include "engine/expert_settings.h"
+#include "engine/run_items.h"
+#include "package/format.h"
+
+using namespace ko;
+using namespace kotest;
+
+namespace {
+
+class InstallRun : public TEngineTest {
+protected:
+    void SetUp() override {
+        TEngineTest::SetUp();
+        TerminalA = Work + "Terminal A";
+        TerminalB = Work + "Terminal B";
+        CreateDirectoryA(TerminalA.c_str(), nullptr);
+        CreateDirectoryA(TerminalB.c_str(), nullptr);
+        WriteBytes(TerminalB + "\\terminal.exe", Bytes{'M', 'Z'});
+    }
+
+    std::string TerminalA, TerminalB;
+};
+
+} // namespace
+
+TEST_F(InstallRun, FilesRunItemsDocumentsShortcutsAndUninstaller) {
+    const Bytes expert = Pattern(1000, 1), library = Pattern(16, 2), keep = Pattern(40, 3);
+    AddFile("{metatrader}\\experts\\Alpha.ex4", expert);
+    AddFile("{MetaTrader}\\libraries\\beta.dll", library);
+    AddFile("{app}\\Manual.pdf", {}).ShortcutName = "Manual";
+    AddFile("{APP}\\keep.dat", keep).NoUninstall = true;
+    AddExec("{app}\\tools\\first.exe", "Recorder One", "one \"two words\"", 1);
+    AddExec("C:\\nowhere\\missing.exe", "Missing Tool", "", 1, true);
+    AddExec("{metatrader}\\after.exe", "Recorder Two", "wait", 2);
+    AddExec("{app}\\tools\\start.exe", "At Start", "", 0);
+    AddExec("{app}\\tools\\close.exe", "At Close", "", 3);
+    Content.ReadmeText = "line1\rline2\nline3\r\nline4";
+    Content.WhatsNewText = "x\r\n";
+    Content.Publisher = "Acme";
+    Content.Website = " www.example.com ";
+    Content.ContactName = "Sales";
+    Content.ContactEmail = "sales@example.com";
+    Content.ExpertOptions = "1 0";
+    Build();
+    Data.TerminalFolders = {TerminalA, TerminalB};
+    int pumped = 0;
+    SetMessagePump([&] {
+        ++pumped;
+        EXPECT_TRUE(IsRunItemRunning());
+    });
+    Data.Execute();
+    SetMessagePump(nullptr);
+
+    const std::string app = App(), menu = Menu();
+    const std::vector<std::string> expectedLines = {
+        "Executing Recorder One ...",
+        "WARNING: Unable to execute \"Missing Tool\". File doesn't exist ...",
+        "Copying file " + TerminalA + "\\experts\\Alpha.ex4 ...",
+        "Copying file " + TerminalA + "\\libraries\\beta.dll ...",
+        "Copying file " + app + "\\Manual.pdf ...",
+        "Copying file " + app + "\\keep.dat ...",
+        "Copying file " + TerminalB + "\\experts\\Alpha.ex4 ...",
+        "Copying file " + TerminalB + "\\libraries\\beta.dll ...",
+        "Executing Recorder Two ...",
+        "Overriding MetaTrader settings in " + TerminalA + " ...",
+        "Overriding MetaTrader settings in " + TerminalB + " ...",
+        "Copying file " + app + "\\Readme.rtf ...",
+        "Creating shortcut " + menu + "\\Readme.lnk ...",
+        "Copying file " + app + "\\What's New.rtf ...",
+        "Creating shortcut " + menu + "\\What's New.lnk ...",
+        "Creating shortcut " + menu + "\\Acme Website.url ...",
+        "Creating shortcut " + menu + "\\Contact Email.url ...",
+        "Creating unistaller ...",
+        "Registering unistaller ...",
+        "Done.",
+    };
+    EXPECT_EQ(Lines, expectedLines);
+    // Terminals (settings) 2 + terminals x files 8 + run items 5 + 10.
+    EXPECT_EQ(Data.Max, 25);
+    EXPECT_EQ(Data.Position, 20);
+    EXPECT_EQ(Percents.back(), 80);
+    EXPECT_GE(pumped, 2) << "the 700 ms run item is waited for in 200 ms slices";
+    EXPECT_FALSE(IsRunItemRunning());
+
+    // Terminal files in both folders, program files once, all with the package's times.
+    for (const std::string& terminal : {TerminalA, TerminalB}) {
+        EXPECT_EQ(ReadBytes(terminal + "\\experts\\Alpha.ex4"), expert);
+        EXPECT_EQ(ReadBytes(terminal + "\\libraries\\beta.dll"), library);
+        const TTimes times = FileTimes(terminal + "\\experts\\Alpha.ex4");
+        EXPECT_EQ(times.LastWrite, StoredLastWrite);
+        // Wine on a Unix file system keeps no creation time and reports the last-write time.
+        EXPECT_TRUE(times.Creation == StoredCreation || times.Creation == StoredLastWrite);
+    }
+    EXPECT_EQ(ReadBytes(app + "\\Manual.pdf"), Bytes{});
+    EXPECT_EQ(ReadBytes(app + "\\keep.dat"), keep);
+    EXPECT_EQ(FileTimes(app + "\\keep.dat").LastWrite, StoredLastWrite);
+
+    // Run items: parameters behind the placeholder, their own folder as current folder; stage 2
+    // sees the last terminal folder; stages 0 and 3 are not part of the run.
+    EXPECT_EQ(ReadText(app + "\\tools\\first.exe.txt"),
+              "x one \"two words\"\r\n" + app + "\\tools\r\n");
+    EXPECT_EQ(ReadText(TerminalB + "\\after.exe.txt"), "x wait\r\n" + TerminalB + "\r\n");
+    EXPECT_FALSE(Exists(TerminalA + "\\after.exe"));
+    EXPECT_FALSE(Exists(app + "\\tools\\start.exe"));
+    EXPECT_FALSE(Exists(app + "\\tools\\close.exe"));
+    Lines.clear();
+    RunStage(Data, stWizardClose);
+    EXPECT_EQ(Lines, std::vector<std::string>{"Executing At Close ..."});
+    EXPECT_EQ(ReadText(app + "\\tools\\close.exe.txt"), "x \r\n" + app + "\\tools\r\n");
+    EXPECT_FALSE(Exists(app + "\\tools\\start.exe"));
+
+    // Settings: created with 400, option 1 set, option 3 cleared, everything else zero.
+    for (const std::string& terminal : {TerminalA, TerminalB}) {
+        Bytes expected(ExpertSettingsSize, 0);
+        expected[0] = 0x90;
+        expected[1] = 0x01;
+        expected[4] = 1;
+        EXPECT_EQ(ReadBytes(terminal + "\\config\\experts.ini"), expected);
+    }
+
+    // Documents as CR LF lines; no licence text, no licence file or shortcut.
+    EXPECT_EQ(ReadText(app + "\\Readme.rtf"), "line1\r\nline2\r\nline3\r\nline4\r\n");
+    EXPECT_EQ(ReadText(app + "\\What's New.rtf"), "x\r\n");
+    EXPECT_FALSE(Exists(app + "\\License.rtf"));
+    EXPECT_FALSE(Exists(menu + "\\License.lnk"));
+    EXPECT_EQ(ReadText(menu + "\\Acme Website.url"),
+              "[InternetShortcut]\r\nURL=http://www.example.com\r\n\r\n");
+    EXPECT_EQ(ReadText(menu + "\\Contact Email.url"),
+              "[InternetShortcut]\r\nURL=mailto:Sales <sales@example.com>\r\n\r\n");
+
+    // Shell shortcuts point at their files, working in their folders.
+    const std::pair<std::string, std::string> links[] = {
+        {"Manual.lnk", app + "\\Manual.pdf"},
+        {"Readme.lnk", app + "\\Readme.rtf"},
+        {"What's New.lnk", app + "\\What's New.rtf"},
+        {"Uninstall.lnk", app + "\\Uninstall.exe"},
+    };
+    for (const auto& [name, target] : links) {
+        const TShortcut link = ReadShortcut(menu + "\\" + name);
+        EXPECT_TRUE(SameText(link.Target, target)) << name << ": " << link.Target;
+        EXPECT_TRUE(SameText(link.WorkingDirectory, app)) << name << ": " << link.WorkingDirectory;
+    }
+
+    // The uninstaller: the installer's stub, then a log of everything created, in order.
+    const Bytes installer = ReadBytes(Setup), uninstaller = ReadBytes(app + "\\Uninstall.exe");
+    ASSERT_GT(uninstaller.size(), Stub.size());
+    EXPECT_TRUE(
+        std::equal(installer.begin(), installer.begin() + Stub.size(), uninstaller.begin()));
+    EXPECT_EQ(GetLE32(uninstaller.data() + format::PackageOffsetPos), Stub.size());
+    EXPECT_FALSE(Exists(app + "\\Uninstall.tmp"));
+    TKoUninstall log;
+    log.LoadFromFile(app + "\\Uninstall.exe");
+    EXPECT_EQ(log.ProductName, Content.ProductName);
+    EXPECT_EQ(log.FolderList, (std::vector<std::string>{app, menu}));
+    const std::vector<std::string> files = {
+        TerminalA + "\\experts\\Alpha.ex4",
+        TerminalA + "\\libraries\\beta.dll",
+        app + "\\Manual.pdf",
+        menu + "\\Manual.lnk",
+        TerminalB + "\\experts\\Alpha.ex4",
+        TerminalB + "\\libraries\\beta.dll",
+        app + "\\Readme.rtf",
+        menu + "\\Readme.lnk",
+        app + "\\What's New.rtf",
+        menu + "\\What's New.lnk",
+        menu + "\\Acme Website.url",
+        menu + "\\Contact Email.url",
+        menu + "\\Uninstall.lnk",
+    };
+    EXPECT_EQ(log.FileList, files);
+
+    const std::string key = UninstallKeyPath(Content.ProductName);
+    EXPECT_EQ(RegistryString(key, "DisplayName"), Content.ProductName);
+    EXPECT_EQ(RegistryString(key, "UninstallString"), app + "\\Uninstall.exe");
+    EXPECT_EQ(RegistryString(key, "DisplayIcon"), app + "\\Uninstall.exe");
+}
+
+TEST_F(InstallRun, NewerCheckOverwriteWarningAndSkippedShortcut) {
+    const Bytes fresh = Pattern(100, 9);
+    TPackageFile& same = AddFile("{metatrader}\\same.txt", fresh);
+    same.CheckNewer = true;
+    same.ShortcutName = "Same";
+    AddFile("{metatrader}\\older.txt", fresh).CheckNewer = true;
+    AddFile("{metatrader}\\newer.txt", fresh);
+    AddFile("{metatrader}\\held.txt", fresh);
+    Build();
+    const Bytes old = Bytes{'o', 'l', 'd'};
+    for (const char* name : {"same.txt", "older.txt", "newer.txt", "held.txt"})
+        WriteBytes(TerminalA + "\\" + name, old);
+    SetLastWriteTime(TerminalA + "\\same.txt", StoredLastWrite);
+    SetLastWriteTime(TerminalA + "\\older.txt", StoredLastWrite - 1);
+    SetLastWriteTime(TerminalA + "\\newer.txt", StoredLastWrite + 10000000);
+    // A running terminal keeps its files open without letting others delete them.
+    const HANDLE held =
+        CreateFileA((TerminalA + "\\held.txt").c_str(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Data.TerminalFolders = {TerminalA};
+    Data.Execute();
+    CloseHandle(held);
+
+    const std::string a = TerminalA + "\\";
+    const std::vector<std::string> expected = {
+        "Skipping same.txt, found newer version at " + a + "same.txt ...",
+        "Copying file " + a + "older.txt ...",
+        "Copying file " + a + "newer.txt ...",
+        "Copying file " + a + "held.txt ...",
+        "WARNING: Unable to overwrite " + a + "held.txt ...",
+        "Creating unistaller ...",
+    };
+    ASSERT_GE(Lines.size(), expected.size());
+    EXPECT_EQ(std::vector<std::string>(Lines.begin(), Lines.begin() + 6), expected);
+    EXPECT_EQ(Percents[4], Percents[3]) << "the warning does not advance";
+    EXPECT_EQ(ReadBytes(a + "same.txt"), old);
+    EXPECT_EQ(ReadBytes(a + "older.txt"), fresh);
+    EXPECT_EQ(ReadBytes(a + "newer.txt"), fresh);
+    EXPECT_EQ(ReadBytes(a + "held.txt"), old);
+    // The skipped file keeps its shortcut, pointing at the file already there.
+    EXPECT_TRUE(SameText(ReadShortcut(Menu() + "\\Same.lnk").Target, a + "same.txt"));
+    std::vector<std::string> recorded;
+    for (const TUninstallEntry& entry : Data.UninstallList)
+        if (!entry.Folder)
+            recorded.push_back(entry.Path);
+    EXPECT_EQ(recorded, (std::vector<std::string>{Menu() + "\\Same.lnk", a + "older.txt",
+                                                  a + "newer.txt", Menu() + "\\Uninstall.lnk"}));
+}
+
+TEST_F(InstallRun, NoTerminalChosenStillWritesTheRest) {
+    AddFile("{app}\\program.txt", Pattern(10, 1));
+    AddExec("{app}\\run.exe", "Runner", "", 2);
+    Content.LicenseText = "licence";
+    Build();
+    Data.Execute();
+    EXPECT_FALSE(Exists(App() + "\\program.txt"));
+    EXPECT_TRUE(Exists(App() + "\\run.exe.txt"));
+    EXPECT_TRUE(Exists(App() + "\\License.rtf"));
+    EXPECT_TRUE(Exists(App() + "\\Uninstall.exe"));
+    EXPECT_EQ(Lines.back(), "Done.");
+}
+
+TEST_F(InstallRun, UnhandledErrorsEndTheRunWithThePackageClosed) {
+    AddFile("{app}\\first.bin", Pattern(64, 1));
+    AddFile("{app}\\cut.bin", Pattern(64, 2));
+    AddFile("{app}\\third.bin", Pattern(64, 3));
+    Build();
+    // Cut the package inside the second file's data.
+    const Bytes whole = ReadBytes(Setup);
+    WriteBytes(Setup, Bytes(whole.begin(), whole.begin() + Data.Files[1]->Offset + 40));
+    Data.TerminalFolders = {TerminalA};
+    try {
+        Data.Execute();
+        FAIL() << "no error";
+    } catch (const EKoError& e) {
+        EXPECT_STREQ(e.what(), "Invalid file format");
+    }
+    EXPECT_EQ(ReadBytes(App() + "\\first.bin"), Pattern(64, 1));
+    EXPECT_FALSE(Exists(App() + "\\third.bin"));
+    EXPECT_FALSE(Exists(App() + "\\Uninstall.exe"));
+    EXPECT_TRUE(DeleteFileA(Setup.c_str())) << "the package file is closed";
+
+    // A target that cannot be created: a folder of that name stands in the way.
+    WriteBytes(Setup, whole);
+    TKoInstall again;
+    again.LoadFromFile(Setup);
+    const std::string in = App() + "\\in the way";
+    CreateDirectoryA(in.c_str(), nullptr);
+    again.Files[1]->Path = in;
+    again.TerminalFolders = {TerminalA};
+    std::string message;
+    try {
+        again.Execute();
+    } catch (const EKoError& e) {
+        message = e.what();
+    }
+    const std::string prefix = "Cannot create file \"" + in + "\". ";
+    EXPECT_EQ(message.substr(0, prefix.size()), prefix);
+    EXPECT_GT(message.size(), prefix.size()) << "the system's reason follows";
+    EXPECT_FALSE(Exists(App() + "\\third.bin"));
+}
+
+TEST_F(InstallRun, ExpertSettingsKeepWhatTheyDoNotSet) {
+    Data.ExpertOptions = "1 0";
+    const std::string ini = TerminalA + "\\config\\experts.ini";
+    CreateDirectoryA((TerminalA + "\\config").c_str(), nullptr);
+    Bytes shorter(100, 0xAA);
+    WriteBytes(ini, shorter);
+    SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY);
+    OverrideExpertSettings(Data, TerminalA + "\\");
+    EXPECT_EQ(Data.ExpertOptions, "1 0     ");
+    Bytes expected(ExpertSettingsSize, 0);
+    std::fill(expected.begin(), expected.begin() + 100, 0xAA);
+    expected[4] = 1;
+    expected[12] = 0;
+    EXPECT_EQ(ReadBytes(ini), expected);
+
+    Bytes longer = Pattern(400, 7);
+    WriteBytes(ini, longer);
+    Data.ExpertOptions = "01011010";
+    OverrideExpertSettings(Data, TerminalA);
+    Bytes cut(longer.begin(), longer.begin() + ExpertSettingsSize);
+    const int offsets[] = {4, 8, 12, 36, 40, 20, 24, 28};
+    for (int i = 0; i < 8; ++i)
+        cut[offsets[i]] = Data.ExpertOptions[i] == '1' ? 1 : 0;
+    EXPECT_EQ(ReadBytes(ini), cut);
+}
+
+TEST_F(InstallRun, InternetShortcutAddresses) {
+    Build();
+    CreateUrlShortcut(Data, Work + "none.url", "mailto:");
+    CreateUrlShortcut(Data, Work + "none.url", "http://");
+    CreateUrlShortcut(Data, Work + "none.url", "");
+    EXPECT_FALSE(Exists(Work + "none.url"));
+    EXPECT_TRUE(Lines.empty());
+    EXPECT_TRUE(Data.UninstallList.empty());
+
+    EXPECT_EQ(WebsiteAddress(" \texample.com\r\n"), "http://example.com");
+    EXPECT_EQ(WebsiteAddress("http://example.com"), "http://example.com");
+    EXPECT_EQ(WebsiteAddress("https://example.com"), "https://example.com");
+    EXPECT_EQ(WebsiteAddress("HTTPS://example.com"), "HTTPS://example.com");
+    EXPECT_EQ(WebsiteAddress("example.com/?to=http://other"),
+              "http://example.com/?to=http://other");
+    EXPECT_EQ(WebsiteAddress("  "), "");
+}

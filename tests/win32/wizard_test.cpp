@@ -1,0 +1,274 @@
+// The installer window driven through its handlers on data made in memory: page order, the
+// buttons going forward and back, the running-terminal refusal, the terminal list and the
+// review page.
+#include "engine/sys_folders.h"
+#include "engine/temp_names.h"
+#include "ui/message_box.h"
+#include "wizard/control_ids.h"
+#include "wizard/form_installer.h"
+#include "wizard/mode_texts.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+using namespace ko;
+
+namespace {
+
+const std::wstring TerminalRunning = L"The wizard detect a MetaTrader program currently "
+                                     L"running.\rPlease close the program and then click OK "
+                                     L"to continue.";
+
+std::unique_ptr<TKoInstall> Install(bool documents) {
+    auto install = std::make_unique<TKoInstall>();
+    install->ProductName = "Alpha";
+    install->VersionMajor = 2;
+    install->VersionMinor = 5;
+    if (documents) {
+        install->ReadmeText = "{\\rtf1 Read me}";
+        install->WhatsNewText = "What is new, as plain text";
+    }
+    return install;
+}
+
+// A scratch folder under the temporary folder, emptied first.
+std::string ScratchFolder(const std::string& name) {
+    const std::string folder = TempFolder() + name;
+    const std::string command = "cmd /c rmdir /s /q \"" + folder + "\" 2>nul";
+    std::system(command.c_str());
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+void WriteFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(file);
+}
+
+void MakeTerminal(const std::string& folder) {
+    CreateDirectoryA(folder.c_str(), nullptr);
+    WriteFile(folder + "\\terminal.exe");
+}
+
+class Wizard : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ui::SetMessageHandler([this](ui::TMessageKind kind, const std::wstring& text) {
+            Messages.emplace_back(kind, text);
+        });
+    }
+    void TearDown() override { ui::SetMessageHandler({}); }
+
+    // Prev, Next and Cancel: "-" disabled, "+" enabled, then Cancel's caption.
+    std::string Buttons() const {
+        std::string state;
+        for (const ui::TButton* button : {&Form.BtnPrev, &Form.BtnNext, &Form.BtnCancel})
+            state += button->Enabled() ? '+' : '-';
+        const std::wstring caption = Form.BtnCancel.Caption();
+        return state + " " + std::string(caption.begin(), caption.end());
+    }
+    std::vector<int> PageIds() const {
+        std::vector<int> result;
+        for (const ui::TPanel* page : Form.Pages())
+            result.push_back(page->Id());
+        return result;
+    }
+    int Current() const { return Form.Pages()[Form.PageIndex()]->Id(); }
+
+    TFormInstaller Form;
+    std::vector<std::pair<ui::TMessageKind, std::wstring>> Messages;
+};
+
+TEST_F(Wizard, PageOrderFollowsModeAndDocuments) {
+    Form.CreateForInstall(Install(true));
+    EXPECT_EQ(PageIds(), (std::vector<int>{ids::PanelStart, ids::PanelInfo, ids::PanelLicense,
+                                           ids::PanelFolder, ids::PanelReady, ids::PanelProgress,
+                                           ids::PanelNews, ids::PanelStart}));
+    EXPECT_EQ(Form.RichInfo.PlainText(), L"Read me");
+    EXPECT_EQ(Form.RichNews.PlainText(), L"What is new, as plain text");
+    EXPECT_EQ(Form.Caption(), L"Install - Alpha");
+
+    TFormInstaller bare;
+    bare.CreateForInstall(Install(false));
+    ASSERT_EQ(bare.Pages().size(), 6u);
+    EXPECT_EQ(bare.Pages()[1], &bare.PanelLicense);
+    EXPECT_EQ(bare.Pages()[4], &bare.PanelProgress);
+
+    TFormInstaller uninstall;
+    auto data = std::make_unique<TKoUninstall>();
+    data->ProductName = "Alpha";
+    uninstall.CreateForUninstall(std::move(data));
+    EXPECT_EQ(uninstall.Pages(),
+              (std::vector<ui::TPanel*>{&uninstall.PanelStart, &uninstall.PanelProgress,
+                                        &uninstall.PanelStart}));
+    EXPECT_EQ(uninstall.Caption(), L"Uninstall - Alpha");
+    EXPECT_EQ(uninstall.LabelProgress1.Caption(), L"Uninstallation in Progress");
+    EXPECT_FALSE(uninstall.CheckRun.Visible());
+}
+
+TEST_F(Wizard, ButtonsGoingForwardAndBack) {
+    Form.CreateForInstall(Install(true));
+    const std::string folder = ScratchFolder("kosetup-wizard-buttons");
+    MakeTerminal(folder + "\\MT4");
+    Form.ListMetaTraderFolders(folder);
+
+    EXPECT_EQ(Current(), ids::PanelStart);
+    EXPECT_TRUE(Form.PanelInstall.Visible());
+    EXPECT_EQ(Buttons(), "-++ Cancel");
+    Form.BtnNextClick();
+    EXPECT_EQ(Current(), ids::PanelInfo);
+    EXPECT_EQ(Buttons(), "+++ Cancel");
+    Form.BtnNextClick();
+    EXPECT_EQ(Current(), ids::PanelLicense);
+    EXPECT_EQ(Buttons(), "+-+ Cancel");
+    SendMessageW(Form.RadioAccept.Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(Buttons(), "+++ Cancel");
+    SendMessageW(Form.RadioNotAccept.Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(Buttons(), "+-+ Cancel");
+    SendMessageW(Form.RadioAccept.Handle(), BM_CLICK, 0, 0);
+
+    // Back and forward again: the accepted licence stays accepted.
+    Form.BtnPrevClick();
+    EXPECT_EQ(Current(), ids::PanelInfo);
+    Form.BtnNextClick();
+    EXPECT_EQ(Buttons(), "+++ Cancel");
+    Form.BtnNextClick();
+    EXPECT_EQ(Current(), ids::PanelFolder);
+    EXPECT_EQ(Buttons(), "+++ Cancel");
+    Form.BtnNextClick();
+    EXPECT_EQ(Current(), ids::PanelReady);
+    EXPECT_EQ(Buttons(), "+++ Cancel");
+    Form.BtnNextClick();
+    EXPECT_EQ(Current(), ids::PanelProgress);
+    EXPECT_EQ(Buttons(), "--- Cancel");
+    EXPECT_FALSE(Form.RunDone());
+    EXPECT_TRUE(Messages.empty());
+}
+
+TEST_F(Wizard, RunningTerminalKeepsTheWelcomePageInBothModes) {
+    WNDCLASSA terminalClass = {};
+    terminalClass.lpfnWndProc = DefWindowProcA;
+    terminalClass.hInstance = GetModuleHandleA(nullptr);
+    terminalClass.lpszClassName = "MetaQuotes::MetaTrader::4.00";
+    RegisterClassA(&terminalClass);
+    HWND terminal = CreateWindowA(terminalClass.lpszClassName, "", WS_OVERLAPPED, 0, 0, 10, 10,
+                                  nullptr, nullptr, terminalClass.hInstance, nullptr);
+    ASSERT_TRUE(terminal);
+
+    Form.CreateForInstall(Install(false));
+    TFormInstaller uninstall;
+    uninstall.CreateForUninstall(std::make_unique<TKoUninstall>());
+    for (TFormInstaller* form : {&Form, &uninstall}) {
+        form->BtnNextClick();
+        form->BtnNextClick();
+        EXPECT_EQ(form->PageIndex(), 0);
+    }
+    ASSERT_EQ(Messages.size(), 4u);
+    for (const auto& [kind, text] : Messages) {
+        EXPECT_EQ(kind, ui::TMessageKind::Error);
+        EXPECT_EQ(text, TerminalRunning);
+    }
+
+    DestroyWindow(terminal);
+    Form.BtnNextClick();
+    uninstall.BtnNextClick();
+    EXPECT_EQ(Current(), ids::PanelLicense);
+    EXPECT_EQ(uninstall.Pages()[uninstall.PageIndex()], &uninstall.PanelProgress);
+    EXPECT_EQ(Messages.size(), 4u);
+}
+
+TEST_F(Wizard, TerminalListTakesVisibleFoldersWithTerminalOnce) {
+    Form.CreateForInstall(Install(false));
+    const std::string folder = ScratchFolder("kosetup-wizard-terminals");
+    MakeTerminal(folder + "\\Broker A");
+    MakeTerminal(folder + "\\Broker B");
+    CreateDirectoryA((folder + "\\Not a terminal").c_str(), nullptr);
+    WriteFile(folder + "\\terminal.exe");
+    MakeTerminal(folder + "\\Hidden");
+    SetFileAttributesA((folder + "\\Hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
+
+    Form.ListMetaTraderFolders(folder);
+    std::vector<std::wstring> items;
+    for (int i = 0; i < Form.ListMetaTrader.Count(); ++i) {
+        items.push_back(Form.ListMetaTrader.Text(i));
+        EXPECT_TRUE(Form.ListMetaTrader.Checked(i));
+    }
+    const std::wstring base(folder.begin(), folder.end());
+    std::sort(items.begin(), items.end());
+    EXPECT_EQ(items, (std::vector<std::wstring>{base + L"\\Broker A", base + L"\\Broker B"}));
+
+    // Only the first call fills the list: the user's changes survive leaving the page.
+    Form.ListMetaTrader.SetChecked(0, false);
+    Form.ListMetaTraderFolders(ScratchFolder("kosetup-wizard-empty"));
+    EXPECT_EQ(Form.ListMetaTrader.Count(), 2);
+    EXPECT_FALSE(Form.ListMetaTrader.Checked(0));
+    EXPECT_TRUE(Messages.empty());
+}
+
+TEST_F(Wizard, NoTerminalListsTheDefaultFolderAndWarnsOnce) {
+    Form.CreateForInstall(Install(false));
+    const std::string folder = ScratchFolder("kosetup-wizard-none");
+    Form.ListMetaTraderFolders(folder);
+    Form.ListMetaTraderFolders(folder);
+    ASSERT_EQ(Form.ListMetaTrader.Count(), 1);
+    EXPECT_EQ(Form.ListMetaTrader.Text(0),
+              std::wstring(folder.begin(), folder.end()) + L"\\MetaTrader 4");
+    EXPECT_TRUE(Form.ListMetaTrader.Checked(0));
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_EQ(Messages[0].first, ui::TMessageKind::Warning);
+    EXPECT_EQ(Messages[0].second,
+              L"We cannot find any MetaTrader folder in this computer.\rWe add a default folder "
+              L"so you can continue with the installation,\rand install MetaTrader later.");
+}
+
+TEST_F(Wizard, ReviewMemoLines) {
+    auto install = Install(false);
+    install->Build = 345;
+    install->Release = 2;
+    Form.CreateForInstall(std::move(install));
+    Form.ListMetaTrader.Add(L"C:\\MT4 one", true);
+    Form.ListMetaTrader.Add(L"C:\\MT4 two", false);
+    Form.ListMetaTrader.Add(L"C:\\MT4 one", true);
+    Form.FillReadyMemo();
+    const std::string programFiles = GetSystemFolder(sfProgramFiles, true);
+    const std::wstring programFolder =
+        L"        " + std::wstring(programFiles.begin(), programFiles.end()) + L"Alpha";
+    EXPECT_EQ(Form.MemoReady.Lines(),
+              (std::vector<std::wstring>{
+                  L"Program Name", L"        Alpha v2.5 Build 345 Release 2", L"",
+                  L"Target Folder(s)", L"        C:\\MT4 one", L"        C:\\MT4 one", L"",
+                  L"Program Folder", programFolder, L"", L"Start Menu Folder", L"        Alpha"}));
+
+    TFormInstaller plain;
+    auto zero = Install(false);
+    zero->Release = -1;
+    zero->VersionMinor = -3;
+    plain.CreateForInstall(std::move(zero));
+    plain.ListMetaTrader.Add(L"C:\\MT4", false);
+    plain.FillReadyMemo();
+    const auto lines = plain.MemoReady.Lines();
+    ASSERT_EQ(lines.size(), 10u);
+    EXPECT_EQ(lines[1], L"        Alpha v2.-3");
+    EXPECT_EQ(lines[3], L"Target Folder(s)");
+    EXPECT_EQ(lines[4], L"");
+}
+
+TEST(ModeTexts, WelcomeTextBreaksAndVersionedName) {
+    EXPECT_EQ(VersionedName("Beta", 1, 0), "Beta v1.0");
+    const TModeTexts texts = MakeModeTexts(false, "Beta", "Beta v1.0");
+    EXPECT_EQ(PlainLineBreaks(texts.Start2),
+              "This will install Beta v1.0 on your computer. Please close all MetaTrader "
+              "applications before you continue with the installation.\r\n\r\nClick Next to "
+              "continue with the installation, or click Cancel to exit.");
+    EXPECT_EQ(MakeModeTexts(true, "Beta", "Beta v1.0").Finish2,
+              "The wizard has finished uninstalling Beta from your computer. You can re-install "
+              "the program anytime using the installer we provided.\r\n\r\nClick Finish to "
+              "continue.");
+}
+
+} // namespace

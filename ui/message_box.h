@@ -1,0 +1,24 @@
+// The program's message boxes: modal, one OK button, captioned "Error" with the error icon or
+// "Warning" with the warning icon. The program never asks the user a question.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace ko::ui {
+
+enum class TMessageKind { Error, Warning };
+
+// Shows Text and waits until the user closes the box. Owner may be null.
+void ShowMessage(HWND owner, TMessageKind kind, const std::wstring& text);
+// An exception's message (8-bit, ANSI code page) in an "Error" box.
+void ShowErrorText(HWND owner, const std::string& text);
+
+// Replaces the boxes, for tests that must not block on a modal window; an empty handler
+// restores them.
+using TMessageHandler = std::function<void(TMessageKind kind, const std::wstring& text)>;
+void SetMessageHandler(TMessageHandler handler);
+
+} // namespace ko::ui

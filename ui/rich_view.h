@@ -1,0 +1,31 @@
+// A read-only viewer of RTF documents: the system's rich-edit control with a vertical scroll
+// bar.
+#pragma once
+
+#include "ui/window.h"
+
+#include <string>
+
+namespace ko::ui {
+
+class TRichView : public TWindow {
+public:
+    void Create(TContainer& parent, int id, const TRect& bounds);
+    // Loads Text (8-bit) as RTF, or as plain text in the ANSI code page when it is not RTF the
+    // control can read. Returns true when it was read as RTF.
+    bool LoadFromText(const std::string& text);
+    // The content as plain text, paragraphs separated by CR.
+    std::wstring PlainText() const;
+
+protected:
+    bool SubclassMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    bool StreamIn(const std::string& text, UINT format);
+};
+
+// Loads the rich-edit library and returns its window class: "RICHEDIT50W" of Msftedit.dll, or
+// "RichEdit20W" of Riched20.dll where the newer one is missing.
+const wchar_t* RichEditClass();
+
+} // namespace ko::ui

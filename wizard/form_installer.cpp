@@ -1,0 +1,244 @@
+#include "wizard/form_installer.h"
+
+#include "engine/sys_folders.h"
+#include "startup/startup.h"
+#include "ui/message_box.h"
+#include "ui/text.h"
+#include "wizard/mode_texts.h"
+
+namespace ko {
+
+namespace {
+
+const wchar_t MsgTerminalRunning[] = L"The wizard detect a MetaTrader program currently "
+                                     L"running.\rPlease close the program and then click OK to "
+                                     L"continue.";
+
+const std::wstring Indent = L"        ";
+
+} // namespace
+
+bool TFormInstaller::FormCreate() {
+    FUninstallMode = IsUninstallName(ExecutablePath());
+    if (FUninstallMode) {
+        PrepareUninstall();
+        return true;
+    }
+    return PrepareInstall();
+}
+
+bool TFormInstaller::PrepareInstall() {
+    auto install = std::make_unique<TKoInstall>();
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    if (!LoadInstallWithFallback(*install, ExecutablePath(), now)) {
+        ui::ShowMessage(nullptr, ui::TMessageKind::Error, ui::Widen(MsgCannotExecute));
+        return false;
+    }
+    CreateForInstall(std::move(install));
+    return true;
+}
+
+void TFormInstaller::PrepareUninstall() {
+    auto uninstall = std::make_unique<TKoUninstall>();
+    uninstall->LoadFromFile(ExecutablePath());
+    CreateForUninstall(std::move(uninstall));
+}
+
+void TFormInstaller::CreateForInstall(std::unique_ptr<TKoInstall> install) {
+    FUninstallMode = false;
+    FInstall = std::move(install);
+    const TModeTexts texts = MakeModeTexts(
+        false, FInstall->ProductName,
+        VersionedName(FInstall->ProductName, FInstall->VersionMajor, FInstall->VersionMinor));
+    CreateControls(texts.Caption);
+    SetTexts(texts);
+    ShowBanner(*FInstall);
+
+    FPages.push_back(&PanelStart);
+    if (!FInstall->ReadmeText.empty()) {
+        LoadDocument(RichInfo, FInstall->ReadmeText);
+        FPages.push_back(&PanelInfo);
+    }
+    LoadDocument(RichLicense, FInstall->LicenseText);
+    FPages.push_back(&PanelLicense);
+    FPages.push_back(&PanelFolder);
+    FPages.push_back(&PanelReady);
+    FPages.push_back(&PanelProgress);
+    if (!FInstall->WhatsNewText.empty()) {
+        LoadDocument(RichNews, FInstall->WhatsNewText);
+        FPages.push_back(&PanelNews);
+    }
+    FPages.push_back(&PanelStart);
+    ShowFirstPage();
+}
+
+void TFormInstaller::CreateForUninstall(std::unique_ptr<TKoUninstall> uninstall) {
+    FUninstallMode = true;
+    FUninstall = std::move(uninstall);
+    const TModeTexts texts = MakeModeTexts(
+        true, FUninstall->ProductName,
+        VersionedName(FUninstall->ProductName, FUninstall->VersionMajor, FUninstall->VersionMinor));
+    CreateControls(texts.Caption);
+    SetTexts(texts);
+    ShowBanner(*FUninstall);
+    CheckRun.SetVisible(false);
+    ComboRun.SetVisible(false);
+    FPages = {&PanelStart, &PanelProgress, &PanelStart};
+    ShowFirstPage();
+}
+
+void TFormInstaller::SetTexts(const TModeTexts& texts) {
+    LabelStart1.SetCaption(ui::Widen(texts.Start1));
+    LabelStart2.SetCaption(ui::Widen(PlainLineBreaks(texts.Start2)));
+    LabelFinish1.SetCaption(ui::Widen(texts.Finish1));
+    LabelFinish2.SetCaption(ui::Widen(texts.Finish2));
+    LabelProgress1.SetCaption(ui::Widen(texts.Progress1));
+    LabelProgress2.SetCaption(ui::Widen(texts.Progress2));
+    LabelProgress3.SetCaption(ui::Widen(texts.Progress3));
+}
+
+void TFormInstaller::ShowBanner(const TKoData& data) {
+    if (data.Banner.Empty())
+        return;
+    // The loader has already accepted the picture's header; should its pixels still not
+    // decode, the user hears why and the banner area stays black.
+    try {
+        ImgBanner.SetRgb(data.Banner.Width(), data.Banner.Height(), data.Banner.DecodeRgb());
+    } catch (const EKoError& e) {
+        ui::ShowErrorText(Handle(), e.what());
+    }
+}
+
+void TFormInstaller::ShowFirstPage() {
+    FPageIndex = -1;
+    BtnNextClick();
+}
+
+void TFormInstaller::FormDestroy() {
+    FPages.clear();
+    FUninstall.reset();
+    FInstall.reset();
+}
+
+void TFormInstaller::BtnNextClick() {
+    // Next is disabled on the last page; the bound also holds for a click already queued.
+    if (FPageIndex + 1 >= int(FPages.size()) || !CanLeavePage())
+        return;
+    ++FPageIndex;
+    ShowPage(*FPages[FPageIndex]);
+}
+
+void TFormInstaller::BtnPrevClick() {
+    if (FPageIndex <= 0)
+        return;
+    --FPageIndex;
+    ShowPage(*FPages[FPageIndex]);
+}
+
+void TFormInstaller::BtnCancelClick() {
+    if (BtnCancel.Tag == 1)
+        FinishAction();
+    Close();
+}
+
+void TFormInstaller::RadioAcceptClick() {
+    BtnNext.SetEnabled(RadioAccept.Checked());
+}
+
+bool TFormInstaller::CanLeavePage() {
+    if (FPageIndex != 0)
+        return true;
+    if (NoMetaTraderRunning())
+        return true;
+    ui::ShowMessage(Handle(), ui::TMessageKind::Error, MsgTerminalRunning);
+    return false;
+}
+
+void TFormInstaller::ShowPage(ui::TPanel& page) {
+    const int last = int(FPages.size()) - 1;
+    BtnPrev.SetEnabled(FPageIndex > 0);
+    BtnNext.SetEnabled(FPageIndex < last);
+    if (FPageIndex == 0) {
+        PanelFinish.SetVisible(false);
+        PanelInstall.BringToFront();
+        BtnCancel.SetCaption(L"Cancel");
+        BtnCancel.Tag = 0;
+    } else if (FPageIndex == last) {
+        PanelInstall.SetVisible(false);
+        PanelFinish.BringToFront();
+        BtnPrev.SetEnabled(true);
+        BtnNext.SetEnabled(false);
+        BtnCancel.SetCaption(L"Finish");
+        BtnCancel.Tag = 1;
+        BtnCancel.SetEnabled(true);
+    }
+    if (&page == &PanelFolder)
+        ListMetaTraderFolders();
+    if (&page == &PanelReady)
+        FillReadyMemo();
+    if (&page == &PanelLicense && !RadioAccept.Checked())
+        BtnNext.SetEnabled(false);
+    for (ui::TPanel* other : FPages)
+        if (other != &page)
+            other->SetVisible(false);
+    page.BringToFront();
+    FocusAfterPageChange();
+    if (&page == &PanelProgress) {
+        Repaint();
+        BtnNext.SetEnabled(FRunDone);
+        BtnPrev.SetEnabled(false);
+        BtnCancel.SetEnabled(false);
+        if (!FRunDone)
+            StartRun();
+    }
+}
+
+void TFormInstaller::FocusAfterPageChange() {
+    // A hidden or disabled control keeps the focus unless it is moved; Tab would find nothing.
+    HWND focus = GetFocus();
+    if (focus && IsWindowVisible(focus) && IsWindowEnabled(focus))
+        return;
+    for (ui::TButton* button : {&BtnNext, &BtnPrev, &BtnCancel})
+        if (button->Enabled()) {
+            SetFocus(button->Handle());
+            return;
+        }
+}
+
+void TFormInstaller::StartRun() {}
+
+void TFormInstaller::FinishAction() {}
+
+void TFormInstaller::FillReadyMemo() {
+    std::string version =
+        VersionedName(FInstall->ProductName, FInstall->VersionMajor, FInstall->VersionMinor);
+    if (FInstall->Build > 0)
+        version += " Build " + std::to_string(FInstall->Build);
+    if (FInstall->Release > 0)
+        version += " Release " + std::to_string(FInstall->Release);
+    const std::wstring name = ui::Widen(FInstall->ProductName);
+
+    MemoReady.BeginUpdate();
+    MemoReady.Clear();
+    MemoReady.AddLine(L"Program Name");
+    MemoReady.AddLine(Indent + ui::Widen(version));
+    MemoReady.AddLine(L"");
+    MemoReady.AddLine(L"Target Folder(s)");
+    for (int i = 0; i < ListMetaTrader.Count(); ++i)
+        if (ListMetaTrader.Checked(i))
+            MemoReady.AddLine(Indent + ListMetaTrader.Text(i));
+    MemoReady.AddLine(L"");
+    MemoReady.AddLine(L"Program Folder");
+    MemoReady.AddLine(Indent + ui::Widen(GetSystemFolder(sfProgramFiles, true)) + name);
+    MemoReady.AddLine(L"");
+    MemoReady.AddLine(L"Start Menu Folder");
+    MemoReady.AddLine(Indent + name);
+    MemoReady.EndUpdate();
+}
+
+bool TFormInstaller::LoadDocument(ui::TRichView& viewer, const std::string& text) {
+    return viewer.LoadFromText(text);
+}
+
+} // namespace ko

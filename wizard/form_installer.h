@@ -1,0 +1,130 @@
+// The installer's window: one fixed-size form whose pages are panels filling the same area,
+// with Prev, Next and Cancel below. The same form serves the install and the uninstall mode;
+// it owns the data object of its mode for the life of the window.
+#pragma once
+
+#include "package/ko_data.h"
+#include "ui/check_list.h"
+#include "ui/controls.h"
+#include "ui/rich_view.h"
+#include "ui/window.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ko {
+
+struct TModeTexts;
+
+class TFormInstaller : public ui::TForm {
+public:
+    TFormInstaller();
+    ~TFormInstaller() override;
+
+    // Start-up from the running program: the mode from its file name, its data loaded and the
+    // first page shown (the window itself stays hidden until Show). False when the installer
+    // could not be loaded: the user has been told and there is no window.
+    bool FormCreate();
+    // The same for data already loaded (FormCreate ends here; tests start here).
+    void CreateForInstall(std::unique_ptr<TKoInstall> install);
+    void CreateForUninstall(std::unique_ptr<TKoUninstall> uninstall);
+    // Frees the page list and the data object; the window is gone or about to go.
+    void FormDestroy();
+
+    void BtnNextClick();
+    void BtnPrevClick();
+    void BtnCancelClick();
+    void RadioAcceptClick();
+    void BtnAddMetaTraderClick();
+
+    // May Next leave the current page: on the welcome page only while no terminal runs.
+    bool CanLeavePage();
+    // Makes Page current; FPageIndex already holds its index.
+    void ShowPage(ui::TPanel& page);
+    void FillReadyMemo();
+    // Loads an 8-bit document into a viewer: as RTF, else as plain text. True for RTF.
+    static bool LoadDocument(ui::TRichView& viewer, const std::string& text);
+
+    // Fills the terminal list from the subfolders of the Program Files folder holding
+    // "terminal.exe"; only the first call does anything.
+    void ListMetaTraderFolders();
+    // The same for another folder to scan.
+    void ListMetaTraderFolders(const std::string& programFiles);
+    // True when no MetaTrader 4 terminal window exists.
+    static bool NoMetaTraderRunning();
+
+    bool UninstallMode() const { return FUninstallMode; }
+    int PageIndex() const { return FPageIndex; }
+    const std::vector<ui::TPanel*>& Pages() const { return FPages; }
+    bool RunDone() const { return FRunDone; }
+
+    // The head of a page with a band: title, subtitle, page icon and the text below the band.
+    struct TPageHead {
+        ui::TLabel Title;
+        ui::TLabel Subtitle;
+        ui::TPicture Icon;
+        ui::TLabel Text;
+    };
+
+    // Containers come before what they hold, so that controls are destroyed first.
+    ui::TPanel PanelStart, PanelInstall, PanelFinish;
+    ui::TPanel PanelLicense, PanelInfo, PanelNews, PanelFolder, PanelReady, PanelProgress;
+
+    ui::TButton BtnPrev, BtnNext, BtnCancel;
+    ui::TPicture ImgBanner;
+    ui::TLabel LabelStart1, LabelStart2, LabelFinish1, LabelFinish2;
+    ui::TCheckBox CheckRun;
+    ui::TComboBox ComboRun;
+    TPageHead HeadLicense, HeadInfo, HeadNews, HeadFolder, HeadReady;
+    ui::TRichView RichLicense, RichInfo, RichNews;
+    ui::TRadioButton RadioAccept, RadioNotAccept;
+    ui::TCheckListBox ListMetaTrader;
+    ui::TButton BtnAddMetaTrader;
+    ui::TMemo MemoReady;
+    ui::TLabel LabelProgress1, LabelProgress2, LabelProgress3;
+    ui::TPicture IconProgress;
+    ui::TProgressBar ProgressBar1;
+    ui::TMemo MemoProgress;
+
+private:
+    bool PrepareInstall();
+    void PrepareUninstall();
+    void CreateControls(const std::string& caption);
+    void CreateButtonBar();
+    void CreateStartPage();
+    void CreateDocumentPages();
+    void CreateFolderPage();
+    void CreateReadyPage();
+    void CreateProgressPage();
+    void CreateHead(ui::TPanel& page, ui::TLabel& title, int titleId, ui::TLabel& subtitle,
+                    int subtitleId, ui::TPicture& icon, const wchar_t* titleText,
+                    const wchar_t* subtitleText);
+    void CreateHead(ui::TPanel& page, TPageHead& head, const wchar_t* titleText,
+                    const wchar_t* subtitleText, const wchar_t* text, const ui::TRect& textBounds);
+    void SetTexts(const TModeTexts& texts);
+    void ShowBanner(const TKoData& data);
+    void ShowFirstPage();
+    void FocusAfterPageChange();
+    // The run of the current mode, on the first arrival at the progress page.
+    void StartRun();
+    // What Finish does before the window closes: start the chosen terminal after an install,
+    // remove the uninstaller after an uninstall.
+    void FinishAction();
+
+    std::vector<ui::TPanel*> FPages;
+    int FPageIndex = -1;
+    bool FUninstallMode = false;
+    bool FFoldersListed = false;
+    bool FRunDone = false;
+    std::unique_ptr<TKoInstall> FInstall;
+    std::unique_ptr<TKoUninstall> FUninstall;
+
+    ui::TFont FDefaultFont;
+    ui::TFont FWelcomeFont;
+    ui::TFont FHeadFont;
+    HICON FPageIcon = nullptr;
+    HICON FAddGlyph = nullptr;
+};
+
+} // namespace ko

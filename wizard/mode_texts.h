@@ -1,0 +1,27 @@
+// The texts of the window that depend on the mode, for a product name N and its versioned
+// name V (N + " v" + major + "." + minor). 8-bit texts, as the package stores them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace ko {
+
+struct TModeTexts {
+    std::string Caption;   // window caption and task-bar title
+    std::string Start1;    // welcome title
+    std::string Start2;    // welcome text, with "<br>" line breaks
+    std::string Finish1;   // finish title
+    std::string Finish2;   // finish text
+    std::string Progress1; // progress page title
+    std::string Progress2; // progress page subtitle
+    std::string Progress3; // text above the progress bar
+};
+
+std::string VersionedName(const std::string& name, int32_t major, int32_t minor);
+TModeTexts MakeModeTexts(bool uninstallMode, const std::string& name,
+                         const std::string& versionedName);
+// The welcome text for a plain label: every "<br>" becomes a CR LF line break.
+std::string PlainLineBreaks(const std::string& text);
+
+} // namespace ko
