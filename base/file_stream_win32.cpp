@@ -1,21 +1,12 @@
 #include "base/errors.h"
 #include "base/file_stream.h"
+#include "base/win32_util.h"
 
 #include <windows.h>
 
 namespace ko {
 
 namespace {
-
-std::string SystemMessage(DWORD code) {
-    char text[512] = {};
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, text, sizeof text, nullptr);
-    std::string result(text, n);
-    while (!result.empty() && (result.back() == '\n' || result.back() == '\r'))
-        result.pop_back();
-    return result;
-}
 
 HANDLE AsHandle(intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);

@@ -1,3 +1,4 @@
+#include "base/win32_util.h"
 #include "builder/build_error.h"
 #include "builder/platform.h"
 
@@ -13,17 +14,6 @@ namespace {
 [[noreturn]] void Fail(const std::string& what, const std::filesystem::path& path) {
     throw EBuildError("Cannot " + what + " \"" + PathToUtf8(path) + "\" (error " +
                       std::to_string(GetLastError()) + ").");
-}
-
-uint64_t FromFileTime(const FILETIME& time) {
-    return uint64_t(time.dwHighDateTime) << 32 | time.dwLowDateTime;
-}
-
-FILETIME ToFileTime(uint64_t value) {
-    FILETIME time;
-    time.dwLowDateTime = static_cast<DWORD>(value);
-    time.dwHighDateTime = static_cast<DWORD>(value >> 32);
-    return time;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "base/errors.h"
 #include "base/file_stream.h"
+#include "base/win32_util.h"
 #include "package/cipher.h"
 #include "package/format.h"
 #include "package/sub_stream.h"
@@ -18,13 +19,6 @@ bool IsDelimiter(char c) {
 
 size_t LastDelimiter(const std::string& path) {
     return path.find_last_of("\\:");
-}
-
-FILETIME ToFileTime(uint64_t time) {
-    FILETIME result;
-    result.dwLowDateTime = static_cast<DWORD>(time);
-    result.dwHighDateTime = static_cast<DWORD>(time >> 32);
-    return result;
 }
 
 } // namespace

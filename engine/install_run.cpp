@@ -1,6 +1,7 @@
 #include "engine/install_run.h"
 
 #include "base/file_stream.h"
+#include "base/win32_util.h"
 #include "engine/expert_settings.h"
 #include "engine/file_utils.h"
 #include "engine/run_items.h"
@@ -57,9 +58,7 @@ bool ShouldCopy(const TKoInstallFile& file, const std::string& target) {
     if (search == INVALID_HANDLE_VALUE)
         return true;
     FindClose(search);
-    const uint64_t existing = (uint64_t(found.ftLastWriteTime.dwHighDateTime) << 32) |
-                              found.ftLastWriteTime.dwLowDateTime;
-    return existing < file.LastWriteTime;
+    return FromFileTime(found.ftLastWriteTime) < file.LastWriteTime;
 }
 
 void InstallFile(TKoInstall& data, TStream& package, const TVariables& variables,

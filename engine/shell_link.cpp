@@ -1,6 +1,7 @@
 #include "engine/shell_link.h"
 
 #include "base/errors.h"
+#include "base/win32_util.h"
 
 #include <windows.h>
 
@@ -31,13 +32,8 @@ std::wstring Wide(const std::string& text) {
 }
 
 [[noreturn]] void Fail(const std::string& fileName, HRESULT result) {
-    char text[256] = {};
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   static_cast<DWORD>(result), 0, text, sizeof text, nullptr);
-    std::string message = text;
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r'))
-        message.pop_back();
-    throw EKoError("Cannot create shortcut \"" + fileName + "\". " + message);
+    throw EKoError("Cannot create shortcut \"" + fileName + "\". " +
+                   SystemMessage(static_cast<DWORD>(result)));
 }
 
 } // namespace
