@@ -1,6 +1,5 @@
 #include "base/codepage.h"
 
-#include <cstdio>
 #include <iterator>
 
 namespace ko {
@@ -137,9 +136,10 @@ std::optional<size_t> FindUndefinedByte(std::string_view bytes, int codePage) {
 }
 
 std::string DescribeCharacter(char32_t c) {
-    char code[16];
-    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
-    std::string text = code;
+    std::string text = "U+";
+    const int digits = c > 0xFFFFF ? 6 : c > 0xFFFF ? 5 : 4;
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
+        text += "0123456789ABCDEF"[(c >> shift) & 15];
     const bool control = c < 0x20 || (c >= 0x7F && c < 0xA0) || c == Replacement;
     if (!control) {
         text += " '";

@@ -1,7 +1,5 @@
 #include "engine/temp_names.h"
 
-#include <cstdio>
-
 namespace ko {
 
 std::string TempFolder() {
@@ -12,9 +10,23 @@ std::string TempFolder() {
 
 std::string TimeStampedName(const std::string& folder, const SYSTEMTIME& time,
                             const std::string& extension) {
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%04u%02u%02u%02u%02u%02u%03u", time.wYear, time.wMonth,
-                  time.wDay, time.wHour, time.wMinute, time.wSecond, time.wMilliseconds);
+    // Formatted by hand: the printf family would bring its own implementation into the stub.
+    std::string stamp;
+    auto put = [&stamp](unsigned value, int digits) {
+        for (int d = digits - 1; d >= 0; --d) {
+            unsigned divisor = 1;
+            for (int i = 0; i < d; ++i)
+                divisor *= 10;
+            stamp += static_cast<char>('0' + value / divisor % 10);
+        }
+    };
+    put(time.wYear, 4);
+    put(time.wMonth, 2);
+    put(time.wDay, 2);
+    put(time.wHour, 2);
+    put(time.wMinute, 2);
+    put(time.wSecond, 2);
+    put(time.wMilliseconds, 3);
     return folder + stamp + extension;
 }
 

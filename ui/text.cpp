@@ -24,4 +24,13 @@ std::string Narrow(const std::wstring& text) {
     return narrow;
 }
 
+std::u16string WidenUtf16(const std::string& text) {
+    const std::wstring wide = Widen(text);
+    return std::u16string(wide.begin(), wide.end());
+}
+
+std::string NarrowUtf16(const std::u16string& text) {
+    return Narrow(std::wstring(text.begin(), text.end()));
+}
+
 } // namespace ko::ui

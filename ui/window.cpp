@@ -6,6 +6,7 @@
 #include <windowsx.h>
 
 #include <exception>
+#include <iterator>
 
 namespace ko::ui {
 
@@ -132,6 +133,21 @@ void TWindow::BringToFront() {
     SetVisible(true);
 }
 
+namespace {
+
+HCURSOR ScreenCursors[4] = {};
+
+} // namespace
+
+HCURSOR ScreenCursor(int index) {
+    return index > 0 && index < int(std::size(ScreenCursors)) ? ScreenCursors[index] : nullptr;
+}
+
+void SetScreenCursor(int index, HCURSOR cursor) {
+    if (index > 0 && index < int(std::size(ScreenCursors)))
+        ScreenCursors[index] = cursor;
+}
+
 void TGraphicControl::Invalidate() {
     if (FParent)
         FParent->InvalidateRect(Bounds);
@@ -192,12 +208,9 @@ LRESULT TContainer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(FFont);
-    case WM_ERASEBKGND: {
-        RECT area;
-        GetClientRect(FHandle, &area);
-        FillRect(reinterpret_cast<HDC>(wParam), &area, FBrush.Handle());
+    case WM_ERASEBKGND:
+        EraseBackground(reinterpret_cast<HDC>(wParam));
         return 1;
-    }
     case WM_PAINT:
         Paint();
         return 0;
@@ -323,6 +336,19 @@ bool TContainer::HandleMouse(UINT message, WPARAM, LPARAM lParam) {
     }
     }
     return false;
+}
+
+void TContainer::EraseBackground(HDC dc) {
+    const int saved = SaveDC(dc);
+    for (const auto& control : FGraphics) {
+        const TRect& r = control->Bounds;
+        if (control->Visible && control->Opaque())
+            ExcludeClipRect(dc, r.Left, r.Top, r.Left + r.Width, r.Top + r.Height);
+    }
+    RECT area;
+    GetClientRect(FHandle, &area);
+    FillRect(dc, &area, FBrush.Handle());
+    RestoreDC(dc, saved);
 }
 
 void TContainer::Paint() {

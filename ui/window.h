@@ -98,6 +98,11 @@ private:
     static TWindow* sCreating;
 };
 
+// The toolkit's cursor table: shapes by index, as windowless controls name them. Index 0 is the
+// container's own arrow (null); an index never set is null too.
+HCURSOR ScreenCursor(int index);
+void SetScreenCursor(int index, HCURSOR cursor);
+
 // A windowless control: drawn by its container on the container's surface, and fed the mouse
 // events that fall into its rectangle.
 class TGraphicControl {
@@ -114,6 +119,9 @@ public:
     virtual void MouseLeave() {}
     // The cursor over Point, or null for the container's.
     virtual HCURSOR Cursor(POINT /*point*/) { return nullptr; }
+    // True when Paint covers every pixel of Bounds: the container then leaves that area out
+    // when it erases, so that the control does not flicker through the background.
+    virtual bool Opaque() const { return false; }
 
     // Repaints the control's rectangle; nothing before it has a container.
     void Invalidate();
@@ -152,6 +160,7 @@ private:
     void AddGraphic(std::unique_ptr<TGraphicControl> control);
     bool HandleChildNotification(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool HandleMouse(UINT message, WPARAM wParam, LPARAM lParam);
+    void EraseBackground(HDC dc);
     void Paint();
     TGraphicControl* HitTest(POINT point) const;
 

@@ -58,7 +58,7 @@ void TFormInstaller::CreateStartPage() {
     PanelInstall.Create(PanelStart, ids::PanelInstall, L::StartContent, L::White);
     LabelStart1.Create(PanelInstall, ids::LabelStart1, L::StartTitle, L"");
     LabelStart1.SetFont(FWelcomeFont.Handle());
-    LabelStart2.Create(PanelInstall, ids::LabelStart2, L::LabelStart2, L"");
+    CreateWelcomeText();
 
     PanelFinish.Create(PanelStart, ids::PanelFinish, L::StartContent, L::White);
     LabelFinish1.Create(PanelFinish, ids::LabelFinish1, L::StartTitle, L"Installation Complete");
@@ -68,6 +68,24 @@ void TFormInstaller::CreateStartPage() {
                     L"Run this MetaTrader application after install.");
     ComboRun.Create(PanelFinish, ids::ComboRun, L::ComboRun, L::ListRowHeight);
     PanelFinish.SetVisible(false);
+}
+
+void TFormInstaller::CreateWelcomeText() {
+    LabelStart2 = &PanelInstall.Add(std::make_unique<ui::TUniLinkLabel>(L::LabelStart2));
+    LabelStart2->SetLinkColor(markup::clBlue);
+    LabelStart2->SetLinkColorClicked(markup::clRed);
+    LabelStart2->SetLinkColorHot(markup::clPurple);
+    LabelStart2->SetLinkStyle({markup::fsUnderline});
+    LabelStart2->HotLinks = false;
+    LabelStart2->SetAutoHeight(true);
+    LabelStart2->SetMarginWidth(0);
+    LabelStart2->SetMarginHeight(0);
+    LabelStart2->SetTransparent(false);
+    LabelStart2->OnLinkClick = [this](markup::TUniCustomLinkLabel& sender, int number,
+                                      const std::u16string& text) {
+        LabelStart2LinkClick(sender, number, text);
+    };
+    LabelStart2->CreateTextWindow(ids::LabelStart2);
 }
 
 void TFormInstaller::CreateHead(ui::TPanel& page, ui::TLabel& title, int titleId,

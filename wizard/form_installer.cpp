@@ -36,6 +36,8 @@ bool TFormInstaller::PrepareInstall() {
         return false;
     }
     CreateForInstall(std::move(install));
+    // Before the window shows and before any check for a running terminal.
+    RunStage(0);
     return true;
 }
 
@@ -90,7 +92,7 @@ void TFormInstaller::CreateForUninstall(std::unique_ptr<TKoUninstall> uninstall)
 
 void TFormInstaller::SetTexts(const TModeTexts& texts) {
     LabelStart1.SetCaption(ui::Widen(texts.Start1));
-    LabelStart2.SetCaption(ui::Widen(PlainLineBreaks(texts.Start2)));
+    LabelStart2->SetCaption(ui::WidenUtf16(texts.Start2));
     LabelFinish1.SetCaption(ui::Widen(texts.Finish1));
     LabelFinish2.SetCaption(ui::Widen(texts.Finish2));
     LabelProgress1.SetCaption(ui::Widen(texts.Progress1));
@@ -118,10 +120,19 @@ void TFormInstaller::ShowFirstPage() {
 void TFormInstaller::FormDestroy() {
     FPages.clear();
     FUninstall.reset();
+    if (FInstall) {
+        // The controls are gone: nothing may report into them.
+        FInstall->OnProgress = nullptr;
+        RunStage(3);
+    }
     FInstall.reset();
 }
 
 void TFormInstaller::BtnNextClick() {
+    // While the engine waits for a run item the window takes input again; a click queued
+    // before the buttons were disabled must not start a page change under the run.
+    if (FRunning)
+        return;
     // Next is disabled on the last page; the bound also holds for a click already queued.
     if (FPageIndex + 1 >= int(FPages.size()) || !CanLeavePage())
         return;
@@ -130,13 +141,15 @@ void TFormInstaller::BtnNextClick() {
 }
 
 void TFormInstaller::BtnPrevClick() {
-    if (FPageIndex <= 0)
+    if (FRunning || FPageIndex <= 0)
         return;
     --FPageIndex;
     ShowPage(*FPages[FPageIndex]);
 }
 
 void TFormInstaller::BtnCancelClick() {
+    if (FRunning)
+        return;
     if (BtnCancel.Tag == 1)
         FinishAction();
     Close();
@@ -205,10 +218,6 @@ void TFormInstaller::FocusAfterPageChange() {
             return;
         }
 }
-
-void TFormInstaller::StartRun() {}
-
-void TFormInstaller::FinishAction() {}
 
 void TFormInstaller::FillReadyMemo() {
     std::string version =

@@ -6,6 +6,7 @@
 #include "package/ko_data.h"
 #include "ui/check_list.h"
 #include "ui/controls.h"
+#include "ui/link_label.h"
 #include "ui/rich_view.h"
 #include "ui/window.h"
 
@@ -29,7 +30,8 @@ public:
     // The same for data already loaded (FormCreate ends here; tests start here).
     void CreateForInstall(std::unique_ptr<TKoInstall> install);
     void CreateForUninstall(std::unique_ptr<TKoUninstall> uninstall);
-    // Frees the page list and the data object; the window is gone or about to go.
+    // Runs the run items of stage 3 after an install (however the window was closed), then
+    // frees the page list and the data object; the window is gone or about to go.
     void FormDestroy();
 
     void BtnNextClick();
@@ -37,6 +39,10 @@ public:
     void BtnCancelClick();
     void RadioAcceptClick();
     void BtnAddMetaTraderClick();
+    // Opens the clicked link of the welcome text: an e-mail address (any text with "@") as a
+    // "mailto:" address, anything else as it is.
+    void LabelStart2LinkClick(markup::TUniCustomLinkLabel& sender, int linkNumber,
+                              const std::u16string& linkText);
 
     // May Next leave the current page: on the welcome page only while no terminal runs.
     bool CanLeavePage();
@@ -58,6 +64,17 @@ public:
     int PageIndex() const { return FPageIndex; }
     const std::vector<ui::TPanel*>& Pages() const { return FPages; }
     bool RunDone() const { return FRunDone; }
+    // True from the start of the install or uninstall run until it has returned.
+    bool Running() const { return FRunning; }
+
+    // The run of each mode, on the first arrival at the progress page: hands the ticked
+    // folders to the engine, runs it, then fills the bar, enables Next and, after an install,
+    // offers to start a terminal that was there before the run. Engine errors propagate.
+    void RunInstall();
+    void RunUninstall();
+    // The engine's progress handler: one log line and the bar's position, painted at once
+    // because the run keeps the thread busy.
+    void ReportProgress(TKoData& sender, const std::string& text, int percent);
 
     // The head of a page with a band: title, subtitle, page icon and the text below the band.
     struct TPageHead {
@@ -73,7 +90,9 @@ public:
 
     ui::TButton BtnPrev, BtnNext, BtnCancel;
     ui::TPicture ImgBanner;
-    ui::TLabel LabelStart1, LabelStart2, LabelFinish1, LabelFinish2;
+    ui::TLabel LabelStart1, LabelFinish1, LabelFinish2;
+    // The welcome text in markup: drawn on PanelInstall, which owns it.
+    ui::TUniLinkLabel* LabelStart2 = nullptr;
     ui::TCheckBox CheckRun;
     ui::TComboBox ComboRun;
     TPageHead HeadLicense, HeadInfo, HeadNews, HeadFolder, HeadReady;
@@ -87,12 +106,16 @@ public:
     ui::TProgressBar ProgressBar1;
     ui::TMemo MemoProgress;
 
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
 private:
     bool PrepareInstall();
     void PrepareUninstall();
     void CreateControls(const std::string& caption);
     void CreateButtonBar();
     void CreateStartPage();
+    void CreateWelcomeText();
     void CreateDocumentPages();
     void CreateFolderPage();
     void CreateReadyPage();
@@ -106,8 +129,11 @@ private:
     void ShowBanner(const TKoData& data);
     void ShowFirstPage();
     void FocusAfterPageChange();
-    // The run of the current mode, on the first arrival at the progress page.
+    // The run of the current mode, on the first arrival at the progress page. An engine error
+    // is shown in one message box and leaves the buttons disabled.
     void StartRun();
+    // The run items of Stage outside the install run; an error is shown, not passed on.
+    void RunStage(int stage);
     // What Finish does before the window closes: start the chosen terminal after an install,
     // remove the uninstaller after an uninstall.
     void FinishAction();
@@ -117,6 +143,7 @@ private:
     bool FUninstallMode = false;
     bool FFoldersListed = false;
     bool FRunDone = false;
+    bool FRunning = false;
     std::unique_ptr<TKoInstall> FInstall;
     std::unique_ptr<TKoUninstall> FUninstall;
 

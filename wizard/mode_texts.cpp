@@ -39,12 +39,4 @@ TModeTexts MakeModeTexts(bool uninstallMode, const std::string& n, const std::st
     };
 }
 
-std::string PlainLineBreaks(const std::string& text) {
-    std::string result;
-    size_t start = 0;
-    for (size_t pos; (pos = text.find("<br>", start)) != std::string::npos; start = pos + 4)
-        result.append(text, start, pos - start).append("\r\n");
-    return result.append(text, start);
-}
-
 } // namespace ko

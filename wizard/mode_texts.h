@@ -10,7 +10,7 @@ namespace ko {
 struct TModeTexts {
     std::string Caption;   // window caption and task-bar title
     std::string Start1;    // welcome title
-    std::string Start2;    // welcome text, with "<br>" line breaks
+    std::string Start2;    // welcome text, in markup: "<br>" line breaks
     std::string Finish1;   // finish title
     std::string Finish2;   // finish text
     std::string Progress1; // progress page title
@@ -21,7 +21,5 @@ struct TModeTexts {
 std::string VersionedName(const std::string& name, int32_t major, int32_t minor);
 TModeTexts MakeModeTexts(bool uninstallMode, const std::string& name,
                          const std::string& versionedName);
-// The welcome text for a plain label: every "<br>" becomes a CR LF line break.
-std::string PlainLineBreaks(const std::string& text);
 
 } // namespace ko

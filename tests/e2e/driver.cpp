@@ -37,11 +37,15 @@ const char* const Usage = R"(commands:
   press C                      click a button (refused when it is disabled or hidden)
   select C                     click a radio button and expect it selected
   toggle C INDEX               tick or untick a check-list item (space key on the item)
+  position C | expect-position C N    a progress bar's position
   lines C | expect-lines C [LINE...]   without LINE arguments the script's following lines
-                               starting with "|" are the lines (the text after "|")
+                               starting with "|" are the lines (the text after "|"); list
+                               and combo items read "[x] TEXT" when ticked or selected
   wait-msgbox [S] | expect-msgbox CAPTION ICON TEXT [S] | answer-msgbox | expect-no-msgbox
   close                        WM_CLOSE to the current window
   wait-exit [S] | expect-exit CODE [S]   the program under test ends
+  expect-file PATH [S] | expect-no-file PATH | delete-file PATH
+  shortcut FILE.lnk            a shell shortcut's target and working folder
   dir PATH                     the entries of a folder in the order the file system gives
   screenshot FILE.bmp           the current window (and its message box) as on the screen
   kill-pids FILE               end the processes whose ids a --pid-file run recorded

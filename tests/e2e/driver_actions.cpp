@@ -4,6 +4,9 @@
 
 #include "wizard/control_ids.h"
 
+#include <objbase.h>
+#include <shlobj.h>
+
 #include <fstream>
 
 namespace e2e {
@@ -235,6 +238,32 @@ void TDriver::Dir(const TArgs& args) {
         Say(L"  entry " + (flags.empty() ? L"-" : flags) + L" " + entry.cFileName);
     } while (FindNextFileW(search, &entry));
     FindClose(search);
+}
+
+void TDriver::Shortcut(const TArgs& args) {
+    if (args.size() < 2)
+        throw EFailure(L"usage: shortcut FILE.lnk");
+    CoInitialize(nullptr);
+    IShellLinkW* link = nullptr;
+    IPersistFile* file = nullptr;
+    wchar_t target[MAX_PATH] = {};
+    wchar_t folder[MAX_PATH] = {};
+    bool read = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                           IID_IShellLinkW, reinterpret_cast<void**>(&link)));
+    read =
+        read && SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)));
+    read = read && SUCCEEDED(file->Load(WindowsPath(args[1]).c_str(), STGM_READ));
+    read = read && SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH));
+    read = read && SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH));
+    if (file)
+        file->Release();
+    if (link)
+        link->Release();
+    CoUninitialize();
+    if (!read)
+        throw EFailure(L"cannot read the shortcut " + Quote(args[1]));
+    Say(L"  target = " + Quote(target));
+    Say(L"  folder = " + Quote(folder));
 }
 
 } // namespace e2e

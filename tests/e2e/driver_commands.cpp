@@ -2,6 +2,8 @@
 
 #include "wizard/control_ids.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <fstream>
 
@@ -222,6 +224,20 @@ TDriver::TDriver() {
     FCommands[L"expect-unchecked"] = [=](const TArgs& a) {
         state(First(a), L"checked", false, checked);
     };
+    FCommands[L"position"] = [=, this](const TArgs& a) {
+        Need(a, 2, L"position PROGRESSBAR");
+        print(a[1], std::to_wstring(SendMessageW(Control(a[1]), PBM_GETPOS, 0, 0)));
+    };
+    FCommands[L"expect-position"] = [this](const TArgs& a) {
+        Need(a, 3, L"expect-position PROGRESSBAR N");
+        Poll(Timeout, [&]() -> std::optional<std::wstring> {
+            const std::wstring found =
+                std::to_wstring(SendMessageW(Control(a[1]), PBM_GETPOS, 0, 0));
+            if (found == a[2])
+                return std::nullopt;
+            return a[1] + L": expected position " + a[2] + L", found " + found;
+        });
+    };
     FCommands[L"page"] = [=, this](const TArgs&) { print(L"page", Page()); };
     FCommands[L"expect-page"] = [this](const TArgs& a) {
         Need(a, 2, L"expect-page NAME");
@@ -321,8 +337,28 @@ TDriver::TDriver() {
             throw EFailure(L"cannot write " + path);
         Say(L"  saved " + path);
     };
+    FCommands[L"expect-file"] = [this](const TArgs& a) {
+        Need(a, 2, L"expect-file PATH [SECONDS]");
+        Poll(TimeoutArg(a, 2), [&]() -> std::optional<std::wstring> {
+            if (GetFileAttributesW(WindowsPath(a[1]).c_str()) != INVALID_FILE_ATTRIBUTES)
+                return std::nullopt;
+            return L"no file " + Quote(a[1]);
+        });
+    };
+    FCommands[L"expect-no-file"] = [this](const TArgs& a) {
+        Need(a, 2, L"expect-no-file PATH");
+        if (GetFileAttributesW(WindowsPath(a[1]).c_str()) != INVALID_FILE_ATTRIBUTES)
+            throw EFailure(L"expected no file " + Quote(a[1]) + L", found one");
+    };
+    FCommands[L"delete-file"] = [this](const TArgs& a) {
+        Need(a, 2, L"delete-file PATH");
+        if (!DeleteFileW(WindowsPath(a[1]).c_str()))
+            throw EFailure(L"cannot delete " + Quote(a[1]));
+    };
+    FCommands[L"shortcut"] = [this](const TArgs& a) { Shortcut(a); };
     FCommands[L"dir"] = [this](const TArgs& a) { Dir(a); };
     FCommands[L"kill-pids"] = [this](const TArgs& a) { KillPids(a); };
+    FCommands[L"click-color"] = [this](const TArgs& a) { ClickColor(a); };
     FCommands[L"echo"] = [](const TArgs&) {};
 }
 

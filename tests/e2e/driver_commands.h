@@ -69,7 +69,9 @@ private:
     void AnswerMessageBox();
     void Toggle(const TArgs& args);
     void Dir(const TArgs& args);
+    void Shortcut(const TArgs& args);
     void KillPids(const TArgs& args);
+    void ClickColor(const TArgs& args);
 
     std::map<std::wstring, std::function<void(const TArgs&)>> FCommands;
     std::vector<TProcess> FProcesses;

@@ -5,6 +5,8 @@
 //   fake_terminal --window --message error|warning TEXT
 //                                       the same, plus a message box of that kind (the driver's
 //                                       own check of how it reads message boxes)
+//   fake_terminal --hold FILE           creates FILE and keeps it open without sharing its
+//                                       deletion, until the process is ended
 //   fake_terminal [ARG...]              installed as terminal.exe: writes ran.txt next to itself
 //                                       with its command line and current folder, and ends
 #include <windows.h>
@@ -63,6 +65,17 @@ int RecordRun() {
     return 0;
 }
 
+// A file in use, as a running terminal holds its own files: others may read it but not delete
+// or replace it.
+int HoldFile(const wchar_t* path) {
+    HANDLE file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 1;
+    Sleep(INFINITE);
+    return 0;
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
@@ -72,5 +85,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
         const bool message = argc >= 5 && wcscmp(argv[2], L"--message") == 0;
         return RunWindow(instance, message ? argv[3] : nullptr, message ? argv[4] : nullptr);
     }
+    if (argc >= 3 && wcscmp(argv[1], L"--hold") == 0)
+        return HoldFile(argv[2]);
     return RecordRun();
 }

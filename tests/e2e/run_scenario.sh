@@ -79,6 +79,48 @@ require_no_terminals() {
   fi
 }
 
+# The all-users Start menu folder of a product and its uninstall registry key, removed when the
+# scenario ends (and before it starts, should an earlier run have left them).
+MENU_ROOT="$PREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"
+UNINSTALL_KEY='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall'
+menus=()
+keys=()
+undo=()     # commands run when the scenario ends
+at_exit() { undo+=("$*"); }
+menu_remove() { rm -rf "${MENU_ROOT:?}/$1"; menus+=("$MENU_ROOT/$1"); }
+key_delete() { wine_run reg delete "$UNINSTALL_KEY\\$1" /reg:32 /f >/dev/null 2>&1 || true; }
+key_remove() { key_delete "$1"; keys+=("$1"); }
+# The product's key as "reg query" shows it (the 32-bit view the installer writes to); fails
+# when the key is missing.
+key_query() { wine_run reg query "$UNINSTALL_KEY\\$1" /reg:32 | tr -d '\r'; }
+key_exists() { wine_run reg query "$UNINSTALL_KEY\\$1" /reg:32 >/dev/null 2>&1; }
+
+# wait_for PATH SECONDS / wait_gone PATH SECONDS: a file appears or disappears in time.
+wait_for() {
+  local i
+  for ((i = 0; i < $2 * 10; i++)); do [ -e "$1" ] && return 0; sleep 0.1; done
+  echo "$SCENARIO: $1 did not appear within $2 s" >&2
+  return 1
+}
+wait_gone() {
+  local i
+  for ((i = 0; i < $2 * 10; i++)); do [ -e "$1" ] || return 0; sleep 0.1; done
+  echo "$SCENARIO: $1 is still there after $2 s" >&2
+  return 1
+}
+
+# The temporary folder the programs see, and the self-removal scripts in it.
+temp_dir() { wine_run cmd /c echo %TEMP% | tr -d '\r'; }
+unix_path() { wine_run winepath -u "$1" | tr -d '\r'; }
+bat_count() { find "$1" -maxdepth 1 -regextype posix-extended -regex '.*/[0-9]{17}\.bat' | wc -l; }
+
+# list_terminals PREFIX: the Program Files folders whose names begin with PREFIX, in the order
+# Windows lists them (the order of the wizard's terminal list).
+list_terminals() {
+  wine_run "$KOSETUP_WIN32/e2e_driver.exe" "dir '$PF_WIN'" | tr -d '\r' |
+    sed -n "s/^  entry d \($1.*\)/\1/p"
+}
+
 # drive: runs the driver script on standard input. On failure saves the screen and the
 # transcript, then ends what the driver started (it leaves it running for the screenshot).
 drive() {
@@ -112,8 +154,14 @@ cleanup() {
   local status=$?
   end_started
   local path
-  for path in "${created[@]}"; do
+  for path in "${created[@]}" "${menus[@]}"; do
     rm -rf "$path"
+  done
+  for path in "${keys[@]}"; do
+    key_delete "$path"
+  done
+  for path in "${undo[@]}"; do
+    eval "$path" || true
   done
   exit $status
 }

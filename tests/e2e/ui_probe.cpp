@@ -100,6 +100,19 @@ std::vector<std::wstring> ControlLines(HWND control) {
         }
         return lines;
     }
+    if (_wcsicmp(ClassName(control).c_str(), L"ComboBox") == 0) {
+        const LRESULT count = SendMessageW(control, CB_GETCOUNT, 0, 0);
+        const LRESULT selected = SendMessageW(control, CB_GETCURSEL, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            const LRESULT length = SendMessageW(control, CB_GETLBTEXTLEN, i, 0);
+            std::wstring text(length > 0 ? length + 1 : 1, L'\0');
+            const LRESULT copied =
+                SendMessageW(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+            text.resize(copied > 0 ? copied : 0);
+            lines.push_back((i == selected ? L"[x] " : L"[ ] ") + text);
+        }
+        return lines;
+    }
     const std::wstring text = WindowText(control);
     size_t start = 0;
     while (start < text.size()) {

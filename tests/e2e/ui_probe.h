@@ -25,7 +25,8 @@ std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
 
 // The lines of a control: a list box gives one line per item, "[x] " or "[ ] " (its item data
-// says ticked) followed by the item's text; any other control gives its text split at line
+// says ticked) followed by the item's text; a combo box the same with "[x] " for the selected
+// item; any other control gives its text split at line
 // breaks, without the empty line after a final break.
 std::vector<std::wstring> ControlLines(HWND control);
 

@@ -7,6 +7,7 @@
 #include "wizard/control_ids.h"
 #include "wizard/form_installer.h"
 #include "wizard/mode_texts.h"
+#include "wizard/self_delete.h"
 
 #include <gtest/gtest.h>
 
@@ -143,11 +144,21 @@ TEST_F(Wizard, ButtonsGoingForwardAndBack) {
     Form.BtnNextClick();
     EXPECT_EQ(Current(), ids::PanelReady);
     EXPECT_EQ(Buttons(), "+++ Cancel");
+    EXPECT_TRUE(Messages.empty());
+
+    // Data made in memory names no package file: the run fails at once. One error box, the
+    // buttons stay disabled, no second run, and the window is not kept from closing.
     Form.BtnNextClick();
     EXPECT_EQ(Current(), ids::PanelProgress);
     EXPECT_EQ(Buttons(), "--- Cancel");
     EXPECT_FALSE(Form.RunDone());
-    EXPECT_TRUE(Messages.empty());
+    EXPECT_FALSE(Form.Running());
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_EQ(Messages[0].first, ui::TMessageKind::Error);
+    Form.BtnNextClick();
+    Form.BtnCancelClick();
+    EXPECT_EQ(Messages.size(), 1u);
+    EXPECT_FALSE(IsWindow(Form.Handle()));
 }
 
 TEST_F(Wizard, RunningTerminalKeepsTheWelcomePageInBothModes) {
@@ -258,12 +269,91 @@ TEST_F(Wizard, ReviewMemoLines) {
     EXPECT_EQ(lines[4], L"");
 }
 
+TEST_F(Wizard, ProgressLinesAndBarWhateverThePercentage) {
+    Form.CreateForInstall(Install(false));
+    TKoInstall& sender = *Install(false);
+    Form.ReportProgress(sender, "Copying file C:\\MT4\\a.ex4 ...", 40);
+    EXPECT_EQ(Form.ProgressBar1.Position(), 40);
+    Form.ReportProgress(sender, "WARNING: Unable to overwrite C:\\MT4\\b.ex4 ...", 40);
+    // The engine's percentage is not clamped: it may pass 100, or be -1 with nothing to do.
+    Form.ReportProgress(sender, "Done.", 130);
+    EXPECT_EQ(Form.ProgressBar1.Position(), 100);
+    Form.ReportProgress(sender, "", -1);
+    EXPECT_EQ(Form.ProgressBar1.Position(), 0);
+    EXPECT_EQ(Form.MemoProgress.Lines(),
+              (std::vector<std::wstring>{L"Copying file C:\\MT4\\a.ex4 ...",
+                                         L"WARNING: Unable to overwrite C:\\MT4\\b.ex4 ...",
+                                         L"Done.", L""}));
+}
+
+TEST(SelfDelete, ScriptQuotesEveryPathAndEndsItsRetries) {
+    const std::string script =
+        SelfDeleteScript("C:\\Program Files (x86)\\100% EA\\Uninstall.exe",
+                         "C:\\Users\\A B\\Temp Dir\\20240102030405006.bat", true);
+    const std::string exe = "\"C:\\Program Files (x86)\\100%% EA\\Uninstall.exe\"";
+    EXPECT_EQ(script, "set tries=0\r\n"
+                      ":repeat\r\n"
+                      "del " +
+                          exe +
+                          "\r\n"
+                          "if not exist " +
+                          exe +
+                          " goto removed\r\n"
+                          "set /a tries+=1\r\n"
+                          "if %tries% geq 180 goto removed\r\n"
+                          "ping -n 2 127.0.0.1 >nul\r\n"
+                          "goto repeat\r\n"
+                          ":removed\r\n"
+                          "rmdir \"C:\\Program Files (x86)\\100%% EA\\\"\r\n"
+                          "del \"C:\\Users\\A B\\Temp Dir\\20240102030405006.bat\"\r\n");
+    EXPECT_EQ(SelfDeleteScript("C:\\A\\u.exe", "C:\\T\\1.bat", false).find("rmdir"),
+              std::string::npos);
+}
+
+// The script itself under cmd, in a folder with blanks: the locked file is retried until it
+// comes free, then it, the emptied folder and the script are gone.
+TEST(SelfDelete, ScriptRemovesFileFolderAndItselfOnceTheFileComesFree) {
+    const std::string root = TempFolder() + "kosetup self delete";
+    std::system(("cmd /c rmdir /s /q \"" + root + "\" 2>nul").c_str());
+    CreateDirectoryA(root.c_str(), nullptr);
+    const std::string folder = root + "\\Program Folder";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string exe = folder + "\\Uninstall.exe";
+    const std::string batch = root + "\\20240102030405006.bat";
+    HANDLE held = CreateFileA(exe.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    HANDLE script =
+        CreateFileA(batch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    const std::string text = SelfDeleteScript(exe, batch, true);
+    DWORD written = 0;
+    ::WriteFile(script, text.data(), DWORD(text.size()), &written, nullptr);
+    CloseHandle(script);
+
+    STARTUPINFOA startup = {sizeof startup};
+    PROCESS_INFORMATION process = {};
+    std::string commandLine = "cmd /c \"\"" + batch + "\"\"";
+    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
+                               CREATE_NO_WINDOW, nullptr, root.c_str(), &startup, &process));
+    // Still held after a first try: the script must wait, not give up or go on.
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 1500), DWORD(WAIT_TIMEOUT));
+    EXPECT_NE(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES);
+    CloseHandle(held);
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), DWORD(WAIT_OBJECT_0));
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    EXPECT_EQ(GetFileAttributesA(exe.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA(batch.c_str()), INVALID_FILE_ATTRIBUTES);
+    RemoveDirectoryA(root.c_str());
+}
+
 TEST(ModeTexts, WelcomeTextBreaksAndVersionedName) {
     EXPECT_EQ(VersionedName("Beta", 1, 0), "Beta v1.0");
     const TModeTexts texts = MakeModeTexts(false, "Beta", "Beta v1.0");
-    EXPECT_EQ(PlainLineBreaks(texts.Start2),
+    EXPECT_EQ(texts.Start2,
               "This will install Beta v1.0 on your computer. Please close all MetaTrader "
-              "applications before you continue with the installation.\r\n\r\nClick Next to "
+              "applications before you continue with the installation.<br><br>Click Next to "
               "continue with the installation, or click Cancel to exit.");
     EXPECT_EQ(MakeModeTexts(true, "Beta", "Beta v1.0").Finish2,
               "The wizard has finished uninstalling Beta from your computer. You can re-install "

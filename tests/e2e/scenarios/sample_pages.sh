@@ -4,6 +4,8 @@ SETUP=$(winpath "$WORK/Setup.exe")
 build_setup "$KOSETUP_SOURCE/examples/sample-ea/product.toml" "$WORK/Setup.exe"
 pf_add_terminal "Sample Test Terminal"
 pf_may_create "Sample Trend EA"
+menu_remove "Sample Trend EA"
+key_remove "Sample Trend EA"
 
 drive <<END
 start '$SETUP'
@@ -86,6 +88,26 @@ expect-caption LabelProgress2 "Please wait while the wizard is copying the files
 expect-caption LabelProgress3 "Installation progress ...."
 expect-disabled BtnPrev
 expect-disabled BtnCancel
-close
+expect-buttons off on Cancel:off 30
+expect-position ProgressBar1 100
+press BtnNext
+expect-page whats-new
+expect-buttons on on Cancel:off
+press BtnPrev
+expect-page progress
+expect-buttons off on Cancel:off
+press BtnNext
+press BtnNext
+expect-page finish
+expect-buttons on off Finish:on
+expect-checked CheckRun
+expect-lines ComboRun
+|[x] $PF_WIN\\Sample Test Terminal
+# Unticked: Finish starts nothing.
+press CheckRun
+expect-unchecked CheckRun
+press BtnCancel
 expect-exit 0
 END
+[ -e "$PF/Sample Test Terminal/MQL4/Experts/Sample Trend EA.ex4" ]
+[ ! -e "$PF/Sample Test Terminal/ran.txt" ]

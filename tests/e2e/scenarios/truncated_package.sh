@@ -1,0 +1,36 @@
+# A Setup.exe whose stored data is cut short: the run stops at the damaged file with one error
+# box, the buttons stay disabled, nothing after that file is written, and the close box still
+# ends the program.
+build_setup "$KOSETUP_SOURCE/tests/e2e/products/plain/product.toml" "$WORK/Setup.exe"
+truncate -s -100 "$WORK/Setup.exe"
+require_no_terminals
+pf_may_create "Plain Indicator"
+pf_may_create "MetaTrader 4"
+menu_remove "Plain Indicator"
+key_remove "Plain Indicator"
+default="$PF_WIN\\MetaTrader 4"
+
+drive <<END
+start '$(winpath "$WORK/Setup.exe")'
+wait-window "Install - Plain Indicator" 30
+press BtnNext
+select RadioAccept
+press BtnNext
+answer-msgbox
+expect-page destination
+press BtnNext
+press BtnNext
+expect-msgbox Error error "Invalid file format" 20
+answer-msgbox
+expect-no-msgbox
+expect-page progress
+expect-buttons off off Cancel:off
+expect-lines MemoProgress
+|Copying file $default\\MQL4\\Indicators\\Plain Indicator.mq4 ...
+close
+expect-exit 0
+END
+[ ! -e "$PF/Plain Indicator/License.rtf" ]
+[ ! -e "$PF/Plain Indicator/Uninstall.exe" ]
+[ ! -e "$MENU_ROOT/Plain Indicator" ]
+! key_exists "Plain Indicator"

@@ -1,0 +1,120 @@
+// The progress page's run, the finish page's offer to start a terminal, and what Finish does.
+#include "engine/run_items.h"
+#include "startup/startup.h"
+#include "ui/message_box.h"
+#include "ui/text.h"
+#include "wizard/form_installer.h"
+#include "wizard/form_layout.h"
+#include "wizard/self_delete.h"
+
+#include <shellapi.h>
+
+#include <exception>
+
+namespace ko {
+
+namespace {
+
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Clears a flag when the scope ends, also on an exception.
+struct TFlagScope {
+    bool& Flag;
+    explicit TFlagScope(bool& flag) : Flag(flag) { Flag = true; }
+    ~TFlagScope() { Flag = false; }
+};
+
+} // namespace
+
+LRESULT TFormInstaller::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // While the engine waits for a run item it lets the window take input, the close box
+    // included. Closing then would free the install data under the running engine: the close
+    // waits until the run has returned.
+    if (message == WM_CLOSE && FRunning)
+        return 0;
+    return TForm::HandleMessage(message, wParam, lParam);
+}
+
+void TFormInstaller::StartRun() {
+    try {
+        TFlagScope running(FRunning);
+        if (FUninstallMode)
+            RunUninstall();
+        else
+            RunInstall();
+    } catch (const std::exception& e) {
+        // Next, Prev and Cancel stay disabled: what was done is on the disk, the run cannot
+        // be repeated, and only the close box is left.
+        ui::ShowErrorText(Handle(), e.what());
+    }
+}
+
+void TFormInstaller::RunInstall() {
+    ComboRun.Clear();
+    for (int i = 0; i < ListMetaTrader.Count(); ++i) {
+        if (!ListMetaTrader.Checked(i))
+            continue;
+        const std::wstring folder = ListMetaTrader.Text(i);
+        FInstall->TerminalFolders.push_back(ui::Narrow(folder));
+        // Looked at before the run: a terminal the run itself would put there is not offered.
+        if (IsFile(folder + L"\\terminal.exe"))
+            ComboRun.Add(folder);
+    }
+    FInstall->OnProgress = [this](TKoData& sender, const std::string& text, int percent) {
+        ReportProgress(sender, text, percent);
+    };
+    FInstall->Execute();
+    ProgressBar1.SetPosition(layout::ProgressMax);
+    FRunDone = true;
+    BtnNext.SetEnabled(true);
+    const bool offer = ComboRun.Count() > 0;
+    CheckRun.SetChecked(offer);
+    CheckRun.SetVisible(offer);
+    ComboRun.SetVisible(offer);
+    if (offer)
+        ComboRun.SetItemIndex(0);
+    FocusAfterPageChange();
+}
+
+void TFormInstaller::RunUninstall() {
+    FUninstall->OnProgress = [this](TKoData& sender, const std::string& text, int percent) {
+        ReportProgress(sender, text, percent);
+    };
+    FUninstall->Execute();
+    ProgressBar1.SetPosition(layout::ProgressMax);
+    FRunDone = true;
+    BtnNext.SetEnabled(true);
+    FocusAfterPageChange();
+}
+
+void TFormInstaller::ReportProgress(TKoData&, const std::string& text, int percent) {
+    MemoProgress.AddLine(ui::Widen(text));
+    // The bar keeps to its range by itself: the engine's percentage may pass 100.
+    ProgressBar1.SetPosition(percent);
+    UpdateWindow(Handle());
+}
+
+void TFormInstaller::FinishAction() {
+    if (FUninstallMode) {
+        StartSelfDelete(ExecutablePath(), true);
+        return;
+    }
+    const std::wstring folder = ComboRun.Text();
+    if (CheckRun.Checked() && !folder.empty())
+        ShellExecuteA(nullptr, "open", ui::Narrow(folder + L"\\terminal.exe").c_str(), nullptr,
+                      nullptr, SW_SHOW);
+}
+
+void TFormInstaller::RunStage(int stage) {
+    try {
+        ko::RunStage(*FInstall, stage);
+    } catch (const std::exception& e) {
+        // At close the window is already gone.
+        ui::ShowErrorText(IsWindow(Handle()) ? Handle() : nullptr, e.what());
+    }
+}
+
+} // namespace ko

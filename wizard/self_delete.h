@@ -1,0 +1,25 @@
+// The uninstaller's removal of itself: it cannot delete its own file while it runs, so it
+// leaves a small batch file in the temporary folder that deletes the file once the process has
+// ended, then the folder, then itself.
+#pragma once
+
+#include <string>
+
+namespace ko {
+
+// How many times the batch file tries to delete the uninstaller, about a second apart, before
+// it gives up: the process normally ends within a second, and a file that stays locked or
+// write-protected for minutes will not come free.
+inline constexpr int SelfDeleteTries = 180;
+
+// The batch file's text (8-bit, lines ended by CR LF) that deletes ExePath, retrying while it
+// is still in use, then removes ExePath's folder when RemoveFolder is set (only an empty folder
+// goes), then deletes BatchPath itself. Every path stands in double quotes.
+std::string SelfDeleteScript(const std::string& exePath, const std::string& batchPath,
+                             bool removeFolder);
+
+// Writes that batch file under a time-stamped name in the temporary folder and starts it
+// hidden at idle priority. True when the batch process was started; nothing is reported.
+bool StartSelfDelete(const std::string& exePath, bool removeFolder);
+
+} // namespace ko

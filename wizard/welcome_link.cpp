@@ -1,0 +1,27 @@
+#include "wizard/welcome_link.h"
+
+#include "ui/text.h"
+#include "wizard/form_installer.h"
+
+#include <shellapi.h>
+
+namespace ko {
+
+// An address holds no ":", "/" or backslash; a web address, a "mailto:" link or a path with
+// an "@" in it (https://example.com/@name) opens as it is, not as a "mailto:" of itself.
+std::string LinkTarget(const std::string& linkText) {
+    if (linkText.find('@') != std::string::npos &&
+        linkText.find_first_of(":/\\") == std::string::npos)
+        return "mailto:" + linkText;
+    return linkText;
+}
+
+// The shell decides what opens the target; a link that cannot be opened says nothing, as a
+// web page that fails to load would not either.
+void TFormInstaller::LabelStart2LinkClick(markup::TUniCustomLinkLabel&, int,
+                                          const std::u16string& linkText) {
+    const std::string target = LinkTarget(ui::NarrowUtf16(linkText));
+    ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+} // namespace ko
