@@ -22,15 +22,6 @@ std::wstring Quote(const std::wstring& text) {
     return quoted + L"\"";
 }
 
-std::wstring WindowsPath(std::wstring path) {
-    if (!path.empty() && path[0] == L'/')
-        path = L"Z:" + path;
-    for (wchar_t& c : path)
-        if (c == L'/')
-            c = L'\\';
-    return path;
-}
-
 std::wstring OnOff(bool on) {
     return on ? L"on" : L"off";
 }

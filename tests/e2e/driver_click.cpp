@@ -1,6 +1,7 @@
 // Clicking what a control draws rather than a window of its own: the welcome text's links are
 // drawn by a windowless label, so the driver finds a link by its colour on the screen.
 #include "tests/e2e/driver_commands.h"
+#include "tests/e2e/ui_probe.h"
 
 #include <cwchar>
 
@@ -16,26 +17,7 @@ std::vector<uint32_t> ClientPixels(HWND window, int& width, int& height) {
     height = client.bottom;
     POINT origin = {0, 0};
     ClientToScreen(window, &origin);
-    std::vector<uint32_t> pixels(size_t(width) * size_t(height));
-    if (pixels.empty())
-        return pixels;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFO format = {};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = width;
-    format.bmiHeader.biHeight = -height;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    GetDIBits(memory, bitmap, 0, UINT(height), pixels.data(), &format, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
+    return ScreenPixels({origin.x, origin.y, origin.x + width, origin.y + height});
 }
 
 } // namespace

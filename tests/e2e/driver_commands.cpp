@@ -103,16 +103,6 @@ std::vector<std::wstring> Tokenize(const std::wstring& line) {
     return tokens;
 }
 
-// A path as Windows programs want it: a Unix path goes through drive Z:.
-std::wstring WindowsPath(std::wstring path) {
-    if (!path.empty() && path[0] == L'/')
-        path = L"Z:" + path;
-    for (wchar_t& c : path)
-        if (c == L'/')
-            c = L'\\';
-    return path;
-}
-
 void Need(const std::vector<std::wstring>& args, size_t count, const wchar_t* usage) {
     if (args.size() < count)
         throw EFailure(std::wstring(L"usage: ") + usage);
@@ -124,6 +114,16 @@ const std::wstring& First(const std::vector<std::wstring>& args) {
 }
 
 } // namespace
+
+// A path as Windows programs want it: a Unix path goes through drive Z:.
+std::wstring WindowsPath(std::wstring path) {
+    if (!path.empty() && path[0] == L'/')
+        path = L"Z:" + path;
+    for (wchar_t& c : path)
+        if (c == L'/')
+            c = L'\\';
+    return path;
+}
 
 std::string Narrow(const std::wstring& text) {
     const int n =

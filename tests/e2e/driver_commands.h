@@ -81,4 +81,7 @@ private:
     size_t FLine = 0;
 };
 
+// A path as Windows programs want it: a Unix path goes through drive Z:.
+std::wstring WindowsPath(std::wstring path);
+
 } // namespace e2e

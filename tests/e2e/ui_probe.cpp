@@ -156,6 +156,30 @@ TMessageBoxInfo ReadMessageBox(HWND box) {
     return info;
 }
 
+std::vector<uint32_t> ScreenPixels(const RECT& area) {
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    std::vector<uint32_t> pixels(width > 0 && height > 0 ? size_t(width) * size_t(height) : 0);
+    if (pixels.empty())
+        return pixels;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    GetDIBits(memory, bitmap, 0, UINT(height), pixels.data(), &format, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
 std::wstring IconKind(HWND iconControl) {
     RECT area;
     GetWindowRect(iconControl, &area);
@@ -165,23 +189,10 @@ std::wstring IconKind(HWND iconControl) {
         return L"unknown";
     // Read the pixels from the screen: the icon belongs to another process, so its handle
     // cannot be examined here.
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO format = {};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = width;
-    format.bmiHeader.biHeight = -height;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-    GdiFlush();
+    const std::vector<uint32_t> pixels = ScreenPixels(area);
     int red = 0, yellow = 0, blue = 0;
-    const auto* pixels = static_cast<const uint32_t*>(bits);
-    for (int i = 0; i < width * height; ++i) {
-        const int r = (pixels[i] >> 16) & 0xFF, g = (pixels[i] >> 8) & 0xFF, b = pixels[i] & 0xFF;
+    for (uint32_t pixel : pixels) {
+        const int r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
         // Red for the error icon; the warning icon is yellow or, under Wine, orange.
         if (r > 150 && g < 80 && b < 80)
             ++red;
@@ -190,10 +201,6 @@ std::wstring IconKind(HWND iconControl) {
         else if (b > 150 && r < 110)
             ++blue;
     }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     const int enough = width * height / 10;
     if (red >= enough && red >= yellow && red >= blue)
         return L"error";

@@ -45,6 +45,8 @@ TMessageBoxInfo ReadMessageBox(HWND box);
 // The kind of the icon a message box shows, judged from the colours of its pixels on the
 // screen: the error icon is red, the warning icon yellow, information and question blue.
 std::wstring IconKind(HWND iconControl);
+// The pixels of a screen area as they are now, top-down rows of 0x00RRGGBB.
+std::vector<uint32_t> ScreenPixels(const RECT& area);
 
 // Saves the screen's pixels inside Area as a 24-bit BMP file; false when the file cannot be
 // written.
