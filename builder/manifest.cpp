@@ -190,6 +190,13 @@ const toml::table* SubTable(TTableReader& root, std::string_view key) {
     return node ? node->as_table() : nullptr;
 }
 
+// A reader of an optional sub-table; a missing one reads as empty.
+TTableReader OptionalTable(TTableReader& root, std::string_view key) {
+    static const toml::table empty;
+    const toml::table* table = SubTable(root, key);
+    return TTableReader(root.Context(), table ? *table : empty, std::string(key));
+}
+
 int32_t Int32(TTableReader& reader, std::string_view key, int32_t fallback) {
     return static_cast<int32_t>(reader.Integer(key, 0, Int32Max).value_or(fallback));
 }
@@ -222,9 +229,7 @@ void ReadProduct(TTableReader& root, TManifest& manifest) {
 }
 
 void ReadDocuments(TTableReader& root, TManifest& manifest) {
-    static const toml::table empty;
-    const toml::table* table = SubTable(root, "documents");
-    TTableReader reader(root.Context(), table ? *table : empty, "documents");
+    TTableReader reader = OptionalTable(root, "documents");
     manifest.License = reader.String("license");
     manifest.Readme = reader.String("readme");
     manifest.WhatsNew = reader.String("whats_new");
@@ -233,9 +238,7 @@ void ReadDocuments(TTableReader& root, TManifest& manifest) {
 }
 
 void ReadMetaTrader(TTableReader& root, TManifest& manifest) {
-    static const toml::table empty;
-    const toml::table* table = SubTable(root, "metatrader");
-    TTableReader reader(root.Context(), table ? *table : empty, "metatrader");
+    TTableReader reader = OptionalTable(root, "metatrader");
     manifest.ExpertOptions = reader.String("expert_options");
     const std::string& options = manifest.ExpertOptions.Value;
     if (options.size() > 8 || options.find_first_not_of("01 ") != std::string::npos)
