@@ -85,16 +85,26 @@ std::wstring ClassName(HWND window) {
     return name;
 }
 
+namespace {
+
+// The text of item Index of a list or combo box, through its length and text messages.
+std::wstring ItemText(HWND control, LRESULT index, UINT lengthMessage, UINT textMessage) {
+    const LRESULT length = SendMessageW(control, lengthMessage, index, 0);
+    std::wstring text(length > 0 ? length + 1 : 1, L'\0');
+    const LRESULT copied =
+        SendMessageW(control, textMessage, index, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(copied > 0 ? copied : 0);
+    return text;
+}
+
+} // namespace
+
 std::vector<std::wstring> ControlLines(HWND control) {
     std::vector<std::wstring> lines;
     if (_wcsicmp(ClassName(control).c_str(), L"ListBox") == 0) {
         const LRESULT count = SendMessageW(control, LB_GETCOUNT, 0, 0);
         for (LRESULT i = 0; i < count; ++i) {
-            const LRESULT length = SendMessageW(control, LB_GETTEXTLEN, i, 0);
-            std::wstring text(length > 0 ? length + 1 : 1, L'\0');
-            const LRESULT copied =
-                SendMessageW(control, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-            text.resize(copied > 0 ? copied : 0);
+            const std::wstring text = ItemText(control, i, LB_GETTEXTLEN, LB_GETTEXT);
             const LRESULT data = SendMessageW(control, LB_GETITEMDATA, i, 0);
             lines.push_back((data == 1 ? L"[x] " : L"[ ] ") + text);
         }
@@ -104,11 +114,7 @@ std::vector<std::wstring> ControlLines(HWND control) {
         const LRESULT count = SendMessageW(control, CB_GETCOUNT, 0, 0);
         const LRESULT selected = SendMessageW(control, CB_GETCURSEL, 0, 0);
         for (LRESULT i = 0; i < count; ++i) {
-            const LRESULT length = SendMessageW(control, CB_GETLBTEXTLEN, i, 0);
-            std::wstring text(length > 0 ? length + 1 : 1, L'\0');
-            const LRESULT copied =
-                SendMessageW(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-            text.resize(copied > 0 ? copied : 0);
+            const std::wstring text = ItemText(control, i, CB_GETLBTEXTLEN, CB_GETLBTEXT);
             lines.push_back((i == selected ? L"[x] " : L"[ ] ") + text);
         }
         return lines;

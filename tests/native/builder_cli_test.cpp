@@ -7,12 +7,10 @@
 #include <sys/wait.h>
 
 using kotest::RunKosetup;
+using kotest::Sample;
 using kotest::TTempDir;
 
 namespace {
-
-const std::filesystem::path Sample =
-    std::filesystem::path(KOSETUP_SOURCE_DIR) / "examples/sample-ea";
 
 // Runs the built kosetup program; returns its exit code and what it printed on stdout.
 int RunProgram(const std::string& arguments, std::string& out) {

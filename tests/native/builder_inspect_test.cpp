@@ -15,13 +15,11 @@
 
 using namespace ko;
 using kotest::ReadFile;
+using kotest::Sample;
 using kotest::TTempDir;
 using kotest::WriteFile;
 
 namespace {
-
-const std::filesystem::path Sample =
-    std::filesystem::path(KOSETUP_SOURCE_DIR) / "examples/sample-ea";
 
 std::string StubProblem(const std::vector<uint8_t>& stub) {
     try {

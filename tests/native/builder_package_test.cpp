@@ -12,13 +12,11 @@
 
 using namespace ko;
 using kotest::ReadFile;
+using kotest::Sample;
 using kotest::TTempDir;
 using kotest::WriteFile;
 
 namespace {
-
-const std::filesystem::path Sample =
-    std::filesystem::path(KOSETUP_SOURCE_DIR) / "examples/sample-ea";
 
 std::string Text(const std::filesystem::path& path) {
     const std::vector<uint8_t> bytes = ReadFile(path);

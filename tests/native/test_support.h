@@ -11,6 +11,10 @@
 
 namespace kotest {
 
+// The sample product the builder tests package.
+inline const std::filesystem::path Sample =
+    std::filesystem::path(KOSETUP_SOURCE_DIR) / "examples/sample-ea";
+
 // A valid baseline JPEG of Width x Height grey pixels.
 std::vector<uint8_t> MakeJpeg(int width, int height);
 
