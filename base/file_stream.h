@@ -12,6 +12,7 @@ enum class TFileMode {
     OpenRead,      // read only; others may read, write and delete (share-deny-none)
     OpenReadWrite, // an existing file, read and write
     Create,        // create or truncate, read and write
+    Append,        // create when missing, write only, every write at the end; others may read
 };
 
 class TFileStream : public TStream {

@@ -22,6 +22,8 @@ TFileStream::TFileStream(const std::string& path, TFileMode mode) : FFileName(pa
         flags = O_RDWR;
     else if (mode == TFileMode::Create)
         flags = O_RDWR | O_CREAT | O_TRUNC;
+    else if (mode == TFileMode::Append)
+        flags = O_WRONLY | O_CREAT | O_APPEND;
     const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
     if (fd < 0) {
         const char* verb = mode == TFileMode::Create ? "create" : "open";

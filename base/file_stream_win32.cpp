@@ -25,6 +25,11 @@ TFileStream::TFileStream(const std::string& path, TFileMode mode) : FFileName(pa
         access = GENERIC_READ | GENERIC_WRITE;
         share = FILE_SHARE_READ;
         disposition = CREATE_ALWAYS;
+    } else if (mode == TFileMode::Append) {
+        // Without write access but with append access every write goes to the end.
+        access = FILE_APPEND_DATA;
+        share = FILE_SHARE_READ;
+        disposition = OPEN_ALWAYS;
     }
     const HANDLE handle = CreateFileA(path.c_str(), access, share, nullptr, disposition,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);

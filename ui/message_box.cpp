@@ -18,9 +18,16 @@ void ShowMessage(HWND owner, TMessageKind kind, const std::wstring& text) {
         Handler()(kind, text);
         return;
     }
-    const bool error = kind == TMessageKind::Error;
-    MessageBoxW(owner, text.c_str(), error ? L"Error" : L"Warning",
-                MB_OK | (error ? MB_ICONERROR : MB_ICONWARNING));
+    const wchar_t* caption = L"Information";
+    UINT icon = MB_ICONINFORMATION;
+    if (kind == TMessageKind::Error) {
+        caption = L"Error";
+        icon = MB_ICONERROR;
+    } else if (kind == TMessageKind::Warning) {
+        caption = L"Warning";
+        icon = MB_ICONWARNING;
+    }
+    MessageBoxW(owner, text.c_str(), caption, MB_OK | icon);
 }
 
 void ShowErrorText(HWND owner, const std::string& text) {

@@ -1,5 +1,5 @@
-// The program's message boxes: modal, one OK button, captioned "Error" with the error icon or
-// "Warning" with the warning icon. The program never asks the user a question.
+// The program's message boxes: modal, one OK button, captioned "Error", "Warning" or
+// "Information" with the icon of that name. The program never asks the user a question.
 #pragma once
 
 #include <windows.h>
@@ -9,7 +9,7 @@
 
 namespace ko::ui {
 
-enum class TMessageKind { Error, Warning };
+enum class TMessageKind { Error, Warning, Information };
 
 // Shows Text and waits until the user closes the box. Owner may be null.
 void ShowMessage(HWND owner, TMessageKind kind, const std::wstring& text);

@@ -5,6 +5,7 @@
 #include "ui/message_box.h"
 #include "ui/text.h"
 #include "wizard/mode_texts.h"
+#include "wizard/terminal_folders.h"
 
 namespace ko {
 

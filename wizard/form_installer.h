@@ -57,8 +57,6 @@ public:
     void ListMetaTraderFolders();
     // The same for another folder to scan.
     void ListMetaTraderFolders(const std::string& programFiles);
-    // True when no MetaTrader 4 terminal window exists.
-    static bool NoMetaTraderRunning();
 
     bool UninstallMode() const { return FUninstallMode; }
     int PageIndex() const { return FPageIndex; }

@@ -1,5 +1,6 @@
 // The destination page: the MetaTrader terminals found under Program Files, folders the user
 // adds by hand, and the test for a running terminal.
+#include "wizard/terminal_folders.h"
 #include "engine/sys_folders.h"
 #include "ui/message_box.h"
 #include "ui/text.h"
@@ -21,14 +22,8 @@ bool FileExists(const std::string& path) {
 
 } // namespace
 
-void TFormInstaller::ListMetaTraderFolders() {
-    ListMetaTraderFolders(GetSystemFolder(sfProgramFiles, false));
-}
-
-void TFormInstaller::ListMetaTraderFolders(const std::string& programFiles) {
-    if (FFoldersListed)
-        return;
-    ListMetaTrader.Clear();
+TTerminalFolders FindMetaTraderFolders(const std::string& programFiles) {
+    TTerminalFolders found;
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA((programFiles + "\\*.*").c_str(), &entry);
     if (search != INVALID_HANDLE_VALUE) {
@@ -42,18 +37,34 @@ void TFormInstaller::ListMetaTraderFolders(const std::string& programFiles) {
                 continue;
             const std::string folder = programFiles + "\\" + name;
             if (FileExists(folder + "\\terminal.exe"))
-                ListMetaTrader.Add(ui::Widen(folder), true);
+                found.Folders.push_back(folder);
         } while (FindNextFileA(search, &entry));
         FindClose(search);
     }
-    if (ListMetaTrader.Count() == 0) {
-        ListMetaTrader.Add(ui::Widen(programFiles + "\\MetaTrader 4"), true);
-        ui::ShowMessage(Handle(), ui::TMessageKind::Warning, MsgNoTerminal);
+    if (found.Folders.empty()) {
+        found.Folders.push_back(programFiles + "\\MetaTrader 4");
+        found.Default = true;
     }
+    return found;
+}
+
+void TFormInstaller::ListMetaTraderFolders() {
+    ListMetaTraderFolders(GetSystemFolder(sfProgramFiles, false));
+}
+
+void TFormInstaller::ListMetaTraderFolders(const std::string& programFiles) {
+    if (FFoldersListed)
+        return;
+    ListMetaTrader.Clear();
+    const TTerminalFolders found = FindMetaTraderFolders(programFiles);
+    for (const std::string& folder : found.Folders)
+        ListMetaTrader.Add(ui::Widen(folder), true);
+    if (found.Default)
+        ui::ShowMessage(Handle(), ui::TMessageKind::Warning, MsgNoTerminal);
     FFoldersListed = true;
 }
 
-bool TFormInstaller::NoMetaTraderRunning() {
+bool NoMetaTraderRunning() {
     return FindWindowA("MetaQuotes::MetaTrader::4.00", nullptr) == nullptr;
 }
 
