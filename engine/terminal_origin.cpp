@@ -1,0 +1,126 @@
+#include "engine/terminal_origin.h"
+
+#include "base/codepage.h"
+#include "engine/variables.h"
+
+namespace ko {
+
+namespace {
+
+// A UTF-16 LE text; nothing for an odd byte count or a surrogate without its partner.
+std::optional<std::u16string> DecodeUtf16(std::string_view bytes) {
+    if (bytes.size() % 2 != 0)
+        return std::nullopt;
+    std::u16string text;
+    for (size_t i = 0; i < bytes.size(); i += 2)
+        text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                      static_cast<unsigned char>(bytes[i + 1]) << 8);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const bool high = text[i] >= 0xD800 && text[i] <= 0xDBFF;
+        const bool low = text[i] >= 0xDC00 && text[i] <= 0xDFFF;
+        if (low || (high && (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF)))
+            return std::nullopt;
+        if (high)
+            ++i;
+    }
+    return text;
+}
+
+// A UTF-8 text; nothing when any sequence is malformed.
+std::optional<std::u16string> DecodeUtf8Strict(std::string_view bytes) {
+    std::u16string text;
+    for (size_t pos = 0; pos < bytes.size();) {
+        const TUtf8Char c = DecodeUtf8Char(bytes, pos);
+        if (c.CodePoint == 0xFFFD && c.Length == 1)
+            return std::nullopt;
+        if (c.CodePoint >= 0x10000) {
+            text += static_cast<char16_t>(0xD800 + ((c.CodePoint - 0x10000) >> 10));
+            text += static_cast<char16_t>(0xDC00 + ((c.CodePoint - 0x10000) & 0x3FF));
+        } else {
+            text += static_cast<char16_t>(c.CodePoint);
+        }
+        pos += c.Length;
+    }
+    return text;
+}
+
+// The text in whichever encoding the bytes are in; nothing for a broken UTF-16 or UTF-8 text
+// that announced its encoding with a byte-order mark.
+std::optional<std::u16string> DecodeOrigin(std::string_view bytes, const TAnsiCodec& ansi) {
+    if (bytes.starts_with("\xFF\xFE"))
+        return DecodeUtf16(bytes.substr(2));
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        return DecodeUtf8Strict(bytes.substr(3));
+    // 8-bit text with accented letters is rarely valid UTF-8 by chance.
+    if (auto text = DecodeUtf8Strict(bytes))
+        return text;
+    return ansi.Decode(bytes);
+}
+
+std::u16string_view Trimmed(std::u16string_view text) {
+    while (!text.empty() && text.front() <= u' ')
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() <= u' ' || text.back() == u'\\'))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool IsLetter(char16_t c) {
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+
+// "X:\name..." or "\\server\share...", with no character Windows refuses in a path.
+bool IsAbsoluteFolder(std::u16string_view path) {
+    const bool drive = path.size() > 3 && IsLetter(path[0]) && path[1] == u':' &&
+                       path[2] == u'\\' && path[3] != u'\\';
+    bool share = false;
+    if (!drive && path.starts_with(u"\\\\") && path.size() > 2 && path[2] != u'\\') {
+        const size_t separator = path.find(u'\\', 2);
+        share = separator != std::u16string_view::npos && separator + 1 < path.size() &&
+                path[separator + 1] != u'\\';
+    }
+    if (!drive && !share)
+        return false;
+    for (size_t i = 0; i < path.size(); ++i) {
+        const char16_t c = path[i];
+        if (c < 0x20 || c == 0x7F ||
+            std::u16string_view(u"<>\"|?*").find(c) != std::u16string_view::npos ||
+            (c == u':' && i != 1))
+            return false;
+    }
+    return true;
+}
+
+std::string WithoutTrailingDelimiters(const std::string& path) {
+    const size_t end = path.find_last_not_of('\\');
+    return end == std::string::npos ? std::string() : path.substr(0, end + 1);
+}
+
+} // namespace
+
+std::optional<std::string> ReadOriginText(std::string_view bytes, const TAnsiCodec& ansi) {
+    if (bytes.empty() || bytes.size() > OriginFileLimit)
+        return std::nullopt;
+    const std::optional<std::u16string> text = DecodeOrigin(bytes, ansi);
+    if (!text)
+        return std::nullopt;
+    const std::u16string_view path = Trimmed(*text);
+    if (!IsAbsoluteFolder(path))
+        return std::nullopt;
+    return ansi.Encode(path);
+}
+
+bool SameFolder(const std::string& a, const std::string& b) {
+    return SameText(WithoutTrailingDelimiters(a), WithoutTrailingDelimiters(b));
+}
+
+std::vector<std::string> DataFoldersOf(const std::vector<TDataFolder>& dataFolders,
+                                       const std::string& terminal) {
+    std::vector<std::string> result;
+    for (const TDataFolder& dataFolder : dataFolders)
+        if (SameFolder(dataFolder.Terminal, terminal))
+            result.push_back(dataFolder.Folder);
+    return result;
+}
+
+} // namespace ko

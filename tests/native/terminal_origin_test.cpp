@@ -1,0 +1,106 @@
+#include "engine/terminal_origin.h"
+
+#include "base/codepage.h"
+
+#include <gtest/gtest.h>
+
+using namespace ko;
+
+namespace {
+
+// Windows-1252 through the builder's own tables, standing in for the system's code page; the
+// test texts hold characters of the basic plane only.
+const TAnsiCodec Cp1252 = {[](std::string_view bytes) {
+                               std::u16string text;
+                               for (char32_t c : DecodeUtf8(CodePageToUtf8(bytes, 1252)))
+                                   text += static_cast<char16_t>(c);
+                               return text;
+                           },
+                           [](std::u16string_view text) -> std::optional<std::string> {
+                               std::string utf8;
+                               for (char16_t c : text)
+                                   AppendUtf8(utf8, c);
+                               TCodePageText bytes = Utf8ToCodePage(utf8, 1252);
+                               if (bytes.Unmappable)
+                                   return std::nullopt;
+                               return bytes.Bytes;
+                           }};
+
+std::optional<std::string> Read(std::string_view bytes) {
+    return ReadOriginText(bytes, Cp1252);
+}
+
+std::string Utf16(std::u16string_view text, bool bom = true) {
+    std::string bytes = bom ? "\xFF\xFE" : "";
+    for (char16_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+}
+
+// "C:\Program Files (x86)\MetaTrader Élan" in the 8-bit code page.
+const std::string Elan = "C:\\Program Files (x86)\\MetaTrader \xC9lan";
+
+} // namespace
+
+TEST(OriginText, EveryEncodingGivesThePathInTheCodePage) {
+    EXPECT_EQ(Read(Utf16(u"C:\\Program Files (x86)\\MetaTrader \u00C9lan")), Elan);
+    EXPECT_EQ(Read("\xEF\xBB\xBF"
+                   "C:\\Program Files (x86)\\MetaTrader \xC3\x89lan"),
+              Elan);
+    EXPECT_EQ(Read("C:\\Program Files (x86)\\MetaTrader \xC3\x89lan"), Elan);
+    EXPECT_EQ(Read(Elan), Elan);
+    // Blanks, line ends and trailing separators go; a share is a path too.
+    EXPECT_EQ(Read(Utf16(u" \tD:\\Trading\\MT4\\\r\n") + std::string(2, '\0')), "D:\\Trading\\MT4");
+    EXPECT_EQ(Read("\\\\server\\share\\MT4\\\r\n"), "\\\\server\\share\\MT4");
+    std::string largest = "C:\\MT4" + std::string(OriginFileLimit - 6, ' ');
+    EXPECT_EQ(Read(largest), "C:\\MT4");
+    EXPECT_EQ(Read(largest + " "), std::nullopt);
+}
+
+TEST(OriginText, WhatIsNoPathOrNoTextIsRefused) {
+    const std::vector<std::string> refused = {
+        "",
+        " \r\n",
+        "\xFF\xFE",
+        "MetaTrader 4",
+        "Trading\\MT4",
+        "C:MT4",
+        "C:\\",
+        "C:\\\\MT4",
+        "\\\\server",
+        "\\\\server\\",
+        "\\MT4",
+        "C:\\MT4\r\nD:\\MT4",
+        "C:\\MT\t4",
+        "C:\\MT4|x",
+        "C:\\MT4\\a:b",
+        "\\\\?\\C:\\MT4",
+        std::string("C:\\MT4\0\x01\x02"
+                    "garbage",
+                    16),
+        Utf16(u"C:\\MT4", false),   // no byte-order mark: zero bytes inside
+        Utf16(u"C:\\MT4") + std::string(1, '\0'), // an odd byte count
+        Utf16(u"C:\\MT\xD800"
+              "4"), // a lone surrogate
+        "\xEF\xBB\xBF"
+        "C:\\MT\xC9"
+        "4",                        // announced as UTF-8, but it is not
+        Utf16(u"C:\\\u6307\u6807"), // not in the code page
+    };
+    for (const std::string& bytes : refused)
+        EXPECT_EQ(Read(bytes), std::nullopt) << bytes;
+}
+
+TEST(OriginText, FoldersMatchWithoutCaseAndTrailingSeparators) {
+    EXPECT_TRUE(SameFolder("C:\\Trading\\MT4", "c:\\TRADING\\mt4\\"));
+    EXPECT_TRUE(SameFolder("C:\\Trading\\MT4\\\\", "C:\\Trading\\MT4"));
+    EXPECT_FALSE(SameFolder("C:\\Trading\\MT4", "C:\\Trading\\MT4 Two"));
+    EXPECT_FALSE(SameFolder("C:\\Trading\\MT4", "C:\\Trading"));
+
+    const std::vector<TDataFolder> found = {
+        {"A\\1", "C:\\MT4"}, {"B\\2", "C:\\Other"}, {"B\\3", "c:\\mt4\\"}};
+    EXPECT_EQ(DataFoldersOf(found, "C:\\MT4"), (std::vector<std::string>{"A\\1", "B\\3"}));
+    EXPECT_TRUE(DataFoldersOf(found, "C:\\MT").empty());
+}
