@@ -3,6 +3,7 @@
 // it owns the data object of its mode for the life of the window.
 #pragma once
 
+#include "engine/terminal_discovery.h"
 #include "package/ko_data.h"
 #include "ui/check_list.h"
 #include "ui/controls.h"
@@ -52,11 +53,11 @@ public:
     // Loads an 8-bit document into a viewer: as RTF, else as plain text. True for RTF.
     static bool LoadDocument(ui::TRichView& viewer, const std::string& text);
 
-    // Fills the terminal list from the subfolders of the Program Files folder holding
-    // "terminal.exe"; only the first call does anything.
+    // Fills the terminal list with the terminals found on this computer (FindMetaTraderFolders);
+    // only the first call does anything.
     void ListMetaTraderFolders();
-    // The same for another folder to scan.
-    void ListMetaTraderFolders(const std::string& programFiles);
+    // The same for other places to search.
+    void ListMetaTraderFolders(const TTerminalPlaces& places);
 
     bool UninstallMode() const { return FUninstallMode; }
     int PageIndex() const { return FPageIndex; }
@@ -140,6 +141,8 @@ private:
     int FPageIndex = -1;
     bool FUninstallMode = false;
     bool FFoldersListed = false;
+    // The data folders of the terminals listed, for the install run.
+    std::vector<TDataFolder> FDataFolders;
     bool FRunDone = false;
     bool FRunning = false;
     std::unique_ptr<TKoInstall> FInstall;

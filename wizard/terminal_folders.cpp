@@ -1,5 +1,5 @@
-// The destination page: the MetaTrader terminals found under Program Files, folders the user
-// adds by hand, and the test for a running terminal.
+// The destination page: the MetaTrader terminals found under Program Files and through their
+// data folders, folders the user adds by hand, and the test for a running terminal.
 #include "wizard/terminal_folders.h"
 #include "engine/sys_folders.h"
 #include "ui/message_box.h"
@@ -15,50 +15,36 @@ const wchar_t MsgNoTerminal[] =
     L"We cannot find any MetaTrader folder in this computer.\rWe add a default folder so you "
     L"can continue with the installation,\rand install MetaTrader later.";
 
-bool FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 } // namespace
 
-TTerminalFolders FindMetaTraderFolders(const std::string& programFiles) {
+TTerminalFolders FindMetaTraderFolders(const TTerminalPlaces& places) {
+    TTerminalDiscovery discovered = DiscoverTerminals(places);
     TTerminalFolders found;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((programFiles + "\\*.*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = entry.cFileName;
-            // Hidden and system folders are left out, as a plain directory search leaves
-            // them out.
-            if (entry.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
-                continue;
-            if (name == "." || name == ".." || !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                continue;
-            const std::string folder = programFiles + "\\" + name;
-            if (FileExists(folder + "\\terminal.exe"))
-                found.Folders.push_back(folder);
-        } while (FindNextFileA(search, &entry));
-        FindClose(search);
-    }
+    found.Folders = std::move(discovered.Terminals);
+    found.DataFolders = std::move(discovered.DataFolders);
     if (found.Folders.empty()) {
-        found.Folders.push_back(programFiles + "\\MetaTrader 4");
+        found.Folders.push_back(places.ProgramFiles.front() + "\\MetaTrader 4");
         found.Default = true;
     }
     return found;
 }
 
-void TFormInstaller::ListMetaTraderFolders() {
-    ListMetaTraderFolders(GetSystemFolder(sfProgramFiles, false));
+TTerminalFolders FindMetaTraderFolders() {
+    return FindMetaTraderFolders(TerminalPlaces());
 }
 
-void TFormInstaller::ListMetaTraderFolders(const std::string& programFiles) {
+void TFormInstaller::ListMetaTraderFolders() {
+    ListMetaTraderFolders(TerminalPlaces());
+}
+
+void TFormInstaller::ListMetaTraderFolders(const TTerminalPlaces& places) {
     if (FFoldersListed)
         return;
     ListMetaTrader.Clear();
-    const TTerminalFolders found = FindMetaTraderFolders(programFiles);
+    TTerminalFolders found = FindMetaTraderFolders(places);
     for (const std::string& folder : found.Folders)
         ListMetaTrader.Add(ui::Widen(folder), true);
+    FDataFolders = std::move(found.DataFolders);
     if (found.Default)
         ui::ShowMessage(Handle(), ui::TMessageKind::Warning, MsgNoTerminal);
     FFoldersListed = true;

@@ -2,21 +2,25 @@
 // unattended install use, and the test for a running terminal.
 #pragma once
 
+#include "engine/terminal_discovery.h"
+
 #include <string>
 #include <vector>
 
 namespace ko {
 
 struct TTerminalFolders {
-    std::vector<std::string> Folders; // each ticked at first on the destination page
-    bool Default = false;             // none was found: Folders holds the default folder only
+    std::vector<std::string> Folders;     // each ticked at first on the destination page
+    std::vector<TDataFolder> DataFolders; // for the install run: see DataFoldersOf
+    bool Default = false;                 // none was found: Folders holds the default folder only
 };
 
-// The direct subfolders of ProgramFiles (no trailing separator) that hold "terminal.exe", in
-// the order the file system lists them, hidden and system folders left out; when there is none,
-// ProgramFiles + "\MetaTrader 4", which is not created here: the install run creates what it
-// needs.
-TTerminalFolders FindMetaTraderFolders(const std::string& programFiles);
+// The terminals DiscoverTerminals finds in Places, with their data folders; when there is none,
+// the first Program Files folder + "\MetaTrader 4", which is not created here: the install run
+// creates what it needs.
+TTerminalFolders FindMetaTraderFolders(const TTerminalPlaces& places);
+// The same in this computer's places.
+TTerminalFolders FindMetaTraderFolders();
 
 // True when no MetaTrader 4 terminal window exists, whichever folder it runs from.
 bool NoMetaTraderRunning();

@@ -116,7 +116,7 @@ TEST_F(Wizard, ButtonsGoingForwardAndBack) {
     Form.CreateForInstall(Install(true));
     const std::string folder = ScratchFolder("kosetup-wizard-buttons");
     MakeTerminal(folder + "\\MT4");
-    Form.ListMetaTraderFolders(folder);
+    Form.ListMetaTraderFolders({{folder}});
 
     EXPECT_EQ(Current(), ids::PanelStart);
     EXPECT_TRUE(Form.PanelInstall.Visible());
@@ -203,7 +203,7 @@ TEST_F(Wizard, TerminalListTakesVisibleFoldersWithTerminalOnce) {
     MakeTerminal(folder + "\\Hidden");
     SetFileAttributesA((folder + "\\Hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
 
-    Form.ListMetaTraderFolders(folder);
+    Form.ListMetaTraderFolders({{folder}});
     std::vector<std::wstring> items;
     for (int i = 0; i < Form.ListMetaTrader.Count(); ++i) {
         items.push_back(Form.ListMetaTrader.Text(i));
@@ -215,7 +215,7 @@ TEST_F(Wizard, TerminalListTakesVisibleFoldersWithTerminalOnce) {
 
     // Only the first call fills the list: the user's changes survive leaving the page.
     Form.ListMetaTrader.SetChecked(0, false);
-    Form.ListMetaTraderFolders(ScratchFolder("kosetup-wizard-empty"));
+    Form.ListMetaTraderFolders({{ScratchFolder("kosetup-wizard-empty")}});
     EXPECT_EQ(Form.ListMetaTrader.Count(), 2);
     EXPECT_FALSE(Form.ListMetaTrader.Checked(0));
     EXPECT_TRUE(Messages.empty());
@@ -224,8 +224,8 @@ TEST_F(Wizard, TerminalListTakesVisibleFoldersWithTerminalOnce) {
 TEST_F(Wizard, NoTerminalListsTheDefaultFolderAndWarnsOnce) {
     Form.CreateForInstall(Install(false));
     const std::string folder = ScratchFolder("kosetup-wizard-none");
-    Form.ListMetaTraderFolders(folder);
-    Form.ListMetaTraderFolders(folder);
+    Form.ListMetaTraderFolders({{folder}});
+    Form.ListMetaTraderFolders({{folder}});
     ASSERT_EQ(Form.ListMetaTrader.Count(), 1);
     EXPECT_EQ(Form.ListMetaTrader.Text(0),
               std::wstring(folder.begin(), folder.end()) + L"\\MetaTrader 4");
