@@ -136,15 +136,13 @@ void TTextHandler::LayoutString(size_t index) {
         const TWordInfo info = node.GetWordInfo(k);
         width += info.WordWidth;
         const int effective = info.EndsWithSpace ? width - info.SpaceWidth : width;
-        // A continuation was already placed with the word it continues. A word at the left
-        // edge stays: on the next line it would start at the same place and be no narrower.
+        // A continuation was already placed with the word it continues. Only the very first
+        // word of the area stays however wide; an over-wide word at the start of a later line
+        // still goes one line down, leaving an empty piece behind.
         const bool continuation = node.Glued && k == 0;
-        if (FCurrentX + effective >= FRect.Right && word != u" " && !continuation &&
-            !(FCurrentX == FRect.Left && k == 0)) {
-            // A word wrapped at the start of a run leaves nothing behind: no piece, so that
-            // the end of the previous line does not hit the run's link.
-            if (!line.empty())
-                DrawPiece(node, line, true);
+        const bool topLeft = FCurrentX == FRect.Left && FCurrentY == FRect.Top && k == 0;
+        if (FCurrentX + effective >= FRect.Right && word != u" " && !continuation && !topLeft) {
+            DrawPiece(node, line, true);
             line.clear();
             FCurrentX = FRect.Left;
             FCurrentY += FLineHeight;
@@ -163,7 +161,8 @@ void TTextHandler::LayoutString(size_t index) {
 // The piece's rectangle includes trailing blanks, so that a link is hit up to the next word.
 void TTextHandler::DrawPiece(TStringNode& node, const std::u16string& line, bool trim) {
     const std::u16string_view shown = trim ? TrimRight(line) : std::u16string_view(line);
-    FCanvas.TextOut(FCurrentX, FCurrentY, shown);
+    if (!shown.empty())
+        FCanvas.TextOut(FCurrentX, FCurrentY, shown);
     node.AddRect(
         {FCurrentX, FCurrentY, FCurrentX + FCanvas.TextWidth(line), FCurrentY + FLineHeight});
 }
@@ -199,10 +198,13 @@ void TTextHandler::GlueFollowing(size_t index, TWordInfo& info) {
         words.Next(piece);
         info.WordWidth += FCanvas.TextWidth(piece);
         next->Node.Glued = true;
-        // The word ends in this piece or a later one: the trailing blank that must not count
-        // towards overflow is the one of the last piece.
-        info.EndsWithSpace = EndsWithBlank(piece);
-        info.SpaceWidth = FCanvas.TextWidth(u" ");
+        // Only a word that ends in the last buffered run leaves its trailing blank out of the
+        // overflow test; one that ends in an earlier run keeps the first piece's answer, so its
+        // blank counts and it wraps a blank's width sooner.
+        if (j + 1 == FBuffer.size()) {
+            info.EndsWithSpace = EndsWithBlank(piece);
+            info.SpaceWidth = FCanvas.TextWidth(u" ");
+        }
         if (words.HasNext())
             return;
     }

@@ -209,8 +209,17 @@ void TProgressBar::Create(TContainer& parent, int id, const TRect& bounds, int m
     SendMessageW(FHandle, PBM_SETRANGE32, 0, max);
 }
 
+// With visual styles the bar glides to a higher position on timers, which never fire while an
+// install run holds the thread; a step back is drawn at once. So the bar is set one beyond and
+// then back, with the range widened for that moment when the position is already the end.
 void TProgressBar::SetPosition(int position) {
+    const int max = int(SendMessageW(FHandle, PBM_GETRANGE, FALSE, 0));
+    if (position >= max)
+        SendMessageW(FHandle, PBM_SETRANGE32, 0, position + 1);
+    SendMessageW(FHandle, PBM_SETPOS, position + 1, 0);
     SendMessageW(FHandle, PBM_SETPOS, position, 0);
+    if (position >= max)
+        SendMessageW(FHandle, PBM_SETRANGE32, 0, max);
 }
 
 int TProgressBar::Position() const {

@@ -1,4 +1,4 @@
-// Font and brush handles that their object owns and deletes.
+// Font and brush handles that their object owns and deletes, and guards of device contexts.
 #pragma once
 
 #include <windows.h>
@@ -43,6 +43,37 @@ public:
 private:
     COLORREF FColor;
     HBRUSH FHandle;
+};
+
+// The device context's state, saved for the guard's life: whatever is selected or clipped in
+// between is undone, also when drawing throws.
+class TSavedDC {
+public:
+    explicit TSavedDC(HDC dc) : FDC(dc), FSaved(SaveDC(dc)) {}
+    ~TSavedDC() { RestoreDC(FDC, FSaved); }
+    TSavedDC(const TSavedDC&) = delete;
+    TSavedDC& operator=(const TSavedDC&) = delete;
+
+private:
+    HDC FDC;
+    int FSaved;
+};
+
+// BeginPaint for the guard's life. EndPaint follows however the painting ends: a region left
+// invalid after an error would be painted, and fail, again and again.
+class TPaintScope {
+public:
+    explicit TPaintScope(HWND window) : FWindow(window), DC(BeginPaint(window, &Paint)) {}
+    ~TPaintScope() { EndPaint(FWindow, &Paint); }
+    TPaintScope(const TPaintScope&) = delete;
+    TPaintScope& operator=(const TPaintScope&) = delete;
+
+private:
+    HWND FWindow;
+
+public:
+    PAINTSTRUCT Paint;
+    HDC DC;
 };
 
 } // namespace ko::ui

@@ -305,8 +305,15 @@ bool TContainer::HandleMouse(UINT message, WPARAM, LPARAM lParam) {
             FHot = nullptr;
         }
         return true;
+    // Windowless controls, like the link label, react to every mouse button.
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+    case WM_XBUTTONDOWN:
+    case WM_XBUTTONDBLCLK:
         if (TGraphicControl* hit = HitTest(point)) {
             SetCapture(FHandle);
             FCaptured = hit;
@@ -314,6 +321,9 @@ bool TContainer::HandleMouse(UINT message, WPARAM, LPARAM lParam) {
         }
         return true;
     case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+    case WM_XBUTTONUP:
         if (TGraphicControl* target = FCaptured ? FCaptured : HitTest(point)) {
             FCaptured = nullptr;
             ReleaseCapture();
@@ -339,7 +349,7 @@ bool TContainer::HandleMouse(UINT message, WPARAM, LPARAM lParam) {
 }
 
 void TContainer::EraseBackground(HDC dc) {
-    const int saved = SaveDC(dc);
+    const TSavedDC saved(dc);
     for (const auto& control : FGraphics) {
         const TRect& r = control->Bounds;
         if (control->Visible && control->Opaque())
@@ -348,26 +358,22 @@ void TContainer::EraseBackground(HDC dc) {
     RECT area;
     GetClientRect(FHandle, &area);
     FillRect(dc, &area, FBrush.Handle());
-    RestoreDC(dc, saved);
 }
 
 void TContainer::Paint() {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(FHandle, &paint);
-    HGDIOBJ oldFont = SelectObject(dc, FFont ? FFont : GetStockObject(DEFAULT_GUI_FONT));
+    TPaintScope scope(FHandle);
+    const TSavedDC font(scope.DC);
+    SelectObject(scope.DC, FFont ? FFont : GetStockObject(DEFAULT_GUI_FONT));
     for (const auto& control : FGraphics) {
         const TRect& r = control->Bounds;
         const RECT area = {r.Left, r.Top, r.Left + r.Width, r.Top + r.Height};
         RECT common;
-        if (!control->Visible || !IntersectRect(&common, &area, &paint.rcPaint))
+        if (!control->Visible || !IntersectRect(&common, &area, &scope.Paint.rcPaint))
             continue;
-        const int saved = SaveDC(dc);
-        IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
-        control->Paint(dc);
-        RestoreDC(dc, saved);
+        const TSavedDC clip(scope.DC);
+        IntersectClipRect(scope.DC, area.left, area.top, area.right, area.bottom);
+        control->Paint(scope.DC);
     }
-    SelectObject(dc, oldFont);
-    EndPaint(FHandle, &paint);
 }
 
 void TPanel::Create(TContainer& parent, int id, const TRect& bounds, COLORREF color) {

@@ -49,8 +49,9 @@ TEST(MarkupLayout, ReachingTheRightEdgeExactlyWraps) {
     EXPECT_EQ(wider.Drawn(), (TPieces{"0,0 aaa bbb"}));
 }
 
-// Wrapping a word that starts at the left edge would only push it, no narrower, one line down.
-TEST(MarkupLayout, AWordAtTheLeftEdgeIsNeverWrapped) {
+// Only the first word of the area, at its top-left corner, stays however wide. An over-wide word
+// at the start of a later line goes one line down and leaves an empty piece behind.
+TEST(MarkupLayout, OnlyTheFirstWordOfTheAreaIsNeverWrapped) {
     TLayout first({0, 0, 20, 500});
     first.Add(u"abcdef");
     EXPECT_EQ(first.Drawn(), (TPieces{"0,0 abcdef"}));
@@ -58,8 +59,8 @@ TEST(MarkupLayout, AWordAtTheLeftEdgeIsNeverWrapped) {
     later.Add(u"x");
     later.Handler.AddLineBreak();
     TStringNode& wide = later.Add(u"abcdef gh");
-    EXPECT_EQ(later.Drawn(), (TPieces{"0,0 x", "0,16 abcdef", "0,32 gh"}));
-    EXPECT_EQ(wide.Rects().size(), 2u);
+    EXPECT_EQ(later.Drawn(), (TPieces{"0,0 x", "0,32 abcdef", "0,48 gh"}));
+    EXPECT_EQ(wide.Rects(), (TRectArray{{0, 16, 0, 32}, {0, 32, 70, 48}, {0, 48, 20, 64}}));
     TLayout behind({0, 0, 50, 500});
     behind.Add(u"ab abcdef");
     EXPECT_EQ(behind.Drawn(), (TPieces{"0,0 ab", "0,16 abcdef"}));
@@ -85,20 +86,25 @@ TEST(MarkupLayout, WordAcrossStylesWrapsAsOne) {
     TStringNode& bold = layout.Add(u"wo", {fsBold});
     TStringNode& rest = layout.Add(u"rd next");
     EXPECT_EQ(layout.Drawn(), (TPieces{"0,0 xx ", "0,16 wo", "24,16 rd", "0,32 next"}));
-    EXPECT_EQ(bold.Rects(), (TRectArray{{0, 16, 24, 32}})); // no empty piece left behind
+    EXPECT_EQ(bold.Rects(), (TRectArray{{30, 0, 30, 16}, {0, 16, 24, 32}}));
     EXPECT_TRUE(rest.Glued);
     EXPECT_EQ(rest.GetWordInfo(0).WordWidth, 0);
 }
 
-// The blank that ends the compound word is left out of the overflow test also when more runs
-// follow the one it ends in.
-TEST(MarkupLayout, GluedWordsTrailingBlankNeverCounts) {
-    TLayout layout({0, 0, 80, 500});
-    layout.Add(u"xx ");
-    layout.Add(u"wo", {fsBold});
-    layout.Add(u"rd next");
-    layout.Add(u"x", {fsBold});
-    EXPECT_EQ(layout.Drawn(), (TPieces{"0,0 xx ", "30,0 wo", "54,0 rd", "0,16 next", "40,16 x"}));
+// The blank that ends a compound word stays out of the overflow test only when the word ends in
+// the last buffered run: "wo"+"rd " is 54 wide with its blank, 44 without, from x = 30.
+TEST(MarkupLayout, GluedWordsTrailingBlankCountsUnlessItEndsTheBuffer) {
+    TLayout last({0, 0, 80, 500});
+    last.Add(u"xx ");
+    last.Add(u"wo", {fsBold});
+    last.Add(u"rd next");
+    EXPECT_EQ(last.Drawn(), (TPieces{"0,0 xx ", "30,0 wo", "54,0 rd", "0,16 next"}));
+    TLayout more({0, 0, 80, 500});
+    more.Add(u"xx ");
+    more.Add(u"wo", {fsBold});
+    more.Add(u"rd next");
+    more.Add(u"x", {fsBold});
+    EXPECT_EQ(more.Drawn(), (TPieces{"0,0 xx ", "0,16 wo", "24,16 rd", "0,32 next", "40,32 x"}));
 }
 
 TEST(MarkupLayout, LineAndParagraphBreaks) {

@@ -61,9 +61,9 @@ protected:
     }
     static POINT Middle(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
-    void Click(POINT p) {
-        SendMessageW(Panel.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
-        SendMessageW(Panel.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+    void Click(POINT p, UINT down = WM_LBUTTONDOWN, UINT up = WM_LBUTTONUP) {
+        SendMessageW(Panel.Handle(), down, 0, MAKELPARAM(p.x, p.y));
+        SendMessageW(Panel.Handle(), up, 0, MAKELPARAM(p.x, p.y));
     }
     COLORREF PixelAt(int x, int y) {
         HDC dc = GetDC(Panel.Handle());
@@ -85,6 +85,10 @@ TEST_F(LinkLabel, ClickOnALinkReportsItsNumberAndText) {
     Click(Middle(y[0]));
     EXPECT_EQ(Clicks, (std::vector<TClick>{{1, u"y"}}));
     EXPECT_EQ(label.ActiveLink(), nullptr);
+    // Any button clicks a link.
+    Click(Middle(y[0]), WM_RBUTTONDOWN, WM_RBUTTONUP);
+    Click(Middle(y[0]), WM_MBUTTONDOWN, WM_MBUTTONUP);
+    EXPECT_EQ(Clicks, (std::vector<TClick>(3, {1, u"y"})));
 
     // Outside every link: no click, and the pressed link is back to normal.
     const std::vector<RECT> x = LinkPieces(label, 0);
@@ -94,7 +98,7 @@ TEST_F(LinkLabel, ClickOnALinkReportsItsNumberAndText) {
     ASSERT_NE(label.ActiveLink(), nullptr);
     EXPECT_EQ(label.ActiveLink()->State, markup::lsClicked);
     SendMessageW(Panel.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(380, 290));
-    EXPECT_EQ(Clicks.size(), 1u);
+    EXPECT_EQ(Clicks.size(), 3u);
     EXPECT_EQ(label.ActiveLink(), nullptr);
 
     // The hand over a link, the container's arrow elsewhere.

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <utility>
 #include <vector>
 
@@ -89,6 +91,28 @@ TEST_F(Toolkit, MemoKeepsEmptyLinesAndClears) {
     EXPECT_TRUE(memo.Lines().empty());
     memo.AddLine(L"again");
     EXPECT_EQ(memo.Caption(), L"again");
+}
+
+LRESULT CALLBACK RecordPositions(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                 DWORD_PTR positions) {
+    if (message == PBM_SETPOS)
+        reinterpret_cast<std::vector<int>*>(positions)->push_back(int(wParam));
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+// Visual styles make a bar glide forward on timers that never run while an install holds the
+// thread; a step back is drawn at once. So every position, the last too, comes from one beyond.
+TEST_F(Toolkit, ProgressBarStepsBackToEachPosition) {
+    TProgressBar bar;
+    bar.Create(Panel, 5, {0, 0, 200, 20}, 100);
+    std::vector<int> positions;
+    SetWindowSubclass(bar.Handle(), RecordPositions, 1, reinterpret_cast<DWORD_PTR>(&positions));
+    bar.SetPosition(40);
+    bar.SetPosition(100);
+    EXPECT_EQ(positions, (std::vector<int>{41, 40, 101, 100}));
+    EXPECT_EQ(bar.Position(), 100);
+    EXPECT_EQ(SendMessageW(bar.Handle(), PBM_GETRANGE, FALSE, 0), 100);
+    RemoveWindowSubclass(bar.Handle(), RecordPositions, 1);
 }
 
 class TRecorder : public TGraphicControl {
