@@ -256,6 +256,21 @@ const TWordInfo& TStringNode::GetWordInfo(int index) const {
     return FWordInfo[size_t(index)];
 }
 
+std::u16string ShownText(const TParentNode& node) {
+    std::u16string text;
+    for (const auto& child : node.Children()) {
+        const TNodeType type = child->GetNodeType();
+        if (type == ntString)
+            text += static_cast<const TStringNode&>(*child).Text();
+        else if (type == ntAction)
+            text += static_cast<const TActionNode&>(*child).Kind() == akParagraph ? u"\r\n\r\n"
+                                                                                  : u"\r\n";
+        else if (child->InheritsFrom(ntParent))
+            text += ShownText(static_cast<const TParentNode&>(*child));
+    }
+    return text;
+}
+
 TNodeTree::TNodeTree() : FRoot(std::make_unique<TRootNode>()) {
     FRoot->Color = clWindowText;
 }

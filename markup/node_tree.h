@@ -238,4 +238,7 @@ private:
 // Sets the process-wide link and dynamic numbering back to 0.
 void ResetNodeCounters();
 
+// The text Node shows, tags left out: a line break as CR LF, a paragraph break as two.
+std::u16string ShownText(const TParentNode& node);
+
 } // namespace ko::markup

@@ -4,24 +4,6 @@ namespace ko::ui {
 
 namespace {
 
-std::wstring ToWide(std::u16string_view text) {
-    return std::wstring(text.begin(), text.end());
-}
-
-void AppendPlainText(const markup::TParentNode& node, std::wstring& text) {
-    for (const auto& child : node.Children()) {
-        const markup::TNodeType type = child->GetNodeType();
-        if (type == markup::ntString)
-            text += ToWide(static_cast<const markup::TStringNode&>(*child).Text());
-        else if (type == markup::ntAction)
-            text += static_cast<const markup::TActionNode&>(*child).Kind() == markup::akParagraph
-                        ? L"\r\n\r\n"
-                        : L"\r\n";
-        else if (child->InheritsFrom(markup::ntParent))
-            AppendPlainText(static_cast<const markup::TParentNode&>(*child), text);
-    }
-}
-
 // A canvas of its own on the container, for redrawing a link between paints: clipped to the
 // label and with the label's top-left corner as origin, as in Paint.
 class TWindowCanvas : public TGdiCanvas {
@@ -67,9 +49,8 @@ void TUniLinkLabel::CreateTextWindow(int id) {
 }
 
 std::wstring TUniLinkLabel::PlainText() const {
-    std::wstring text;
-    AppendPlainText(Tree().Root(), text);
-    return text;
+    const std::u16string text = markup::ShownText(Tree().Root());
+    return std::wstring(text.begin(), text.end());
 }
 
 void TUniLinkLabel::SetColor(markup::TColor color) {
