@@ -91,6 +91,17 @@ void ClearReadOnly(const std::string& path) {
         SetFileAttributesA(path.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
 }
 
+void WriteWholeFile(const std::string& path, const std::string& text) {
+    TFileStream output(path, TFileMode::Create);
+    output.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
+}
+
+std::string RunningProgramPath() {
+    char buffer[MAX_PATH * 2] = {};
+    const DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+    return std::string(buffer, n);
+}
+
 void WriteStoredData(TStream& package, const TStoredData& data, const uint8_t* key,
                      const std::string& target) {
     TFileStream output(target, TFileMode::Create);

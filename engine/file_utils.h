@@ -1,4 +1,4 @@
-// Path helpers and the few file operations the install and uninstall runs share.
+// Path helpers and the few file operations the install and uninstall runs and the wizard share.
 #pragma once
 
 #include "base/stream.h"
@@ -31,6 +31,13 @@ void ForceDirectories(const std::string& folder);
 
 // Clears the read-only attribute of an existing file; every failure is ignored.
 void ClearReadOnly(const std::string& path);
+
+// Creates (or truncates) Path and writes Text into it as it is. Throws EFOpenError when the file
+// cannot be created and EStreamError when it cannot be written.
+void WriteWholeFile(const std::string& path, const std::string& text);
+
+// The running program's full path.
+std::string RunningProgramPath();
 
 // Stored data of a file or program record: the enciphered bytes at Offset of the package and the
 // times to give the written file.

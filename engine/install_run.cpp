@@ -16,11 +16,6 @@ namespace ko {
 
 namespace {
 
-void WriteText(const std::string& path, const std::string& text) {
-    TFileStream output(path, TFileMode::Create);
-    output.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
-}
-
 // Every line of Text, the last one included, followed by CR LF; a line break at the very end
 // starts no further line.
 std::string CrLfLines(const std::string& text) {
@@ -61,31 +56,31 @@ bool ShouldCopy(const TKoInstallFile& file, const std::string& target) {
     return FromFileTime(found.ftLastWriteTime) < file.LastWriteTime;
 }
 
-void InstallFile(TKoInstall& data, TStream& package, const TVariables& variables,
+void InstallFile(TKoInstallRun& run, TStream& package, const TVariables& variables,
                  const TKoInstallFile& file, const std::string& menuFolder) {
     const std::string target = ExpandPath(file.Path, variables);
     // Before the decision, so that the folder is there even when the copy is skipped.
     ForceDirectories(ExtractFilePath(target));
     if (ShouldCopy(file, target)) {
-        data.Report("Copying file " + target + " ...", 1);
+        run.Report("Copying file " + target + " ...", 1);
         if (FileExists(target) && !DeleteFileA(target.c_str())) {
-            data.Report("WARNING: Unable to overwrite " + target + " ...", 0);
+            run.Report("WARNING: Unable to overwrite " + target + " ...", 0);
         } else {
             if (!file.NoUninstall)
-                data.UninstallList.push_back({target, false});
+                run.UninstallList.push_back({target, false});
             WriteStoredData(package,
                             {file.Offset, file.Size, file.CreationTime, file.LastWriteTime},
-                            data.Key, target);
+                            run.Data.Key, target);
         }
     } else {
-        data.Report("Skipping " + ExtractFileName(target) + ", found newer version at " + target +
-                        " ...",
-                    1);
+        run.Report("Skipping " + ExtractFileName(target) + ", found newer version at " + target +
+                       " ...",
+                   1);
     }
     if (!file.ShortcutName.empty()) {
         const std::string link = menuFolder + "\\" + file.ShortcutName + ".lnk";
         SaveShortcut(link, target);
-        data.UninstallList.push_back({link, false});
+        run.UninstallList.push_back({link, false});
     }
 }
 
@@ -98,18 +93,18 @@ bool InTerminalFolder(const std::string& path) {
 
 // Files under "{metatrader}" go into every terminal folder; all others once, in the first pass.
 // Run items of stage 2 see the last terminal folder.
-void CopyFiles(TKoInstall& data, const std::string& menuFolder) {
+void CopyFiles(TKoInstallRun& run, const std::string& menuFolder) {
     TVariables variables;
-    FillVariables(data, variables);
-    TFileStream package(data.FileName, TFileMode::OpenRead);
-    RunExecs(data, package, variables, stBeforeFiles);
-    for (size_t pass = 0; pass < data.TerminalFolders.size(); ++pass) {
-        variables.SetValue("{metatrader}", data.TerminalFolders[pass]);
-        for (const auto& file : data.Files)
+    FillVariables(run.Data, variables);
+    TFileStream package(run.Data.FileName, TFileMode::OpenRead);
+    RunExecs(run, package, variables, stBeforeFiles);
+    for (size_t pass = 0; pass < run.TerminalFolders.size(); ++pass) {
+        variables.SetValue("{metatrader}", run.TerminalFolders[pass]);
+        for (const auto& file : run.Data.Files)
             if (pass == 0 || InTerminalFolder(file->Path))
-                InstallFile(data, package, variables, *file, menuFolder);
+                InstallFile(run, package, variables, *file, menuFolder);
     }
-    RunExecs(data, package, variables, stAfterFiles);
+    RunExecs(run, package, variables, stAfterFiles);
 }
 
 bool StartsWithScheme(const std::string& address) {
@@ -125,58 +120,52 @@ bool StartsWithScheme(const std::string& address) {
     return true;
 }
 
-void InstallDocuments(TKoInstall& data, const std::string& programFolder,
+void InstallDocuments(TKoInstallRun& run, const std::string& programFolder,
                       const std::string& menuFolder) {
-    InstallTextFile(data, programFolder + "\\Readme.rtf", menuFolder + "\\Readme.lnk",
+    const TKoInstall& data = run.Data;
+    InstallTextFile(run, programFolder + "\\Readme.rtf", menuFolder + "\\Readme.lnk",
                     data.ReadmeText);
-    InstallTextFile(data, programFolder + "\\License.rtf", menuFolder + "\\License.lnk",
+    InstallTextFile(run, programFolder + "\\License.rtf", menuFolder + "\\License.lnk",
                     data.LicenseText);
-    InstallTextFile(data, programFolder + "\\What's New.rtf", menuFolder + "\\What's New.lnk",
+    InstallTextFile(run, programFolder + "\\What's New.rtf", menuFolder + "\\What's New.lnk",
                     data.WhatsNewText);
 }
 
-void InstallInternetShortcuts(TKoInstall& data, const std::string& menuFolder) {
+void InstallInternetShortcuts(TKoInstallRun& run, const std::string& menuFolder) {
+    const TKoInstall& data = run.Data;
     const std::string website = WebsiteAddress(data.Website);
     if (!website.empty())
-        CreateUrlShortcut(data, menuFolder + "\\" + data.Publisher + " Website.url", website);
+        CreateUrlShortcut(run, menuFolder + "\\" + data.Publisher + " Website.url", website);
     if (!Trim(data.ContactEmail).empty()) {
         const std::string address = data.ContactName.empty()
                                         ? data.ContactEmail
                                         : data.ContactName + " <" + data.ContactEmail + ">";
-        CreateUrlShortcut(data, menuFolder + "\\Contact Email.url", "mailto:" + address);
+        CreateUrlShortcut(run, menuFolder + "\\Contact Email.url", "mailto:" + address);
     }
 }
 
 } // namespace
 
-std::string ProgramFolder(const TKoData& data) {
-    return GetSystemFolder(sfProgramFiles, false) + "\\" + data.ProductName;
-}
-
-std::string MenuFolder(const TKoData& data) {
-    return GetSystemFolder(sfCommonPrograms, false) + "\\" + data.ProductName;
-}
-
-void InstallTextFile(TKoInstall& data, const std::string& filePath, const std::string& linkPath,
+void InstallTextFile(TKoInstallRun& run, const std::string& filePath, const std::string& linkPath,
                      const std::string& text) {
     if (text.empty())
         return;
-    data.Report("Copying file " + filePath + " ...", 1);
-    data.UninstallList.push_back({filePath, false});
+    run.Report("Copying file " + filePath + " ...", 1);
+    run.UninstallList.push_back({filePath, false});
     ForceDirectories(ExtractFilePath(filePath));
-    WriteText(filePath, CrLfLines(text));
-    data.Report("Creating shortcut " + linkPath + " ...", 1);
-    data.UninstallList.push_back({linkPath, false});
+    WriteWholeFile(filePath, CrLfLines(text));
+    run.Report("Creating shortcut " + linkPath + " ...", 1);
+    run.UninstallList.push_back({linkPath, false});
     SaveShortcut(linkPath, filePath);
 }
 
-void CreateUrlShortcut(TKoInstall& data, const std::string& path, const std::string& address) {
+void CreateUrlShortcut(TKoInstallRun& run, const std::string& path, const std::string& address) {
     if (address.empty() || address == "mailto:" || address == "http://")
         return;
-    data.Report("Creating shortcut " + path + " ...", 1);
-    data.UninstallList.push_back({path, false});
+    run.Report("Creating shortcut " + path + " ...", 1);
+    run.UninstallList.push_back({path, false});
     ForceDirectories(ExtractFilePath(path));
-    WriteText(path, "[InternetShortcut]\r\nURL=" + address + "\r\n\r\n");
+    WriteWholeFile(path, "[InternetShortcut]\r\nURL=" + address + "\r\n\r\n");
 }
 
 std::string WebsiteAddress(const std::string& website) {
@@ -186,21 +175,22 @@ std::string WebsiteAddress(const std::string& website) {
     return "http://" + address;
 }
 
-void TKoInstall::Execute() {
+void TKoInstallRun::Execute() {
     const int32_t terminals = static_cast<int32_t>(TerminalFolders.size());
     Position = 0;
-    Max = (ExpertOptions.empty() ? 0 : terminals) + terminals * static_cast<int32_t>(Files.size()) +
-          static_cast<int32_t>(Execs.size()) + 10;
-    const std::string programFolder = ProgramFolder(*this);
-    const std::string menuFolder = MenuFolder(*this);
+    Max = (Data.ExpertOptions.empty() ? 0 : terminals) +
+          terminals * static_cast<int32_t>(Data.Files.size()) +
+          static_cast<int32_t>(Data.Execs.size()) + 10;
+    const std::string programFolder = ProgramFolder(Data);
+    const std::string menuFolder = MenuFolder(Data);
     UninstallList.push_back({programFolder, true});
     UninstallList.push_back({menuFolder, true});
 
     CopyFiles(*this, menuFolder);
-    if (!ExpertOptions.empty()) {
+    if (!Data.ExpertOptions.empty()) {
         for (const std::string& folder : TerminalFolders) {
             Report("Overriding MetaTrader settings in " + folder + " ...", 1);
-            OverrideExpertSettings(*this, folder);
+            OverrideExpertSettings(Data, folder);
         }
     }
     InstallDocuments(*this, programFolder, menuFolder);

@@ -45,36 +45,36 @@ void StartAndWait(const std::string& program, const std::string& parameters) {
     CloseHandle(process.hThread);
 }
 
-void RunOne(TKoInstall& data, TStream& package, const TVariables& variables,
+void RunOne(TKoInstallRun& run, TStream& package, const TVariables& variables,
             const TKoInstallExec& exec) {
     const std::string program = ExpandPath(exec.Path, variables);
     if (!exec.External) {
         ForceDirectories(ExtractFilePath(program));
         ClearReadOnly(program);
         WriteStoredData(package, {exec.Offset, exec.Size, exec.CreationTime, exec.LastWriteTime},
-                        data.Key, program);
+                        run.Data.Key, program);
     }
     if (FileExists(program)) {
-        data.Report("Executing " + exec.Title + " ...", 1);
+        run.Report("Executing " + exec.Title + " ...", 1);
         StartAndWait(program, exec.Parameters);
     } else {
-        data.Report("WARNING: Unable to execute \"" + exec.Title + "\". File doesn't exist ...", 1);
+        run.Report("WARNING: Unable to execute \"" + exec.Title + "\". File doesn't exist ...", 1);
     }
 }
 
 } // namespace
 
-void RunExecs(TKoInstall& data, TStream& package, const TVariables& variables, int32_t stage) {
-    for (const auto& exec : data.Execs)
+void RunExecs(TKoInstallRun& run, TStream& package, const TVariables& variables, int32_t stage) {
+    for (const auto& exec : run.Data.Execs)
         if (exec->Stage == static_cast<uint8_t>(stage))
-            RunOne(data, package, variables, *exec);
+            RunOne(run, package, variables, *exec);
 }
 
-void RunStage(TKoInstall& data, int32_t stage) {
+void RunStage(TKoInstallRun& run, int32_t stage) {
     TVariables variables;
-    FillVariables(data, variables);
-    TFileStream package(data.FileName, TFileMode::OpenRead);
-    RunExecs(data, package, variables, stage);
+    FillVariables(run.Data, variables);
+    TFileStream package(run.Data.FileName, TFileMode::OpenRead);
+    RunExecs(run, package, variables, stage);
 }
 
 void SetMessagePump(std::function<void()> pump) {

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "base/stream.h"
+#include "engine/install_run.h"
 #include "engine/variables.h"
-#include "package/ko_data.h"
 
 #include <cstdint>
 #include <functional>
@@ -12,15 +12,15 @@
 namespace ko {
 
 // Runs the run items of Stage outside the install run (at start-up and when the window closes):
-// fills a fresh variable list, opens the package file and calls RunExecs. Errors of unpacking or
-// opening propagate.
-void RunStage(TKoInstall& data, int32_t stage);
+// fills a fresh variable list, opens the package file and calls RunExecs. Run reports its lines
+// and is otherwise left as it is. Errors of unpacking or opening propagate.
+void RunStage(TKoInstallRun& run, int32_t stage);
 
 // Runs, in package order, the run items whose stage equals Stage (low 8 bits): unpacks a stored
 // program to its expanded path, then starts it with the command line "x " + Parameters in its own
 // folder and waits for it. Reports "Executing <title> ..." or, for a program that is not there,
 // the "Unable to execute" warning. A program that does not start is passed over silently.
-void RunExecs(TKoInstall& data, TStream& package, const TVariables& variables, int32_t stage);
+void RunExecs(TKoInstallRun& run, TStream& package, const TVariables& variables, int32_t stage);
 
 // While a run item's process runs, the engine waits in slices of 200 ms and calls this after
 // every slice that ended without the process ending. The default takes every pending message

@@ -137,9 +137,17 @@ std::string GetSystemFolder(uint8_t id, bool trailingDelimiter) {
     return path;
 }
 
+std::string ProgramFolder(const TKoData& data) {
+    return GetSystemFolder(sfProgramFiles, false) + "\\" + data.ProductName;
+}
+
+std::string MenuFolder(const TKoData& data) {
+    return GetSystemFolder(sfCommonPrograms, false) + "\\" + data.ProductName;
+}
+
 void FillVariables(const TKoData& data, TVariables& variables) {
     variables.Clear();
-    variables.Add("{app}", GetSystemFolder(sfProgramFiles, false) + "\\" + data.ProductName);
+    variables.Add("{app}", ProgramFolder(data));
     variables.Add("{bootdir}", GetSystemFolder(sfBootDir, false));
     variables.Add("{windir}", GetSystemFolder(sfWindows, false));
     variables.Add("{winsysdir}", GetSystemFolder(sfSystem, false));

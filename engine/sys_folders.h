@@ -27,7 +27,12 @@ enum TSystemFolder : uint8_t {
 // that fail give "" (the boot folder falls back to "C:").
 std::string GetSystemFolder(uint8_t id, bool trailingDelimiter);
 
-// Clears Variables and adds, in this order: "{app}" (Program Files + "\" + ProductName),
+// Program Files + "\" + ProductName: where "{app}" points and the uninstaller goes.
+std::string ProgramFolder(const TKoData& data);
+// The all-users programs menu + "\" + ProductName: the product's shortcuts.
+std::string MenuFolder(const TKoData& data);
+
+// Clears Variables and adds, in this order: "{app}" (the program folder),
 // "{bootdir}", "{windir}", "{winsysdir}", "{mydocuments}", "{desktop}" and "{temp}" (which
 // alone keeps its trailing "\"). The install run adds "{metatrader}" per terminal folder.
 void FillVariables(const TKoData& data, TVariables& variables);

@@ -1,32 +1,32 @@
-// The uninstall run: deletes what the install run logged and removes the registration.
+#include "engine/uninstall_run.h"
+
 #include "engine/uninstall_registry.h"
-#include "package/ko_data.h"
 
 #include <windows.h>
 
 namespace ko {
 
-void TKoUninstall::Execute() {
+void TKoUninstallRun::Execute() {
     Position = 0;
-    Max = static_cast<int32_t>(FileList.size() + FolderList.size()) + 1;
+    Max = static_cast<int32_t>(Data.FileList.size() + Data.FolderList.size()) + 1;
     // The read-only attribute is left as it is: a file the user protected stays, with a warning.
-    for (const std::string& file : FileList) {
+    for (const std::string& file : Data.FileList) {
         Report("Delete file " + file + " ...", 1);
         if (!DeleteFileA(file.c_str()))
             Report("WARNING: Unable to delete file " + file + " ...", 0);
     }
     // Only empty folders go: whatever the user added keeps its folder.
-    for (const std::string& folder : FolderList) {
+    for (const std::string& folder : Data.FolderList) {
         Report("Remove folder " + folder + " ...", 1);
         RemoveDirectoryA(folder.c_str());
     }
     Report("Unregistering uninstaller ...", 1);
     // Without a product name the key path would be the parent of every program's entry.
-    if (NamesNoUninstallKey(ProductName))
+    if (NamesNoUninstallKey(Data.ProductName))
         Report("WARNING: The uninstall data names no product, so no registry entry is removed ...",
                0);
     else
-        DeleteUninstallKey(ProductName);
+        DeleteUninstallKey(Data.ProductName);
     Report("Done.", 1);
 }
 

@@ -13,8 +13,8 @@ namespace ko {
 namespace {
 
 // The package file's stub (its first PackageOffset bytes) followed by the log, in TmpPath.
-void WriteUninstallerFile(const TKoInstall& data, const std::string& tmpPath) {
-    TFileStream package(data.FileName, TFileMode::OpenRead);
+void WriteUninstallerFile(const TKoInstallRun& run, const std::string& tmpPath) {
+    TFileStream package(run.Data.FileName, TFileMode::OpenRead);
     ClearReadOnly(tmpPath);
     TFileStream output(tmpPath, TFileMode::Create);
     package.SetPosition(format::PackageOffsetPos);
@@ -22,20 +22,21 @@ void WriteUninstallerFile(const TKoInstall& data, const std::string& tmpPath) {
     package.SetPosition(0);
     output.CopyFrom(package, stubSize);
     output.Seek(0, TSeekOrigin::End);
-    data.AppendUninstallLog(output);
+    run.Data.AppendUninstallLog(output, run.UninstallList);
 }
 
 } // namespace
 
-void CreateUninstaller(TKoInstall& data, const std::string& exePath, const std::string& linkPath) {
-    data.UninstallList.push_back({linkPath, false});
-    data.Report("Creating unistaller ...", 1);
+void CreateUninstaller(TKoInstallRun& run, const std::string& exePath,
+                       const std::string& linkPath) {
+    run.UninstallList.push_back({linkPath, false});
+    run.Report("Creating unistaller ...", 1);
     // The uninstaller is a convenience: an install whose files are all in place is not undone
     // because it could not be written, so failures here end quietly.
     const std::string tmpPath = ChangeFileExt(exePath, ".tmp");
     try {
         ForceDirectories(ExtractFilePath(exePath));
-        WriteUninstallerFile(data, tmpPath);
+        WriteUninstallerFile(run, tmpPath);
         if (FileExists(exePath)) {
             ClearReadOnly(exePath);
             DeleteFileA(exePath.c_str());
@@ -47,8 +48,8 @@ void CreateUninstaller(TKoInstall& data, const std::string& exePath, const std::
     } catch (...) {
         DeleteFileA(tmpPath.c_str());
     }
-    data.Report("Registering unistaller ...", 1);
-    RegisterUninstaller(data.ProductName, exePath);
+    run.Report("Registering unistaller ...", 1);
+    RegisterUninstaller(run.Data.ProductName, exePath);
 
     ForceDirectories(ExtractFilePath(linkPath));
     TShellLink link;

@@ -12,23 +12,6 @@ namespace ko {
 
 using namespace format;
 
-int32_t MulDiv(int32_t number, int32_t numerator, int32_t denominator) {
-    if (denominator == 0)
-        return -1;
-    const int64_t product = int64_t(number) * numerator;
-    int64_t half = denominator / 2;
-    if (half < 0)
-        half = -half;
-    const bool negative = (product < 0) != (denominator < 0);
-    const int64_t magnitude = (product < 0 ? -product : product) + half;
-    int64_t result = magnitude / (denominator < 0 ? -int64_t(denominator) : denominator);
-    if (negative)
-        result = -result;
-    if (result > INT32_MAX || result < INT32_MIN)
-        return -1;
-    return static_cast<int32_t>(result);
-}
-
 // ---- TKoData --------------------------------------------------------------------------------
 
 void TKoData::Clear() {
@@ -55,12 +38,6 @@ void TKoData::LoadFromFile(const std::string& name) {
         throw EKoError(name + ": " + e.what());
     }
     FileName = name;
-}
-
-void TKoData::Report(const std::string& text, int32_t step) {
-    Position += step;
-    if (OnProgress)
-        OnProgress(*this, text, MulDiv(Position, 100, Max));
 }
 
 void TKoData::ReadBanner(TTagStreamAdapter& reader) {
@@ -273,7 +250,8 @@ void TKoInstall::LoadFromStream(TStream& stream) {
     }
 }
 
-void TKoInstall::WriteUninstallLog(TStream& stream) const {
+void TKoInstall::WriteUninstallLog(TStream& stream,
+                                   const std::vector<TUninstallEntry>& entries) const {
     TTagStreamAdapter writer(stream);
     writer.WriteMagic(MagicUninstall);
     writer.WriteString(ltProductName, EncodeString(ProductName));
@@ -292,13 +270,14 @@ void TKoInstall::WriteUninstallLog(TStream& stream) const {
         picture.SetPosition(0);
         writer.WriteStream(ltBanner, picture, picture.Size());
     }
-    for (const TUninstallEntry& entry : UninstallList)
+    for (const TUninstallEntry& entry : entries)
         writer.WriteString(entry.Folder ? ltFolder : ltFile, EncodeString(entry.Path));
 }
 
-void TKoInstall::AppendUninstallLog(TStream& stream) const {
+void TKoInstall::AppendUninstallLog(TStream& stream,
+                                    const std::vector<TUninstallEntry>& entries) const {
     const int64_t position = stream.Position();
-    WriteUninstallLog(stream);
+    WriteUninstallLog(stream, entries);
     stream.Seek(PackageOffsetPos, TSeekOrigin::Beginning);
     WriteLE32(stream, static_cast<uint32_t>(position));
 }

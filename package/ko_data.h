@@ -1,26 +1,16 @@
 // The install and uninstall data objects: what a package or an uninstall log holds, loaded from
-// the program file, plus the run-time fields the install and uninstall runs fill.
+// the program file. The runs that act on them, with their progress and lists, are the engine's.
 #pragma once
 
 #include "base/stream.h"
 #include "package/jpeg_picture.h"
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace ko {
-
-class TKoData;
-
-// Receives every progress line: the sender, the line and the percentage (-1 while Max is 0).
-using TKoProgressEvent = std::function<void(TKoData& sender, const std::string& text, int percent)>;
-
-// Windows MulDiv: Number * Numerator / Denominator rounded half away from zero, in 64 bits;
-// -1 when Denominator is 0 or the result does not fit in 32 bits.
-int32_t MulDiv(int32_t number, int32_t numerator, int32_t denominator);
 
 // A file to install: its target path and the location of its enciphered data.
 struct TKoInstallFile {
@@ -68,22 +58,16 @@ public:
     TKoData(const TKoData&) = delete;
     TKoData& operator=(const TKoData&) = delete;
 
-    // Resets what the package or log sets; FileName, Position, Max and OnProgress stay.
+    // Resets what the package or log sets; FileName stays.
     virtual void Clear();
     virtual void LoadFromStream(TStream& stream) = 0;
-    virtual void Execute() = 0;
 
     // Opens Name read-only with share-deny-none and loads it. An open error (EFOpenError) or a
     // load error propagates with the file named; FileName is set only after a successful load.
     void LoadFromFile(const std::string& name);
-    // Adds Step to Position and passes Text with the percentage to OnProgress.
-    void Report(const std::string& text, int32_t step);
 
     std::string FileName;
-    int32_t Position = 0;
-    int32_t Max = 0;
     TJpegPicture Banner;
-    TKoProgressEvent OnProgress;
 
     std::string ProductName;
     int32_t VersionMajor = 1;
@@ -107,21 +91,17 @@ public:
     // Reads the package that the pointer at offset 136 finds. No "KOVA" there leaves the data
     // cleared without an error; a cut-off package keeps what was read before the cut.
     void LoadFromStream(TStream& stream) override;
-    // The install run; available in the Windows build only.
-    void Execute() override;
 
     TKoInstallFile& AddFile();
     TKoInstallExec& AddExec();
 
-    // The uninstall log: magic, identity, banner, then one record per UninstallList entry.
-    void WriteUninstallLog(TStream& stream) const;
+    // The uninstall log: magic, identity, banner, then one record per entry, in order.
+    void WriteUninstallLog(TStream& stream, const std::vector<TUninstallEntry>& entries) const;
     // Writes the log at the stream's position (its end) and points offset 136 at it.
-    void AppendUninstallLog(TStream& stream) const;
+    void AppendUninstallLog(TStream& stream, const std::vector<TUninstallEntry>& entries) const;
 
-    std::vector<TUninstallEntry> UninstallList;
     std::vector<std::unique_ptr<TKoInstallFile>> Files;
     std::vector<std::unique_ptr<TKoInstallExec>> Execs;
-    std::vector<std::string> TerminalFolders;
     std::string ExpertOptions;
     std::string LicenseText;
     std::string ReadmeText;
@@ -134,8 +114,6 @@ public:
     void Clear() override;
     // Finds the log through the pointer at offset 136 and reads it.
     void LoadFromStream(TStream& stream) override;
-    // The uninstall run; available in the Windows build only.
-    void Execute() override;
 
     // Reads the magic and the records from the stream's position; no "KOVU" leaves the data
     // cleared without an error.

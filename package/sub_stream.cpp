@@ -4,28 +4,22 @@
 
 namespace ko {
 
-TSubStream::TSubStream(TStream& source, int64_t startPos, int64_t endPos, bool ownsSource)
-    : Source(source), OwnsSource(ownsSource) {
+TSubStream::TSubStream(TStream& source, int64_t startPos, int64_t endPos) : FSource(source) {
     SetRange(startPos, endPos);
 }
 
-TSubStream::~TSubStream() {
-    if (OwnsSource)
-        delete &Source;
-}
-
 void TSubStream::SetRange(int64_t startPos, int64_t endPos) {
-    StartPos = startPos;
-    EndPos = endPos;
-    const int64_t position = Source.Position();
-    if (position < StartPos)
-        Source.Seek(StartPos, TSeekOrigin::Beginning);
-    else if (position > EndPos)
-        Source.Seek(EndPos, TSeekOrigin::Beginning);
+    FStartPos = startPos;
+    FEndPos = endPos;
+    const int64_t position = FSource.Position();
+    if (position < FStartPos)
+        FSource.Seek(FStartPos, TSeekOrigin::Beginning);
+    else if (position > FEndPos)
+        FSource.Seek(FEndPos, TSeekOrigin::Beginning);
 }
 
 int64_t TSubStream::Limit(int64_t count) {
-    const int64_t left = EndPos - Source.Position() + 1;
+    const int64_t left = FEndPos - FSource.Position() + 1;
     // Beyond the end the count would turn negative; such a position transfers nothing.
     if (left <= 0 || count <= 0)
         return 0;
@@ -34,30 +28,30 @@ int64_t TSubStream::Limit(int64_t count) {
 
 int64_t TSubStream::Read(void* buffer, int64_t count) {
     count = Limit(count);
-    return count == 0 ? 0 : Source.Read(buffer, count);
+    return count == 0 ? 0 : FSource.Read(buffer, count);
 }
 
 int64_t TSubStream::Write(const void* buffer, int64_t count) {
     count = Limit(count);
-    return count == 0 ? 0 : Source.Write(buffer, count);
+    return count == 0 ? 0 : FSource.Write(buffer, count);
 }
 
 int64_t TSubStream::Seek(int64_t offset, TSeekOrigin origin) {
     int64_t position;
     switch (origin) {
     case TSeekOrigin::Beginning:
-        position = Source.Seek(StartPos + offset, TSeekOrigin::Beginning);
+        position = FSource.Seek(FStartPos + offset, TSeekOrigin::Beginning);
         break;
     case TSeekOrigin::Current:
-        position = Source.Seek(offset, TSeekOrigin::Current);
+        position = FSource.Seek(offset, TSeekOrigin::Current);
         break;
     case TSeekOrigin::End:
-        position = Source.Seek(EndPos + offset, TSeekOrigin::Beginning);
+        position = FSource.Seek(FEndPos + offset, TSeekOrigin::Beginning);
         break;
     default:
         return 0;
     }
-    const int64_t result = position - StartPos;
+    const int64_t result = position - FStartPos;
     if (result < 0)
         throw EKoError("Seek out of range");
     return result;

@@ -9,8 +9,7 @@ namespace ko {
 class TSubStream : public TStream {
 public:
     // Moves Source into the range when it stands outside it.
-    TSubStream(TStream& source, int64_t startPos, int64_t endPos, bool ownsSource = false);
-    ~TSubStream() override;
+    TSubStream(TStream& source, int64_t startPos, int64_t endPos);
     TSubStream(const TSubStream&) = delete;
     TSubStream& operator=(const TSubStream&) = delete;
 
@@ -22,15 +21,14 @@ public:
     // Throws EKoError "Seek out of range" for a position before the window (Source has moved
     // by then). Seeking from the end counts from the last byte.
     int64_t Seek(int64_t offset, TSeekOrigin origin) override;
-    int64_t Size() override { return EndPos - StartPos + 1; }
-
-    TStream& Source;
-    bool OwnsSource;
-    int64_t StartPos = 0;
-    int64_t EndPos = -1;
+    int64_t Size() override { return FEndPos - FStartPos + 1; }
 
 private:
     int64_t Limit(int64_t count);
+
+    TStream& FSource;
+    int64_t FStartPos = 0;
+    int64_t FEndPos = -1;
 };
 
 } // namespace ko

@@ -1,6 +1,8 @@
-// The program entry: the wizard form picks the mode from the program's own name, loads the
-// data appended to the program file, and runs until its window closes.
+// The program entry: start-up picks the mode from the program's own name, loads the data
+// appended to the program file and hands it to the wizard form, which runs until its window
+// closes.
 #include "base/errors.h"
+#include "startup/startup.h"
 #include "ui/application.h"
 #include "ui/message_box.h"
 #include "wizard/form_installer.h"
@@ -19,7 +21,7 @@ namespace {
 // Returns the process's exit code: 1 when the installer could not be loaded.
 int Run() {
     TFormInstaller form;
-    if (!form.FormCreate())
+    if (!FormCreate(form))
         return 1;
     form.Show();
     ui::RunMessageLoop(form);

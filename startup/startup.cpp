@@ -1,14 +1,44 @@
 #include "startup/startup.h"
 
 #include "base/errors.h"
+#include "engine/file_utils.h"
 #include "engine/temp_names.h"
+#include "ui/message_box.h"
+#include "ui/text.h"
 
 namespace ko {
 
-std::string ExecutablePath() {
-    char buffer[MAX_PATH * 2] = {};
-    const DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-    return std::string(buffer, n);
+namespace {
+
+bool PrepareInstall(TFormInstaller& form, const std::string& exePath) {
+    auto install = std::make_unique<TKoInstall>();
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    if (!LoadInstallWithFallback(*install, exePath, now)) {
+        ui::ShowMessage(nullptr, ui::TMessageKind::Error, ui::Widen(MsgCannotExecute));
+        return false;
+    }
+    form.CreateForInstall(std::move(install));
+    // Before the window shows and before any check for a running terminal.
+    form.RunStage(0);
+    return true;
+}
+
+void PrepareUninstall(TFormInstaller& form, const std::string& exePath) {
+    auto uninstall = std::make_unique<TKoUninstall>();
+    uninstall->LoadFromFile(exePath);
+    form.CreateForUninstall(std::move(uninstall));
+}
+
+} // namespace
+
+bool FormCreate(TFormInstaller& form) {
+    const std::string exePath = RunningProgramPath();
+    if (IsUninstallName(exePath)) {
+        PrepareUninstall(form, exePath);
+        return true;
+    }
+    return PrepareInstall(form, exePath);
 }
 
 bool IsUninstallName(const std::string& path) {

@@ -1,8 +1,9 @@
-// Start-up: which mode the program runs in, and loading the install data with the fallback to
-// a temporary copy for installers that cannot be opened where they lie.
+// Start-up: which mode the program runs in, loading its data (with the fallback to a temporary
+// copy for installers that cannot be opened where they lie) and handing it to the wizard.
 #pragma once
 
 #include "package/ko_data.h"
+#include "wizard/form_installer.h"
 
 #include <windows.h>
 
@@ -14,8 +15,11 @@ inline constexpr char MsgCannotExecute[] =
     "Cannot execute the installer. If you run it from a network drive, \r\nplease copy it to a "
     "local folder first and retry from there.";
 
-// The running program's full path.
-std::string ExecutablePath();
+// Picks the mode from the running program's file name, loads the data appended to the program
+// file and hands it to Form, which shows its first page (its window stays hidden until Show).
+// False when the installer could not be loaded: the user has been told and there is no window.
+// A damaged package or an uninstaller that cannot be opened raises.
+bool FormCreate(TFormInstaller& form);
 
 // True when the file-name part of Path is "Uninstall.exe" in any letter case; the folder
 // plays no part.

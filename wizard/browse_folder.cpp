@@ -1,5 +1,7 @@
 #include "wizard/browse_folder.h"
 
+#include "engine/file_utils.h"
+
 #include <shlobj.h>
 
 #include <vector>
@@ -34,11 +36,6 @@ private:
     std::vector<HWND> FWindows;
 };
 
-bool IsDirectory(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 LPITEMIDLIST ParseRoot(const std::wstring& root) {
     IShellFolder* desktop = nullptr;
     if (root.empty() || FAILED(SHGetDesktopFolder(&desktop)))
@@ -61,7 +58,7 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
 
 bool BrowseForFolder(HWND owner, const std::string& title, const std::wstring& root,
                      std::string& folder) {
-    if (!IsDirectory(folder))
+    if (!DirectoryExists(folder))
         folder.clear();
     IMalloc* allocator = nullptr;
     if (FAILED(SHGetMalloc(&allocator)))

@@ -1,7 +1,6 @@
 #include "wizard/form_installer.h"
 
 #include "engine/sys_folders.h"
-#include "startup/startup.h"
 #include "ui/message_box.h"
 #include "ui/text.h"
 #include "wizard/mode_texts.h"
@@ -18,35 +17,6 @@ const wchar_t MsgTerminalRunning[] = L"The wizard detect a MetaTrader program cu
 const std::wstring Indent = L"        ";
 
 } // namespace
-
-bool TFormInstaller::FormCreate() {
-    FUninstallMode = IsUninstallName(ExecutablePath());
-    if (FUninstallMode) {
-        PrepareUninstall();
-        return true;
-    }
-    return PrepareInstall();
-}
-
-bool TFormInstaller::PrepareInstall() {
-    auto install = std::make_unique<TKoInstall>();
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    if (!LoadInstallWithFallback(*install, ExecutablePath(), now)) {
-        ui::ShowMessage(nullptr, ui::TMessageKind::Error, ui::Widen(MsgCannotExecute));
-        return false;
-    }
-    CreateForInstall(std::move(install));
-    // Before the window shows and before any check for a running terminal.
-    RunStage(0);
-    return true;
-}
-
-void TFormInstaller::PrepareUninstall() {
-    auto uninstall = std::make_unique<TKoUninstall>();
-    uninstall->LoadFromFile(ExecutablePath());
-    CreateForUninstall(std::move(uninstall));
-}
 
 void TFormInstaller::CreateForInstall(std::unique_ptr<TKoInstall> install) {
     FUninstallMode = false;
@@ -121,11 +91,8 @@ void TFormInstaller::ShowFirstPage() {
 void TFormInstaller::FormDestroy() {
     FPages.clear();
     FUninstall.reset();
-    if (FInstall) {
-        // The controls are gone: nothing may report into them.
-        FInstall->OnProgress = nullptr;
+    if (FInstall)
         RunStage(3);
-    }
     FInstall.reset();
 }
 
@@ -240,7 +207,7 @@ void TFormInstaller::FillReadyMemo() {
             MemoReady.AddLine(Indent + ListMetaTrader.Text(i));
     MemoReady.AddLine(L"");
     MemoReady.AddLine(L"Program Folder");
-    MemoReady.AddLine(Indent + ui::Widen(GetSystemFolder(sfProgramFiles, true)) + name);
+    MemoReady.AddLine(Indent + ui::Widen(ProgramFolder(*FInstall)));
     MemoReady.AddLine(L"");
     MemoReady.AddLine(L"Start Menu Folder");
     MemoReady.AddLine(Indent + name);

@@ -1,8 +1,10 @@
 // The installer's window: one fixed-size form whose pages are panels filling the same area,
 // with Prev, Next and Cancel below. The same form serves the install and the uninstall mode;
-// it owns the data object of its mode for the life of the window.
+// start-up hands it the loaded data object of its mode, which it owns for the life of the
+// window.
 #pragma once
 
+#include "engine/run_state.h"
 #include "engine/terminal_discovery.h"
 #include "package/ko_data.h"
 #include "ui/check_list.h"
@@ -24,13 +26,13 @@ public:
     TFormInstaller();
     ~TFormInstaller() override;
 
-    // Start-up from the running program: the mode from its file name, its data loaded and the
-    // first page shown (the window itself stays hidden until Show). False when the installer
-    // could not be loaded: the user has been told and there is no window.
-    bool FormCreate();
-    // The same for data already loaded (FormCreate ends here; tests start here).
+    // Builds the window and the pages of the mode around the loaded data and shows the first
+    // page; the window itself stays hidden until Show.
     void CreateForInstall(std::unique_ptr<TKoInstall> install);
     void CreateForUninstall(std::unique_ptr<TKoUninstall> uninstall);
+    // The run items of Stage outside the install run (install mode only): start-up runs stage
+    // 0 before the window shows, FormDestroy stage 3. An error is shown, not passed on.
+    void RunStage(int stage);
     // Runs the run items of stage 3 after an install (however the window was closed), then
     // frees the page list and the data object; the window is gone or about to go.
     void FormDestroy();
@@ -73,7 +75,7 @@ public:
     void RunUninstall();
     // The engine's progress handler: one log line and the bar's position, painted at once
     // because the run keeps the thread busy.
-    void ReportProgress(TKoData& sender, const std::string& text, int percent);
+    void ReportProgress(TKoRun& sender, const std::string& text, int percent);
 
     // The head of a page with a band: title, subtitle, page icon and the text below the band.
     struct TPageHead {
@@ -109,8 +111,6 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    bool PrepareInstall();
-    void PrepareUninstall();
     void CreateControls(const std::string& caption);
     void CreateButtonBar();
     void CreateStartPage();
@@ -131,8 +131,8 @@ private:
     // The run of the current mode, on the first arrival at the progress page. An engine error
     // is shown in one message box and leaves the buttons disabled.
     void StartRun();
-    // The run items of Stage outside the install run; an error is shown, not passed on.
-    void RunStage(int stage);
+    // Runs Run with ReportProgress watching it, then shows the run as done.
+    void ExecuteRun(TKoRun& run);
     // What Finish does before the window closes: start the chosen terminal after an install,
     // remove the uninstaller after an uninstall.
     void FinishAction();

@@ -1,6 +1,7 @@
 // The progress page's run, the finish page's offer to start a terminal, and what Finish does.
+#include "engine/file_utils.h"
 #include "engine/run_items.h"
-#include "startup/startup.h"
+#include "engine/uninstall_run.h"
 #include "ui/message_box.h"
 #include "ui/text.h"
 #include "wizard/form_installer.h"
@@ -14,11 +15,6 @@
 namespace ko {
 
 namespace {
-
-bool IsFile(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // Clears a flag when the scope ends, also on an exception.
 struct TFlagScope {
@@ -53,23 +49,18 @@ void TFormInstaller::StartRun() {
 }
 
 void TFormInstaller::RunInstall() {
+    TKoInstallRun run(*FInstall);
     ComboRun.Clear();
     for (int i = 0; i < ListMetaTrader.Count(); ++i) {
         if (!ListMetaTrader.Checked(i))
             continue;
-        const std::wstring folder = ListMetaTrader.Text(i);
-        FInstall->TerminalFolders.push_back(ui::Narrow(folder));
+        const std::string folder = ui::Narrow(ListMetaTrader.Text(i));
+        run.TerminalFolders.push_back(folder);
         // Looked at before the run: a terminal the run itself would put there is not offered.
-        if (IsFile(folder + L"\\terminal.exe"))
-            ComboRun.Add(folder);
+        if (FileExists(folder + "\\terminal.exe"))
+            ComboRun.Add(ListMetaTrader.Text(i));
     }
-    FInstall->OnProgress = [this](TKoData& sender, const std::string& text, int percent) {
-        ReportProgress(sender, text, percent);
-    };
-    FInstall->Execute();
-    ProgressBar1.SetPosition(layout::ProgressMax);
-    FRunDone = true;
-    BtnNext.SetEnabled(true);
+    ExecuteRun(run);
     const bool offer = ComboRun.Count() > 0;
     CheckRun.SetChecked(offer);
     CheckRun.SetVisible(offer);
@@ -80,17 +71,22 @@ void TFormInstaller::RunInstall() {
 }
 
 void TFormInstaller::RunUninstall() {
-    FUninstall->OnProgress = [this](TKoData& sender, const std::string& text, int percent) {
-        ReportProgress(sender, text, percent);
-    };
-    FUninstall->Execute();
-    ProgressBar1.SetPosition(layout::ProgressMax);
-    FRunDone = true;
-    BtnNext.SetEnabled(true);
+    TKoUninstallRun run(*FUninstall);
+    ExecuteRun(run);
     FocusAfterPageChange();
 }
 
-void TFormInstaller::ReportProgress(TKoData&, const std::string& text, int percent) {
+void TFormInstaller::ExecuteRun(TKoRun& run) {
+    run.OnProgress = [this](TKoRun& sender, const std::string& text, int percent) {
+        ReportProgress(sender, text, percent);
+    };
+    run.Execute();
+    ProgressBar1.SetPosition(layout::ProgressMax);
+    FRunDone = true;
+    BtnNext.SetEnabled(true);
+}
+
+void TFormInstaller::ReportProgress(TKoRun&, const std::string& text, int percent) {
     MemoProgress.AddLine(ui::Widen(text));
     // The bar keeps to its range by itself: the engine's percentage may pass 100.
     ProgressBar1.SetPosition(percent);
@@ -99,7 +95,7 @@ void TFormInstaller::ReportProgress(TKoData&, const std::string& text, int perce
 
 void TFormInstaller::FinishAction() {
     if (FUninstallMode) {
-        StartSelfDelete(ExecutablePath(), true);
+        StartSelfDelete(RunningProgramPath(), true);
         return;
     }
     const std::wstring folder = ComboRun.Text();
@@ -110,7 +106,9 @@ void TFormInstaller::FinishAction() {
 
 void TFormInstaller::RunStage(int stage) {
     try {
-        ko::RunStage(*FInstall, stage);
+        // Nothing watches these items: their lines are reported to no one.
+        TKoInstallRun run(*FInstall);
+        ko::RunStage(run, stage);
     } catch (const std::exception& e) {
         // At close the window is already gone.
         ui::ShowErrorText(IsWindow(Handle()) ? Handle() : nullptr, e.what());

@@ -1,5 +1,7 @@
 #include "wizard/self_delete.h"
 
+#include "base/errors.h"
+#include "engine/file_utils.h"
 #include "engine/temp_names.h"
 
 #include <windows.h>
@@ -18,23 +20,6 @@ std::string BatchQuoted(const std::string& path) {
             quoted += '%';
     }
     return quoted + "\"";
-}
-
-std::string FolderOf(const std::string& path) {
-    const size_t separator = path.find_last_of("\\/:");
-    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& text) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr) &&
-                    written == text.size();
-    CloseHandle(file);
-    return ok;
 }
 
 } // namespace
@@ -61,7 +46,7 @@ std::string SelfDeleteScript(const std::string& exePath, const std::string& batc
                          "goto repeat\r\n"
                          ":removed\r\n";
     if (removeFolder)
-        script += "rmdir " + BatchQuoted(FolderOf(exePath)) + "\r\n";
+        script += "rmdir " + BatchQuoted(ExtractFilePath(exePath)) + "\r\n";
     script += "del " + BatchQuoted(batchPath) + "\r\n";
     return script;
 }
@@ -70,8 +55,11 @@ bool StartSelfDelete(const std::string& exePath, bool removeFolder) {
     SYSTEMTIME now;
     GetLocalTime(&now);
     const std::string batchPath = TimeStampedName(TempFolder(), now, ".bat");
-    if (!WriteWholeFile(batchPath, SelfDeleteScript(exePath, batchPath, removeFolder)))
+    try {
+        WriteWholeFile(batchPath, SelfDeleteScript(exePath, batchPath, removeFolder));
+    } catch (const EKoError&) {
         return false;
+    }
 
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -79,7 +67,7 @@ bool StartSelfDelete(const std::string& exePath, bool removeFolder) {
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION process = {};
     std::string commandLine = "\"" + batchPath + "\"";
-    const std::string folder = FolderOf(batchPath);
+    const std::string folder = ExtractFilePath(batchPath);
     // Suspended until its priority is lowered, so that it never competes with the ending
     // uninstaller for the processor.
     if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE,

@@ -1,6 +1,8 @@
 // The destination page: the MetaTrader terminals found under Program Files and through their
 // data folders, folders the user adds by hand, and the test for a running terminal.
 #include "wizard/terminal_folders.h"
+
+#include "engine/file_utils.h"
 #include "engine/sys_folders.h"
 #include "ui/message_box.h"
 #include "ui/text.h"

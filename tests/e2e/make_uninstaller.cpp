@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
         install.Release = atoi(argv[7]);
     }
     file.Seek(0, TSeekOrigin::End);
-    install.AppendUninstallLog(file);
+    install.AppendUninstallLog(file, {});
     std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(file.Data().data()), std::streamsize(file.Size()));
     if (!out) {

@@ -88,12 +88,12 @@ TEST(BuilderCli, ListShowsAnUninstallLogInOrder) {
     TTempDir dir;
     ko::TKoInstall install;
     install.ProductName = "\xD1\xEE\xE2\xE5\xF2\xED\xE8\xEA"; // "Советник" in code page 1251
-    install.UninstallList = {{"C:\\MT4\\MQL4\\Experts\\a.ex4", false},
-                             {"C:\\Program Files\\X", true},
-                             {"C:\\Program Files\\X\\Manual.pdf", false}};
+    const std::vector<ko::TUninstallEntry> entries = {{"C:\\MT4\\MQL4\\Experts\\a.ex4", false},
+                                                      {"C:\\Program Files\\X", true},
+                                                      {"C:\\Program Files\\X\\Manual.pdf", false}};
     ko::TMemoryStream file(kotest::FakeStub());
     file.Seek(0, ko::TSeekOrigin::End);
-    install.AppendUninstallLog(file);
+    install.AppendUninstallLog(file, entries);
     kotest::WriteFile(dir / "Uninstall.exe", file.Data());
 
     std::string out, err;

@@ -185,14 +185,14 @@ TEST(UninstallLog, RoundTripsIdentityBannerAndEntriesInOrder) {
     install.Publisher = "Pub";
     install.ContactEmail = "x@y.z";
     install.Banner.LoadFromBytes(kotest::MakeJpeg(8, 8));
-    install.UninstallList = {{"C:\\P\\Beta", true},
-                             {"C:\\P\\Beta\\a.txt", false},
-                             {"C:\\M\\Beta", true},
-                             {"C:\\M\\Beta\\x.lnk", false},
-                             {"C:\\M\\Beta\\x.lnk", false}};
+    const std::vector<TUninstallEntry> entries = {{"C:\\P\\Beta", true},
+                                                  {"C:\\P\\Beta\\a.txt", false},
+                                                  {"C:\\M\\Beta", true},
+                                                  {"C:\\M\\Beta\\x.lnk", false},
+                                                  {"C:\\M\\Beta\\x.lnk", false}};
     TMemoryStream file(kotest::FakeStub(300));
     file.Seek(0, TSeekOrigin::End);
-    install.AppendUninstallLog(file);
+    install.AppendUninstallLog(file, entries);
     EXPECT_EQ(GetLE32(file.Data().data() + 136), 300u);
 
     TKoUninstall log;
@@ -210,27 +210,10 @@ TEST(UninstallLog, RoundTripsIdentityBannerAndEntriesInOrder) {
 
     install.Banner = TJpegPicture();
     TMemoryStream noBanner;
-    install.WriteUninstallLog(noBanner);
+    install.WriteUninstallLog(noBanner, entries);
     noBanner.SetPosition(0);
     TKoUninstall plain;
     plain.ReadUninstallLog(noBanner);
     EXPECT_TRUE(plain.Banner.Empty());
     EXPECT_EQ(plain.FileList.size(), 3u);
-}
-
-TEST(Report, PercentIsRoundedAndMinusOneWithoutMaximum) {
-    TKoInstall install;
-    std::vector<int> percents;
-    install.OnProgress = [&](TKoData&, const std::string&, int percent) {
-        percents.push_back(percent);
-    };
-    install.Report("a", 1);
-    install.Max = 3;
-    install.Report("b", 1);
-    install.Report("c", 0);
-    install.Report("d", 1);
-    EXPECT_EQ(percents, (std::vector<int>{-1, 67, 67, 100}));
-    EXPECT_EQ(MulDiv(1, 100, 200), 1) << "halves round away from zero";
-    EXPECT_EQ(MulDiv(-1, 100, 200), -1);
-    EXPECT_EQ(MulDiv(INT32_MAX, 100, 1), -1);
 }

@@ -1,6 +1,6 @@
 // What the engine tests share: a package written by the builder's own writer into a temporary
-// Setup.exe and loaded back, fresh product names, the progress lines of a run, and reading back
-// what a run left on disk, in shortcuts and in the registry.
+// Setup.exe and loaded back with its install run, fresh product names, the progress lines of a run,
+// and reading back what a run left on disk, in shortcuts and in the registry.
 #pragma once
 
 #include "base/file_stream.h"
@@ -210,7 +210,7 @@ protected:
             ko::WriteSetup(output, Stub, Content, nullptr);
         }
         Data.LoadFromFile(Setup);
-        Data.OnProgress = [this](ko::TKoData&, const std::string& text, int percent) {
+        Run.OnProgress = [this](ko::TKoRun&, const std::string& text, int percent) {
             Lines.push_back(text);
             Percents.push_back(percent);
         };
@@ -221,6 +221,7 @@ protected:
 
     ko::TPackageContent Content;
     ko::TKoInstall Data;
+    ko::TKoInstallRun Run{Data};
     std::string Work;
     std::string Setup;
     Bytes Stub;

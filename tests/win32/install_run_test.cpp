@@ -47,13 +47,13 @@ TEST_F(InstallRun, FilesRunItemsDocumentsShortcutsAndUninstaller) {
     Content.ContactEmail = "sales@example.com";
     Content.ExpertOptions = "1 0";
     Build();
-    Data.TerminalFolders = {TerminalA, TerminalB};
+    Run.TerminalFolders = {TerminalA, TerminalB};
     int pumped = 0;
     SetMessagePump([&] {
         ++pumped;
         EXPECT_TRUE(IsRunItemRunning());
     });
-    Data.Execute();
+    Run.Execute();
     SetMessagePump(nullptr);
 
     const std::string app = App(), menu = Menu();
@@ -81,8 +81,8 @@ TEST_F(InstallRun, FilesRunItemsDocumentsShortcutsAndUninstaller) {
     };
     EXPECT_EQ(Lines, expectedLines);
     // Terminals (settings) 2 + terminals x files 8 + run items 5 + 10.
-    EXPECT_EQ(Data.Max, 25);
-    EXPECT_EQ(Data.Position, 20);
+    EXPECT_EQ(Run.Max, 25);
+    EXPECT_EQ(Run.Position, 20);
     EXPECT_EQ(Percents.back(), 80);
     EXPECT_GE(pumped, 2) << "the 700 ms run item is waited for in 200 ms slices";
     EXPECT_FALSE(IsRunItemRunning());
@@ -109,7 +109,7 @@ TEST_F(InstallRun, FilesRunItemsDocumentsShortcutsAndUninstaller) {
     EXPECT_FALSE(Exists(app + "\\tools\\start.exe"));
     EXPECT_FALSE(Exists(app + "\\tools\\close.exe"));
     Lines.clear();
-    RunStage(Data, stWizardClose);
+    RunStage(Run, stWizardClose);
     EXPECT_EQ(Lines, std::vector<std::string>{"Executing At Close ..."});
     EXPECT_EQ(ReadText(app + "\\tools\\close.exe.txt"), "x \r\n" + app + "\\tools\r\n");
     EXPECT_FALSE(Exists(app + "\\tools\\start.exe"));
@@ -200,8 +200,8 @@ TEST_F(InstallRun, NewerCheckOverwriteWarningAndSkippedShortcut) {
         CreateFileA((TerminalA + "\\held.txt").c_str(), GENERIC_READ,
                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    Data.TerminalFolders = {TerminalA};
-    Data.Execute();
+    Run.TerminalFolders = {TerminalA};
+    Run.Execute();
     CloseHandle(held);
 
     const std::string a = TerminalA + "\\";
@@ -223,7 +223,7 @@ TEST_F(InstallRun, NewerCheckOverwriteWarningAndSkippedShortcut) {
     // The skipped file keeps its shortcut, pointing at the file already there.
     EXPECT_TRUE(SameText(ReadShortcut(Menu() + "\\Same.lnk").Target, a + "same.txt"));
     std::vector<std::string> recorded;
-    for (const TUninstallEntry& entry : Data.UninstallList)
+    for (const TUninstallEntry& entry : Run.UninstallList)
         if (!entry.Folder)
             recorded.push_back(entry.Path);
     EXPECT_EQ(recorded, (std::vector<std::string>{Menu() + "\\Same.lnk", a + "older.txt",
@@ -235,7 +235,7 @@ TEST_F(InstallRun, NoTerminalChosenStillWritesTheRest) {
     AddExec("{app}\\run.exe", "Runner", "", 2);
     Content.LicenseText = "licence";
     Build();
-    Data.Execute();
+    Run.Execute();
     EXPECT_FALSE(Exists(App() + "\\program.txt"));
     EXPECT_TRUE(Exists(App() + "\\run.exe.txt"));
     EXPECT_TRUE(Exists(App() + "\\License.rtf"));
@@ -251,9 +251,9 @@ TEST_F(InstallRun, UnhandledErrorsEndTheRunWithThePackageClosed) {
     // Cut the package inside the second file's data.
     const Bytes whole = ReadBytes(Setup);
     WriteBytes(Setup, Bytes(whole.begin(), whole.begin() + Data.Files[1]->Offset + 40));
-    Data.TerminalFolders = {TerminalA};
+    Run.TerminalFolders = {TerminalA};
     try {
-        Data.Execute();
+        Run.Execute();
         FAIL() << "no error";
     } catch (const EKoError& e) {
         EXPECT_STREQ(e.what(), "Invalid file format");
@@ -270,10 +270,11 @@ TEST_F(InstallRun, UnhandledErrorsEndTheRunWithThePackageClosed) {
     const std::string in = App() + "\\in the way";
     CreateDirectoryA(in.c_str(), nullptr);
     again.Files[1]->Path = in;
-    again.TerminalFolders = {TerminalA};
+    TKoInstallRun againRun(again);
+    againRun.TerminalFolders = {TerminalA};
     std::string message;
     try {
-        again.Execute();
+        againRun.Execute();
     } catch (const EKoError& e) {
         message = e.what();
     }
@@ -311,12 +312,12 @@ TEST_F(InstallRun, ExpertSettingsKeepWhatTheyDoNotSet) {
 
 TEST_F(InstallRun, InternetShortcutAddresses) {
     Build();
-    CreateUrlShortcut(Data, Work + "none.url", "mailto:");
-    CreateUrlShortcut(Data, Work + "none.url", "http://");
-    CreateUrlShortcut(Data, Work + "none.url", "");
+    CreateUrlShortcut(Run, Work + "none.url", "mailto:");
+    CreateUrlShortcut(Run, Work + "none.url", "http://");
+    CreateUrlShortcut(Run, Work + "none.url", "");
     EXPECT_FALSE(Exists(Work + "none.url"));
     EXPECT_TRUE(Lines.empty());
-    EXPECT_TRUE(Data.UninstallList.empty());
+    EXPECT_TRUE(Run.UninstallList.empty());
 
     EXPECT_EQ(WebsiteAddress(" \texample.com\r\n"), "http://example.com");
     EXPECT_EQ(WebsiteAddress("http://example.com"), "http://example.com");

@@ -103,8 +103,7 @@ TEST(Startup, TheStubNamedUninstallReadsItsLog) {
     file.Seek(0, TSeekOrigin::End);
     TKoInstall install;
     install.ProductName = "Beta Indicator";
-    install.UninstallList = {{"C:\\nowhere\\file.txt", false}};
-    install.AppendUninstallLog(file);
+    install.AppendUninstallLog(file, {{"C:\\nowhere\\file.txt", false}});
     const std::string uninstaller = WorkFolder() + "UNINSTALL.EXE";
     WriteAll(uninstaller, file.Data());
     EXPECT_TRUE(ShowsWindow(uninstaller, L"Uninstall - Beta Indicator"));

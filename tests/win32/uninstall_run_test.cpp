@@ -1,6 +1,8 @@
 // The uninstall run on what a real install run left: files, folders and the registry key.
 #include "engine_fixture.h"
 
+#include "engine/uninstall_run.h"
+
 using namespace ko;
 using namespace kotest;
 
@@ -8,12 +10,12 @@ namespace {
 
 class UninstallRun : public TEngineTest {
 protected:
-    void Uninstall(TKoUninstall& data) {
-        data.OnProgress = [this](TKoData&, const std::string& text, int percent) {
+    void Uninstall(TKoUninstallRun& run) {
+        run.OnProgress = [this](TKoRun&, const std::string& text, int percent) {
             Lines.push_back(text);
             Percents.push_back(percent);
         };
-        data.Execute();
+        run.Execute();
     }
 
     void CreateKey(const std::string& path) {
@@ -36,8 +38,8 @@ TEST_F(UninstallRun, DeletesWhatTheInstallLoggedAndKeepsWhatItCannot) {
     AddFile("{app}\\locked.txt", Pattern(20, 4));
     Content.ReadmeText = "readme";
     Build();
-    Data.TerminalFolders = {terminal};
-    Data.Execute();
+    Run.TerminalFolders = {terminal};
+    Run.Execute();
     const std::string app = App(), menu = Menu();
     const std::string key = UninstallKeyPath(Content.ProductName);
     WriteBytes(app + "\\user.txt", Bytes{1});
@@ -51,7 +53,8 @@ TEST_F(UninstallRun, DeletesWhatTheInstallLoggedAndKeepsWhatItCannot) {
     ASSERT_EQ(data.FileList.size(), 8u);
     Lines.clear();
     Percents.clear();
-    Uninstall(data);
+    TKoUninstallRun run(data);
+    Uninstall(run);
 
     std::vector<std::string> expected;
     for (const std::string& file : data.FileList) {
@@ -64,8 +67,8 @@ TEST_F(UninstallRun, DeletesWhatTheInstallLoggedAndKeepsWhatItCannot) {
     expected.push_back("Unregistering uninstaller ...");
     expected.push_back("Done.");
     EXPECT_EQ(Lines, expected);
-    EXPECT_EQ(data.Max, 8 + 2 + 1);
-    EXPECT_EQ(data.Position, data.Max + 1);
+    EXPECT_EQ(run.Max, 8 + 2 + 1);
+    EXPECT_EQ(run.Position, run.Max + 1);
 
     EXPECT_FALSE(Exists(terminal + "\\experts\\a.ex4"));
     EXPECT_TRUE(Exists(terminal + "\\experts")) << "terminal-side folders are not logged";
@@ -83,7 +86,8 @@ TEST_F(UninstallRun, EmptyLogAndNamelessProduct) {
     RegisterUninstaller(Content.ProductName, Work + "Uninstall.exe");
     TKoUninstall empty;
     empty.ProductName = Content.ProductName;
-    Uninstall(empty);
+    TKoUninstallRun emptyRun(empty);
+    Uninstall(emptyRun);
     EXPECT_EQ(Lines, (std::vector<std::string>{"Unregistering uninstaller ...", "Done."}));
     EXPECT_EQ(Percents, (std::vector<int>{100, 200}));
     EXPECT_FALSE(RegistryKeyExists(key));
@@ -94,7 +98,8 @@ TEST_F(UninstallRun, EmptyLogAndNamelessProduct) {
         Lines.clear();
         TKoUninstall nameless;
         nameless.ProductName = name;
-        Uninstall(nameless);
+        TKoUninstallRun namelessRun(nameless);
+        Uninstall(namelessRun);
         ASSERT_EQ(Lines.size(), 3u);
         EXPECT_EQ(Lines[0], "Unregistering uninstaller ...");
         EXPECT_EQ(Lines[1].rfind("WARNING: ", 0), 0u) << Lines[1];

@@ -1,6 +1,7 @@
 // The installer window driven through its handlers on data made in memory: page order, the
 // buttons going forward and back, the running-terminal refusal, the terminal list and the
 // review page.
+#include "engine/install_run.h"
 #include "engine/sys_folders.h"
 #include "engine/temp_names.h"
 #include "ui/message_box.h"
@@ -271,7 +272,8 @@ TEST_F(Wizard, ReviewMemoLines) {
 
 TEST_F(Wizard, ProgressLinesAndBarWhateverThePercentage) {
     Form.CreateForInstall(Install(false));
-    TKoInstall& sender = *Install(false);
+    const auto data = Install(false);
+    TKoInstallRun sender(*data);
     Form.ReportProgress(sender, "Copying file C:\\MT4\\a.ex4 ...", 40);
     EXPECT_EQ(Form.ProgressBar1.Position(), 40);
     Form.ReportProgress(sender, "WARNING: Unable to overwrite C:\\MT4\\b.ex4 ...", 40);
