@@ -41,6 +41,7 @@ const char* const Usage = R"(commands:
   lines C | expect-lines C [LINE...]   without LINE arguments the script's following lines
                                starting with "|" are the lines (the text after "|"); list
                                and combo items read "[x] TEXT" when ticked or selected
+  expect-last-line C LINE      the last of those lines
   wait-msgbox [S] | expect-msgbox CAPTION ICON TEXT [S] | answer-msgbox | expect-no-msgbox
   close                        WM_CLOSE to the current window
   wait-exit [S] | expect-exit CODE [S]   the program under test ends

@@ -272,6 +272,16 @@ TDriver::TDriver() {
             Say(L"  |" + line);
     };
     FCommands[L"expect-lines"] = [this](const TArgs& a) { ExpectLines(a); };
+    FCommands[L"expect-last-line"] = [this](const TArgs& a) {
+        Need(a, 3, L"expect-last-line CONTROL LINE");
+        Poll(Timeout, [&]() -> std::optional<std::wstring> {
+            const std::vector<std::wstring> lines = ControlLines(Control(a[1]));
+            const std::wstring found = lines.empty() ? L"no line" : L"\"" + lines.back() + L"\"";
+            if (!lines.empty() && lines.back() == a[2])
+                return std::nullopt;
+            return a[1] + L": expected last line \"" + a[2] + L"\", found " + found;
+        });
+    };
     FCommands[L"wait-msgbox"] = [this](const TArgs& a) {
         HWND box = nullptr;
         TMessageBoxInfo info;

@@ -121,6 +121,57 @@ list_terminals() {
     sed -n "s/^  entry d \($1.*\)/\1/p"
 }
 
+# to_progress SETUP TITLE [OPTION...]: the driver lines that start SETUP, wait for its window
+# "Install - TITLE" (TITLE as the driver reads it in double quotes) and click through to the
+# progress page, where the install run then starts. What lies on the way:
+#   --before LINES         driver lines run before SETUP starts, such as a program to spawn
+#   --information          the package has a readme: Next past the information page too
+#   --no-terminal          no terminal is found: the warning box is answered
+#   --at-welcome LINES     driver lines run on the welcome page before leaving it
+#   --at-destination LINES driver lines run on the destination page before leaving it, such as
+#                          the ticks ("toggle ListMetaTrader 0")
+to_progress() {
+  local setup=$1 title=$2 before="" information="" warning="" welcome="" destination=""
+  shift 2
+  while [ $# -gt 0 ]; do
+    case $1 in
+    --before) before=$2 && shift ;;
+    --information) information=1 ;;
+    --no-terminal) warning=1 ;;
+    --at-welcome) welcome=$2 && shift ;;
+    --at-destination) destination=$2 && shift ;;
+    *) echo "to_progress: unknown option $1" >&2 && return 1 ;;
+    esac
+    shift
+  done
+  [ -z "$before" ] || echo "$before"
+  echo "start '$(winpath "$setup")'"
+  echo "wait-window \"Install - $title\" 30"
+  [ -z "$welcome" ] || echo "$welcome"
+  echo "press BtnNext"
+  [ -z "$information" ] || printf '%s\n' "expect-page information" "press BtnNext"
+  printf '%s\n' "expect-page license" "select RadioAccept" "press BtnNext"
+  [ -z "$warning" ] || echo "answer-msgbox"
+  echo "expect-page destination"
+  [ -z "$destination" ] || echo "$destination"
+  printf '%s\n' "press BtnNext" "expect-page review" "press BtnNext" "expect-page progress"
+}
+
+# run_done [SECONDS]: the driver lines that wait for the run on the progress page to end well:
+# Next enabled and "Done." its last line.
+run_done() {
+  printf '%s\n' "expect-buttons off on Cancel:off ${1:-30}" "expect-last-line MemoProgress Done."
+}
+
+# drive_install SETUP TITLE [OPTION...]: drives SETUP through its install run as to_progress
+# and run_done say, then runs the driver lines on standard input (what to check after the run
+# and how to end the program).
+drive_install() {
+  local lines=$WORK/install$((drives + 1)).txt
+  { to_progress "$@" && run_done && cat; } >"$lines"
+  drive <"$lines"
+}
+
 # drive: runs the driver script on standard input. On failure saves the screen and the
 # transcript, then ends what the driver started (it leaves it running for the screenshot).
 drive() {

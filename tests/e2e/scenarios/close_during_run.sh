@@ -23,16 +23,9 @@ stage = 1
 END
 build_setup "$WORK/product.toml" "$WORK/Setup.exe"
 
-drive <<END
-start '$(winpath "$WORK/Setup.exe")'
-wait-window "Install - $NAME" 30
-press BtnNext
-select RadioAccept
-press BtnNext
-answer-msgbox
-press BtnNext
-press BtnNext
-expect-page progress
+{
+  to_progress "$WORK/Setup.exe" "$NAME" --no-terminal
+  cat <<END
 wait-class $TERMINAL_CLASS 20
 expect-lines MemoProgress
 |Executing Waiting Tool ...
@@ -51,3 +44,4 @@ expect-lines MemoProgress
 close
 expect-exit 0
 END
+} | drive

@@ -98,28 +98,16 @@ cp "$WORK/ini100" "$PF/$T2/config/experts.ini"
 mkdir -p "$PF/$T1/MQL4/Libraries"
 tools="$APP_WIN\\tools"
 
-drive <<END
-spawn '$(winpath "$KOSETUP_WIN32/fake_terminal.exe")' --hold '$T1_WIN\\MQL4\\Libraries\\Held.dll'
-expect-file '$T1_WIN\\MQL4\\Libraries\\Held.dll'
-start '$(winpath "$WORK/Setup.exe")'
-wait-window "Install - $NAME" 30
-# Stage 0 has run before the window showed; nothing else yet.
+drive_install "$WORK/Setup.exe" "$NAME" --information \
+  --before "spawn '$(winpath "$KOSETUP_WIN32/fake_terminal.exe")' --hold '$T1_WIN\\MQL4\\Libraries\\Held.dll'
+expect-file '$T1_WIN\\MQL4\\Libraries\\Held.dll'" \
+  --at-welcome "# Stage 0 has run before the window showed; nothing else yet.
 expect-file '$tools\\stage0.exe.txt'
-expect-no-file '$tools\\stage1.exe.txt'
-press BtnNext
-press BtnNext
-select RadioAccept
-press BtnNext
-expect-page destination
-expect-lines ListMetaTrader
+expect-no-file '$tools\\stage1.exe.txt'" \
+  --at-destination "expect-lines ListMetaTrader
 |[x] $T1_WIN
 |[x] $T2_WIN
-delete-file '$T1_WIN\\terminal.exe'
-press BtnNext
-expect-page review
-press BtnNext
-expect-page progress
-expect-buttons off on Cancel:off 30
+delete-file '$T1_WIN\\terminal.exe'" <<END
 expect-position ProgressBar1 100
 expect-lines MemoProgress
 |Executing Stage One ...

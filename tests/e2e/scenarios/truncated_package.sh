@@ -10,16 +10,9 @@ menu_remove "Plain Indicator"
 key_remove "Plain Indicator"
 default="$PF_WIN\\MetaTrader 4"
 
-drive <<END
-start '$(winpath "$WORK/Setup.exe")'
-wait-window "Install - Plain Indicator" 30
-press BtnNext
-select RadioAccept
-press BtnNext
-answer-msgbox
-expect-page destination
-press BtnNext
-press BtnNext
+{
+  to_progress "$WORK/Setup.exe" "Plain Indicator" --no-terminal
+  cat <<END
 expect-msgbox Error error "Invalid file format" 20
 answer-msgbox
 expect-no-msgbox
@@ -30,6 +23,7 @@ expect-lines MemoProgress
 close
 expect-exit 0
 END
+} | drive
 [ ! -e "$PF/Plain Indicator/License.rtf" ]
 [ ! -e "$PF/Plain Indicator/Uninstall.exe" ]
 [ ! -e "$MENU_ROOT/Plain Indicator" ]

@@ -12,17 +12,7 @@ pf_add_terminal "E2E Uninstall One"
 pf_add_terminal "E2E Uninstall Two"
 build_setup "$KOSETUP_SOURCE/examples/sample-ea/product.toml" "$WORK/Setup.exe"
 
-drive <<END
-start '$(winpath "$WORK/Setup.exe")'
-wait-window "Install - $NAME" 30
-press BtnNext
-press BtnNext
-select RadioAccept
-press BtnNext
-expect-page destination
-press BtnNext
-press BtnNext
-expect-buttons off on Cancel:off 30
+drive_install "$WORK/Setup.exe" "$NAME" --information <<END
 press BtnNext
 press BtnNext
 expect-page finish

@@ -27,17 +27,7 @@ at_exit "rm -rf '$temp'"
 
 mapfile -t terminals < <(list_terminals "E2E Twice ")
 install() { # extra driver lines before leaving the destination page
-  drive <<END
-start '$(winpath "$WORK/Setup.exe")'
-wait-window "Install - $NAME" 30
-press BtnNext
-select RadioAccept
-press BtnNext
-expect-page destination
-$1
-press BtnNext
-press BtnNext
-expect-buttons off on Cancel:off 30
+  drive_install "$WORK/Setup.exe" "$NAME" --at-destination "$1" <<END
 press BtnNext
 press CheckRun
 press BtnCancel
