@@ -69,12 +69,15 @@ std::vector<uint8_t> ReadBanner(const TManifest& manifest, std::vector<std::stri
     const std::string name = "\"" + PathToUtf8(SourcePath(manifest, field.Value)) + "\"";
     if (bytes.empty())
         Fail(manifest, field.Line, "field \"" + field.Field + "\": " + name + " is empty");
+    // Decoded whole, with the installer's own decoder and limits: a picture that it could not
+    // show (cut short, CMYK, too large) is refused here rather than shown black there.
     TJpegPicture picture;
     try {
         picture.LoadFromBytes(bytes);
+        picture.DecodeRgb();
     } catch (const EKoError& error) {
         Fail(manifest, field.Line,
-             "field \"" + field.Field + "\": " + name + " is not a JPEG picture: " + error.what());
+             "field \"" + field.Field + "\": " + name + " cannot be shown: " + error.what());
     }
     if (picture.Width() > BannerWidth || picture.Height() > BannerHeight)
         warnings.push_back(manifest.FileName + ":" + std::to_string(field.Line) + ": banner " +

@@ -25,26 +25,57 @@ void ErrorExit(j_common_ptr info) {
     std::longjmp(manager->Jump, 1);
 }
 
-void SilentOutput(j_common_ptr) {}
+// Warnings (level -1) are counted by libjpeg itself and their text kept here: a picture that
+// decodes only with warnings (cut short, corrupt data) is treated as not decodable.
+void EmitMessage(j_common_ptr info, int level) {
+    if (level >= 0)
+        return;
+    auto* manager = reinterpret_cast<TErrorManager*>(info->err);
+    if (info->err->num_warnings++ == 0)
+        (*info->err->format_message)(info, manager->Message);
+}
 
-// Runs Body on a decompressor reading Bytes; any libjpeg error becomes EJpegError. The
-// decompressor is destroyed on every path.
+[[noreturn]] void Fail(const std::string& why) {
+    throw EJpegError("Invalid JPEG picture: " + why);
+}
+
+// Runs Body on a decompressor reading Bytes; any libjpeg error or warning becomes EJpegError.
+// The decompressor is destroyed on every path. A libjpeg error jumps out of Body, so Body must
+// hold no object with a destructor across a libjpeg call.
 template <typename F>
 void WithDecompressor(const std::vector<uint8_t>& bytes, F body) {
     jpeg_decompress_struct info;
     TErrorManager errors;
     info.err = jpeg_std_error(&errors.Base);
     errors.Base.error_exit = ErrorExit;
-    errors.Base.output_message = SilentOutput;
+    errors.Base.emit_message = EmitMessage;
     if (setjmp(errors.Jump)) {
         jpeg_destroy_decompress(&info);
-        throw EJpegError(std::string("Invalid JPEG picture: ") + errors.Message);
+        Fail(errors.Message);
     }
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&info, TRUE);
     body(info);
+    const bool warned = errors.Base.num_warnings > 0;
     jpeg_destroy_decompress(&info);
+    if (warned)
+        Fail(errors.Message);
+}
+
+// Why the decoder should not go on with the picture whose header Info holds, or "".
+std::string Refusal(const jpeg_decompress_struct& info) {
+    // Only colour spaces with a true RGB rendering: CMYK and YCCK pictures would show with
+    // wrong colours (their inversion depends on the program that wrote them).
+    if (info.jpeg_color_space != JCS_GRAYSCALE && info.jpeg_color_space != JCS_RGB &&
+        info.jpeg_color_space != JCS_YCbCr)
+        return "its colours are CMYK or YCCK; only RGB, YCbCr and greyscale pictures are shown";
+    // In 64 bits: a 32-bit product of the dimensions could wrap to a small buffer.
+    if (uint64_t(info.image_width) * info.image_height > TJpegPicture::MaxPixels)
+        return "it is " + std::to_string(info.image_width) + "x" +
+               std::to_string(info.image_height) + " pixels, more than " +
+               std::to_string(TJpegPicture::MaxSide) + "x" + std::to_string(TJpegPicture::MaxSide);
+    return {};
 }
 
 } // namespace
@@ -76,7 +107,11 @@ std::vector<uint8_t> TJpegPicture::DecodeRgb() const {
     std::vector<uint8_t> pixels;
     if (FBytes.empty())
         return pixels;
+    std::string refusal;
     WithDecompressor(FBytes, [&](jpeg_decompress_struct& info) {
+        refusal = Refusal(info);
+        if (!refusal.empty())
+            return;
         info.out_color_space = JCS_RGB;
         jpeg_start_decompress(&info);
         const size_t stride = size_t(info.output_width) * 3;
@@ -87,6 +122,8 @@ std::vector<uint8_t> TJpegPicture::DecodeRgb() const {
         }
         jpeg_finish_decompress(&info);
     });
+    if (!refusal.empty())
+        Fail(refusal);
     return pixels;
 }
 

@@ -1,6 +1,6 @@
 // The banner picture: a complete JPEG file kept byte for byte, so that the uninstall log writes
 // back exactly what the package held. Loading reads the header through libjpeg, so a picture
-// the decoder rejects fails at load time; the pixels are decoded only when drawn.
+// whose header the decoder rejects fails at load time; the pixels are decoded only when drawn.
 #pragma once
 
 #include "base/errors.h"
@@ -29,8 +29,13 @@ public:
     void LoadFromBytes(std::vector<uint8_t> bytes);
     void SaveToStream(TStream& stream) const;
 
-    // Decodes to 8-bit RGB rows, top to bottom, 3 bytes a pixel. Throws EJpegError.
+    // Decodes to 8-bit RGB rows, top to bottom, 3 bytes a pixel. Throws EJpegError for a
+    // picture libjpeg rejects or warns about (cut short, corrupt data), one in CMYK or YCCK,
+    // and one of more than MaxPixels.
     std::vector<uint8_t> DecodeRgb() const;
+
+    static constexpr int MaxSide = 4096;
+    static constexpr uint64_t MaxPixels = uint64_t(MaxSide) * MaxSide;
 
 private:
     std::vector<uint8_t> FBytes;

@@ -34,22 +34,35 @@ void TKoData::LoadFromFile(const std::string& name) {
         LoadFromStream(stream);
     } catch (const EFOpenError&) {
         throw;
+    } catch (const EDamagedData& e) {
+        throw EKoError(name + " is damaged: " + e.what());
     } catch (const EKoError& e) {
         throw EKoError(name + ": " + e.what());
+    } catch (const std::exception&) {
+        // Counts are checked against the file size, so only memory running out gets here (a
+        // bad_alloc or a length_error); the library's own text would tell the user nothing.
+        throw EKoError(name + " is damaged: it holds more records than fit in memory");
     }
     FileName = name;
 }
 
 void TKoData::ReadBanner(TTagStreamAdapter& reader) {
-    const int64_t count = reader.ReadCount();
-    if (count <= 0) {
-        Banner = TJpegPicture();
+    Banner = TJpegPicture();
+    // A count of 0 or less cannot come from a conforming writer: only this record is lost and
+    // the stream stays just behind the count, in step with the records that follow.
+    const int32_t count = static_cast<int32_t>(ReadLE32(reader.Stream));
+    if (count <= 0)
+        return;
+    if (count > reader.Stream.Remaining()) {
+        reader.Stream.Seek(0, TSeekOrigin::End);
         return;
     }
-    TMemoryStream picture;
-    picture.CopyFrom(reader.Stream, count);
-    picture.SetPosition(0);
-    Banner.LoadFromStream(picture);
+    try {
+        Banner.LoadFromBytes(reader.ReadBytes(count));
+    } catch (const EJpegError&) {
+        // A picture the decoder cannot show leaves the banner area black; it is no reason to
+        // refuse the whole installer.
+    }
 }
 
 namespace {

@@ -63,7 +63,8 @@ public:
     virtual void LoadFromStream(TStream& stream) = 0;
 
     // Opens Name read-only with share-deny-none and loads it. An open error (EFOpenError) or a
-    // load error propagates with the file named; FileName is set only after a successful load.
+    // load error propagates with the file named, a record too large for memory as "NAME is
+    // damaged: ..."; FileName is set only after a successful load.
     void LoadFromFile(const std::string& name);
 
     std::string FileName;
@@ -81,7 +82,8 @@ public:
     std::string ContactEmail;
 
 protected:
-    // Reads a banner record's count and bytes; a count of 0 or less gives an empty banner.
+    // Reads a banner record's count and bytes. A count of 0 or less, or a picture the decoder
+    // rejects, gives an empty banner.
     void ReadBanner(class TTagStreamAdapter& reader);
 };
 

@@ -3,6 +3,7 @@
 #include "base/errors.h"
 #include "package/format.h"
 
+#include <exception>
 #include <vector>
 
 namespace ko {
@@ -57,23 +58,37 @@ void TTagStreamAdapter::WriteStream(int32_t tag, TStream& source, int64_t count)
 }
 
 bool TTagStreamAdapter::ReadTag() {
-    uint8_t bytes[4];
-    if (Stream.ReadFully(bytes, 4) != 4)
+    uint8_t header[5];
+    if (Stream.ReadFully(header, 5) != 5) {
+        StreamEnded = true;
         return false;
-    Tag = static_cast<int32_t>(GetLE32(bytes));
-    if (Stream.ReadFully(&TagType, 1) != 1)
-        return false;
+    }
+    Tag = static_cast<int32_t>(GetLE32(header));
+    TagType = header[4];
     return Tag != format::TagEnd;
 }
 
 void TTagStreamAdapter::SkipValue() {
+    // A list is skipped by counting the levels it opens and closes rather than by recursing:
+    // a package is untrusted input, and nesting as deep as it likes must not exhaust the stack.
+    // Skipping a list consumes its end record as well, so the enclosing loop goes on with the
+    // next record of its own level.
+    int64_t depth = 0;
+    do {
+        if (TagType == format::ttList)
+            ++depth;
+        else
+            SkipScalar();
+        while (depth > 0 && !ReadTag()) {
+            if (StreamEnded)
+                return;
+            --depth;
+        }
+    } while (depth > 0);
+}
+
+void TTagStreamAdapter::SkipScalar() {
     switch (TagType) {
-    case format::ttList:
-        // Skipping a list consumes its end record as well, so the enclosing loop goes on
-        // with the next record of its own level.
-        while (ReadTag())
-            SkipValue();
-        return;
     case format::ttByte:
     case format::ttByte2:
         SkipBytes(1);
@@ -129,13 +144,33 @@ int64_t TTagStreamAdapter::ReadCount() {
     return count;
 }
 
+namespace {
+
+// Reads Count bytes that a record claims; fewer when the stream ends. The count has been checked
+// against the stream's size, but a large file can still claim more than memory holds.
+template <typename TBuffer>
+TBuffer ReadClaimed(TStream& stream, int64_t count) {
+    TBuffer value;
+    try {
+        value.resize(static_cast<size_t>(count));
+    } catch (const std::exception&) { // bad_alloc or length_error
+        throw EDamagedData("a record claims " + std::to_string(count) + " bytes");
+    }
+    value.resize(static_cast<size_t>(stream.ReadFully(value.data(), count)));
+    return value;
+}
+
+} // namespace
+
 std::string TTagStreamAdapter::ReadString() {
     const int64_t count = ReadCount();
     if (count <= 0)
         return {};
-    std::string value(static_cast<size_t>(count), '\0');
-    value.resize(static_cast<size_t>(Stream.ReadFully(value.data(), count)));
-    return value;
+    return ReadClaimed<std::string>(Stream, count);
+}
+
+std::vector<uint8_t> TTagStreamAdapter::ReadBytes(int64_t count) {
+    return ReadClaimed<std::vector<uint8_t>>(Stream, count);
 }
 
 } // namespace ko

@@ -4,10 +4,19 @@
 
 #include "base/stream.h"
 
+#include "base/errors.h"
+
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace ko {
+
+// A record claims more bytes than memory can hold: the data is damaged.
+class EDamagedData : public EKoError {
+public:
+    using EKoError::EKoError;
+};
 
 class TTagStreamAdapter {
 public:
@@ -24,16 +33,21 @@ public:
     // Copies Count bytes from Source's position through a 4096-byte buffer.
     void WriteStream(int32_t tag, TStream& source, int64_t count);
 
-    // Reads a record header into Tag and TagType. False at the end of the stream or at an end
-    // record (Tag is then -1).
+    // Reads a record header into Tag and TagType. False at an end record (Tag is then -1) or
+    // at the end of the stream (StreamEnded is then set).
     bool ReadTag();
-    // Skips the value of the record that ReadTag read last, a whole nested list included.
+    // Skips the value of the record that ReadTag read last, a whole nested list included, at
+    // any depth of nesting.
     void SkipValue();
 
     // The typed readers return zero or an empty string for bytes the stream cut off.
     uint8_t ReadByte();
     int32_t ReadInteger();
+    // Throws EDamagedData when memory cannot hold what the count claims.
     std::string ReadString();
+    // Count bytes of a value whose count ReadCount has checked; fewer when the stream ends.
+    // Throws EDamagedData when memory cannot hold them.
+    std::vector<uint8_t> ReadBytes(int64_t count);
 
     // Reads the 32-bit count of a string or data value and checks it against what the stream
     // holds. A negative count or one running past the end cannot come from a conforming writer:
@@ -43,8 +57,11 @@ public:
     TStream& Stream;
     uint8_t TagType = 0;
     int32_t Tag = 0;
+    // Set once a header could not be read whole: every level has ended.
+    bool StreamEnded = false;
 
 private:
+    void SkipScalar();
     void SkipBytes(int64_t count);
 };
 

@@ -1,6 +1,7 @@
 #include "ui/controls.h"
 
 #include <commctrl.h>
+#include <cstdint>
 
 namespace ko::ui {
 
@@ -232,13 +233,15 @@ void TPicture::Create(TContainer& parent, int id, const TRect& bounds, COLORREF 
 }
 
 void TPicture::SetRgb(int width, int height, const std::vector<uint8_t>& rgb) {
-    const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
-    if (width <= 0 || height <= 0 || rgb.size() < size_t(width) * 3 * size_t(height))
+    // In 64 bits: on a 32-bit system the products below could wrap to a small buffer.
+    const uint64_t stride = (uint64_t(width) * 3 + 3) & ~uint64_t(3);
+    if (width <= 0 || height <= 0 || uint64_t(rgb.size()) < uint64_t(width) * 3 * height ||
+        stride * height > SIZE_MAX)
         return;
-    FBgr.assign(stride * size_t(height), 0);
+    FBgr.assign(size_t(stride * height), 0);
     for (int y = 0; y < height; ++y) {
         const uint8_t* from = rgb.data() + size_t(y) * size_t(width) * 3;
-        uint8_t* to = FBgr.data() + size_t(height - 1 - y) * stride;
+        uint8_t* to = FBgr.data() + size_t(height - 1 - y) * size_t(stride);
         for (int x = 0; x < width; ++x, from += 3, to += 3) {
             to[0] = from[2];
             to[1] = from[1];

@@ -75,11 +75,11 @@ void TFormInstaller::ShowBanner(const TKoData& data) {
     if (data.Banner.Empty())
         return;
     // The loader has already accepted the picture's header; should its pixels still not
-    // decode, the user hears why and the banner area stays black.
+    // decode (damaged, too large, CMYK) or not fit in memory, the banner area stays black.
+    // The user could do nothing about it, so the wizard goes on without a word.
     try {
         ImgBanner.SetRgb(data.Banner.Width(), data.Banner.Height(), data.Banner.DecodeRgb());
-    } catch (const EKoError& e) {
-        ui::ShowErrorText(Handle(), e.what());
+    } catch (const std::exception&) {
     }
 }
 

@@ -35,6 +35,11 @@ TEST(BuilderManifest, ErrorsNameTheFileAndLine) {
     WriteFile(dir / "a.ex4", std::string("x"));
     WriteFile(dir / "doc.txt", std::string("plain text"));
     WriteFile(dir / "bad.rtf", std::string("{\\rtf1 caf\x81}"));
+    std::vector<uint8_t> cut = kotest::MakeJpeg(64, 64);
+    cut.resize(cut.size() - 8); // into the picture's data: libjpeg only warns
+    WriteFile(dir / "cut.jpg", cut);
+    WriteFile(dir / "cmyk.jpg", kotest::MakeJpeg(8, 8, true));
+    WriteFile(dir / "huge.jpg", kotest::WithJpegSize(kotest::MakeJpeg(8, 8), 4097, 4096));
     const std::string file = "[[file]]\nsource = \"a.ex4\"\n";
     struct TCase {
         std::string Text, Expected;
@@ -73,7 +78,14 @@ TEST(BuilderManifest, ErrorsNameTheFileAndLine) {
         {std::string(Product) + "[documents]\nlicense = \"bad.rtf\"\n",
          "m.toml:4: field \"documents.license\": \"" + (dir / "bad.rtf").string() +
              "\" holds byte 0x81 at offset 10, which is not in code page 1252"},
-        {std::string(Product) + "[documents]\nbanner = \"doc.txt\"\n", "is not a JPEG picture"},
+        {std::string(Product) + "[documents]\nbanner = \"doc.txt\"\n",
+         "m.toml:4: field \"documents.banner\": \"" + (dir / "doc.txt").string() +
+             "\" cannot be shown: Invalid JPEG picture: Not a JPEG file"},
+        {std::string(Product) + "[documents]\nbanner = \"cut.jpg\"\n",
+         "Premature end of JPEG file"},
+        {std::string(Product) + "[documents]\nbanner = \"cmyk.jpg\"\n", "CMYK"},
+        {std::string(Product) + "[documents]\nbanner = \"huge.jpg\"\n",
+         "it is 4097x4096 pixels, more than 4096x4096"},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Text);

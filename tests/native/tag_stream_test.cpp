@@ -168,3 +168,33 @@ TEST(TagStream, MagicNeedsFourMatchingBytes) {
     other.SetPosition(0);
     EXPECT_TRUE(TTagStreamAdapter(other).ReadMagic(format::MagicUninstall));
 }
+
+TEST(TagStream, NestingOfAnyDepthIsSkippedWithoutRecursion) {
+    // A million levels: far more stack frames than any thread has, were each level one.
+    constexpr int Depth = 1000000;
+    TMemoryStream stream;
+    TTagStreamAdapter writer(stream);
+    for (int i = 0; i < Depth; ++i)
+        writer.WriteTag(99, format::ttList);
+    writer.WriteString(5, "inner");
+    for (int i = 0; i < Depth; ++i)
+        writer.WriteTag(-1, 0);
+    writer.WriteInteger(7, 42);
+    const std::vector<uint8_t> whole = stream.Data();
+
+    stream.SetPosition(0);
+    TTagStreamAdapter reader(stream);
+    ASSERT_TRUE(reader.ReadTag());
+    reader.SkipValue();
+    ASSERT_TRUE(reader.ReadTag());
+    EXPECT_EQ(reader.Tag, 7) << "the whole nest was consumed, and no more";
+    EXPECT_EQ(reader.ReadInteger(), 42);
+
+    // Cut inside the closing end records: the stream ends every level and nothing is read past.
+    TMemoryStream cut(std::vector<uint8_t>(whole.begin(), whole.begin() + whole.size() / 2));
+    TTagStreamAdapter cutReader(cut);
+    ASSERT_TRUE(cutReader.ReadTag());
+    cutReader.SkipValue();
+    EXPECT_TRUE(cutReader.StreamEnded);
+    EXPECT_FALSE(cutReader.ReadTag());
+}

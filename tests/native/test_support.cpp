@@ -13,7 +13,7 @@
 
 namespace kotest {
 
-std::vector<uint8_t> MakeJpeg(int width, int height) {
+std::vector<uint8_t> MakeJpeg(int width, int height, bool cmyk) {
     jpeg_compress_struct info;
     jpeg_error_mgr errors;
     info.err = jpeg_std_error(&errors);
@@ -23,11 +23,11 @@ std::vector<uint8_t> MakeJpeg(int width, int height) {
     jpeg_mem_dest(&info, &out, &size);
     info.image_width = static_cast<JDIMENSION>(width);
     info.image_height = static_cast<JDIMENSION>(height);
-    info.input_components = 1;
-    info.in_color_space = JCS_GRAYSCALE;
+    info.input_components = cmyk ? 4 : 1;
+    info.in_color_space = cmyk ? JCS_CMYK : JCS_GRAYSCALE;
     jpeg_set_defaults(&info);
     jpeg_start_compress(&info, TRUE);
-    std::vector<uint8_t> row(static_cast<size_t>(width), 0x80);
+    std::vector<uint8_t> row(static_cast<size_t>(width * info.input_components), 0x80);
     while (info.next_scanline < info.image_height) {
         JSAMPROW p = row.data();
         jpeg_write_scanlines(&info, &p, 1);
@@ -37,6 +37,21 @@ std::vector<uint8_t> MakeJpeg(int width, int height) {
     jpeg_destroy_compress(&info);
     free(out);
     return bytes;
+}
+
+std::vector<uint8_t> WithJpegSize(std::vector<uint8_t> jpeg, int width, int height) {
+    // The baseline frame header: FF C0, length, precision, then height and width big-endian.
+    for (size_t i = 0; i + 9 <= jpeg.size(); ++i) {
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
+            jpeg[i + 5] = uint8_t(height >> 8);
+            jpeg[i + 6] = uint8_t(height);
+            jpeg[i + 7] = uint8_t(width >> 8);
+            jpeg[i + 8] = uint8_t(width);
+            return jpeg;
+        }
+    }
+    ADD_FAILURE() << "no frame header";
+    return jpeg;
 }
 
 std::vector<uint8_t> FakeCleanStub(uint32_t size) {

@@ -15,8 +15,10 @@ namespace kotest {
 inline const std::filesystem::path Sample =
     std::filesystem::path(KOSETUP_SOURCE_DIR) / "examples/sample-ea";
 
-// A valid baseline JPEG of Width x Height grey pixels.
-std::vector<uint8_t> MakeJpeg(int width, int height);
+// A valid baseline JPEG of Width x Height grey pixels, or CMYK ones.
+std::vector<uint8_t> MakeJpeg(int width, int height, bool cmyk = false);
+// Jpeg with the size in its frame header replaced: a header that claims any size.
+std::vector<uint8_t> WithJpegSize(std::vector<uint8_t> jpeg, int width, int height);
 
 // A fake program image of Size bytes whose offset 136 holds Size, as a stub's does. It looks
 // like a program the builder accepts: "MZ", e_lfanew 256 and "PE\0\0" there (from 260 bytes

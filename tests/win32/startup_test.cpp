@@ -45,6 +45,15 @@ std::vector<uint8_t> Installer(const std::string& productName) {
     return file.Data();
 }
 
+// A bare header whose pointer at 136 leads to the magic just behind it; positioned at the end.
+TMemoryStream PackageStart() {
+    TMemoryStream file(std::vector<uint8_t>(140, 0));
+    PutLE32(file.Data().data() + format::PackageOffsetPos, 140);
+    file.Seek(0, TSeekOrigin::End);
+    TTagStreamAdapter(file).WriteMagic(format::MagicPackage);
+    return file;
+}
+
 std::string WorkFolder() {
     std::string folder = TempFolder() + "kosetup-startup-test\\";
     CreateDirectoryA(folder.c_str(), nullptr);
@@ -132,4 +141,48 @@ TEST(Startup, AnInstallerThatCannotBeOpenedIsLoadedFromATimeStampedCopy) {
 
     // Neither loads.
     EXPECT_FALSE(LoadInstallWithFallback(install, WorkFolder() + "missing.exe", now));
+}
+
+TEST(Startup, ARecordLargerThanMemoryNamesTheFileNotTheLibrary) {
+    // A licence record claiming 1.8 GB in a file that large (sparse): the count lies within the
+    // file, but a 32-bit process cannot hold the text.
+    constexpr uint32_t Claimed = 0x70000000;
+    TMemoryStream head = PackageStart();
+    TTagStreamAdapter writer(head);
+    writer.WriteTag(format::ptLicenseText, format::ttString);
+    WriteLE32(head, Claimed);
+    const std::string path = WorkFolder() + "huge-record.exe";
+    WriteAll(path, head.Data());
+    const HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER end;
+    end.QuadPart = head.Size() + Claimed;
+    ASSERT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file));
+    CloseHandle(file);
+
+    TKoInstall install;
+    try {
+        install.LoadFromFile(path);
+        ADD_FAILURE() << "loaded";
+    } catch (const EKoError& e) {
+        EXPECT_STREQ(e.what(), (path + " is damaged: a record claims 1879048192 bytes").c_str());
+    }
+    DeleteFileA(path.c_str());
+}
+
+TEST(Startup, AnyNestingDepthLoadsWithinTheStubsStack) {
+    // 300,000 nested lists under an unknown id, then the product name.
+    constexpr int Depth = 300000;
+    TMemoryStream file = PackageStart();
+    TTagStreamAdapter writer(file);
+    for (int i = 0; i < Depth; ++i)
+        writer.WriteTag(99, format::ttList);
+    for (int i = 0; i < Depth; ++i)
+        writer.WriteTag(format::TagEnd, 0);
+    writer.WriteString(format::ptProductName, EncodeString("Deep"));
+    writer.WriteTag(format::TagEnd, 0);
+    TKoInstall install;
+    install.LoadFromStream(file);
+    EXPECT_EQ(install.ProductName, "Deep");
 }
