@@ -28,10 +28,6 @@ std::string Component(const std::string& part) {
 // Writes one record's data deciphered to Path; a failure removes the partial file.
 void ExtractRecord(TStream& package, const TStoredRecord& record, const uint8_t* key,
                    const std::filesystem::path& path, const std::string& name) {
-    if (record.Size <= 0 || record.Offset < 0 ||
-        int64_t(record.Offset) + record.Size > package.Size())
-        throw EBuildError(name + ": " + record.Kind + " " + std::to_string(record.Number) +
-                          " has no stored data inside the file");
     std::filesystem::create_directories(path.parent_path());
     try {
         TFileStream output(NativeName(path), TFileMode::Create);
@@ -80,18 +76,21 @@ int ExtractCommand(const std::string& file, const std::string& dir, std::ostream
     const TPackageScan scan = ScanPackage(native);
     if (scan.Kind != TPackageKind::Install)
         throw EBuildError(file + ": an uninstaller carries no files to extract");
-    const int codePage = scan.CodePage.value_or(DefaultCodePage);
+    const int codePage =
+        IsSupportedCodePage(scan.CodePage.value_or(0)) ? *scan.CodePage : DefaultCodePage;
     TKoInstall install;
     install.LoadFromFile(native);
     const std::vector<TStoredRecord> records = StoredRecords(install);
-    // Every path is checked before anything is written, so a hostile package writes nothing.
+    // The structure, every path and every record's data are checked before anything is
+    // written, so a damaged or hostile package writes nothing.
+    const TPackageCheck check(file, scan, codePage);
+    check.CheckStructure(records);
     std::vector<std::filesystem::path> paths;
     for (const TStoredRecord& record : records)
-        paths.push_back(PathFromUtf8(dir) /
-                        ExtractionPath(CodePageToUtf8(record.Path, IsSupportedCodePage(codePage)
-                                                                       ? codePage
-                                                                       : DefaultCodePage)));
+        paths.push_back(PathFromUtf8(dir) / ExtractionPath(CodePageToUtf8(record.Path, codePage)));
     TFileStream package(native, TFileMode::OpenRead);
+    for (const TStoredRecord& record : records)
+        check.CheckCipher(package, record, install.Key);
     for (size_t i = 0; i < records.size(); ++i) {
         ExtractRecord(package, records[i], install.Key, paths[i], file);
         out << PathToUtf8(paths[i]) << "\n";

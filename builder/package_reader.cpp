@@ -3,9 +3,13 @@
 #include "base/codepage.h"
 #include "base/file_stream.h"
 #include "builder/build_error.h"
+#include "package/cipher.h"
 #include "package/format.h"
 #include "package/scramble.h"
+#include "package/sub_stream.h"
 #include "package/tag_stream.h"
+
+#include <algorithm>
 
 namespace ko {
 
@@ -13,15 +17,23 @@ using namespace format;
 
 namespace {
 
-// Walks the top level of a package, keeping the code-page note and where the records end.
+// Walks the top level of a package, keeping the code-page note, the key's size and where the
+// records end.
 void ScanInstall(TTagStreamAdapter& reader, TPackageScan& scan) {
     while (reader.ReadTag()) {
-        if (reader.Tag == ptCodePage)
+        if (reader.Tag == ptCodePage) {
             scan.CodePage = reader.ReadInteger();
-        else
+        } else if (reader.Tag == ptKey) {
+            // Read as the loader reads it, whatever type the record claims.
+            const int64_t count = reader.ReadCount();
+            scan.KeySize = count;
+            if (count > 0)
+                reader.Stream.Seek(count, TSeekOrigin::Current);
+        } else {
             reader.SkipValue();
+        }
     }
-    if (reader.Tag == TagEnd)
+    if (!reader.StreamEnded)
         scan.RecordsEnd = reader.Stream.Position();
 }
 
@@ -81,6 +93,73 @@ std::vector<TStoredRecord> StoredRecords(const TKoInstall& install) {
                 {"program", i + 1, e.Path, e.Size, e.Offset, e.CreationTime, e.LastWriteTime});
     }
     return records;
+}
+
+namespace {
+
+// Takes deciphered bytes and only counts them.
+class TCountingStream : public TStream {
+public:
+    int64_t Read(void*, int64_t) override { return 0; }
+    int64_t Write(const void*, int64_t count) override {
+        FCount += count;
+        return count;
+    }
+    int64_t Seek(int64_t, TSeekOrigin) override { return FCount; }
+    int64_t Count() const { return FCount; }
+
+private:
+    int64_t FCount = 0;
+};
+
+} // namespace
+
+void TPackageCheck::CheckStructure(const std::vector<TStoredRecord>& records) const {
+    if (FScan.RecordsEnd < 0)
+        throw EBuildError(FName + ": the package ends before its end record (cut off?)");
+    for (const TStoredRecord& record : records)
+        CheckBounds(record);
+    CheckOverlaps(records);
+}
+
+void TPackageCheck::CheckBounds(const TStoredRecord& record) const {
+    if (record.Size <= 0 || record.Size % CipherBlock != 0)
+        Bad(record,
+            "stored size " + std::to_string(record.Size) + " is not a positive multiple of 16");
+    if (record.Offset < FScan.RecordsEnd)
+        Bad(record, "data at offset " + std::to_string(record.Offset) +
+                        " lies before the end of the package records (" +
+                        std::to_string(FScan.RecordsEnd) + ")");
+    if (int64_t(record.Offset) + record.Size > FScan.FileSize)
+        Bad(record, "data at offset " + std::to_string(record.Offset) + " with size " +
+                        std::to_string(record.Size) + " runs past the end of the file (" +
+                        std::to_string(FScan.FileSize) + " bytes)");
+}
+
+// Records never share data: in offset order each must end before the next begins.
+void TPackageCheck::CheckOverlaps(std::vector<TStoredRecord> records) const {
+    std::stable_sort(records.begin(), records.end(),
+                     [](const auto& a, const auto& b) { return a.Offset < b.Offset; });
+    for (size_t i = 1; i < records.size(); ++i)
+        if (int64_t(records[i - 1].Offset) + records[i - 1].Size > records[i].Offset)
+            Bad(records[i], "data overlaps that of " + records[i - 1].Describe(FCodePage));
+}
+
+int64_t TPackageCheck::CheckCipher(TStream& package, const TStoredRecord& record,
+                                   const uint8_t* key) const {
+    TSubStream window(package, record.Offset, int64_t(record.Offset) + record.Size - 1);
+    window.SetPosition(0);
+    TCountingStream sink;
+    try {
+        CipherStream(window, sink, key, KeySize, false);
+    } catch (const EKoError&) {
+        Bad(record, "data does not decipher to a valid final block (wrong key or damage)");
+    }
+    return sink.Count();
+}
+
+void TPackageCheck::Bad(const TStoredRecord& record, const std::string& why) const {
+    throw EBuildError(FName + ": " + record.Describe(FCodePage) + ": " + why);
 }
 
 } // namespace ko

@@ -21,6 +21,7 @@ struct TPackageScan {
     // Just behind the top-level end record; -1 when the stream ended before one.
     int64_t RecordsEnd = -1;
     std::optional<int32_t> CodePage;
+    std::optional<int64_t> KeySize;          // the count of the key record, when there is one
     std::vector<TUninstallEntry> LogEntries; // uninstall logs only, in log order
 };
 
@@ -44,5 +45,28 @@ struct TStoredRecord {
 
 // Files first, then stored programs: the order of their data in the file.
 std::vector<TStoredRecord> StoredRecords(const TKoInstall& install);
+
+// Checks a package before any of its stored data is used. Every check throws EBuildError
+// naming the file (Name, as given) and, where there is one, the record.
+class TPackageCheck {
+public:
+    TPackageCheck(const std::string& name, const TPackageScan& scan, int codePage)
+        : FName(name), FScan(scan), FCodePage(codePage) {}
+
+    // The end record is there, and every record's data lies inside the file behind the
+    // records, is a positive multiple of 16 bytes and shares no byte with another's.
+    void CheckStructure(const std::vector<TStoredRecord>& records) const;
+    // Deciphers the record's data without keeping it; returns the content bytes.
+    int64_t CheckCipher(TStream& package, const TStoredRecord& record, const uint8_t* key) const;
+    [[noreturn]] void Bad(const TStoredRecord& record, const std::string& why) const;
+
+private:
+    void CheckBounds(const TStoredRecord& record) const;
+    void CheckOverlaps(std::vector<TStoredRecord> records) const;
+
+    std::string FName;
+    const TPackageScan& FScan;
+    int FCodePage;
+};
 
 } // namespace ko

@@ -41,6 +41,19 @@ std::string Verify(const std::filesystem::path& setup) {
     return out.str();
 }
 
+// Runs extract into a fresh Out; returns its error, "" when it succeeded. A refused extract
+// must have written nothing at all.
+std::string ExtractProblem(const std::filesystem::path& setup, const std::filesystem::path& out) {
+    std::ostringstream log;
+    try {
+        ExtractCommand(setup.string(), out.string(), log);
+    } catch (const EBuildError& error) {
+        EXPECT_FALSE(std::filesystem::exists(out)) << error.what();
+        return error.what();
+    }
+    return "";
+}
+
 void Damage(const std::filesystem::path& setup, int64_t offset) {
     std::vector<uint8_t> bytes = ReadFile(setup);
     bytes.at(size_t(offset)) ^= 0x5A;
@@ -48,11 +61,17 @@ void Damage(const std::filesystem::path& setup, int64_t offset) {
 }
 
 // A package written by hand with one stored file at Path, as a hostile builder could.
-void WriteHostilePackage(const std::filesystem::path& setup, const std::string& path) {
+void WriteHostilePackage(const std::filesystem::path& setup, const std::string& path,
+                         size_t keySize = 0) {
     TMemoryStream file(kotest::FakeStub());
     file.Seek(0, TSeekOrigin::End);
     TTagStreamAdapter writer(file);
     writer.WriteMagic(format::MagicPackage);
+    writer.WriteString(format::ptProductName, EncodeString("Hostile"));
+    if (keySize > 0) { // all zero after unmasking, whatever its size
+        TMemoryStream key(std::vector<uint8_t>(keySize, format::KeyMask));
+        writer.WriteStream(format::ptKey, key, key.Size());
+    }
     writer.WriteTag(format::ptFile, format::ttList);
     writer.WriteString(format::ftPath, EncodeString(path));
     writer.WriteInteger(format::ftSize, 16);
@@ -110,15 +129,31 @@ TEST(BuilderInspect, VerifyNamesTheFirstBadRecord) {
                                    "data does not decipher"),
               std::string::npos)
         << Verify(flipped);
+    EXPECT_NE(ExtractProblem(flipped, dir / "out").find("file 2"), std::string::npos);
 
     const auto cut = copy("cut.exe");
     std::filesystem::resize_file(cut, std::filesystem::file_size(cut) - 10);
     EXPECT_NE(Verify(cut).find("file 6 ({app}\\Manual.pdf): data at offset"), std::string::npos)
         << Verify(cut);
+    EXPECT_NE(ExtractProblem(cut, dir / "out").find("file 6"), std::string::npos);
 
     const auto cutRecords = copy("cut-records.exe");
     std::filesystem::resize_file(cutRecords, records[0].Offset - 100);
     EXPECT_NE(Verify(cutRecords).find("ends before its end record"), std::string::npos);
+    EXPECT_NE(ExtractProblem(cutRecords, dir / "out").find("ends before its end record"),
+              std::string::npos);
+
+    // The first record's type turned into a list: it swallows the header records.
+    const auto firstDamaged = copy("first-damaged.exe");
+    std::vector<uint8_t> bytes = ReadFile(firstDamaged);
+    bytes.at(size_t(GetLE32(bytes.data() + format::PackageOffsetPos) + 4 + 4)) = format::ttList;
+    WriteFile(firstDamaged, bytes);
+    EXPECT_EQ(Verify(firstDamaged).rfind("OK", 0), std::string::npos) << Verify(firstDamaged);
+
+    WriteHostilePackage(dir / "short-key.exe", "{app}\\a.txt", 8);
+    EXPECT_NE(Verify(dir / "short-key.exe").find("the key record holds 8 bytes instead of 16"),
+              std::string::npos)
+        << Verify(dir / "short-key.exe");
 
     const auto noPackage = copy("no-package.exe");
     std::filesystem::resize_file(noPackage, 400);
