@@ -13,6 +13,7 @@ enum class TFileMode {
     OpenReadWrite, // an existing file, read and write
     Create,        // create or truncate, read and write
     Append,        // create when missing, write only, every write at the end; others may read
+    CreateNew,     // create a file that must not exist yet, read and write; others may delete it
 };
 
 class TFileStream : public TStream {

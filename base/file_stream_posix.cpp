@@ -24,9 +24,12 @@ TFileStream::TFileStream(const std::string& path, TFileMode mode) : FFileName(pa
         flags = O_RDWR | O_CREAT | O_TRUNC;
     else if (mode == TFileMode::Append)
         flags = O_WRONLY | O_CREAT | O_APPEND;
+    else if (mode == TFileMode::CreateNew)
+        flags = O_RDWR | O_CREAT | O_EXCL;
     const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
     if (fd < 0) {
-        const char* verb = mode == TFileMode::Create ? "create" : "open";
+        const bool creating = mode == TFileMode::Create || mode == TFileMode::CreateNew;
+        const char* verb = creating ? "create" : "open";
         throw EFOpenError("Cannot " + std::string(verb) + " file \"" + path + "\". " +
                           SystemMessage());
     }

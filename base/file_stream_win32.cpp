@@ -30,12 +30,18 @@ TFileStream::TFileStream(const std::string& path, TFileMode mode) : FFileName(pa
         access = FILE_APPEND_DATA;
         share = FILE_SHARE_READ;
         disposition = OPEN_ALWAYS;
+    } else if (mode == TFileMode::CreateNew) {
+        // Deletable while open, so that a console interrupt can remove a file being written.
+        access = GENERIC_READ | GENERIC_WRITE;
+        share = FILE_SHARE_READ | FILE_SHARE_DELETE;
+        disposition = CREATE_NEW;
     }
     const HANDLE handle = CreateFileA(path.c_str(), access, share, nullptr, disposition,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
-        const char* verb = mode == TFileMode::Create ? "create" : "open";
+        const bool creating = mode == TFileMode::Create || mode == TFileMode::CreateNew;
+        const char* verb = creating ? "create" : "open";
         throw EFOpenError("Cannot " + std::string(verb) + " file \"" + path + "\". " +
                           SystemMessage(code));
     }

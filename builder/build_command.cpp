@@ -1,6 +1,7 @@
 #include "builder/build_error.h"
 #include "builder/commands.h"
 #include "builder/manifest.h"
+#include "builder/output_file.h"
 #include "builder/package_writer.h"
 #include "builder/platform.h"
 #include "builder/product.h"
@@ -37,6 +38,23 @@ TBuildProgress Progress(std::ostream& err, int64_t total) {
     };
 }
 
+// Every file the build reads: the manifest, the stub, the documents and every stored source.
+std::vector<std::filesystem::path> Inputs(const TBuildOptions& options, const TManifest& manifest,
+                                          const TPackageContent& content,
+                                          const std::filesystem::path& stub) {
+    std::vector<std::filesystem::path> inputs = {PathFromUtf8(options.Manifest), stub};
+    for (const TManifestString* document :
+         {&manifest.License, &manifest.Readme, &manifest.WhatsNew, &manifest.Banner})
+        if (!document->Value.empty())
+            inputs.push_back(manifest.BaseDir / PathFromUtf8(document->Value));
+    for (const TPackageFile& file : content.Files)
+        inputs.push_back(file.Data.Source);
+    for (const TPackageExec& exec : content.Execs)
+        if (!exec.External)
+            inputs.push_back(exec.Data.Source);
+    return inputs;
+}
+
 std::string Plural(size_t count, const std::string& word) {
     return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
 }
@@ -56,7 +74,9 @@ int BuildCommand(const TBuildOptions& options, std::ostream& out, std::ostream& 
         err << "warning: " << warning << "\n";
     const std::filesystem::path output = PathFromUtf8(options.Output);
     const int64_t total = TotalContentBytes(content);
-    BuildSetupFile(StubPath(options), content, output, Progress(err, total));
+    const std::filesystem::path stub = StubPath(options);
+    CheckOutputIsNoInput(output, Inputs(options, manifest, content, stub));
+    BuildSetupFile(stub, content, output, Progress(err, total));
     out << options.Output << ": " << Plural(content.Files.size(), "file") << ", "
         << Plural(content.Execs.size(), "run item") << ", " << total << " content bytes, code page "
         << content.CodePage << ", " << std::filesystem::file_size(output) << " bytes in all\n";

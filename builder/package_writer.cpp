@@ -2,6 +2,7 @@
 
 #include "base/file_stream.h"
 #include "builder/build_error.h"
+#include "builder/output_file.h"
 #include "package/cipher.h"
 #include "package/format.h"
 #include "package/scramble.h"
@@ -200,19 +201,9 @@ void BuildSetupFile(const std::filesystem::path& stubPath, const TPackageContent
                     const std::filesystem::path& outputPath, const TBuildProgress& progress) {
     std::vector<uint8_t> stub = ReadStub(stubPath);
     CheckStub(stub, PathToUtf8(stubPath));
-    std::filesystem::path temporary = outputPath;
-    temporary += ".partial";
-    try {
-        {
-            TFileStream output(NativeName(temporary), TFileMode::Create);
-            WriteSetup(output, std::move(stub), content, progress);
-        }
-        std::filesystem::rename(temporary, outputPath);
-    } catch (...) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        throw;
-    }
+    WriteOutputFile(outputPath, [&](TStream& output) {
+        WriteSetup(output, std::move(stub), content, progress);
+    });
 }
 
 int64_t TotalContentBytes(const TPackageContent& content) {

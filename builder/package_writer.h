@@ -69,7 +69,7 @@ void WriteSetup(TStream& output, std::vector<uint8_t> stub, const TPackageConten
                 const TBuildProgress& progress);
 
 // Reads and checks the stub, then writes Output through a temporary file beside it, renamed
-// only when everything was written: a failed build leaves no partial Setup.exe.
+// only when everything was written: a failed or interrupted build leaves no partial Setup.exe.
 void BuildSetupFile(const std::filesystem::path& stubPath, const TPackageContent& content,
                     const std::filesystem::path& outputPath, const TBuildProgress& progress);
 

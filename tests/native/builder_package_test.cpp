@@ -1,6 +1,7 @@
 #include "base/codepage.h"
 #include "base/file_stream.h"
 #include "builder/package_reader.h"
+#include "builder/package_writer.h"
 #include "builder/platform.h"
 #include "package/cipher.h"
 #include "package/format.h"
@@ -9,6 +10,9 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <map>
 
 using namespace ko;
 using kotest::ReadFile;
@@ -203,4 +207,50 @@ TEST(BuilderPackage, FailedBuildKeepsThePreviousOutput) {
     EXPECT_EQ(ReadFile(dir / "Setup.exe"),
               std::vector<uint8_t>({'p', 'r', 'e', 'v', 'i', 'o', 'u', 's'}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3);
+}
+
+namespace {
+
+// Every file under Dir with its content, folders as "/"; to prove that nothing changed.
+std::map<std::string, std::string> Snapshot(const std::filesystem::path& dir) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir))
+        files[entry.path().string()] = entry.is_directory() ? "/" : Text(entry.path());
+    return files;
+}
+
+} // namespace
+
+TEST(BuilderPackage, OutputNeverDestroysAnInputNorAnythingNotItsOwn) {
+    TTempDir dir;
+    WriteFile(dir / "a.bin", std::string("content"));
+    WriteFile(dir / "license.rtf", std::string("{\\rtf1 L}"));
+    WriteFile(dir / "m.toml", "[product]\nname = \"X\"\n[documents]\nlicense = \"license.rtf\"\n"
+                              "[[file]]\nsource = \"a.bin\"\ntarget = '{app}\\a.bin'\n");
+    WriteFile(dir / "stub.exe", kotest::FakeCleanStub());
+    std::filesystem::create_hard_link(dir / "a.bin", dir / "link.bin");
+    std::filesystem::create_directory(dir / "sub");
+    // Names an older builder used for its temporary file, and the user's own.
+    std::filesystem::create_directory(dir / "Setup.exe.partial");
+    WriteFile(dir / "Setup.exe", std::string("previous"));
+    const auto before = Snapshot(dir.Path());
+    for (const std::string output : {"m.toml", "sub/../stub.exe", "license.rtf", "link.bin"}) {
+        std::string out, err;
+        EXPECT_EQ(
+            kotest::RunKosetup({"build", (dir / "m.toml").string(), "-o", (dir / output).string(),
+                                "--stub", (dir / "stub.exe").string()},
+                               out, err),
+            1);
+        EXPECT_NE(err.find("writing it would destroy it"), std::string::npos) << err;
+    }
+    // A build that fails while writing, and one that is interrupted, remove their own file.
+    TPackageContent content;
+    content.ProductName = "X";
+    content.Files.push_back({"{app}\\a.bin", "", false, false, {dir / "a.bin", 99, {}}});
+    EXPECT_THROW(BuildSetupFile(dir / "stub.exe", content, dir / "Setup.exe", {}), EKoError);
+    content.Files[0].Data.Length = 7;
+    EXPECT_EXIT(BuildSetupFile(dir / "stub.exe", content, dir / "Setup.exe",
+                               [](auto&, auto, auto) { std::raise(SIGTERM); }),
+                testing::KilledBySignal(SIGTERM), "");
+    EXPECT_EQ(Snapshot(dir.Path()), before);
 }
