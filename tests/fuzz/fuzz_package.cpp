@@ -1,5 +1,7 @@
-// The package loader on arbitrary bytes behind a valid package pointer.
+// The package loader on arbitrary bytes behind a valid package pointer, and the banner it
+// keeps decoded as the wizard decodes it.
 #include "package/ko_data.h"
+#include "package/tag_stream.h"
 
 #include <cstring>
 
@@ -11,8 +13,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ko::TKoInstall install;
     try {
         install.LoadFromStream(stream);
-    } catch (const ko::EKoError&) {
-        // A banner the decoder rejects is an error by design.
+    } catch (const ko::EDamagedData&) {
+        // A record larger than memory can hold.
+    }
+    try {
+        install.Banner.DecodeRgb();
+    } catch (const ko::EJpegError&) {
     }
     return 0;
 }
