@@ -3,6 +3,7 @@
 #include "base/codepage.h"
 #include "builder/build_error.h"
 #include "builder/platform.h"
+#include "builder/toml_guard.h"
 
 #include <toml++/toml.h>
 
@@ -330,6 +331,8 @@ const std::vector<std::string>& PathVariables() {
 TManifest ParseManifest(std::string_view text, const std::string& fileName,
                         const std::filesystem::path& baseDir) {
     const TContext context(fileName);
+    if (const auto unsafe = FindUnsafeText(text))
+        context.Fail(unsafe->Line, unsafe->Message);
     toml::table document;
     try {
         document = toml::parse(text, fileName);

@@ -46,6 +46,11 @@ TEST(BuilderManifest, ErrorsNameTheFileAndLine) {
     } cases[] = {
         {"[product\nname = \"X\"\n", "m.toml:1: column"},
         {std::string(Product) + "publsher = \"P\"\n", "m.toml:3: unknown key \"product.publsher\""},
+        // Text that the TOML parser itself would mishandle.
+        {std::string(Product) + "build = 1\xCE\x97\n",
+         "m.toml:3: a non-ASCII character outside a string or comment"},
+        {"[product]\nname = \"\"\"\\\n\xC2\xA7\"\"\"\n",
+         "m.toml:3: a non-ASCII character right after a backslash"},
         {"[prodcut]\nname = \"X\"\n", "m.toml:1: unknown key \"prodcut\""},
         {"[product]\nversion_major = 2\n", "m.toml:1: missing required key \"product.name\""},
         {"\n[product]\nname = 5\n", "m.toml:3: field \"product.name\" must be a string"},
