@@ -20,7 +20,8 @@ void CheckOutputIsNoInput(const std::filesystem::path& output,
 void WriteOutputFile(const std::filesystem::path& output,
                      const std::function<void(TStream&)>& write);
 
-// While set, an interrupt removes Path before the program ends; the platform files keep it.
+// Between these two calls an interrupt removes Path before the program ends (the handler is
+// in interrupt_posix.cpp and interrupt_win32.cpp).
 void RemoveOnInterrupt(const std::filesystem::path& path);
 void KeepOnInterrupt();
 
