@@ -91,19 +91,34 @@ bool InTerminalFolder(const std::string& path) {
     return lower.find("{metatrader}") != std::string::npos;
 }
 
-// Files under "{metatrader}" go into every terminal folder; all others once, in the first pass.
-// Run items of stage 2 see the last terminal folder.
-void CopyFiles(TKoInstallRun& run, const std::string& menuFolder) {
+// The folders "{metatrader}" stands for, one pass each: every terminal folder followed by its
+// data folders, where a terminal under Program Files actually reads its MQL4 folder.
+std::vector<std::string> MetaTraderFolders(const TKoInstallRun& run) {
+    std::vector<std::string> folders;
+    for (const std::string& terminal : run.TerminalFolders) {
+        folders.push_back(terminal);
+        for (std::string& dataFolder : DataFoldersOf(run.DataFolders, terminal))
+            folders.push_back(std::move(dataFolder));
+    }
+    return folders;
+}
+
+// Files under "{metatrader}" go into every pass's folder; all others once, in the first pass.
+// Run items of stage 2 see the last terminal folder, never a data folder.
+void CopyFiles(TKoInstallRun& run, const std::vector<std::string>& passes,
+               const std::string& menuFolder) {
     TVariables variables;
     FillVariables(run.Data, variables);
     TFileStream package(run.Data.FileName, TFileMode::OpenRead);
     RunExecs(run, package, variables, stBeforeFiles);
-    for (size_t pass = 0; pass < run.TerminalFolders.size(); ++pass) {
-        variables.SetValue("{metatrader}", run.TerminalFolders[pass]);
+    for (size_t pass = 0; pass < passes.size(); ++pass) {
+        variables.SetValue("{metatrader}", passes[pass]);
         for (const auto& file : run.Data.Files)
             if (pass == 0 || InTerminalFolder(file->Path))
                 InstallFile(run, package, variables, *file, menuFolder);
     }
+    if (!run.TerminalFolders.empty())
+        variables.SetValue("{metatrader}", run.TerminalFolders.back());
     RunExecs(run, package, variables, stAfterFiles);
 }
 
@@ -176,19 +191,20 @@ std::string WebsiteAddress(const std::string& website) {
 }
 
 void TKoInstallRun::Execute() {
-    const int32_t terminals = static_cast<int32_t>(TerminalFolders.size());
+    const std::vector<std::string> passes = MetaTraderFolders(*this);
+    const int32_t passCount = static_cast<int32_t>(passes.size());
     Position = 0;
-    Max = (Data.ExpertOptions.empty() ? 0 : terminals) +
-          terminals * static_cast<int32_t>(Data.Files.size()) +
+    Max = (Data.ExpertOptions.empty() ? 0 : passCount) +
+          passCount * static_cast<int32_t>(Data.Files.size()) +
           static_cast<int32_t>(Data.Execs.size()) + 10;
     const std::string programFolder = ProgramFolder(Data);
     const std::string menuFolder = MenuFolder(Data);
     UninstallList.push_back({programFolder, true});
     UninstallList.push_back({menuFolder, true});
 
-    CopyFiles(*this, menuFolder);
+    CopyFiles(*this, passes, menuFolder);
     if (!Data.ExpertOptions.empty()) {
-        for (const std::string& folder : TerminalFolders) {
+        for (const std::string& folder : passes) {
             Report("Overriding MetaTrader settings in " + folder + " ...", 1);
             OverrideExpertSettings(Data, folder);
         }

@@ -60,6 +60,7 @@ void TFormInstaller::RunInstall() {
         if (FileExists(folder + "\\terminal.exe"))
             ComboRun.Add(ListMetaTrader.Text(i));
     }
+    run.DataFolders = FDataFolders;
     ExecuteRun(run);
     const bool offer = ComboRun.Count() > 0;
     CheckRun.SetChecked(offer);

@@ -8,7 +8,7 @@
 # screen is the DISPLAY of the xvfb-run that scripts/test starts.
 #
 # A failing scenario leaves its screenshot and the driver's transcript in
-# $KOSETUP_WIN32/e2e-failures/NAME/. What a scenario adds to Program Files it removes again.
+# $KOSETUP_WIN32/e2e-failures/NAME/. What a scenario adds to the prefix it removes again.
 set -euo pipefail
 
 scenario_file=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
@@ -54,16 +54,19 @@ make_uninstaller() {
     "$(winpath "$out")" "$@"
 }
 
-# Program Files contents, removed again when the scenario ends.
-pf_add() { # NAME: remember NAME for removal; it must not exist yet
-  if [ -e "$PF/$1" ]; then
-    echo "$SCENARIO: $PF/$1 exists already; a previous run left it? remove it first" >&2
+# Files and folders of the prefix, removed again when the scenario ends.
+add_path() { # PATH: remember PATH for removal; it must not exist yet
+  if [ -e "$1" ]; then
+    echo "$SCENARIO: $1 exists already; a previous run left it? remove it first" >&2
     exit 1
   fi
-  created+=("$PF/$1")
+  created+=("$1")
 }
-# NAME may appear in Program Files through the wizard; removed at the end unless it was there.
-pf_may_create() { [ -e "$PF/$1" ] || created+=("$PF/$1"); }
+# PATH may appear through the scenario; removed at the end unless it was there.
+may_create() { [ -e "$1" ] || created+=("$1"); }
+# The same for names in Program Files.
+pf_add() { add_path "$PF/$1"; }
+pf_may_create() { may_create "$PF/$1"; }
 pf_add_terminal() { pf_add "$1" && mkdir -p "$PF/$1" && cp "$KOSETUP_WIN32/fake_terminal.exe" "$PF/$1/terminal.exe"; }
 pf_add_folder() { pf_add "$1" && mkdir -p "$PF/$1"; }
 pf_add_file() { pf_add "$1" && echo "not a folder" >"$PF/$1"; }
@@ -90,6 +93,16 @@ at_exit() { undo+=("$*"); }
 menu_remove() { rm -rf "${MENU_ROOT:?}/$1"; menus+=("$MENU_ROOT/$1"); }
 key_delete() { wine_run reg delete "$UNINSTALL_KEY\\$1" /reg:32 /f >/dev/null 2>&1 || true; }
 key_remove() { key_delete "$1"; keys+=("$1"); }
+# product_paths NAME: the scenario installs product NAME. Sets APP and APP_WIN (its program
+# folder), MENU and MENU_WIN (its menu folder); both folders and its registry key are removed
+# when the scenario ends.
+product_paths() {
+  APP="$PF/$1" APP_WIN="$PF_WIN\\$1"
+  MENU="$MENU_ROOT/$1" MENU_WIN="C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\$1"
+  pf_may_create "$1"
+  menu_remove "$1"
+  key_remove "$1"
+}
 # The product's key as "reg query" shows it (the 32-bit view the installer writes to); fails
 # when the key is missing.
 key_query() { wine_run reg query "$UNINSTALL_KEY\\$1" /reg:32 | tr -d '\r'; }

@@ -180,6 +180,44 @@ TEST_F(InstallRun, FilesRunItemsDocumentsShortcutsAndUninstaller) {
     EXPECT_EQ(RegistryString(key, "DisplayIcon"), app + "\\Uninstall.exe");
 }
 
+TEST_F(InstallRun, DataFoldersGetPassesOfTheirOwnAfterTheirTerminal) {
+    const Bytes expert = Pattern(300, 4);
+    AddFile("{metatrader}\\MQL4\\Alpha.ex4", expert);
+    AddFile("{app}\\Manual.pdf", {});
+    AddExec("{metatrader}\\after.exe", "Recorder", "", 2);
+    Content.ExpertOptions = "1";
+    Build();
+    const std::string dataA1 = Work + "Data A1", dataA2 = Work + "Data A2", other = Work + "Data C";
+    Run.TerminalFolders = {TerminalA, TerminalB};
+    Run.DataFolders = {
+        {dataA1, TerminalA + "\\"}, {other, Work + "Terminal C"}, {dataA2, TerminalA}};
+    Run.Execute();
+
+    const std::vector<std::string> expected = {
+        "Copying file " + TerminalA + "\\MQL4\\Alpha.ex4 ...",
+        "Copying file " + App() + "\\Manual.pdf ...",
+        "Copying file " + dataA1 + "\\MQL4\\Alpha.ex4 ...",
+        "Copying file " + dataA2 + "\\MQL4\\Alpha.ex4 ...",
+        "Copying file " + TerminalB + "\\MQL4\\Alpha.ex4 ...",
+        "Executing Recorder ...",
+        "Overriding MetaTrader settings in " + TerminalA + " ...",
+        "Overriding MetaTrader settings in " + dataA1 + " ...",
+        "Overriding MetaTrader settings in " + dataA2 + " ...",
+        "Overriding MetaTrader settings in " + TerminalB + " ...",
+    };
+    ASSERT_GE(Lines.size(), expected.size());
+    EXPECT_EQ(std::vector<std::string>(Lines.begin(), Lines.begin() + 10), expected);
+    // Passes 4 x (settings 1 + files 2) + run items 1 + 10.
+    EXPECT_EQ(Run.Max, 23);
+    for (const std::string& folder : {dataA1, dataA2}) {
+        EXPECT_EQ(ReadBytes(folder + "\\MQL4\\Alpha.ex4"), expert);
+        EXPECT_TRUE(Exists(folder + "\\config\\experts.ini"));
+    }
+    // Stage 2 sees the last terminal's installation folder, whatever passes came between.
+    EXPECT_TRUE(Exists(TerminalB + "\\after.exe.txt"));
+    EXPECT_FALSE(Exists(other));
+}
+
 TEST_F(InstallRun, NewerCheckOverwriteWarningAndSkippedShortcut) {
     const Bytes fresh = Pattern(100, 9);
     TPackageFile& same = AddFile("{metatrader}\\same.txt", fresh);

@@ -3,14 +3,8 @@
 # newer-version check, a file in use, run items of all four stages, the settings override,
 # the menu folder, the uninstaller and its registration; then Finish starts the terminal.
 NAME="E2E Full EA"
-MENU="$PREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/$NAME"
-MENU_WIN="C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\$NAME"
-APP="$PF/$NAME"
-APP_WIN="$PF_WIN\\$NAME"
 require_no_terminals
-pf_may_create "$NAME"
-menu_remove "$NAME"
-key_remove "$NAME"
+product_paths "$NAME"
 pf_add_terminal "E2E Full One"
 pf_add_terminal "E2E Full Two"
 

@@ -1,0 +1,123 @@
+# Terminals and their data folders: a terminal under Program Files whose data folder (the
+# current user's) names it in UTF-16, and one outside Program Files known only through the data
+# folder of another profile, named there in 8-bit text; a stale data folder, a garbage one and
+# Common are passed over. Both terminals are listed once, ticked; the terminal-side files and the
+# settings go into both installation folders and both data folders, stage-2 run items see the
+# installation folder; the uninstall removes the copied files from all four.
+NAME="E2E Data EA"
+require_no_terminals
+product_paths "$NAME"
+pf_add_terminal "E2E Data Alpha"
+TA="$PF/E2E Data Alpha"
+TA_WIN="$PF_WIN\\E2E Data Alpha"
+TB="$PREFIX/drive_c/E2E Trading/MT4 Café"
+TB_WIN='C:\E2E Trading\MT4 Café'
+add_path "$PREFIX/drive_c/E2E Trading"
+mkdir -p "$TB"
+cp "$KOSETUP_WIN32/fake_terminal.exe" "$TB/terminal.exe"
+
+# The current user's data folders, and another profile's (the trader whose account the
+# installer did not run under).
+ROAMING_WIN=$(wine_run cmd /c echo %APPDATA% | tr -d '\r')
+ROAMING=$(unix_path "$ROAMING_WIN")
+may_create "$ROAMING/MetaQuotes"
+PROFILE_KEY='HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\ProfileList\S-1-5-21-0-0-0-1990'
+add_path "$PREFIX/drive_c/users/E2E Trader"
+wine_run reg add "$PROFILE_KEY" /v ProfileImagePath /t REG_EXPAND_SZ \
+  /d '%SystemDrive%\users\E2E Trader' /reg:64 /f >/dev/null
+at_exit wine_run reg delete "'$PROFILE_KEY'" /reg:64 /f '>/dev/null'
+DA="$ROAMING/MetaQuotes/Terminal/E2E0A1B2C3D4E5F60718293A4B5C6D7E"
+DA_WIN="$ROAMING_WIN\\MetaQuotes\\Terminal\\E2E0A1B2C3D4E5F60718293A4B5C6D7E"
+DB="$PREFIX/drive_c/users/E2E Trader/AppData/Roaming/MetaQuotes/Terminal/E2E1F0E1D2C3B4A5968778695A4B3C2D"
+DB_WIN='C:\users\E2E Trader\AppData\Roaming\MetaQuotes\Terminal\E2E1F0E1D2C3B4A5968778695A4B3C2D'
+STALE="$ROAMING/MetaQuotes/Terminal/E2E2000000000000000000000000STALE"
+GARBAGE="$ROAMING/MetaQuotes/Terminal/E2E3000000000000000000000GARBAGE"
+COMMON="$ROAMING/MetaQuotes/Terminal/Common"
+for folder in "$DA" "$STALE" "$GARBAGE" "$COMMON"; do add_path "$folder"; done
+mkdir -p "$DA" "$DB" "$STALE" "$GARBAGE" "$COMMON/Files"
+{ printf '\xff\xfe' && printf '%s\r\n' "$TA_WIN" | iconv -f UTF-8 -t UTF-16LE; } >"$DA/origin.txt"
+printf ' %s\\\r\n' "$TB_WIN" | iconv -f UTF-8 -t CP1252 >"$DB/origin.txt"
+printf 'C:\\E2E Gone\\MT4' >"$STALE/origin.txt"
+head -c 600 /dev/urandom >"$GARBAGE/origin.txt"
+
+src=$WORK/product
+mkdir -p "$src"
+head -c 50000 /dev/urandom >"$src/Expert.ex4"
+head -c 700 /dev/urandom >"$src/Kept.dll"
+printf 'The manual.\r\n' >"$src/Manual.txt"
+printf '{\\rtf1 Licence}' >"$src/license.rtf"
+cp "$KOSETUP_WIN32/record_run.exe" "$src/record_run.exe"
+cat >"$src/product.toml" <<END
+[product]
+name = "$NAME"
+[documents]
+license = "license.rtf"
+[metatrader]
+expert_options = "1"
+[[file]]
+source = "Expert.ex4"
+target = '{metatrader}\\MQL4\\Experts\\E2E Data.ex4'
+[[file]]
+source = "Kept.dll"
+target = '{metatrader}\\MQL4\\Libraries\\E2E Kept.dll'
+no_uninstall = true
+[[file]]
+source = "Manual.txt"
+target = '{app}\\Manual.txt'
+[[run]]
+source = "record_run.exe"
+path = '{metatrader}\\e2e-stage2.exe'
+title = "Stage Two"
+stage = 2
+END
+build_setup "$src/product.toml" "$WORK/Setup.exe"
+
+copies() { # FOLDER...: the progress lines of the terminal-side files copied into each
+  local folder
+  for folder in "$@"; do
+    echo "|Copying file $folder\\MQL4\\Experts\\E2E Data.ex4 ..."
+    echo "|Copying file $folder\\MQL4\\Libraries\\E2E Kept.dll ..."
+    [ "$folder" != "$TA_WIN" ] || echo "|Copying file $APP_WIN\\Manual.txt ..."
+  done
+}
+{
+  echo "expect-lines MemoProgress"
+  copies "$TA_WIN" "$DA_WIN" "$TB_WIN" "$DB_WIN"
+  echo "|Executing Stage Two ..."
+  for folder in "$TA_WIN" "$DA_WIN" "$TB_WIN" "$DB_WIN"; do
+    echo "|Overriding MetaTrader settings in $folder ..."
+  done
+  echo "|Copying file $APP_WIN\\License.rtf ..."
+  echo "|Creating shortcut $MENU_WIN\\License.lnk ..."
+  printf '|%s\n' "Creating unistaller ..." "Registering unistaller ..." "Done."
+  printf '%s\n' "press BtnNext" "expect-page finish" "press BtnCancel" "expect-exit 0"
+} | drive_install "$WORK/Setup.exe" "$NAME" --at-destination "$(
+  printf '%s\n' "expect-lines ListMetaTrader" "|[x] $TA_WIN" "|[x] $TB_WIN"
+)"
+
+# Byte for byte in all four; the settings record in all four; nothing in the others.
+expected_ini() { python3 -c 'import sys; r = bytearray(292); r[0:2] = b"\x90\x01"; r[4] = 1; sys.stdout.buffer.write(r)'; }
+for folder in "$TA" "$DA" "$TB" "$DB"; do
+  cmp "$src/Expert.ex4" "$folder/MQL4/Experts/E2E Data.ex4"
+  cmp "$src/Kept.dll" "$folder/MQL4/Libraries/E2E Kept.dll"
+  cmp <(expected_ini) "$folder/config/experts.ini"
+done
+[ "$(find "$STALE" "$GARBAGE" "$COMMON" -type f | wc -l)" -eq 2 ]
+[ -e "$TB/e2e-stage2.exe.txt" ] && [ ! -e "$DB/e2e-stage2.exe" ]
+
+drive <<END
+start '$APP_WIN\\Uninstall.exe'
+wait-window "Uninstall - $NAME" 30
+press BtnNext
+expect-buttons off on Cancel:off 30
+expect-last-line MemoProgress Done.
+press BtnNext
+expect-page finish
+press BtnCancel
+expect-exit 0
+END
+wait_gone "$APP" 30
+for folder in "$TA" "$DA" "$TB" "$DB"; do
+  [ ! -e "$folder/MQL4/Experts/E2E Data.ex4" ]
+  cmp "$src/Kept.dll" "$folder/MQL4/Libraries/E2E Kept.dll"
+done
