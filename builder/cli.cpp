@@ -64,14 +64,16 @@ const char* const ExtractHelp = R"(Usage: kosetup extract FILE DIR
 
 Deciphers every stored file and program of a Setup.exe into DIR, at a path made from its
 target ("{app}\Manual.pdf" becomes DIR/app/Manual.pdf), with its last-write time. Targets
-that are absolute or climb out with ".." are refused before anything is written.
+that are absolute or climb out with "..", a package cut short and stored data that is out of
+place or does not decipher are refused before anything is written.
 )";
 
 const char* const VerifyHelp = R"(Usage: kosetup verify FILE
 
-Checks that every stored record's data lies inside the file, is a whole number of 16-byte
-blocks and deciphers to a valid final block. Prints "OK" with counts, or names the first bad
-record and exits with 1.
+Checks that the package is whole (its end record, a product name, a key of 16 bytes) and that
+every stored record's data lies inside the file behind the records, is a whole number of
+16-byte blocks and deciphers to a valid final block. Prints "OK" with counts, or names the
+first fault and exits with 1.
 )";
 
 // The arguments of one subcommand: positionals and the values of the options it knows.
