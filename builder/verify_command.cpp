@@ -23,7 +23,9 @@ int VerifyUninstall(const std::string& native, const std::string& file, std::ost
 void CheckIdentity(const std::string& file, const TPackageScan& scan, const TKoInstall& install) {
     if (install.ProductName.empty())
         throw EBuildError(file + ": the package names no product (its first records damaged?)");
-    if (scan.KeySize && *scan.KeySize != format::KeySize)
+    if (!scan.KeySize)
+        throw EBuildError(file + ": the package holds no key record");
+    if (*scan.KeySize != format::KeySize)
         throw EBuildError(file + ": the key record holds " + std::to_string(*scan.KeySize) +
                           " bytes instead of " + std::to_string(format::KeySize));
 }

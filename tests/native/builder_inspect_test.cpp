@@ -62,13 +62,13 @@ void Damage(const std::filesystem::path& setup, int64_t offset) {
 
 // A package written by hand with one stored file at Path, as a hostile builder could.
 void WriteHostilePackage(const std::filesystem::path& setup, const std::string& path,
-                         size_t keySize = 0) {
+                         size_t keySize = 16) {
     TMemoryStream file(kotest::FakeStub());
     file.Seek(0, TSeekOrigin::End);
     TTagStreamAdapter writer(file);
     writer.WriteMagic(format::MagicPackage);
     writer.WriteString(format::ptProductName, EncodeString("Hostile"));
-    if (keySize > 0) { // all zero after unmasking, whatever its size
+    if (keySize > 0) { // all zero after unmasking, whatever its size; none at all for 0
         TMemoryStream key(std::vector<uint8_t>(keySize, format::KeyMask));
         writer.WriteStream(format::ptKey, key, key.Size());
     }
@@ -78,7 +78,7 @@ void WriteHostilePackage(const std::filesystem::path& setup, const std::string& 
     writer.WriteInteger(format::ftOffset, int32_t(file.Position() + 9 + 5 + 5));
     writer.WriteTag(format::TagEnd, 0);
     writer.WriteTag(format::TagEnd, 0);
-    const uint8_t key[16] = {}; // no key record: the loader's key is all zero
+    const uint8_t key[16] = {}; // what the loader makes of the key record, or of none
     TMemoryStream content(std::vector<uint8_t>{'e', 'v', 'i', 'l'});
     CipherStream(content, file, key, 16, true);
     WriteFile(setup, file.Data());
@@ -154,6 +154,8 @@ TEST(BuilderInspect, VerifyNamesTheFirstBadRecord) {
     EXPECT_NE(Verify(dir / "short-key.exe").find("the key record holds 8 bytes instead of 16"),
               std::string::npos)
         << Verify(dir / "short-key.exe");
+    WriteHostilePackage(dir / "no-key.exe", "{app}\\a.txt", 0);
+    EXPECT_NE(Verify(dir / "no-key.exe").find("holds no key record"), std::string::npos);
 
     const auto noPackage = copy("no-package.exe");
     std::filesystem::resize_file(noPackage, 400);
