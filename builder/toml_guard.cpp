@@ -21,10 +21,14 @@ bool StartsWith(std::string_view text, size_t at, std::string_view prefix) {
 std::optional<TUnsafeText> FindUnsafeText(std::string_view text) {
     TState state = TState::Code;
     int line = 1;
+    // The last character outside strings that was not blank: a quote opens a string only where
+    // a key or a value begins, elsewhere it is part of a bare word.
+    char last = '\n';
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '\n') {
             ++line;
+            last = '\n';
             // A newline ends every single-line construct; the parser reports what is unclosed.
             if (state != TState::MultiBasic && state != TState::MultiLiteral)
                 state = TState::Code;
@@ -34,14 +38,18 @@ std::optional<TUnsafeText> FindUnsafeText(std::string_view text) {
         case TState::Code:
             if (NonAscii(c))
                 return TUnsafeText{line, "a non-ASCII character outside a string or comment"};
-            if (c == '#')
+            if (c == '#') {
                 state = TState::Comment;
-            else if (c == '"' || c == '\'') {
+            } else if ((c == '"' || c == '\'') &&
+                       std::string_view("\n=[{,.").find(last) != std::string_view::npos) {
                 const bool multi = StartsWith(text, i, std::string(3, c));
                 if (multi)
                     i += 2;
+                last = c;
                 state = c == '"' ? (multi ? TState::MultiBasic : TState::Basic)
                                  : (multi ? TState::MultiLiteral : TState::Literal);
+            } else if (c != ' ' && c != '\t' && c != '\r') {
+                last = c;
             }
             break;
         case TState::Comment:

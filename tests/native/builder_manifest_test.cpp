@@ -51,6 +51,8 @@ TEST(BuilderManifest, ErrorsNameTheFileAndLine) {
          "m.toml:3: a non-ASCII character outside a string or comment"},
         {"[product]\nname = \"\"\"\\\n\xC2\xA7\"\"\"\n",
          "m.toml:3: a non-ASCII character right after a backslash"},
+        {std::string(Product) + "build = 2'\xEF\xBB\x9F'\n", // a quote inside a bare word
+         "m.toml:3: a non-ASCII character outside a string or comment"},
         {"[prodcut]\nname = \"X\"\n", "m.toml:1: unknown key \"prodcut\""},
         {"[product]\nversion_major = 2\n", "m.toml:1: missing required key \"product.name\""},
         {"\n[product]\nname = 5\n", "m.toml:3: field \"product.name\" must be a string"},
