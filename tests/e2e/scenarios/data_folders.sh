@@ -1,20 +1,26 @@
 # Terminals and their data folders: a terminal under Program Files whose data folder (the
-# current user's) names it in UTF-16, and one outside Program Files known only through the data
-# folder of another profile, named there in 8-bit text; a stale data folder, a garbage one and
-# Common are passed over. Both terminals are listed once, ticked; the terminal-side files and the
-# settings go into both installation folders and both data folders, stage-2 run items see the
-# installation folder; the uninstall removes the copied files from all four.
+# current user's) names it in UTF-16, one in the 64-bit Program Files, and one outside Program
+# Files known only through the data folder of another profile, named there in 8-bit text; a
+# stale data folder, a garbage one and Common are passed over. The terminals are listed once
+# each, ticked; the terminal-side files and the settings go into the installation folders and
+# both data folders, stage-2 run items see the last installation folder; the uninstall removes
+# the copied files from all of them.
 NAME="E2E Data EA"
 require_no_terminals
 product_paths "$NAME"
 pf_add_terminal "E2E Data Alpha"
 TA="$PF/E2E Data Alpha"
 TA_WIN="$PF_WIN\\E2E Data Alpha"
+TN="$PREFIX/drive_c/Program Files/E2E Data Native"
+TN_WIN='C:\Program Files\E2E Data Native'
 TB="$PREFIX/drive_c/E2E Trading/MT4 Café"
 TB_WIN='C:\E2E Trading\MT4 Café'
+add_path "$TN"
 add_path "$PREFIX/drive_c/E2E Trading"
-mkdir -p "$TB"
-cp "$KOSETUP_WIN32/fake_terminal.exe" "$TB/terminal.exe"
+for terminal in "$TN" "$TB"; do
+  mkdir -p "$terminal"
+  cp "$KOSETUP_WIN32/fake_terminal.exe" "$terminal/terminal.exe"
+done
 
 # The current user's data folders, and another profile's (the trader whose account the
 # installer did not run under).
@@ -82,9 +88,9 @@ copies() { # FOLDER...: the progress lines of the terminal-side files copied int
 }
 {
   echo "expect-lines MemoProgress"
-  copies "$TA_WIN" "$DA_WIN" "$TB_WIN" "$DB_WIN"
+  copies "$TA_WIN" "$DA_WIN" "$TN_WIN" "$TB_WIN" "$DB_WIN"
   echo "|Executing Stage Two ..."
-  for folder in "$TA_WIN" "$DA_WIN" "$TB_WIN" "$DB_WIN"; do
+  for folder in "$TA_WIN" "$DA_WIN" "$TN_WIN" "$TB_WIN" "$DB_WIN"; do
     echo "|Overriding MetaTrader settings in $folder ..."
   done
   echo "|Copying file $APP_WIN\\License.rtf ..."
@@ -92,12 +98,12 @@ copies() { # FOLDER...: the progress lines of the terminal-side files copied int
   printf '|%s\n' "Creating unistaller ..." "Registering unistaller ..." "Done."
   printf '%s\n' "press BtnNext" "expect-page finish" "press BtnCancel" "expect-exit 0"
 } | drive_install "$WORK/Setup.exe" "$NAME" --at-destination "$(
-  printf '%s\n' "expect-lines ListMetaTrader" "|[x] $TA_WIN" "|[x] $TB_WIN"
+  printf '%s\n' "expect-lines ListMetaTrader" "|[x] $TA_WIN" "|[x] $TN_WIN" "|[x] $TB_WIN"
 )"
 
-# Byte for byte in all four; the settings record in all four; nothing in the others.
+# Byte for byte and the settings record in every terminal and data folder; nothing in the others.
 expected_ini() { python3 -c 'import sys; r = bytearray(292); r[0:2] = b"\x90\x01"; r[4] = 1; sys.stdout.buffer.write(r)'; }
-for folder in "$TA" "$DA" "$TB" "$DB"; do
+for folder in "$TA" "$DA" "$TN" "$TB" "$DB"; do
   cmp "$src/Expert.ex4" "$folder/MQL4/Experts/E2E Data.ex4"
   cmp "$src/Kept.dll" "$folder/MQL4/Libraries/E2E Kept.dll"
   cmp <(expected_ini) "$folder/config/experts.ini"
@@ -117,7 +123,7 @@ press BtnCancel
 expect-exit 0
 END
 wait_gone "$APP" 30
-for folder in "$TA" "$DA" "$TB" "$DB"; do
+for folder in "$TA" "$DA" "$TN" "$TB" "$DB"; do
   [ ! -e "$folder/MQL4/Experts/E2E Data.ex4" ]
   cmp "$src/Kept.dll" "$folder/MQL4/Libraries/E2E Kept.dll"
 done
