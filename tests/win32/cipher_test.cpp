@@ -1,5 +1,5 @@
-// The stub's AES routine: libcrypto's AES-NI code where the processor has it, the portable
-// block functions elsewhere. ctest runs these twice, once with AES-NI masked off.
+// The stub's AES routine: the processor's AES instructions where it has them, libcrypto's
+// portable block functions elsewhere. ctest runs these twice, once with AES-NI masked off.
 #include "package/aes.h"
 #include "package/cipher.h"
 
@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <utility>
+#include <vector>
 
 using namespace ko;
 
@@ -17,18 +19,36 @@ const uint8_t Fips197Key[16] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14
 
 } // namespace
 
-TEST(StubAes, Fips197KnownAnswerBothWays) {
+TEST(StubAes, Fips197KnownAnswersBothWays) {
     std::printf("AES routine: %s\n", TAesEcb::Implementation());
-    uint8_t block[16] = {0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77,
-                         0x88, 0x99, 0xaa, 0xbb, 0xcc, 0xdd, 0xee, 0xff};
     const uint8_t plain[16] = {0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77,
                                0x88, 0x99, 0xaa, 0xbb, 0xcc, 0xdd, 0xee, 0xff};
-    const uint8_t expected[16] = {0x69, 0xc4, 0xe0, 0xd8, 0x6a, 0x7b, 0x04, 0x30,
-                                  0xd8, 0xcd, 0xb7, 0x80, 0x70, 0xb4, 0xc5, 0x5a};
-    TAesEcb(Fips197Key, 16, true).Process(block, 1);
-    EXPECT_EQ(0, std::memcmp(block, expected, 16));
-    TAesEcb(Fips197Key, 16, false).Process(block, 1);
-    EXPECT_EQ(0, std::memcmp(block, plain, 16));
+    // FIPS 197 appendix C: key bytes 0, 1, 2, ... for 128, 192 and 256 bits.
+    const std::pair<int, std::vector<uint8_t>> answers[] = {
+        {16,
+         {0x69, 0xc4, 0xe0, 0xd8, 0x6a, 0x7b, 0x04, 0x30, 0xd8, 0xcd, 0xb7, 0x80, 0x70, 0xb4, 0xc5,
+          0x5a}},
+        {24,
+         {0xdd, 0xa9, 0x7c, 0xa4, 0x86, 0x4c, 0xdf, 0xe0, 0x6e, 0xaf, 0x70, 0xa0, 0xec, 0x0d, 0x71,
+          0x91}},
+        {32,
+         {0x8e, 0xa2, 0xb7, 0xca, 0x51, 0x67, 0x45, 0xbf, 0xea, 0xfc, 0x49, 0x90, 0x4b, 0x49, 0x60,
+          0x89}}};
+    uint8_t key[32];
+    for (int i = 0; i < 32; ++i)
+        key[i] = static_cast<uint8_t>(i);
+    for (const auto& [keySize, expected] : answers) {
+        // Five blocks: the four-block path and the single-block path of the same call.
+        std::vector<uint8_t> blocks;
+        for (int i = 0; i < 5; ++i)
+            blocks.insert(blocks.end(), plain, plain + 16);
+        TAesEcb(key, keySize, true).Process(blocks.data(), 5);
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(0, std::memcmp(blocks.data() + 16 * i, expected.data(), 16)) << keySize;
+        TAesEcb(key, keySize, false).Process(blocks.data(), 5);
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(0, std::memcmp(blocks.data() + 16 * i, plain, 16)) << keySize;
+    }
 }
 
 TEST(StubAes, ManyBlocksInOneCallEqualBlockByBlock) {
