@@ -331,11 +331,12 @@ const std::vector<std::string>& PathVariables() {
 TManifest ParseManifest(std::string_view text, const std::string& fileName,
                         const std::filesystem::path& baseDir) {
     const TContext context(fileName);
-    if (const auto unsafe = FindUnsafeText(text))
+    std::string ascii;
+    if (const auto unsafe = ToAsciiToml(text, ascii))
         context.Fail(unsafe->Line, unsafe->Message);
     toml::table document;
     try {
-        document = toml::parse(text, fileName);
+        document = toml::parse(ascii, fileName);
     } catch (const toml::parse_error& error) {
         const auto& where = error.source().begin;
         context.Fail(static_cast<int>(where.line), "column " + std::to_string(where.column) + ": " +

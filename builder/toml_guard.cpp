@@ -1,92 +1,145 @@
 #include "builder/toml_guard.h"
 
-#include <string>
+#include "base/codepage.h"
+
+#include <algorithm>
+#include <cstdio>
 
 namespace ko {
 
 namespace {
 
-enum class TState { Code, Comment, Basic, Literal, MultiBasic, MultiLiteral };
-
 bool NonAscii(char c) {
     return static_cast<unsigned char>(c) >= 0x80;
 }
 
-bool StartsWith(std::string_view text, size_t at, std::string_view prefix) {
-    return text.substr(at, prefix.size()) == prefix;
-}
+class TAsciiWriter {
+public:
+    TAsciiWriter(std::string_view text, std::string& out) : FText(text), FOut(out) {}
+
+    std::optional<TUnsafeText> Run() {
+        FOut.clear();
+        while (FPos < FText.size() && !FProblem) {
+            const char c = FText[FPos];
+            if (c == '#')
+                Comment();
+            else if (c == '"')
+                BasicString();
+            else if (c == '\'')
+                LiteralString();
+            else if (NonAscii(c))
+                Fail("a non-ASCII character outside a string or comment");
+            else
+                Take(1);
+        }
+        return FProblem;
+    }
+
+private:
+    bool At(std::string_view what) const { return FText.substr(FPos, what.size()) == what; }
+
+    void Take(size_t count) {
+        for (size_t i = 0; i < count && FPos < FText.size(); ++i) {
+            FLine += FText[FPos] == '\n';
+            FOut += FText[FPos++];
+        }
+    }
+
+    void Fail(const std::string& message) { FProblem = TUnsafeText{FLine, message}; }
+
+    // One character at FPos, non-ASCII, as the escape a basic string reads as that character.
+    void Escape() {
+        const TUtf8Char c = DecodeUtf8Char(FText, FPos);
+        if (c.CodePoint == 0xFFFD && c.Length == 1)
+            return Fail("a malformed UTF-8 sequence");
+        char escape[16];
+        if (c.CodePoint <= 0xFFFF)
+            std::snprintf(escape, sizeof escape, "\\u%04X", unsigned(c.CodePoint));
+        else
+            std::snprintf(escape, sizeof escape, "\\U%08X", unsigned(c.CodePoint));
+        FOut += escape;
+        FPos += c.Length;
+    }
+
+    void Comment() {
+        while (FPos < FText.size() && FText[FPos] != '\n') {
+            if (NonAscii(FText[FPos])) {
+                FOut += '?';
+                ++FPos;
+            } else {
+                Take(1);
+            }
+        }
+    }
+
+    void BasicString() {
+        const bool multi = At("\"\"\"");
+        const std::string_view close = multi ? "\"\"\"" : "\"";
+        Take(close.size());
+        while (FPos < FText.size() && !FProblem && !At(close)) {
+            const char c = FText[FPos];
+            if (c == '\n' && !multi)
+                return; // unclosed: the parser says so
+            if (c == '\\') {
+                Take(1);
+                if (FPos < FText.size() && NonAscii(FText[FPos]))
+                    return Fail("a non-ASCII character right after a backslash");
+                Take(1); // an escaped character, which may be a quote
+            } else if (NonAscii(c)) {
+                Escape();
+            } else {
+                Take(1);
+            }
+        }
+        Take(close.size());
+    }
+
+    // A literal string stays as it is unless it holds a non-ASCII character; then it is written
+    // as the basic string of the same value.
+    void LiteralString() {
+        const bool multi = At("'''");
+        const std::string_view close = multi ? "'''" : "'";
+        const size_t start = FPos + close.size();
+        size_t end = FText.find(close, start);
+        if (!multi)
+            end = std::min(end, FText.find('\n', start));
+        if (end == std::string_view::npos)
+            end = FText.size();
+        const std::string_view content = FText.substr(start, end - start);
+        if (std::none_of(content.begin(), content.end(), NonAscii)) {
+            Take(end - FPos + (FText.substr(end, close.size()) == close ? close.size() : 0));
+            return;
+        }
+        if (FText.substr(end, close.size()) != close)
+            return Fail("a non-ASCII character in an unclosed string");
+        FOut += multi ? "\"\"\"" : "\"";
+        FPos = start;
+        while (FPos < end && !FProblem) {
+            const char c = FText[FPos];
+            if (NonAscii(c)) {
+                Escape();
+            } else if (c == '\\' || c == '"') {
+                FOut += '\\';
+                Take(1);
+            } else {
+                Take(1);
+            }
+        }
+        FOut += multi ? "\"\"\"" : "\"";
+        FPos = end + close.size();
+    }
+
+    std::string_view FText;
+    std::string& FOut;
+    size_t FPos = 0;
+    int FLine = 1;
+    std::optional<TUnsafeText> FProblem;
+};
 
 } // namespace
 
-std::optional<TUnsafeText> FindUnsafeText(std::string_view text) {
-    TState state = TState::Code;
-    int line = 1;
-    // The last character outside strings that was not blank: a quote opens a string only where
-    // a key or a value begins, elsewhere it is part of a bare word.
-    char last = '\n';
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\n') {
-            ++line;
-            last = '\n';
-            // A newline ends every single-line construct; the parser reports what is unclosed.
-            if (state != TState::MultiBasic && state != TState::MultiLiteral)
-                state = TState::Code;
-            continue;
-        }
-        switch (state) {
-        case TState::Code:
-            if (NonAscii(c))
-                return TUnsafeText{line, "a non-ASCII character outside a string or comment"};
-            if (c == '#') {
-                state = TState::Comment;
-            } else if ((c == '"' || c == '\'') &&
-                       std::string_view("\n=[{,.").find(last) != std::string_view::npos) {
-                const bool multi = StartsWith(text, i, std::string(3, c));
-                if (multi)
-                    i += 2;
-                last = c;
-                state = c == '"' ? (multi ? TState::MultiBasic : TState::Basic)
-                                 : (multi ? TState::MultiLiteral : TState::Literal);
-            } else if (c != ' ' && c != '\t' && c != '\r') {
-                last = c;
-            }
-            break;
-        case TState::Comment:
-            break;
-        case TState::Basic:
-        case TState::MultiBasic:
-            if (c == '\\') {
-                // The parser tests what follows a backslash, after any blanks and line ends,
-                // for whitespace.
-                size_t next = i + 1;
-                int lines = 0;
-                while (next < text.size() &&
-                       std::string_view(" \t\r\n").find(text[next]) != std::string_view::npos)
-                    lines += text[next++] == '\n';
-                if (next < text.size() && NonAscii(text[next]))
-                    return TUnsafeText{line + lines,
-                                       "a non-ASCII character right after a backslash"};
-                if (next == i + 1)
-                    ++i; // an escaped character, which may be a quote
-            } else if (state == TState::Basic ? c == '"' : StartsWith(text, i, "\"\"\"")) {
-                i += state == TState::Basic ? 0 : 2;
-                state = TState::Code;
-            }
-            break;
-        case TState::Literal:
-            if (c == '\'')
-                state = TState::Code;
-            break;
-        case TState::MultiLiteral:
-            if (StartsWith(text, i, "'''")) {
-                i += 2;
-                state = TState::Code;
-            }
-            break;
-        }
-    }
-    return std::nullopt;
+std::optional<TUnsafeText> ToAsciiToml(std::string_view text, std::string& ascii) {
+    return TAsciiWriter(text, ascii).Run();
 }
 
 } // namespace ko

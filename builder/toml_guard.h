@@ -1,8 +1,9 @@
 // A guard in front of the TOML parser. toml++ 3.3 reaches a point it declares unreachable
-// (undefined behaviour) when it tests certain non-ASCII characters for whitespace: outside
-// strings and comments, and after a backslash in a basic string. Such text is refused before the
-// parser sees it. None of it is valid TOML but a line-ending backslash followed by such a
-// character, which a manifest has no need for.
+// (undefined behaviour) when it tests certain non-ASCII characters for whitespace, which it does
+// wherever a character may end a token. So the parser is only ever given ASCII: every non-ASCII
+// character of a string becomes its \u or \U escape (a '...' string holding one becomes a "..."
+// string), one in a comment becomes '?', and one anywhere else, where TOML never allows it, is
+// refused. Line numbers stay as they are.
 #pragma once
 
 #include <optional>
@@ -16,7 +17,7 @@ struct TUnsafeText {
     std::string Message;
 };
 
-// The first place in Text that the parser would mishandle, if any.
-std::optional<TUnsafeText> FindUnsafeText(std::string_view text);
+// Writes the ASCII form of Text to Ascii; or returns why it cannot, with the line.
+std::optional<TUnsafeText> ToAsciiToml(std::string_view text, std::string& ascii);
 
 } // namespace ko
