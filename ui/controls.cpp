@@ -103,11 +103,22 @@ void TMemo::Clear() {
 }
 
 void TMemo::AddLine(const std::wstring& line) {
+    AddLines({line});
+}
+
+void TMemo::AddLines(const std::vector<std::wstring>& lines) {
+    if (lines.empty())
+        return;
+    std::wstring text;
+    for (const std::wstring& line : lines) {
+        if (FLineCount > 0)
+            text += L"\r\n";
+        text += line;
+        ++FLineCount;
+    }
     const int end = GetWindowTextLengthW(FHandle);
     SendMessageW(FHandle, EM_SETSEL, end, end);
-    const std::wstring text = FLineCount > 0 ? L"\r\n" + line : line;
     SendMessageW(FHandle, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-    ++FLineCount;
 }
 
 std::vector<std::wstring> TMemo::Lines() const {

@@ -73,9 +73,13 @@ public:
     // offers to start a terminal that was there before the run. Engine errors propagate.
     void RunInstall();
     void RunUninstall();
-    // The engine's progress handler: one log line and the bar's position, painted at once
-    // because the run keeps the thread busy.
+    // The engine's progress handler: keeps the line and the percentage, and hands what has
+    // gathered to the log and the bar when the last hand-over is ProgressInterval ago.
     void ReportProgress(TKoRun& sender, const std::string& text, int percent);
+    // Appends the gathered lines to the log in one edit, moves the bar and paints at once,
+    // since the run keeps the thread busy. The run does it as well before it lets the window
+    // take messages, and when it ends.
+    void FlushProgress();
 
     // The head of a page with a band: title, subtitle, page icon and the text below the band.
     struct TPageHead {
@@ -144,6 +148,9 @@ private:
     // The data folders of the terminals listed, for the install run.
     std::vector<TDataFolder> FDataFolders;
     bool FRunDone = false;
+    std::vector<std::wstring> FPendingLines;
+    int FPendingPercent = 0;
+    DWORD FLastFlush = 0;
     bool FRunning = false;
     std::unique_ptr<TKoInstall> FInstall;
     std::unique_ptr<TKoUninstall> FUninstall;

@@ -71,5 +71,8 @@ inline constexpr TRect LabelProgress3 = {BodyLeft, 84, BodyWidth, 14};
 inline constexpr TRect ProgressBar1 = {BodyLeft, 102, BodyWidth, 18};
 inline constexpr TRect MemoProgress = {BodyLeft, 128, BodyWidth, 180};
 inline constexpr int ProgressMax = 100;
+// The log and the bar take the run's progress at most this often (ms): smooth to the eye, and
+// the run is not paced by the edit control.
+inline constexpr unsigned ProgressInterval = 30;
 
 } // namespace ko::layout

@@ -81,17 +81,42 @@ void TFormInstaller::ExecuteRun(TKoRun& run) {
     run.OnProgress = [this](TKoRun& sender, const std::string& text, int percent) {
         ReportProgress(sender, text, percent);
     };
-    run.Execute();
+    // While a run item runs, the window shows every line reported before it.
+    SetMessagePump([this] {
+        FlushProgress();
+        ProcessPendingMessages();
+    });
+    try {
+        run.Execute();
+    } catch (...) {
+        // The error box comes next: the log shows everything up to the failure first.
+        SetMessagePump(nullptr);
+        FlushProgress();
+        throw;
+    }
+    SetMessagePump(nullptr);
+    FlushProgress();
     ProgressBar1.SetPosition(layout::ProgressMax);
     FRunDone = true;
     BtnNext.SetEnabled(true);
 }
 
 void TFormInstaller::ReportProgress(TKoRun&, const std::string& text, int percent) {
-    MemoProgress.AddLine(ui::Widen(text));
+    FPendingLines.push_back(ui::Widen(text));
+    FPendingPercent = percent;
+    if (GetTickCount() - FLastFlush >= layout::ProgressInterval)
+        FlushProgress();
+}
+
+void TFormInstaller::FlushProgress() {
+    if (FPendingLines.empty())
+        return;
+    MemoProgress.AddLines(FPendingLines);
+    FPendingLines.clear();
     // The bar keeps to its range by itself: the engine's percentage may pass 100.
-    ProgressBar1.SetPosition(percent);
+    ProgressBar1.SetPosition(FPendingPercent);
     UpdateWindow(Handle());
+    FLastFlush = GetTickCount();
 }
 
 void TFormInstaller::FinishAction() {

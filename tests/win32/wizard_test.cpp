@@ -274,18 +274,38 @@ TEST_F(Wizard, ProgressLinesAndBarWhateverThePercentage) {
     Form.CreateForInstall(Install(false));
     const auto data = Install(false);
     TKoInstallRun sender(*data);
+    // The first line shows at once; later ones when the run hands them over.
     Form.ReportProgress(sender, "Copying file C:\\MT4\\a.ex4 ...", 40);
     EXPECT_EQ(Form.ProgressBar1.Position(), 40);
     Form.ReportProgress(sender, "WARNING: Unable to overwrite C:\\MT4\\b.ex4 ...", 40);
     // The engine's percentage is not clamped: it may pass 100, or be -1 with nothing to do.
     Form.ReportProgress(sender, "Done.", 130);
+    Form.FlushProgress();
     EXPECT_EQ(Form.ProgressBar1.Position(), 100);
     Form.ReportProgress(sender, "", -1);
+    Form.FlushProgress();
     EXPECT_EQ(Form.ProgressBar1.Position(), 0);
     EXPECT_EQ(Form.MemoProgress.Lines(),
               (std::vector<std::wstring>{L"Copying file C:\\MT4\\a.ex4 ...",
                                          L"WARNING: Unable to overwrite C:\\MT4\\b.ex4 ...",
                                          L"Done.", L""}));
+}
+
+// Lines reported faster than the log takes them are handed over in batches: none lost, none
+// out of order, and the bar at the last percentage.
+TEST_F(Wizard, ProgressLinesArriveInOrderInBatches) {
+    Form.CreateForInstall(Install(false));
+    const auto data = Install(false);
+    TKoInstallRun sender(*data);
+    std::vector<std::wstring> expected;
+    for (int i = 0; i < 2000; ++i) {
+        const std::string line = "Copying file C:\\MT4\\" + std::to_string(i) + ".ex4 ...";
+        Form.ReportProgress(sender, line, i / 20);
+        expected.push_back(std::wstring(line.begin(), line.end()));
+    }
+    Form.FlushProgress();
+    EXPECT_EQ(Form.MemoProgress.Lines(), expected);
+    EXPECT_EQ(Form.ProgressBar1.Position(), 99);
 }
 
 TEST(SelfDelete, ScriptQuotesEveryPathAndEndsItsRetries) {
