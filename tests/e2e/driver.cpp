@@ -1,7 +1,8 @@
 // e2e_driver: drives the wizard of a running Setup.exe or Uninstall.exe from the outside, the
 // way a user would, and checks what it shows. Runs under Wine next to the program it drives.
 //
-//   e2e_driver [--transcript FILE] [--pid-file FILE] [--timeout S] (--script FILE | COMMAND...)
+//   e2e_driver [--transcript FILE] [--pid-file FILE] [--timeout S] [--poll MS]
+//              (--script FILE | COMMAND...)
 //
 // Each argument, or each line of the script, is one command (see Usage below). Arguments are
 // separated by blanks; "..." quotes with \r \n \t \" \\ escapes, '...' quotes raw text.
@@ -51,6 +52,7 @@ const char* const Usage = R"(commands:
   screenshot FILE.bmp           the current window (and its message box) as on the screen
   kill-pids FILE               end the processes whose ids a --pid-file run recorded
   echo TEXT
+  elapsed LABEL                milliseconds since the program under test was started
 )";
 
 std::wstring Widen(const std::string& text) {
@@ -91,6 +93,8 @@ int wmain(int argc, wchar_t** argv) {
                 driver.PidFile = argv[++i];
             else if (arg == L"--timeout" && i + 1 < argc)
                 driver.Timeout = _wtof(argv[++i]);
+            else if (arg == L"--poll" && i + 1 < argc)
+                driver.PollMs = unsigned(_wtoi(argv[++i]));
             else if (arg == L"--script" && i + 1 < argc)
                 for (const std::wstring& line : ReadScript(argv[++i]))
                     script.push_back(line);

@@ -54,6 +54,8 @@ void TDriver::Start(const TArgs& args, bool underTest) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
+    if (underTest)
+        QueryPerformanceCounter(&FStarted);
     if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &info))
         throw EFailure(L"cannot start " + path + L" (error " + std::to_wstring(GetLastError()) +

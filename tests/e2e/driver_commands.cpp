@@ -370,6 +370,15 @@ TDriver::TDriver() {
     FCommands[L"kill-pids"] = [this](const TArgs& a) { KillPids(a); };
     FCommands[L"click-color"] = [this](const TArgs& a) { ClickColor(a); };
     FCommands[L"echo"] = [](const TArgs&) {};
+    FCommands[L"elapsed"] = [this](const TArgs& a) {
+        Need(a, 2, L"elapsed LABEL");
+        LARGE_INTEGER now, frequency;
+        QueryPerformanceCounter(&now);
+        QueryPerformanceFrequency(&frequency);
+        const double ms =
+            1000.0 * double(now.QuadPart - FStarted.QuadPart) / double(frequency.QuadPart);
+        Say(L"  " + a[1] + L" = " + std::to_wstring(int(ms + 0.5)) + L" ms");
+    };
 }
 
 TDriver::~TDriver() {
@@ -436,7 +445,7 @@ void TDriver::Poll(double seconds, const std::function<std::optional<std::wstrin
             return;
         if (GetTickCount64() >= deadline)
             throw EFailure(*complaint + L" (waited " + std::to_wstring(int(seconds)) + L" s)");
-        Sleep(100);
+        Sleep(PollMs);
     }
 }
 

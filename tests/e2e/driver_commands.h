@@ -35,7 +35,8 @@ public:
     std::wstring Transcript() const { return FTranscript; }
 
     std::wstring PidFile;
-    double Timeout = 10; // seconds, for every wait without its own
+    double Timeout = 10;   // seconds, for every wait without its own
+    unsigned PollMs = 100; // between two looks of a wait
 
 private:
     using TArgs = std::vector<std::wstring>;
@@ -76,6 +77,7 @@ private:
     std::map<std::wstring, std::function<void(const TArgs&)>> FCommands;
     std::vector<TProcess> FProcesses;
     HWND FWindow = nullptr;
+    LARGE_INTEGER FStarted = {}; // when the last program under test was started
     std::wstring FTranscript;
     const std::vector<std::wstring>* FLines = nullptr;
     size_t FLine = 0;
