@@ -3,8 +3,12 @@
 #include "base/errors.h"
 #include "engine/file_utils.h"
 #include "engine/temp_names.h"
+#include "ui/text.h"
 
 #include <windows.h>
+
+#include <algorithm>
+#include <optional>
 
 namespace ko {
 
@@ -22,11 +26,46 @@ std::string BatchQuoted(const std::string& path) {
     return quoted + "\"";
 }
 
+// Text in the OEM code page. When Exact, nothing unless the code page holds every character.
+std::optional<std::string> ToOem(const std::wstring& text, bool exact) {
+    // UTF-8 holds everything and takes no default character.
+    const bool check = exact && GetOEMCP() != CP_UTF8;
+    const DWORD flags = check ? WC_NO_BEST_FIT_CHARS : 0;
+    BOOL lossy = FALSE;
+    const int size = WideCharToMultiByte(CP_OEMCP, flags, text.data(), int(text.size()), nullptr, 0,
+                                         nullptr, check ? &lossy : nullptr);
+    std::string oem(size_t(std::max(size, 0)), '\0');
+    WideCharToMultiByte(CP_OEMCP, flags, text.data(), int(text.size()), oem.data(), size, nullptr,
+                        check ? &lossy : nullptr);
+    if (check && (lossy || (size <= 0 && !text.empty())))
+        return std::nullopt;
+    return oem;
+}
+
+// cmd reads a batch file in the OEM code page, not in the ANSI one the paths come in: "Café"
+// must be written with the OEM code of its "é". A path with characters the OEM code page lacks
+// (a Cyrillic name on a Western system) is written in its 8.3 short form, which is ASCII; so
+// the file must exist. Should even that fail (short names turned off on the volume), the path
+// is written as near as the code page allows, and the file stays behind.
+std::string BatchPath(const std::string& path) {
+    const std::wstring wide = ui::Widen(path);
+    if (std::optional<std::string> oem = ToOem(wide, true))
+        return *oem;
+    const DWORD needed = GetShortPathNameW(wide.c_str(), nullptr, 0);
+    std::wstring shortPath(needed, L'\0');
+    const DWORD length = needed ? GetShortPathNameW(wide.c_str(), shortPath.data(), needed) : 0;
+    shortPath.resize(length < needed ? length : 0);
+    if (!shortPath.empty())
+        if (std::optional<std::string> oem = ToOem(shortPath, true))
+            return *oem;
+    return *ToOem(wide, false);
+}
+
 } // namespace
 
 std::string SelfDeleteScript(const std::string& exePath, const std::string& batchPath,
                              bool removeFolder) {
-    const std::string exe = BatchQuoted(exePath);
+    const std::string exe = BatchQuoted(BatchPath(exePath));
     // The uninstaller's process still holds its file when the batch starts; retry until it
     // has ended, pausing about a second between tries (ping is the pause every Windows has),
     // and give up after a few minutes rather than spin for ever on a file that never frees.
@@ -46,8 +85,8 @@ std::string SelfDeleteScript(const std::string& exePath, const std::string& batc
                          "goto repeat\r\n"
                          ":removed\r\n";
     if (removeFolder)
-        script += "rmdir " + BatchQuoted(ExtractFilePath(exePath)) + "\r\n";
-    script += "del " + BatchQuoted(batchPath) + "\r\n";
+        script += "rmdir " + BatchQuoted(BatchPath(ExtractFilePath(exePath))) + "\r\n";
+    script += "del " + BatchQuoted(BatchPath(batchPath)) + "\r\n";
     return script;
 }
 
@@ -55,7 +94,9 @@ bool StartSelfDelete(const std::string& exePath, bool removeFolder) {
     SYSTEMTIME now;
     GetLocalTime(&now);
     const std::string batchPath = TimeStampedName(TempFolder(), now, ".bat");
+    // Created empty first: the script may name it by its short path, which only a file has.
     try {
+        WriteWholeFile(batchPath, "");
         WriteWholeFile(batchPath, SelfDeleteScript(exePath, batchPath, removeFolder));
     } catch (const EKoError&) {
         return false;

@@ -14,7 +14,9 @@ inline constexpr int SelfDeleteTries = 180;
 
 // The batch file's text (8-bit, lines ended by CR LF) that deletes ExePath, retrying while it
 // is still in use, then removes ExePath's folder when RemoveFolder is set (only an empty folder
-// goes), then deletes BatchPath itself. Every path stands in double quotes.
+// goes), then deletes BatchPath itself. Every path stands in double quotes, in the OEM code page
+// that cmd reads batch files in, or in its short form when that code page cannot hold it; so
+// ExePath and BatchPath must exist.
 std::string SelfDeleteScript(const std::string& exePath, const std::string& batchPath,
                              bool removeFolder);
 

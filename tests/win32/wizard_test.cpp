@@ -332,16 +332,20 @@ TEST(SelfDelete, ScriptQuotesEveryPathAndEndsItsRetries) {
               std::string::npos);
 }
 
-// The script itself under cmd, in a folder with blanks: the locked file is retried until it
-// comes free, then it, the emptied folder and the script are gone.
+// The script itself under cmd, in folders with blanks: the locked file is retried until it
+// comes free, then it, the emptied folder and the script are gone. cmd reads the script in the
+// OEM code page: the "\xE9" of the program folder must reach it in that code page, and the
+// script's own folder holds "\x80" (the euro sign), which it lacks, so that path goes short.
 TEST(SelfDelete, ScriptRemovesFileFolderAndItselfOnceTheFileComesFree) {
     const std::string root = TempFolder() + "kosetup self delete";
     std::system(("cmd /c rmdir /s /q \"" + root + "\" 2>nul").c_str());
     CreateDirectoryA(root.c_str(), nullptr);
-    const std::string folder = root + "\\Program Folder";
+    const std::string folder = root + "\\Program Caf\xE9";
+    const std::string scripts = root + "\\Temp \x80";
     CreateDirectoryA(folder.c_str(), nullptr);
+    CreateDirectoryA(scripts.c_str(), nullptr);
     const std::string exe = folder + "\\Uninstall.exe";
-    const std::string batch = root + "\\20240102030405006.bat";
+    const std::string batch = scripts + "\\20240102030405006.bat";
     HANDLE held = CreateFileA(exe.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                               0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
@@ -367,6 +371,7 @@ TEST(SelfDelete, ScriptRemovesFileFolderAndItselfOnceTheFileComesFree) {
     EXPECT_EQ(GetFileAttributesA(exe.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetFileAttributesA(batch.c_str()), INVALID_FILE_ATTRIBUTES);
+    RemoveDirectoryA(scripts.c_str());
     RemoveDirectoryA(root.c_str());
 }
 
