@@ -102,7 +102,7 @@ std::string RunningProgramPath() {
     return std::string(buffer, n);
 }
 
-void WriteStoredData(TStream& package, const TStoredData& data, const uint8_t* key,
+bool WriteStoredData(TStream& package, const TStoredData& data, const uint8_t* key,
                      const std::string& target) {
     TFileStream output(target, TFileMode::Create);
     {
@@ -113,7 +113,8 @@ void WriteStoredData(TStream& package, const TStoredData& data, const uint8_t* k
     // Set after the last write, so that writing does not move the last-write time again.
     const FILETIME creation = ToFileTime(data.CreationTime);
     const FILETIME lastWrite = ToFileTime(data.LastWriteTime);
-    SetFileTime(reinterpret_cast<HANDLE>(output.Handle()), &creation, &lastWrite, &lastWrite);
+    return SetFileTime(reinterpret_cast<HANDLE>(output.Handle()), &creation, &lastWrite,
+                       &lastWrite);
 }
 
 } // namespace ko

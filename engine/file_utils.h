@@ -51,8 +51,9 @@ struct TStoredData {
 // Creates (or truncates) Target and deciphers the stored bytes from Package into it, then sets
 // its creation time and its last-access and last-write times while it is still open. Throws
 // EFOpenError when Target cannot be created and ECipherException "Invalid file format" when the
-// stored bytes end early; the target then keeps what was written.
-void WriteStoredData(TStream& package, const TStoredData& data, const uint8_t* key,
-                     const std::string& target);
+// stored bytes end early; the target then keeps what was written. False when the times could
+// not be set: the caller warns, since the next install's newer-version check reads them.
+[[nodiscard]] bool WriteStoredData(TStream& package, const TStoredData& data, const uint8_t* key,
+                                   const std::string& target);
 
 } // namespace ko

@@ -7,6 +7,7 @@
 #include "engine/run_items.h"
 #include "engine/shell_link.h"
 #include "engine/sys_folders.h"
+#include "package/windows_names.h"
 
 #include <windows.h>
 
@@ -35,14 +36,6 @@ std::string CrLfLines(const std::string& text) {
     return result;
 }
 
-void SaveShortcut(const std::string& linkPath, const std::string& target) {
-    ForceDirectories(ExtractFilePath(linkPath));
-    TShellLink link;
-    link.Target = target;
-    link.WorkingDirectory = ExtractFileDir(target);
-    link.SaveLink(linkPath);
-}
-
 // A file that CheckNewer guards is copied only over an existing one with an earlier last-write
 // time; equal times count as the same version.
 bool ShouldCopy(const TKoInstallFile& file, const std::string& target) {
@@ -68,9 +61,10 @@ void InstallFile(TKoInstallRun& run, TStream& package, const TVariables& variabl
         } else {
             if (!file.NoUninstall)
                 run.UninstallList.push_back({target, false});
-            WriteStoredData(package,
-                            {file.Offset, file.Size, file.CreationTime, file.LastWriteTime},
-                            run.Data.Key, target);
+            if (!WriteStoredData(package,
+                                 {file.Offset, file.Size, file.CreationTime, file.LastWriteTime},
+                                 run.Data.Key, target))
+                run.Report("WARNING: Unable to set the time of " + target + " ...", 0);
         }
     } else {
         run.Report("Skipping " + ExtractFileName(target) + ", found newer version at " + target +
@@ -78,7 +72,9 @@ void InstallFile(TKoInstallRun& run, TStream& package, const TVariables& variabl
                    1);
     }
     if (!file.ShortcutName.empty()) {
-        const std::string link = menuFolder + "\\" + file.ShortcutName + ".lnk";
+        // A name from another tool's package may hold folders, "..", or characters Windows
+        // forbids: the shortcut stays in the menu folder whatever it says.
+        const std::string link = menuFolder + "\\" + SafeRelativePath(file.ShortcutName) + ".lnk";
         SaveShortcut(link, target);
         run.UninstallList.push_back({link, false});
     }
@@ -150,7 +146,8 @@ void InstallInternetShortcuts(TKoInstallRun& run, const std::string& menuFolder)
     const TKoInstall& data = run.Data;
     const std::string website = WebsiteAddress(data.Website);
     if (!website.empty())
-        CreateUrlShortcut(run, menuFolder + "\\" + data.Publisher + " Website.url", website);
+        CreateUrlShortcut(run, menuFolder + "\\" + SafeName(data.Publisher + " Website") + ".url",
+                          website);
     if (!Trim(data.ContactEmail).empty()) {
         const std::string address = data.ContactName.empty()
                                         ? data.ContactEmail

@@ -47,8 +47,9 @@ std::string WebsiteAddress(const std::string& website);
 
 // Writes ExePath (the package file's stub followed by the uninstall log of everything recorded so
 // far, its shortcut LinkPath included) through a ".tmp" file beside it, registers it and writes
-// its shortcut. Failures while writing the file are swallowed, a leftover ".tmp" removed; a
-// registry value that cannot be set throws "Failed to set data for '<value>'".
+// its shortcut. Failures while writing the file are swallowed and the partial ".tmp" removed; an
+// old uninstaller that cannot be replaced stays, with the new one beside it as ".tmp". A registry
+// value that cannot be set throws "Failed to set data for '<value>'".
 void CreateUninstaller(TKoInstallRun& run, const std::string& exePath, const std::string& linkPath);
 
 } // namespace ko

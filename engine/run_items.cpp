@@ -51,8 +51,10 @@ void RunOne(TKoInstallRun& run, TStream& package, const TVariables& variables,
     if (!exec.External) {
         ForceDirectories(ExtractFilePath(program));
         ClearReadOnly(program);
-        WriteStoredData(package, {exec.Offset, exec.Size, exec.CreationTime, exec.LastWriteTime},
-                        run.Data.Key, program);
+        if (!WriteStoredData(package,
+                             {exec.Offset, exec.Size, exec.CreationTime, exec.LastWriteTime},
+                             run.Data.Key, program))
+            run.Report("WARNING: Unable to set the time of " + program + " ...", 0);
     }
     if (FileExists(program)) {
         run.Report("Executing " + exec.Title + " ...", 1);

@@ -2,6 +2,7 @@
 
 #include "base/errors.h"
 #include "base/win32_util.h"
+#include "engine/file_utils.h"
 
 #include <windows.h>
 
@@ -61,6 +62,19 @@ void TShellLink::SaveLink(const std::string& fileName) const {
     if (FAILED(result))
         Fail(fileName, result);
     file.Ptr->Save(Wide(fileName).c_str(), TRUE);
+}
+
+void SaveShortcut(const std::string& linkPath, const std::string& target) {
+    const std::string folder = ExtractFilePath(linkPath);
+    ForceDirectories(folder);
+    // The shell would fail to save without a word, leaving a shortcut that is logged for
+    // removal but was never written.
+    if (!DirectoryExists(folder))
+        Fail(linkPath, HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND));
+    TShellLink link;
+    link.Target = target;
+    link.WorkingDirectory = ExtractFileDir(target);
+    link.SaveLink(linkPath);
 }
 
 } // namespace ko

@@ -23,4 +23,9 @@ public:
     std::string WorkingDirectory;
 };
 
+// Writes a shortcut LinkPath to Target with Target's folder as working folder, creating
+// LinkPath's folder first. Throws EKoError "Cannot create shortcut ..." when that folder cannot
+// be had, as for any other file of the run.
+void SaveShortcut(const std::string& linkPath, const std::string& target);
+
 } // namespace ko

@@ -1,8 +1,11 @@
 #include "engine/sys_folders.h"
 
 #include "base/errors.h"
+#include "package/windows_names.h"
 
 #include <windows.h>
+
+#include <cstring>
 
 namespace ko {
 
@@ -79,9 +82,18 @@ std::string ReadRegistryString(HKEY root, const char* path, const char* name, bo
     return value;
 }
 
+// "" when the expansion fails. The result may be longer than a path: a buffer too small is
+// reported by a larger result, and its contents then are not terminated.
 std::string ExpandEnvironment(const std::string& text) {
-    char buffer[MAX_PATH] = {};
-    ExpandEnvironmentStringsA(text.c_str(), buffer, sizeof buffer);
+    std::string buffer(MAX_PATH, '\0');
+    DWORD size = ExpandEnvironmentStringsA(text.c_str(), buffer.data(), DWORD(buffer.size()));
+    if (size > buffer.size()) {
+        buffer.assign(size, '\0');
+        size = ExpandEnvironmentStringsA(text.c_str(), buffer.data(), DWORD(buffer.size()));
+    }
+    if (size == 0 || size > buffer.size())
+        return {};
+    buffer.resize(strnlen(buffer.c_str(), buffer.size()));
     return buffer;
 }
 
@@ -138,11 +150,11 @@ std::string GetSystemFolder(uint8_t id, bool trailingDelimiter) {
 }
 
 std::string ProgramFolder(const TKoData& data) {
-    return GetSystemFolder(sfProgramFiles, false) + "\\" + data.ProductName;
+    return GetSystemFolder(sfProgramFiles, false) + "\\" + ProductFolderName(data.ProductName);
 }
 
 std::string MenuFolder(const TKoData& data) {
-    return GetSystemFolder(sfCommonPrograms, false) + "\\" + data.ProductName;
+    return GetSystemFolder(sfCommonPrograms, false) + "\\" + ProductFolderName(data.ProductName);
 }
 
 void FillVariables(const TKoData& data, TVariables& variables) {

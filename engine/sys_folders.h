@@ -27,9 +27,10 @@ enum TSystemFolder : uint8_t {
 // that fail give "" (the boot folder falls back to "C:").
 std::string GetSystemFolder(uint8_t id, bool trailingDelimiter);
 
-// Program Files + "\" + ProductName: where "{app}" points and the uninstaller goes.
+// Program Files + "\" + the product's folder name (ProductFolderName): where "{app}" points and
+// the uninstaller goes.
 std::string ProgramFolder(const TKoData& data);
-// The all-users programs menu + "\" + ProductName: the product's shortcuts.
+// The all-users programs menu + "\" + the product's folder name: the product's shortcuts.
 std::string MenuFolder(const TKoData& data);
 
 // Clears Variables and adds, in this order: "{app}" (the program folder),

@@ -50,22 +50,22 @@ void DeleteKeyTree(HKEY root, const std::string& path) {
 
 } // namespace
 
-std::string UninstallKeyPath(const std::string& productName) {
-    return UninstallKey + productName;
+std::string UninstallKeyPath(const std::string& keyName) {
+    return UninstallKey + keyName;
 }
 
-bool NamesNoUninstallKey(const std::string& productName) {
+bool NamesNoUninstallKey(const std::string& keyName) {
     // Backslashes alone only repeat the separator: the path still ends at the parent key.
-    return productName.find_first_not_of('\\') == std::string::npos;
+    return keyName.find_first_not_of('\\') == std::string::npos;
 }
 
-void RegisterUninstaller(const std::string& productName, const std::string& uninstallerPath) {
+void RegisterUninstaller(const std::string& keyName, const std::string& uninstallerPath) {
     HKEY key = nullptr;
     const bool opened =
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallKeyPath(productName).c_str(), 0, nullptr, 0,
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallKeyPath(keyName).c_str(), 0, nullptr, 0,
                         KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS;
     try {
-        SetString(key, opened, "DisplayName", productName);
+        SetString(key, opened, "DisplayName", keyName);
         SetString(key, opened, "UninstallString", uninstallerPath);
         SetString(key, opened, "DisplayIcon", uninstallerPath);
     } catch (...) {
@@ -76,10 +76,10 @@ void RegisterUninstaller(const std::string& productName, const std::string& unin
     RegCloseKey(key);
 }
 
-void DeleteUninstallKey(const std::string& productName) {
-    if (NamesNoUninstallKey(productName))
+void DeleteUninstallKey(const std::string& keyName) {
+    if (NamesNoUninstallKey(keyName))
         return;
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, UninstallKeyPath(productName));
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, UninstallKeyPath(keyName));
 }
 
 } // namespace ko

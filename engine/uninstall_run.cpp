@@ -1,6 +1,7 @@
 #include "engine/uninstall_run.h"
 
 #include "engine/uninstall_registry.h"
+#include "package/windows_names.h"
 
 #include <windows.h>
 
@@ -21,12 +22,12 @@ void TKoUninstallRun::Execute() {
         RemoveDirectoryA(folder.c_str());
     }
     Report("Unregistering uninstaller ...", 1);
-    // Without a product name the key path would be the parent of every program's entry.
-    if (NamesNoUninstallKey(Data.ProductName))
+    // A log without a product name names no entry of its own.
+    if (Data.ProductName.empty())
         Report("WARNING: The uninstall data names no product, so no registry entry is removed ...",
                0);
     else
-        DeleteUninstallKey(Data.ProductName);
+        DeleteUninstallKey(ProductFolderName(Data.ProductName));
     Report("Done.", 1);
 }
 

@@ -5,6 +5,7 @@
 #include "engine/shell_link.h"
 #include "engine/uninstall_registry.h"
 #include "package/format.h"
+#include "package/windows_names.h"
 
 #include <windows.h>
 
@@ -37,25 +38,18 @@ void CreateUninstaller(TKoInstallRun& run, const std::string& exePath,
     try {
         ForceDirectories(ExtractFilePath(exePath));
         WriteUninstallerFile(run, tmpPath);
-        if (FileExists(exePath)) {
-            ClearReadOnly(exePath);
-            DeleteFileA(exePath.c_str());
-        }
-        // An uninstaller still running from an earlier install cannot be replaced; the
-        // temporary file would then be left behind, listed nowhere.
-        if (!MoveFileA(tmpPath.c_str(), exePath.c_str()))
-            DeleteFileA(tmpPath.c_str());
+        // Replaced in one step: deleting the old one first would leave none at all, with the
+        // registry pointing there, whenever the rename then failed. When it fails (an
+        // uninstaller still running from an earlier install) the new one stays as ".tmp".
+        ClearReadOnly(exePath);
+        MoveFileExA(tmpPath.c_str(), exePath.c_str(), MOVEFILE_REPLACE_EXISTING);
     } catch (...) {
         DeleteFileA(tmpPath.c_str());
     }
     run.Report("Registering unistaller ...", 1);
-    RegisterUninstaller(run.Data.ProductName, exePath);
+    RegisterUninstaller(ProductFolderName(run.Data.ProductName), exePath);
 
-    ForceDirectories(ExtractFilePath(linkPath));
-    TShellLink link;
-    link.Target = exePath;
-    link.WorkingDirectory = ExtractFileDir(exePath);
-    link.SaveLink(linkPath);
+    SaveShortcut(linkPath, exePath);
 }
 
 } // namespace ko

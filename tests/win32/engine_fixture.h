@@ -9,6 +9,7 @@
 #include "engine/sys_folders.h"
 #include "engine/temp_names.h"
 #include "engine/uninstall_registry.h"
+#include "package/windows_names.h"
 
 #include <gtest/gtest.h>
 
@@ -162,14 +163,14 @@ protected:
         Setup = Work + "Setup.exe";
     }
 
-    // Removes by the product's own name only: with an empty name the two folders would be
-    // Program Files and the programs menu themselves.
+    // Removes by the product's folder name, which is never empty: with an empty one the two
+    // folders would be Program Files and the programs menu themselves.
     void TearDown() override {
-        ASSERT_FALSE(Content.ProductName.empty());
-        RemoveTree(ko::GetSystemFolder(ko::sfProgramFiles, false) + "\\" + Content.ProductName);
-        RemoveTree(ko::GetSystemFolder(ko::sfCommonPrograms, false) + "\\" + Content.ProductName);
+        const std::string name = ko::ProductFolderName(Content.ProductName);
+        RemoveTree(ko::GetSystemFolder(ko::sfProgramFiles, false) + "\\" + name);
+        RemoveTree(ko::GetSystemFolder(ko::sfCommonPrograms, false) + "\\" + name);
         RemoveTree(Work);
-        ko::DeleteUninstallKey(Content.ProductName);
+        ko::DeleteUninstallKey(name);
         CoUninitialize();
     }
 

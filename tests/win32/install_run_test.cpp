@@ -268,6 +268,63 @@ TEST_F(InstallRun, NewerCheckOverwriteWarningAndSkippedShortcut) {
                                                   a + "newer.txt", Menu() + "\\Uninstall.lnk"}));
 }
 
+// Names as another tool may write them: markup in the product name, a shortcut name that climbs
+// out of the menu folder, a publisher with characters Windows forbids. The folders and the
+// registry entry take the name's plain text, the shortcuts stay in the menu folder, and the run
+// reaches its end with the uninstaller written.
+TEST_F(InstallRun, NamesBecomeSafeWindowsNames) {
+    const std::string plain = Content.ProductName + " Bold";
+    Content.ProductName += " <b>Bold</b>:";
+    AddFile("{app}\\a.txt", Pattern(5, 1)).ShortcutName = "..\\..\\Startup\\a:b";
+    Content.Publisher = "A/B: C?";
+    Content.Website = "example.com";
+    Build();
+    Run.TerminalFolders = {TerminalA};
+    Run.Execute();
+    const std::string app = GetSystemFolder(sfProgramFiles, false) + "\\" + plain;
+    const std::string menu = GetSystemFolder(sfCommonPrograms, false) + "\\" + plain;
+    EXPECT_EQ(App(), app);
+    EXPECT_EQ(Menu(), menu);
+    EXPECT_EQ(Lines.back(), "Done.");
+    EXPECT_TRUE(Exists(app + "\\Uninstall.exe"));
+    EXPECT_TRUE(SameText(ReadShortcut(menu + "\\Startup\\a_b.lnk").Target, app + "\\a.txt"));
+    EXPECT_TRUE(Exists(menu + "\\A_B_ C_ Website.url"));
+    EXPECT_EQ(RegistryString(UninstallKeyPath(plain), "DisplayName"), plain);
+}
+
+// A stored time Windows refuses: the file is still written and the run goes on, with a warning,
+// since the next install's newer-version check reads that time.
+TEST_F(InstallRun, ATimeThatCannotBeSetIsWarnedAbout) {
+    AddFile("{app}\\odd.txt", Pattern(5, 1)).Data.Times = {StoredCreation, 1ULL << 63};
+    Build();
+    Run.TerminalFolders = {TerminalA};
+    Run.Execute();
+    const std::string odd = App() + "\\odd.txt";
+    EXPECT_EQ(std::vector<std::string>(Lines.begin(), Lines.begin() + 2),
+              (std::vector<std::string>{"Copying file " + odd + " ...",
+                                        "WARNING: Unable to set the time of " + odd + " ..."}));
+    EXPECT_EQ(ReadBytes(odd), Pattern(5, 1));
+    EXPECT_EQ(Lines.back(), "Done.");
+}
+
+// An uninstaller that cannot be replaced, here one that another program holds open (deletion
+// allowed), stays as it was, and the new one waits beside it: never are both gone.
+TEST_F(InstallRun, AnUninstallerThatCannotBeReplacedStays) {
+    Build();
+    Run.Execute();
+    const std::string exe = App() + "\\Uninstall.exe", tmp = App() + "\\Uninstall.tmp";
+    const Bytes first = ReadBytes(exe);
+    const HANDLE held = CreateFileA(exe.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    TKoInstallRun again(Data);
+    again.Execute();
+    CloseHandle(held);
+    ASSERT_TRUE(Exists(exe));
+    EXPECT_EQ(ReadBytes(exe), first);
+    EXPECT_TRUE(Exists(tmp));
+}
+
 TEST_F(InstallRun, NoTerminalChosenStillWritesTheRest) {
     AddFile("{app}\\program.txt", Pattern(10, 1));
     AddExec("{app}\\run.exe", "Runner", "", 2);
@@ -320,6 +377,24 @@ TEST_F(InstallRun, UnhandledErrorsEndTheRunWithThePackageClosed) {
     EXPECT_EQ(message.substr(0, prefix.size()), prefix);
     EXPECT_GT(message.size(), prefix.size()) << "the system's reason follows";
     EXPECT_FALSE(Exists(App() + "\\third.bin"));
+
+    // The same for a shortcut whose folder cannot be made: a file stands in its place. It is
+    // not logged for removal, since it was never written.
+    again.Files[1]->Path = "{app}\\second.bin";
+    again.Files[1]->ShortcutName = "Docs\\Second";
+    CreateDirectoryA(Menu().c_str(), nullptr);
+    WriteBytes(Menu() + "\\Docs", Bytes{1});
+    TKoInstallRun linkRun(again);
+    linkRun.TerminalFolders = {TerminalA};
+    message.clear();
+    try {
+        linkRun.Execute();
+    } catch (const EKoError& e) {
+        message = e.what();
+    }
+    const std::string link = Menu() + "\\Docs\\Second.lnk";
+    EXPECT_EQ(message.rfind("Cannot create shortcut \"" + link + "\". ", 0), 0u) << message;
+    EXPECT_EQ(linkRun.UninstallList.back().Path, App() + "\\second.bin");
 }
 
 TEST_F(InstallRun, ExpertSettingsKeepWhatTheyDoNotSet) {

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 using namespace ko;
 
 namespace {
@@ -45,6 +47,25 @@ TEST(SystemFolders, DelimitersDrivesAndUnknownIds) {
         << "ids are masked to seven bits";
 }
 
+// A registry folder with variables expands in full however long, never cut at a path's length
+// without its terminator. MediaPath (id 32) is one nobody else reads; it is put back.
+TEST(SystemFolders, LongExpansionsComeWhole) {
+    const char* key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+    char old[1024] = {};
+    DWORD size = sizeof old;
+    const bool had = RegGetValueA(HKEY_LOCAL_MACHINE, key, "MediaPath", RRF_RT_REG_SZ, nullptr, old,
+                                  &size) == ERROR_SUCCESS;
+    const std::string name(300, 'x');
+    SetEnvironmentVariableA("KOSETUP_LONG", name.c_str());
+    const char value[] = "C:\\%KOSETUP_LONG%\\Media";
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, "MediaPath", REG_SZ, value, sizeof value);
+    EXPECT_EQ(GetSystemFolder(32, false), "C:\\" + name + "\\Media");
+    if (had)
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, "MediaPath", REG_SZ, old, DWORD(strlen(old) + 1));
+    else
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, key, "MediaPath");
+}
+
 TEST(SystemFolders, VariablesComeInTheirOrder) {
     TKoInstall data;
     data.ProductName = "Alpha";
@@ -56,4 +77,8 @@ TEST(SystemFolders, VariablesComeInTheirOrder) {
     EXPECT_EQ(names, (std::vector<std::string>{"{app}", "{bootdir}", "{windir}", "{winsysdir}",
                                                "{mydocuments}", "{desktop}", "{temp}"}));
     EXPECT_EQ(variables.Value("{app}"), GetSystemFolder(sfProgramFiles, true) + "Alpha");
+    // A name with markup names the folder by its plain text.
+    data.ProductName = "Alpha <b>Beta</b>";
+    FillVariables(data, variables);
+    EXPECT_EQ(variables.Value("{app}"), GetSystemFolder(sfProgramFiles, true) + "Alpha Beta");
 }

@@ -92,7 +92,8 @@ TEST_F(UninstallRun, EmptyLogAndNamelessProduct) {
     EXPECT_EQ(Percents, (std::vector<int>{100, 200}));
     EXPECT_FALSE(RegistryKeyExists(key));
 
-    // Without a name the key would be the parent of every program's entry: it stays, and says so.
+    // A log without a name names no entry and says so; backslashes alone name the entry "_"
+    // that such a product was installed under. Neither reaches the parent of every program's entry.
     RegisterUninstaller(Content.ProductName, Work + "Uninstall.exe");
     for (const std::string name : {"", "\\", "\\\\"}) {
         Lines.clear();
@@ -100,10 +101,11 @@ TEST_F(UninstallRun, EmptyLogAndNamelessProduct) {
         nameless.ProductName = name;
         TKoUninstallRun namelessRun(nameless);
         Uninstall(namelessRun);
-        ASSERT_EQ(Lines.size(), 3u);
+        ASSERT_EQ(Lines.size(), name.empty() ? 3u : 2u);
         EXPECT_EQ(Lines[0], "Unregistering uninstaller ...");
-        EXPECT_EQ(Lines[1].rfind("WARNING: ", 0), 0u) << Lines[1];
-        EXPECT_EQ(Lines[2], "Done.");
+        if (name.empty())
+            EXPECT_EQ(Lines[1].rfind("WARNING: ", 0), 0u) << Lines[1];
+        EXPECT_EQ(Lines.back(), "Done.");
         EXPECT_TRUE(RegistryKeyExists(key)) << "'" << name << "'";
     }
 }
