@@ -4,6 +4,7 @@
 #include "builder/build_error.h"
 #include "builder/platform.h"
 #include "builder/toml_guard.h"
+#include "package/windows_names.h"
 
 #include <toml++/toml.h>
 
@@ -167,10 +168,21 @@ std::string CheckTargetPath(const std::string& path, bool allowDrive, bool allow
         if (std::any_of(part.begin(), part.end(),
                         [](char c) { return IsInvalidPathChar(static_cast<unsigned char>(c)); }))
             return "holds a character that Windows does not allow in file names";
+        if (!part.empty())
+            if (const std::string problem = NameProblem(part); !problem.empty())
+                return "holds the name \"" + part + "\" that " + problem;
     }
     if (parts.size() < 2 || (parts.size() == 2 && parts[1].empty() && !allowFolder))
         return "names no file below " + parts.front();
     return {};
+}
+
+// Refuses Name, what Field becomes on Windows, when it cannot be one file or folder name there.
+void CheckWindowsName(const TContext& context, const TManifestString& field,
+                      const std::string& name, const std::string& what) {
+    if (const std::string problem = NameProblem(name); !problem.empty())
+        context.Fail(field.Line,
+                     "field \"" + field.Field + "\": " + what + " \"" + name + "\" " + problem);
 }
 
 TManifestString TargetPath(TTableReader& reader, std::string_view key, bool allowDrive,
@@ -208,15 +220,14 @@ void ReadProduct(TTableReader& root, TManifest& manifest) {
         root.Context().Fail(0, "missing table [product]");
     TTableReader reader(root.Context(), *table, "product");
     manifest.ProductName = reader.String("name", true);
-    // The name becomes a folder under Program Files and a registry key name, where a backslash
-    // would silently nest one level deeper.
-    const std::string& name = manifest.ProductName.Value;
-    if (std::any_of(name.begin(), name.end(), [](char c) {
-            return c == '/' || c == '\\' || IsInvalidPathChar(static_cast<unsigned char>(c));
-        }))
+    // The name may hold markup; the text it shows names the program folder, the menu folder and
+    // the registry entry.
+    if (const std::string folder = FolderNameOf(manifest.ProductName.Value); folder.empty())
         root.Context().Fail(manifest.ProductName.Line,
-                            "field \"product.name\" holds a character that Windows does not "
-                            "allow in folder names");
+                            "field \"product.name\" shows no character that Windows allows in "
+                            "folder names, so it names no folder");
+    else
+        CheckWindowsName(root.Context(), manifest.ProductName, folder, "folder name");
     manifest.VersionMajor = Int32(reader, "version_major", 1);
     manifest.VersionMinor = Int32(reader, "version_minor", 0);
     manifest.Build = Int32(reader, "build", 0);
@@ -226,6 +237,9 @@ void ReadProduct(TTableReader& root, TManifest& manifest) {
     manifest.Address = reader.String("address");
     manifest.ContactName = reader.String("contact_name");
     manifest.ContactEmail = reader.String("contact_email");
+    if (!manifest.Website.Value.empty())
+        CheckWindowsName(root.Context(), manifest.Publisher, manifest.Publisher.Value + " Website",
+                         "web-site shortcut name");
     reader.RejectUnknownKeys();
 }
 
@@ -271,6 +285,8 @@ void ReadFiles(TTableReader& root, TManifest& manifest) {
         file.Source = reader.String("source", true);
         file.Target = TargetPath(reader, "target", false, true);
         file.Shortcut = reader.String("shortcut");
+        if (!file.Shortcut.Value.empty())
+            CheckWindowsName(root.Context(), file.Shortcut, file.Shortcut.Value, "shortcut name");
         file.CheckNewer = reader.Boolean("check_newer");
         file.NoUninstall = reader.Boolean("no_uninstall");
         reader.RejectUnknownKeys();

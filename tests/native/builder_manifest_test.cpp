@@ -55,7 +55,23 @@ TEST(BuilderManifest, ErrorsNameTheFileAndLine) {
         {"[prodcut]\nname = \"X\"\n", "m.toml:1: unknown key \"prodcut\""},
         {"[product]\nversion_major = 2\n", "m.toml:1: missing required key \"product.name\""},
         {"\n[product]\nname = 5\n", "m.toml:3: field \"product.name\" must be a string"},
-        {"[product]\nname = 'A\\B'\n", "m.toml:2: field \"product.name\" holds a character"},
+        {"[product]\nname = '<b>Nul</b>.txt'\n",
+         "m.toml:2: field \"product.name\": folder name \"Nul.txt\" is the device name NUL, which "
+         "Windows reserves"},
+        {"[product]\nname = ' <b>..</b> '\n",
+         "m.toml:2: field \"product.name\" shows no character that Windows allows in folder "
+         "names, so it names no folder"},
+        {std::string(Product) + "publisher = \"A/B\"\nwebsite = \"x.com\"\n",
+         "m.toml:3: field \"product.publisher\": web-site shortcut name \"A/B Website\" holds "
+         "character U+002F '/', which Windows does not allow in names"},
+        {std::string(Product) + file + "target = '{app}\\a.ex4'\nshortcut = '..\\Startup'\n",
+         "m.toml:6: field \"file.shortcut\": shortcut name \"..\\Startup\" holds character "
+         "U+005C"},
+        {std::string(Product) + file + "target = '{app}\\com1.log\\a.ex4'\n",
+         "path \"{app}\\com1.log\\a.ex4\" holds the name \"com1.log\" that is the device name "
+         "COM1"},
+        {std::string(Product) + file + "target = '{app}\\dir.\\a.ex4'\n",
+         "holds the name \"dir.\" that ends in a dot"},
         {std::string(Product) + "build = -1\n", "m.toml:3: field \"product.build\" must lie"},
         {"codepage = 65001\n" + std::string(Product),
          "m.toml:1: field \"codepage\" must be one of"},
@@ -98,6 +114,9 @@ TEST(BuilderManifest, ErrorsNameTheFileAndLine) {
         const std::string problem = Problem(dir, c.Text);
         EXPECT_NE(problem.find(c.Expected), std::string::npos) << problem;
     }
+    // Markup in the name is shown; its text names the folders.
+    EXPECT_EQ(Problem(dir, "[product]\nname = 'Probe <b>Bold</b> <link>C:\\p\\m.exe</link>'\n"),
+              "");
 }
 
 TEST(BuilderManifest, RefusesCharactersTheCodePageCannotHold) {
@@ -140,14 +159,14 @@ TEST(BuilderManifest, NonAsciiTextKeepsItsValueInEveryKindOfString) {
     WriteFile(dir / "m.toml", "# Kommentar äöü\n"
                               "[product]\n"
                               "name = \"Café ü\" # ß\n"
-                              "publisher = 'Ça \\ \"x\"'\n"
+                              "contact_email = 'Ça \\ \"x\"'\n"
                               "address = '''Straße\nKöln'''\n"
                               "contact_name = \"\"\"Zoë \\\n   Ñ\"\"\"\n"
                               "website = 'plain \\ ascii'\n");
     const TManifest manifest = LoadManifest((dir / "m.toml").string());
     EXPECT_EQ(manifest.ProductName.Value, "Café ü");
     EXPECT_EQ(manifest.ProductName.Line, 3);
-    EXPECT_EQ(manifest.Publisher.Value, "Ça \\ \"x\"");
+    EXPECT_EQ(manifest.ContactEmail.Value, "Ça \\ \"x\"");
     EXPECT_EQ(manifest.Address.Value, "Straße\nKöln");
     EXPECT_EQ(manifest.ContactName.Value, "Zoë Ñ");
     EXPECT_EQ(manifest.ContactName.Line, 7);
