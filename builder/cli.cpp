@@ -3,10 +3,14 @@
 #include "base/codepage.h"
 #include "builder/build_error.h"
 #include "builder/commands.h"
+#include "builder/embedded_stub.h"
+#include "builder/problems.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <set>
 
 namespace ko {
 
@@ -18,23 +22,40 @@ Builds and inspects installers for MetaTrader 4 products.
 
 Commands:
   build MANIFEST -o SETUP.EXE   write an installer from a product manifest
+  check MANIFEST                report every mistake of a manifest and its sources
+  init DIR                      write a new product that builds at once, to start from
   list FILE                     show what a Setup.exe or Uninstall.exe holds
   extract FILE DIR              write the stored files of a Setup.exe under DIR
   verify FILE                   check that every stored file deciphers
 
-"kosetup COMMAND --help" describes a command. examples/sample-ea/product.toml is a
+"kosetup COMMAND --help" describes a command; "kosetup --version" names the builder's
+version and the stub it carries. examples/sample-ea/product.toml is a
 complete, commented manifest.
 Exit codes: 0 success, 1 bad input or a failed check, 2 wrong command line.
 )";
 
 const char* const BuildHelp =
-    R"(Usage: kosetup build MANIFEST -o SETUP.EXE [--stub PATH] [--key HEX]
+    R"(Usage: kosetup build MANIFEST -o SETUP.EXE [--stub PATH] [--key HEX] [--quiet]
+                     [--sign-command COMMAND]
 
 Reads the TOML product manifest and writes the installer.
   -o, --output PATH  the installer to write (replaced only when the build succeeds)
-  --stub PATH        the installer program to start from (default: stub.exe beside kosetup)
+  --stub PATH        the installer program to start from (default: the stub built into
+                     kosetup, see "kosetup --version")
   --key HEX          the file key as 32 hex digits (default: a fresh random key); the same
                      key and sources give a byte-identical installer
+  --quiet            no progress lines on stderr (warnings and mistakes are still shown)
+  --sign-command COMMAND
+                     run COMMAND through the shell on the finished installer before it
+                     becomes SETUP.EXE: {in} stands for the installer, {out} for the signed
+                     copy a tool writes when it does not sign in place, e.g.
+                     "osslsigncode sign -certs c.pem -key k.pem -in {in} -out {out}" or
+                     "signtool sign /a {in}". The signed installer must keep its package.
+
+Reproducible builds: with SOURCE_DATE_EPOCH set (seconds since 1970), stored creation and
+last-write times later than it become it, and without --key the key is derived from the
+content, so that two checkouts of the same sources give the same installer. The derived key
+serves reproducibility, not secrecy (no key stored in an installer is secret).
 
 Manifest (paths relative to the manifest's folder; * marks required keys):
   codepage = 1252    code page of the installer's texts: 874, 1250 to 1258
@@ -42,9 +63,12 @@ Manifest (paths relative to the manifest's folder; * marks required keys):
                      website, address, contact_name, contact_email
   [documents]        license, readme, whats_new (RTF files), banner (JPEG, 160x320)
   [metatrader]       expert_options: up to 8 of "1" on, "0" off, " " unchanged
-  [[file]]           source* (a file, or a pattern with * and ? in its name), target*
+  [[file]]           source* (a file, or a pattern: * and ? within names, ** for any depth
+                     of folders, whose folders are kept under the target; hidden files,
+                     Thumbs.db and desktop.ini are left out unless named), target*
                      ("{metatrader}\\MQL4\\Experts\\X.ex4"; a folder for a pattern or when it
-                     ends in "\\"), shortcut, check_newer, no_uninstall (true/false)
+                     ends in "\\"), exclude (a pattern or a list: a name anywhere, or a
+                     place with a slash), shortcut, check_newer, no_uninstall (true/false)
   [[run]]            path*, title*, stage* (0-3: wizard-start, before-files, after-files,
                      wizard-close), parameters, source (a program to store and write to
                      path; without it path names a program already on the computer)
@@ -52,20 +76,39 @@ Manifest (paths relative to the manifest's folder; * marks required keys):
   {bootdir}. See examples/sample-ea/product.toml.
 )";
 
-const char* const ListHelp = R"(Usage: kosetup list FILE [--codepage N]
+const char* const CheckHelp = R"(Usage: kosetup check MANIFEST
 
-Prints the header fields and every file and run record of a Setup.exe, or the identity and
-the logged folders and files of an Uninstall.exe, as the installer reads them.
-  --codepage N   show texts in code page N (874, 1250 to 1258); default: the code page the
-                 builder noted in the package, else 1252 (an Uninstall.exe has no note)
+Reads the manifest and every document, banner and source file it names, as "build" does, and
+reports every mistake, one a line as FILE:LINE: message; writes nothing. Exit code 0 when
+the manifest would build, 1 when it has mistakes.
 )";
 
-const char* const ExtractHelp = R"(Usage: kosetup extract FILE DIR
+const char* const InitHelp = R"(Usage: kosetup init DIR
+
+Writes the start of a new product into DIR: a commented product.toml, a placeholder
+license.rtf and an MQL4 folder with a placeholder expert advisor. It builds at once; change
+the names, texts and files to make it yours. A DIR that holds a product.toml is left alone.
+)";
+
+const char* const ListHelp = R"(Usage: kosetup list FILE [--codepage N] [--json]
+
+Prints the header fields and every file and run record of a Setup.exe, or the identity and
+the logged folders and files of an Uninstall.exe, as the installer reads them. Sizes are the
+content's bytes with the stored (enciphered, padded) size beside them.
+  --codepage N   show texts in code page N (874, 1250 to 1258); default: the code page the
+                 builder noted in the package, else 1252 (an Uninstall.exe has no note)
+  --json         the same as one JSON object: product fields, documents, files with their
+                 sizes, times and flags, run items; an uninstaller's entries
+)";
+
+const char* const ExtractHelp = R"(Usage: kosetup extract FILE DIR [--documents]
 
 Deciphers every stored file and program of a Setup.exe into DIR, at a path made from its
 target ("{app}\Manual.pdf" becomes DIR/app/Manual.pdf), with its last-write time. Targets
 that are absolute or climb out with "..", a package cut short and stored data that is out of
 place or does not decipher are refused before anything is written.
+  --documents    also write the licence, readme and what's-new documents and the banner to
+                 DIR/documents (license.rtf, readme.rtf, whats_new.rtf, banner.jpg)
 )";
 
 const char* const VerifyHelp = R"(Usage: kosetup verify FILE
@@ -83,9 +126,11 @@ struct TArguments {
     bool Help = false;
 };
 
-// Options maps each accepted spelling ("-o", "--output") to its canonical name.
+// Options maps each accepted spelling ("-o", "--output") to its canonical name; Flags are the
+// options that take no value ("--quiet"), which then read as "1".
 TArguments Parse(const std::vector<std::string>& args,
-                 const std::map<std::string, std::string>& options) {
+                 const std::map<std::string, std::string>& options,
+                 const std::set<std::string>& flags = {}) {
     TArguments result;
     bool optionsEnded = false;
     for (size_t i = 1; i < args.size(); ++i) {
@@ -96,6 +141,8 @@ TArguments Parse(const std::vector<std::string>& args,
             optionsEnded = true;
         } else if (arg == "-h" || arg == "--help") {
             result.Help = true;
+        } else if (flags.count(arg)) {
+            result.Options[arg.substr(2)] = "1";
         } else {
             std::string value;
             const size_t equals = arg.find('=');
@@ -146,9 +193,26 @@ int ParseCodePage(const std::string& text) {
     return value;
 }
 
+// SOURCE_DATE_EPOCH as the reproducible-builds convention has it: seconds since 1970, UTC.
+std::optional<int64_t> SourceDateEpoch() {
+    const char* value = std::getenv("SOURCE_DATE_EPOCH");
+    if (!value || !*value)
+        return std::nullopt;
+    const std::string text = value;
+    if (text.size() > 12 || text.find_first_not_of("0123456789") != std::string::npos)
+        throw EUsageError("SOURCE_DATE_EPOCH must be a number of seconds since 1970, got \"" +
+                          text + "\"");
+    return std::stoll(text);
+}
+
 int Build(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const TArguments a = Parse(
-        args, {{"-o", "output"}, {"--output", "output"}, {"--stub", "stub"}, {"--key", "key"}});
+    const TArguments a = Parse(args,
+                               {{"-o", "output"},
+                                {"--output", "output"},
+                                {"--stub", "stub"},
+                                {"--key", "key"},
+                                {"--sign-command", "sign-command"}},
+                               {"--quiet"});
     if (a.Help)
         return out << BuildHelp, 0;
     ExpectPositional(a, 1, "one MANIFEST");
@@ -161,26 +225,49 @@ int Build(const std::vector<std::string>& args, std::ostream& out, std::ostream&
         options.Stub = a.Options.at("stub");
     if (a.Options.count("key"))
         options.Key = ParseKey(a.Options.at("key"));
+    options.Quiet = a.Options.count("quiet") > 0;
+    if (a.Options.count("sign-command")) {
+        options.SignCommand = a.Options.at("sign-command");
+        if (options.SignCommand.find("{in}") == std::string::npos)
+            throw EUsageError("--sign-command needs {in} where the installer's name goes");
+    }
+    options.SourceDateEpoch = SourceDateEpoch();
     return BuildCommand(options, out, err);
 }
 
+int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const TArguments a = Parse(args, {});
+    if (a.Help)
+        return out << CheckHelp, 0;
+    ExpectPositional(a, 1, "one MANIFEST");
+    return CheckCommand(a.Positional[0], out, err);
+}
+
+int Init(const std::vector<std::string>& args, std::ostream& out, std::ostream&) {
+    const TArguments a = Parse(args, {});
+    if (a.Help)
+        return out << InitHelp, 0;
+    ExpectPositional(a, 1, "one DIR");
+    return InitCommand(a.Positional[0], out);
+}
+
 int List(const std::vector<std::string>& args, std::ostream& out, std::ostream&) {
-    const TArguments a = Parse(args, {{"--codepage", "codepage"}});
+    const TArguments a = Parse(args, {{"--codepage", "codepage"}}, {"--json"});
     if (a.Help)
         return out << ListHelp, 0;
     ExpectPositional(a, 1, "one FILE");
     std::optional<int> codePage;
     if (a.Options.count("codepage"))
         codePage = ParseCodePage(a.Options.at("codepage"));
-    return ListCommand(a.Positional[0], codePage, out);
+    return ListCommand(a.Positional[0], codePage, a.Options.count("json") > 0, out);
 }
 
 int Extract(const std::vector<std::string>& args, std::ostream& out, std::ostream&) {
-    const TArguments a = Parse(args, {});
+    const TArguments a = Parse(args, {}, {"--documents"});
     if (a.Help)
         return out << ExtractHelp, 0;
     ExpectPositional(a, 2, "FILE and DIR");
-    return ExtractCommand(a.Positional[0], a.Positional[1], out);
+    return ExtractCommand(a.Positional[0], a.Positional[1], a.Options.count("documents") > 0, out);
 }
 
 int Verify(const std::vector<std::string>& args, std::ostream& out, std::ostream&) {
@@ -191,15 +278,34 @@ int Verify(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return VerifyCommand(a.Positional[0], out);
 }
 
+int Version(std::ostream& out) {
+    out << "kosetup " << KOSETUP_VERSION << "\n";
+    const TEmbeddedStub stub = EmbeddedStub();
+    if (stub.Size == 0)
+        out << "stub: none built in (name one with --stub PATH)\n";
+    else
+        out << "stub " << (*stub.Version ? stub.Version : "of unknown version") << ", " << stub.Size
+            << " bytes, SHA-256 " << stub.Sha256 << "\n";
+    return 0;
+}
+
 using TCommand = std::function<int(const std::vector<std::string>&, std::ostream&, std::ostream&)>;
 
-int Dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+const std::map<std::string, TCommand>& Commands() {
     static const std::map<std::string, TCommand> commands = {
-        {"build", Build}, {"list", List}, {"extract", Extract}, {"verify", Verify}};
+        {"build", Build}, {"check", Check},     {"init", Init},
+        {"list", List},   {"extract", Extract}, {"verify", Verify}};
+    return commands;
+}
+
+int Dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const std::map<std::string, TCommand>& commands = Commands();
     if (args.empty())
         throw EUsageError("no command given");
     if (args[0] == "-h" || args[0] == "--help" || args[0] == "help")
         return out << MainHelp, 0;
+    if (args[0] == "--version" || args[0] == "version")
+        return Version(out);
     const auto command = commands.find(args[0]);
     if (command == commands.end())
         throw EUsageError("unknown command \"" + args[0] + "\"");
@@ -212,11 +318,16 @@ int RunKosetup(const std::vector<std::string>& args, std::ostream& out, std::ost
     try {
         return Dispatch(args, out, err);
     } catch (const EUsageError& error) {
-        const bool known = !args.empty() && (args[0] == "build" || args[0] == "list" ||
-                                             args[0] == "extract" || args[0] == "verify");
+        const bool known = !args.empty() && Commands().count(args[0]);
         err << "kosetup: " << error.what() << "\n"
             << "Run \"kosetup" << (known ? " " + args[0] : "") << " --help\" for usage.\n";
         return 2;
+    } catch (const EManifestError& error) {
+        for (const std::string& problem : error.Problems())
+            err << problem << "\n";
+        const size_t count = error.Problems().size();
+        err << "kosetup: " << count << (count == 1 ? " mistake" : " mistakes") << " found\n";
+        return 1;
     } catch (const std::exception& error) {
         err << "kosetup: " << error.what() << "\n";
         return 1;

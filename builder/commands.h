@@ -14,17 +14,32 @@ namespace ko {
 struct TBuildOptions {
     std::string Manifest;
     std::string Output;
-    std::string Stub; // empty: stub.exe beside the kosetup program
+    std::string Stub; // empty: the stub built into kosetup
     std::optional<std::array<uint8_t, 16>> Key;
+    // From SOURCE_DATE_EPOCH: stored times are clamped to it, and without Key the key is
+    // derived from the content, so that the same sources give the same installer.
+    std::optional<int64_t> SourceDateEpoch;
+    bool Quiet = false; // no progress lines
+    // Run on the finished installer: {in} stands for it, {out} for a signed copy to write when
+    // the tool does not sign in place.
+    std::string SignCommand;
 };
 
 // Writes the installer. Progress and warnings go to Err, the summary line to Out.
 int BuildCommand(const TBuildOptions& options, std::ostream& out, std::ostream& err);
+// Reads and resolves a manifest as a build does, writing nothing; throws EManifestError with
+// every mistake. Warnings go to Err, the summary line to Out.
+int CheckCommand(const std::string& manifest, std::ostream& out, std::ostream& err);
+// Writes a commented product that builds at once into Dir (a manifest, a placeholder licence,
+// an MQL4 folder); refuses a folder that holds a product.toml already.
+int InitCommand(const std::string& dir, std::ostream& out);
 // Prints the header fields and records of a Setup.exe, or the identity and entries of an
-// Uninstall.exe. CodePage overrides the package's own note (default 1252).
-int ListCommand(const std::string& file, std::optional<int> codePage, std::ostream& out);
-// Writes every stored file and program of a Setup.exe under Dir.
-int ExtractCommand(const std::string& file, const std::string& dir, std::ostream& out);
+// Uninstall.exe, as text or as JSON. CodePage overrides the package's own note (default 1252).
+int ListCommand(const std::string& file, std::optional<int> codePage, bool json, std::ostream& out);
+// Writes every stored file and program of a Setup.exe under Dir; with Documents also the
+// licence, readme, what's-new documents and the banner under Dir/documents.
+int ExtractCommand(const std::string& file, const std::string& dir, bool documents,
+                   std::ostream& out);
 // Checks every record's stored data; throws naming the first bad record.
 int VerifyCommand(const std::string& file, std::ostream& out);
 

@@ -43,6 +43,29 @@ void ExtractRecord(TStream& package, const TStoredRecord& record, const uint8_t*
     SetFileTimes(path, {record.CreationTime, record.LastWriteTime});
 }
 
+// The documents and the banner as the package holds them: RTF in the package's code page, the
+// banner as its JPEG bytes.
+size_t ExtractDocuments(const TKoInstall& install, const std::filesystem::path& dir,
+                        std::ostream& out) {
+    const std::pair<const char*, std::string> items[] = {
+        {"license.rtf", install.LicenseText},
+        {"readme.rtf", install.ReadmeText},
+        {"whats_new.rtf", install.WhatsNewText},
+        {"banner.jpg", std::string(install.Banner.Bytes().begin(), install.Banner.Bytes().end())}};
+    size_t written = 0;
+    for (const auto& [name, bytes] : items) {
+        if (bytes.empty())
+            continue;
+        std::filesystem::create_directories(dir);
+        const std::filesystem::path path = dir / name;
+        TFileStream output(NativeName(path), TFileMode::Create);
+        output.WriteBuffer(bytes.data(), int64_t(bytes.size()));
+        out << PathToUtf8(path) << "\n";
+        ++written;
+    }
+    return written;
+}
+
 } // namespace
 
 std::filesystem::path ExtractionPath(const std::string& target) {
@@ -71,7 +94,8 @@ std::filesystem::path ExtractionPath(const std::string& target) {
     return relative;
 }
 
-int ExtractCommand(const std::string& file, const std::string& dir, std::ostream& out) {
+int ExtractCommand(const std::string& file, const std::string& dir, bool documents,
+                   std::ostream& out) {
     const std::string native = NativeName(PathFromUtf8(file));
     const TPackageScan scan = ScanPackage(native);
     if (scan.Kind != TPackageKind::Install)
@@ -95,7 +119,11 @@ int ExtractCommand(const std::string& file, const std::string& dir, std::ostream
         ExtractRecord(package, records[i], install.Key, paths[i], file);
         out << PathToUtf8(paths[i]) << "\n";
     }
-    out << "Extracted " << records.size() << " stored items to " << dir << "\n";
+    const size_t extras =
+        documents ? ExtractDocuments(install, PathFromUtf8(dir) / "documents", out) : 0;
+    out << "Extracted " << records.size() << " stored items"
+        << (documents ? " and " + std::to_string(extras) + " documents" : "") << " to " << dir
+        << "\n";
     return 0;
 }
 

@@ -1,5 +1,7 @@
 #include "base/codepage.h"
+#include "base/file_stream.h"
 #include "builder/commands.h"
+#include "builder/digest.h"
 #include "builder/package_reader.h"
 #include "builder/platform.h"
 #include "package/format.h"
@@ -55,20 +57,16 @@ void ListIdentity(TLister& list, const TKoData& data) {
                                   std::to_string(data.Banner.Bytes().size()) + " bytes");
 }
 
-std::string Hex(const uint8_t* bytes, size_t count) {
-    std::string text;
-    char digits[3];
-    for (size_t i = 0; i < count; ++i) {
-        std::snprintf(digits, sizeof digits, "%02x", bytes[i]);
-        text += digits;
-    }
-    return text;
+// "1234 (stored 1248)"; "? (stored 1248)" when the final block does not decipher.
+std::string Sizes(std::optional<int64_t> content, int32_t stored) {
+    return (content ? std::to_string(*content) : "?") + " (stored " + std::to_string(stored) + ")";
 }
 
-void ListFile(TLister& list, size_t number, const TKoInstallFile& file) {
+void ListFile(TLister& list, size_t number, const TKoInstallFile& file,
+              std::optional<int64_t> content) {
     list.FOut << "  file " << number << ": " << list.Utf8(file.Path) << "\n"
-              << "    size " << file.Size << " at offset " << file.Offset << ", created "
-              << FormatFileTime(file.CreationTime) << ", modified "
+              << "    size " << Sizes(content, file.Size) << " at offset " << file.Offset
+              << ", created " << FormatFileTime(file.CreationTime) << ", modified "
               << FormatFileTime(file.LastWriteTime) << "\n";
     std::string flags;
     if (!file.ShortcutName.empty())
@@ -81,7 +79,8 @@ void ListFile(TLister& list, size_t number, const TKoInstallFile& file) {
         list.FOut << "   " << flags << "\n";
 }
 
-void ListExec(TLister& list, size_t number, const TKoInstallExec& exec) {
+void ListExec(TLister& list, size_t number, const TKoInstallExec& exec,
+              std::optional<int64_t> content) {
     const std::string stage =
         exec.Stage < 4 ? StageNames[exec.Stage] : "never (" + std::to_string(exec.Stage) + ")";
     list.FOut << "  run " << number << ": \"" << list.Utf8(exec.Title) << "\", stage "
@@ -91,8 +90,8 @@ void ListExec(TLister& list, size_t number, const TKoInstallExec& exec) {
         list.FOut << " " << list.Utf8(exec.Parameters);
     list.FOut << "\n";
     if (!exec.External)
-        list.FOut << "    size " << exec.Size << " at offset " << exec.Offset << ", modified "
-                  << FormatFileTime(exec.LastWriteTime) << "\n";
+        list.FOut << "    size " << Sizes(content, exec.Size) << " at offset " << exec.Offset
+                  << ", modified " << FormatFileTime(exec.LastWriteTime) << "\n";
 }
 
 void ListInstall(const std::string& native, const TPackageScan& scan, TLister& list) {
@@ -103,13 +102,20 @@ void ListInstall(const std::string& native, const TPackageScan& scan, TLister& l
     list.Document("Readme", install.ReadmeText);
     list.Document("What's new", install.WhatsNewText);
     list.Text("Expert options", install.ExpertOptions);
-    list.Line("Key", Hex(install.Key, sizeof install.Key));
+    list.Line("Key", HexDigits(install.Key, sizeof install.Key));
+    TFileStream package(native, TFileMode::OpenRead);
     list.Line("Files", std::to_string(install.Files.size()));
-    for (size_t i = 0; i < install.Files.size(); ++i)
-        ListFile(list, i + 1, *install.Files[i]);
+    for (size_t i = 0; i < install.Files.size(); ++i) {
+        const TKoInstallFile& file = *install.Files[i];
+        ListFile(list, i + 1, file, ContentSize(package, file.Offset, file.Size, install.Key));
+    }
     list.Line("Run items", std::to_string(install.Execs.size()));
-    for (size_t i = 0; i < install.Execs.size(); ++i)
-        ListExec(list, i + 1, *install.Execs[i]);
+    for (size_t i = 0; i < install.Execs.size(); ++i) {
+        const TKoInstallExec& exec = *install.Execs[i];
+        ListExec(list, i + 1, exec,
+                 exec.External ? std::nullopt
+                               : ContentSize(package, exec.Offset, exec.Size, install.Key));
+    }
     if (scan.RecordsEnd < 0)
         list.FOut << "warning: the package ends before its end record\n";
 }
@@ -142,10 +148,13 @@ std::string FormatFileTime(uint64_t fileTime) {
     return text;
 }
 
-int ListCommand(const std::string& file, std::optional<int> codePage, std::ostream& out) {
+int ListCommand(const std::string& file, std::optional<int> codePage, bool json,
+                std::ostream& out) {
     const std::string native = NativeName(PathFromUtf8(file));
     const TPackageScan scan = ScanPackage(native);
     const int shown = codePage.value_or(scan.CodePage.value_or(DefaultCodePage));
+    if (json)
+        return ListJson(file, scan, IsSupportedCodePage(shown) ? shown : DefaultCodePage, out), 0;
     TLister list(out, IsSupportedCodePage(shown) ? shown : DefaultCodePage);
     const bool install = scan.Kind == TPackageKind::Install;
     list.Line("File", file);

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <fstream>
 #include <optional>
 #include <set>
@@ -21,19 +22,6 @@ namespace {
 
 constexpr int64_t Int32Max = 0x7FFFFFFF;
 
-class TContext {
-public:
-    explicit TContext(std::string fileName) : FFileName(std::move(fileName)) {}
-
-    [[noreturn]] void Fail(int line, const std::string& message) const {
-        const std::string where = line > 0 ? FFileName + ":" + std::to_string(line) : FFileName;
-        throw EBuildError(where + ": " + message);
-    }
-
-private:
-    std::string FFileName;
-};
-
 int LineOf(const toml::node& node) {
     return static_cast<int>(node.source().begin.line);
 }
@@ -42,8 +30,8 @@ int LineOf(const toml::node& node) {
 // for (a typo such as "publsher") is an error rather than silently ignored.
 class TTableReader {
 public:
-    TTableReader(const TContext& context, const toml::table& table, std::string prefix)
-        : FContext(context), FTable(table), FPrefix(std::move(prefix)) {}
+    TTableReader(TProblems& problems, const toml::table& table, std::string prefix)
+        : FProblems(problems), FTable(table), FPrefix(std::move(prefix)) {}
 
     // Marks keys as known before any is read, so that a misspelt table is reported before a
     // missing one.
@@ -56,19 +44,20 @@ public:
         FKnown.insert(std::string(key));
         const toml::node* node = FTable.get(key);
         if (!node && required)
-            FContext.Fail(LineOf(FTable), "missing required key \"" + Field(key) + "\"");
+            FProblems.Add(LineOf(FTable), "missing required key \"" + Field(key) + "\"");
         return node;
     }
 
     TManifestString String(std::string_view key, bool required = false) {
         TManifestString result{"", Field(key), LineOf(FTable)};
         if (const toml::node* node = Find(key, required)) {
+            result.Line = LineOf(*node);
             if (!node->is_string())
                 WrongType(*node, key, "a string");
-            result.Value = **node->as_string();
-            result.Line = LineOf(*node);
-            if (required && result.Value.empty())
-                FContext.Fail(result.Line, "field \"" + result.Field + "\" is empty");
+            else
+                result.Value = **node->as_string();
+            if (required && node->is_string() && result.Value.empty())
+                FProblems.Add(result.Line, "field \"" + result.Field + "\" is empty");
         }
         return result;
     }
@@ -78,11 +67,13 @@ public:
         if (!node)
             return std::nullopt;
         if (!node->is_integer())
-            WrongType(*node, key, "an integer");
+            return WrongType(*node, key, "an integer"), std::nullopt;
         const int64_t value = **node->as_integer();
-        if (value < min || value > max)
-            FContext.Fail(LineOf(*node), "field \"" + Field(key) + "\" must lie between " +
+        if (value < min || value > max) {
+            FProblems.Add(LineOf(*node), "field \"" + Field(key) + "\" must lie between " +
                                              std::to_string(min) + " and " + std::to_string(max));
+            return std::nullopt;
+        }
         return value;
     }
 
@@ -91,31 +82,30 @@ public:
         if (!node)
             return false;
         if (!node->is_boolean())
-            WrongType(*node, key, "true or false");
+            return WrongType(*node, key, "true or false"), false;
         return **node->as_boolean();
     }
 
-    void RejectUnknownKeys() const {
+    void RejectUnknownKeys() {
         for (auto&& [key, node] : FTable)
             if (!FKnown.count(std::string(key.str())))
-                FContext.Fail(static_cast<int>(key.source().begin.line),
-                              "unknown key \"" + Field(key.str()) + "\"");
+                FProblems.Add(static_cast<int>(key.source().begin.line),
+                              "unknown key " + Quoted(Field(key.str())));
     }
 
     std::string Field(std::string_view key) const {
         return FPrefix.empty() ? std::string(key) : FPrefix + "." + std::string(key);
     }
 
-    [[noreturn]] void WrongType(const toml::node& node, std::string_view key,
-                                const std::string& expected) const {
-        FContext.Fail(LineOf(node), "field \"" + Field(key) + "\" must be " + expected);
+    void WrongType(const toml::node& node, std::string_view key, const std::string& expected) {
+        FProblems.Add(LineOf(node), "field \"" + Field(key) + "\" must be " + expected);
     }
 
-    const TContext& Context() const { return FContext; }
+    TProblems& Problems() const { return FProblems; }
     const toml::table& Table() const { return FTable; }
 
 private:
-    const TContext& FContext;
+    TProblems& FProblems;
     const toml::table& FTable;
     std::string FPrefix;
     std::set<std::string> FKnown;
@@ -148,6 +138,8 @@ std::string CheckPathStart(const std::string& first, bool allowDrive) {
 
 // Returns what is wrong with a target path, or nothing. Slashes have become backslashes.
 std::string CheckTargetPath(const std::string& path, bool allowDrive, bool allowFolder) {
+    if (HasControlCharacter(path))
+        return std::string("holds a control character") + ControlCharacterHint();
     std::vector<std::string> parts;
     std::stringstream stream(path);
     for (std::string part; std::getline(stream, part, '\\');)
@@ -178,21 +170,23 @@ std::string CheckTargetPath(const std::string& path, bool allowDrive, bool allow
 }
 
 // Refuses Name, what Field becomes on Windows, when it cannot be one file or folder name there.
-void CheckWindowsName(const TContext& context, const TManifestString& field,
-                      const std::string& name, const std::string& what) {
+void CheckWindowsName(TProblems& problems, const TManifestString& field, const std::string& name,
+                      const std::string& what) {
     if (const std::string problem = NameProblem(name); !problem.empty())
-        context.Fail(field.Line,
+        problems.Add(field.Line,
                      "field \"" + field.Field + "\": " + what + " \"" + name + "\" " + problem);
 }
 
 TManifestString TargetPath(TTableReader& reader, std::string_view key, bool allowDrive,
                            bool allowFolder) {
     TManifestString target = reader.String(key, true);
+    if (target.Value.empty())
+        return target;
     std::replace(target.Value.begin(), target.Value.end(), '/', '\\');
     const std::string problem = CheckTargetPath(target.Value, allowDrive, allowFolder);
     if (!problem.empty())
-        reader.Context().Fail(target.Line, "field \"" + target.Field + "\": path \"" +
-                                               target.Value + "\" " + problem);
+        reader.Problems().Add(target.Line, "field \"" + target.Field + "\": path " +
+                                               Quoted(target.Value) + " " + problem);
     return target;
 }
 
@@ -200,14 +194,14 @@ const toml::table* SubTable(TTableReader& root, std::string_view key) {
     const toml::node* node = root.Find(key, false);
     if (node && !node->is_table())
         root.WrongType(*node, key, "a table ([" + std::string(key) + "])");
-    return node ? node->as_table() : nullptr;
+    return node ? node->as_table() : nullptr; // null for a value of another type too
 }
 
 // A reader of an optional sub-table; a missing one reads as empty.
 TTableReader OptionalTable(TTableReader& root, std::string_view key) {
     static const toml::table empty;
     const toml::table* table = SubTable(root, key);
-    return TTableReader(root.Context(), table ? *table : empty, std::string(key));
+    return TTableReader(root.Problems(), table ? *table : empty, std::string(key));
 }
 
 int32_t Int32(TTableReader& reader, std::string_view key, int32_t fallback) {
@@ -216,18 +210,21 @@ int32_t Int32(TTableReader& reader, std::string_view key, int32_t fallback) {
 
 void ReadProduct(TTableReader& root, TManifest& manifest) {
     const toml::table* table = SubTable(root, "product");
-    if (!table)
-        root.Context().Fail(0, "missing table [product]");
-    TTableReader reader(root.Context(), *table, "product");
+    if (!table) {
+        if (!root.Table().get("product"))
+            root.Problems().Add(0, "missing table [product]");
+        return;
+    }
+    TTableReader reader(root.Problems(), *table, "product");
     manifest.ProductName = reader.String("name", true);
     // The name may hold markup; the text it shows names the program folder, the menu folder and
     // the registry entry.
     if (const std::string folder = FolderNameOf(manifest.ProductName.Value); folder.empty())
-        root.Context().Fail(manifest.ProductName.Line,
+        root.Problems().Add(manifest.ProductName.Line,
                             "field \"product.name\" shows no character that Windows allows in "
                             "folder names, so it names no folder");
     else
-        CheckWindowsName(root.Context(), manifest.ProductName, folder, "folder name");
+        CheckWindowsName(root.Problems(), manifest.ProductName, folder, "folder name");
     manifest.VersionMajor = Int32(reader, "version_major", 1);
     manifest.VersionMinor = Int32(reader, "version_minor", 0);
     manifest.Build = Int32(reader, "build", 0);
@@ -238,7 +235,7 @@ void ReadProduct(TTableReader& root, TManifest& manifest) {
     manifest.ContactName = reader.String("contact_name");
     manifest.ContactEmail = reader.String("contact_email");
     if (!manifest.Website.Value.empty())
-        CheckWindowsName(root.Context(), manifest.Publisher, manifest.Publisher.Value + " Website",
+        CheckWindowsName(root.Problems(), manifest.Publisher, manifest.Publisher.Value + " Website",
                          "web-site shortcut name");
     reader.RejectUnknownKeys();
 }
@@ -257,7 +254,7 @@ void ReadMetaTrader(TTableReader& root, TManifest& manifest) {
     manifest.ExpertOptions = reader.String("expert_options");
     const std::string& options = manifest.ExpertOptions.Value;
     if (options.size() > 8 || options.find_first_not_of("01 ") != std::string::npos)
-        root.Context().Fail(manifest.ExpertOptions.Line,
+        root.Problems().Add(manifest.ExpertOptions.Line,
                             "field \"metatrader.expert_options\" must be at most 8 characters, "
                             "each \"1\" (on), \"0\" (off) or a blank (unchanged)");
     reader.RejectUnknownKeys();
@@ -270,26 +267,50 @@ std::vector<const toml::table*> TableArray(TTableReader& root, std::string_view 
     if (!node)
         return tables;
     const toml::array* array = node->as_array();
-    if (!array || !array->is_array_of_tables())
+    if (!array || !array->is_array_of_tables()) {
         root.WrongType(*node, key, "a list of tables ([[" + std::string(key) + "]])");
+        return tables;
+    }
     for (const toml::node& item : *array)
         tables.push_back(item.as_table());
     return tables;
 }
 
+// A string or a list of strings, such as exclude = ["*.bak", "Tests/**"].
+std::vector<TManifestString> StringList(TTableReader& reader, std::string_view key) {
+    std::vector<TManifestString> list;
+    const toml::node* node = reader.Find(key, false);
+    if (!node)
+        return list;
+    if (node->is_string())
+        return {reader.String(key)};
+    const toml::array* array = node->as_array();
+    if (!array || !std::all_of(array->begin(), array->end(),
+                               [](const toml::node& item) { return item.is_string(); })) {
+        reader.WrongType(*node, key, "a string or a list of strings");
+        return list;
+    }
+    for (const toml::node& item : *array)
+        list.push_back({**item.as_string(), reader.Field(key), LineOf(item)});
+    return list;
+}
+
 void ReadFiles(TTableReader& root, TManifest& manifest) {
     for (const toml::table* table : TableArray(root, "file")) {
-        TTableReader reader(root.Context(), *table, "file");
+        TTableReader reader(root.Problems(), *table, "file");
+        const size_t before = root.Problems().Count();
         TManifestFile file;
         file.Line = LineOf(*table);
         file.Source = reader.String("source", true);
         file.Target = TargetPath(reader, "target", false, true);
         file.Shortcut = reader.String("shortcut");
         if (!file.Shortcut.Value.empty())
-            CheckWindowsName(root.Context(), file.Shortcut, file.Shortcut.Value, "shortcut name");
+            CheckWindowsName(root.Problems(), file.Shortcut, file.Shortcut.Value, "shortcut name");
+        file.Exclude = StringList(reader, "exclude");
         file.CheckNewer = reader.Boolean("check_newer");
         file.NoUninstall = reader.Boolean("no_uninstall");
         reader.RejectUnknownKeys();
+        file.Valid = root.Problems().Count() == before;
         manifest.Files.push_back(std::move(file));
     }
 }
@@ -298,20 +319,24 @@ uint8_t ReadStage(TTableReader& reader) {
     static const char* const names[] = {"wizard-start", "before-files", "after-files",
                                         "wizard-close"};
     const toml::node* node = reader.Find("stage", true);
+    if (!node)
+        return 0;
     if (node->is_integer() && **node->as_integer() >= 0 && **node->as_integer() <= 3)
         return static_cast<uint8_t>(**node->as_integer());
     if (node->is_string())
         for (uint8_t i = 0; i < 4; ++i)
             if (**node->as_string() == names[i])
                 return i;
-    reader.Context().Fail(LineOf(*node),
+    reader.Problems().Add(LineOf(*node),
                           "field \"run.stage\" must be 0 to 3 or one of \"wizard-start\", "
                           "\"before-files\", \"after-files\", \"wizard-close\"");
+    return 0;
 }
 
 void ReadRuns(TTableReader& root, TManifest& manifest) {
     for (const toml::table* table : TableArray(root, "run")) {
-        TTableReader reader(root.Context(), *table, "run");
+        TTableReader reader(root.Problems(), *table, "run");
+        const size_t before = root.Problems().Count();
         TManifestRun run;
         run.Line = LineOf(*table);
         run.Source = reader.String("source");
@@ -320,6 +345,7 @@ void ReadRuns(TTableReader& root, TManifest& manifest) {
         run.Parameters = reader.String("parameters");
         run.Stage = ReadStage(reader);
         reader.RejectUnknownKeys();
+        run.Valid = root.Problems().Count() == before;
         manifest.Runs.push_back(std::move(run));
     }
 }
@@ -329,9 +355,10 @@ void ReadCodePage(TTableReader& root, TManifest& manifest) {
     if (const toml::node* node = root.Find("codepage", false)) {
         manifest.CodePageLine = LineOf(*node);
         if (!node->is_integer() || !IsSupportedCodePage(static_cast<int>(**node->as_integer())))
-            root.Context().Fail(manifest.CodePageLine,
+            root.Problems().Add(manifest.CodePageLine,
                                 "field \"codepage\" must be one of " + SupportedCodePageList());
-        manifest.CodePage = static_cast<int>(**node->as_integer());
+        else
+            manifest.CodePage = static_cast<int>(**node->as_integer());
     }
 }
 
@@ -346,22 +373,28 @@ const std::vector<std::string>& PathVariables() {
 
 TManifest ParseManifest(std::string_view text, const std::string& fileName,
                         const std::filesystem::path& baseDir) {
-    const TContext context(fileName);
+    TManifest manifest;
+    manifest.FileName = fileName;
+    manifest.BaseDir = baseDir;
+    manifest.Problems = TProblems(fileName);
+    // toml++ misreads some text; such a manifest is not handed to it at all.
     std::string ascii;
-    if (const auto unsafe = ToAsciiToml(text, ascii))
-        context.Fail(unsafe->Line, unsafe->Message);
+    if (const auto unsafe = ToAsciiToml(text, ascii)) {
+        manifest.Problems.Add(unsafe->Line, unsafe->Message);
+        return manifest;
+    }
     toml::table document;
     try {
         document = toml::parse(ascii, fileName);
     } catch (const toml::parse_error& error) {
         const auto& where = error.source().begin;
-        context.Fail(static_cast<int>(where.line), "column " + std::to_string(where.column) + ": " +
-                                                       std::string(error.description()));
+        manifest.Problems.Add(static_cast<int>(where.line),
+                              "column " + std::to_string(where.column) + ": " +
+                                  std::string(error.description()));
+        return manifest;
     }
-    TManifest manifest;
-    manifest.FileName = fileName;
-    manifest.BaseDir = baseDir;
-    TTableReader root(context, document, "");
+    manifest.Parsed = true;
+    TTableReader root(manifest.Problems, document, "");
     root.Declare({"codepage", "product", "documents", "metatrader", "file", "run"});
     root.RejectUnknownKeys();
     ReadCodePage(root, manifest);
@@ -376,12 +409,23 @@ TManifest ParseManifest(std::string_view text, const std::string& fileName,
 TManifest LoadManifest(const std::string& fileName) {
     const std::filesystem::path path = PathFromUtf8(fileName);
     std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw EBuildError(fileName + ": cannot open the manifest");
+    const int error = errno;
+    std::string why;
+    if (!file || std::filesystem::is_directory(path))
+        why = "cannot open the manifest: " + UnreadableReason(path, error);
     std::stringstream text;
-    text << file.rdbuf();
-    if (file.bad())
-        throw EBuildError(fileName + ": cannot read the manifest");
+    if (why.empty()) {
+        text << file.rdbuf();
+        if (file.bad())
+            why = "cannot read the manifest";
+    }
+    if (!why.empty()) {
+        TManifest manifest;
+        manifest.FileName = fileName;
+        manifest.Problems = TProblems(fileName);
+        manifest.Problems.Add(0, why);
+        return manifest;
+    }
     return ParseManifest(text.str(), fileName, path.parent_path());
 }
 

@@ -1,7 +1,10 @@
 // The product manifest: a TOML file in which a vendor describes the product to package. Reading
 // it checks the structure (known keys, types, ranges, target path syntax) and keeps every value
 // as UTF-8 with the line it came from; turning it into package content is ResolveManifest's job.
+// Mistakes are collected in the manifest's Problems, so that one run reports all of them.
 #pragma once
+
+#include "builder/problems.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -19,11 +22,13 @@ struct TManifestString {
 };
 
 struct TManifestFile {
-    TManifestString Source; // a file or a pattern with * and ? in its last component
+    TManifestString Source; // a file, or a pattern with *, ? and ** (any depth of folders)
     TManifestString Target; // ends in a backslash when it names a folder
     TManifestString Shortcut;
+    std::vector<TManifestString> Exclude; // patterns of files a source pattern leaves out
     bool CheckNewer = false;
     bool NoUninstall = false;
+    bool Valid = true; // false when its table had a mistake: it is not resolved
     int Line = 0;
 };
 
@@ -33,6 +38,7 @@ struct TManifestRun {
     TManifestString Title;
     TManifestString Parameters;
     uint8_t Stage = 0;
+    bool Valid = true;
     int Line = 0;
 };
 
@@ -47,9 +53,11 @@ struct TManifest {
     TManifestString ExpertOptions;
     std::vector<TManifestFile> Files;
     std::vector<TManifestRun> Runs;
+    TProblems Problems;
+    bool Parsed = false; // false when the file could not be read or is not TOML
 };
 
-// Reads and checks a manifest file. Throws EBuildError "FILE:LINE: message".
+// Reads and checks a manifest file; its mistakes go to Problems, nothing is thrown.
 TManifest LoadManifest(const std::string& fileName);
 // The same for a manifest already in memory; FileName names it in messages.
 TManifest ParseManifest(std::string_view text, const std::string& fileName,

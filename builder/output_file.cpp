@@ -41,7 +41,7 @@ void CheckOutputIsNoInput(const std::filesystem::path& output,
 }
 
 void WriteOutputFile(const std::filesystem::path& output,
-                     const std::function<void(TStream&)>& write) {
+                     const std::function<void(TStream&)>& write, const TOutputFinisher& finish) {
     std::filesystem::path temporary;
     auto stream = CreateTemporary(output, temporary);
     // From here on the file is ours to remove.
@@ -49,8 +49,9 @@ void WriteOutputFile(const std::filesystem::path& output,
     try {
         write(*stream);
         stream.reset();
+        const std::filesystem::path result = finish ? finish(temporary) : temporary;
         std::error_code error;
-        std::filesystem::rename(temporary, output, error);
+        std::filesystem::rename(result, output, error);
         if (error)
             throw EBuildError("Cannot write \"" + PathToUtf8(output) + "\". " + error.message());
     } catch (...) {

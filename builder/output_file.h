@@ -14,11 +14,16 @@ namespace ko {
 void CheckOutputIsNoInput(const std::filesystem::path& output,
                           const std::vector<std::filesystem::path>& inputs);
 
-// Runs Write on a new file of a unique name beside Output and renames it over Output once
-// Write has returned. On an error, and on SIGINT or SIGTERM (a console interrupt or close on
-// Windows), that file is removed again; nothing else is ever removed.
+// Called with the written file before it becomes Output; returns the file that becomes Output
+// (the same one, or a signed copy it made and removes again on an error). Throws EBuildError.
+using TOutputFinisher = std::function<std::filesystem::path(const std::filesystem::path& written)>;
+
+// Runs Write on a new file of a unique name beside Output, then Finish when given, and renames
+// the result over Output. On an error, and on SIGINT or SIGTERM (a console interrupt or close
+// on Windows), that file is removed again; nothing else is ever removed.
 void WriteOutputFile(const std::filesystem::path& output,
-                     const std::function<void(TStream&)>& write);
+                     const std::function<void(TStream&)>& write,
+                     const TOutputFinisher& finish = {});
 
 // Between these two calls an interrupt removes Path before the program ends (the handler is
 // in interrupt_posix.cpp and interrupt_win32.cpp).

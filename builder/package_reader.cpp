@@ -75,6 +75,23 @@ TPackageScan ScanPackage(const std::string& fileName) {
                       std::to_string(scan.PackageOffset) + " (the pointer at 136)");
 }
 
+std::optional<int64_t> ContentSize(TStream& package, int32_t offset, int32_t size,
+                                   const uint8_t* key) {
+    const int64_t block = CipherBlock;
+    if (size < block || size % block != 0 || offset < 0 || int64_t(offset) + size > package.Size())
+        return std::nullopt;
+    const int64_t last = int64_t(offset) + size - block;
+    TSubStream window(package, last, last + block - 1);
+    window.SetPosition(0);
+    TMemoryStream plain;
+    try {
+        CipherStream(window, plain, key, KeySize, false);
+    } catch (const EKoError&) {
+        return std::nullopt;
+    }
+    return size - block + plain.Size();
+}
+
 std::string TStoredRecord::Describe(int codePage) const {
     return Kind + " " + std::to_string(Number) + " (" + CodePageToUtf8(Path, codePage) + ")";
 }

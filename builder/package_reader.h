@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -68,5 +69,12 @@ private:
     const TPackageScan& FScan;
     int FCodePage;
 };
+// "kosetup list --json": the listing's content as one JSON object, texts in UTF-8 from CodePage.
+void ListJson(const std::string& file, const TPackageScan& scan, int codePage, std::ostream& out);
+
+// The content bytes of a record's stored data, read from its deciphered final block; nothing
+// when the data lies outside the package or its final block is not valid.
+std::optional<int64_t> ContentSize(TStream& package, int32_t offset, int32_t size,
+                                   const uint8_t* key);
 
 } // namespace ko

@@ -8,6 +8,7 @@
 #include "package/scramble.h"
 #include "package/tag_stream.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace ko {
@@ -88,23 +89,42 @@ void WriteExec(TTagStreamAdapter& writer, const TPackageExec& exec, int64_t offs
     writer.WriteTag(TagEnd, 0);
 }
 
-// The stored items in the order their data follows the package.
-std::vector<const TStoredSource*> StoredItems(const TPackageContent& content) {
-    std::vector<const TStoredSource*> items;
-    for (const TPackageFile& file : content.Files)
-        items.push_back(&file.Data);
-    for (const TPackageExec& exec : content.Execs)
-        if (!exec.External)
-            items.push_back(&exec.Data);
-    return items;
-}
-
 int64_t TotalStoredBytes(const TPackageContent& content) {
     int64_t total = 0;
     for (const TStoredSource* item : StoredItems(content))
         total += StoredSize(item->Length);
     return total;
 }
+
+// Passes writes through to Output and tells Written how far they got, once every Step bytes:
+// a large file reports progress while it is enciphered.
+class TProgressStream : public TStream {
+public:
+    static constexpr int64_t Step = 1 << 20;
+
+    TProgressStream(TStream& output, std::function<void(int64_t)> written)
+        : FOutput(output), FWritten(std::move(written)) {}
+
+    int64_t Read(void* buffer, int64_t count) override { return FOutput.Read(buffer, count); }
+    int64_t Write(const void* buffer, int64_t count) override {
+        const int64_t n = FOutput.Write(buffer, count);
+        FCount += n;
+        if (FCount - FReported >= Step) {
+            FReported = FCount;
+            FWritten(FCount);
+        }
+        return n;
+    }
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override {
+        return FOutput.Seek(offset, origin);
+    }
+
+private:
+    TStream& FOutput;
+    std::function<void(int64_t)> FWritten;
+    int64_t FCount = 0;
+    int64_t FReported = 0;
+};
 
 // Enciphers one source into Output; the source must still have the length it was measured at,
 // or the offsets already written would be wrong.
@@ -123,6 +143,8 @@ void WriteStoredData(TStream& output, const TStoredSource& item, const uint8_t* 
         throw EBuildError("Source file \"" + name + "\" changed while the package was built");
 }
 
+} // namespace
+
 std::vector<uint8_t> ReadStub(const std::filesystem::path& path) {
     TFileStream stream(NativeName(path), TFileMode::OpenRead);
     const int64_t size = stream.Size();
@@ -132,8 +154,6 @@ std::vector<uint8_t> ReadStub(const std::filesystem::path& path) {
     stream.ReadBuffer(bytes.data(), size);
     return bytes;
 }
-
-} // namespace
 
 void CheckStub(const std::vector<uint8_t>& stub, const std::string& name) {
     const auto fail = [&](const std::string& why) {
@@ -190,20 +210,38 @@ void WriteSetup(TStream& output, std::vector<uint8_t> stub, const TPackageConten
     int64_t done = 0;
     const int64_t total = TotalContentBytes(content);
     for (const TStoredSource* item : StoredItems(content)) {
-        if (progress)
-            progress(item->Source, done, total);
-        WriteStoredData(output, *item, content.Key.data());
+        if (!progress) {
+            WriteStoredData(output, *item, content.Key.data());
+            continue;
+        }
+        progress(item->Source, done, total);
+        TProgressStream tracked(output, [&](int64_t written) {
+            progress(item->Source, done + std::min(written, item->Length), total);
+        });
+        WriteStoredData(tracked, *item, content.Key.data());
         done += item->Length;
     }
+    if (progress)
+        progress({}, total, total);
 }
 
-void BuildSetupFile(const std::filesystem::path& stubPath, const TPackageContent& content,
-                    const std::filesystem::path& outputPath, const TBuildProgress& progress) {
-    std::vector<uint8_t> stub = ReadStub(stubPath);
-    CheckStub(stub, PathToUtf8(stubPath));
-    WriteOutputFile(outputPath, [&](TStream& output) {
-        WriteSetup(output, std::move(stub), content, progress);
-    });
+void BuildSetupFile(std::vector<uint8_t> stub, const std::string& stubName,
+                    const TPackageContent& content, const std::filesystem::path& outputPath,
+                    const TBuildProgress& progress, const TOutputFinisher& finish) {
+    CheckStub(stub, stubName);
+    WriteOutputFile(
+        outputPath,
+        [&](TStream& output) { WriteSetup(output, std::move(stub), content, progress); }, finish);
+}
+
+std::vector<const TStoredSource*> StoredItems(const TPackageContent& content) {
+    std::vector<const TStoredSource*> items;
+    for (const TPackageFile& file : content.Files)
+        items.push_back(&file.Data);
+    for (const TPackageExec& exec : content.Execs)
+        if (!exec.External)
+            items.push_back(&exec.Data);
+    return items;
 }
 
 int64_t TotalContentBytes(const TPackageContent& content) {

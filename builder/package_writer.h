@@ -3,6 +3,7 @@
 #pragma once
 
 #include "base/stream.h"
+#include "builder/output_file.h"
 #include "builder/platform.h"
 
 #include <array>
@@ -51,8 +52,8 @@ struct TPackageContent {
     std::vector<TPackageExec> Execs;
 };
 
-// Called before each stored item with its source, the content bytes written so far and the
-// total content bytes.
+// Called before each stored item and every MiB inside it with its source, the content bytes
+// written so far and the total content bytes; last with an empty source and done = total.
 using TBuildProgress =
     std::function<void(const std::filesystem::path& source, int64_t done, int64_t total)>;
 
@@ -68,12 +69,18 @@ void WritePackageRecords(TStream& output, const TPackageContent& content, int64_
 void WriteSetup(TStream& output, std::vector<uint8_t> stub, const TPackageContent& content,
                 const TBuildProgress& progress);
 
-// Reads and checks the stub, then writes Output through a temporary file beside it, renamed
-// only when everything was written: a failed or interrupted build leaves no partial Setup.exe.
-void BuildSetupFile(const std::filesystem::path& stubPath, const TPackageContent& content,
-                    const std::filesystem::path& outputPath, const TBuildProgress& progress);
+// A stub file's bytes. Throws EBuildError naming the file.
+std::vector<uint8_t> ReadStub(const std::filesystem::path& path);
+
+// Checks the stub (named StubName in messages), then writes Output through a temporary file
+// beside it, renamed only when everything was written: a failed or interrupted build leaves no
+// partial Setup.exe. Finish, when given, sees the written file first (see WriteOutputFile).
+void BuildSetupFile(std::vector<uint8_t> stub, const std::string& stubName,
+                    const TPackageContent& content, const std::filesystem::path& outputPath,
+                    const TBuildProgress& progress, const TOutputFinisher& finish = {});
 
 // Every item with stored data, in record order: files, then stored programs.
+std::vector<const TStoredSource*> StoredItems(const TPackageContent& content);
 int64_t TotalContentBytes(const TPackageContent& content);
 
 } // namespace ko

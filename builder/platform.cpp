@@ -1,5 +1,7 @@
 #include "builder/platform.h"
 
+#include <cstring>
+
 namespace ko {
 
 namespace {
@@ -21,6 +23,16 @@ std::string PathToUtf8(const std::filesystem::path& path) {
 
 std::string NativeName(const std::filesystem::path& path) {
     return path.string();
+}
+
+std::string UnreadableReason(const std::filesystem::path& path, int error) {
+    std::error_code ignored;
+    const auto status = std::filesystem::status(path, ignored);
+    if (!std::filesystem::exists(status))
+        return "there is no such file";
+    if (std::filesystem::is_directory(status))
+        return "it is a folder";
+    return error ? std::strerror(error) : "the system gave no reason";
 }
 
 uint64_t FileTimeFromUnix(int64_t seconds, int64_t nanoseconds) {

@@ -39,6 +39,16 @@ std::filesystem::path PathFromUtf8(const std::string& utf8);
 std::string PathToUtf8(const std::filesystem::path& path);
 std::string NativeName(const std::filesystem::path& path);
 
+// Runs a command line through the system's shell (sh, or cmd on Windows) and returns its exit
+// code; -1 when it could not be started.
+int RunShellCommand(const std::string& utf8);
+// Path quoted as one word for that shell.
+std::string ShellQuote(const std::filesystem::path& path);
+
+// Why Path cannot be opened for reading: "there is no such file", "it is a folder", or the
+// system's reason for Error (an errno value saved right after the failed open).
+std::string UnreadableReason(const std::filesystem::path& path, int error);
+
 // Unix time and FILETIME.
 uint64_t FileTimeFromUnix(int64_t seconds, int64_t nanoseconds);
 int64_t UnixSecondsFromFileTime(uint64_t fileTime);

@@ -2,10 +2,12 @@
 #include "builder/platform.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace ko {
@@ -58,6 +60,20 @@ std::filesystem::path ExecutablePath() {
     std::error_code error;
     std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
     return error ? std::filesystem::path() : self;
+}
+
+int RunShellCommand(const std::string& utf8) {
+    const int status = std::system(utf8.c_str());
+    if (status == -1 || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+std::string ShellQuote(const std::filesystem::path& path) {
+    std::string quoted = "'";
+    for (const char c : PathToUtf8(path))
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
 }
 
 std::vector<std::string> StartCommandLine(int argc, char** argv) {

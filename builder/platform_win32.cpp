@@ -7,6 +7,8 @@
 #include <bcrypt.h>
 #include <shellapi.h>
 
+#include <cstdlib>
+
 namespace ko {
 
 namespace {
@@ -53,6 +55,18 @@ std::filesystem::path ExecutablePath() {
     if (n == 0 || n >= std::size(name))
         return {};
     return std::filesystem::path(std::wstring(name, n));
+}
+
+int RunShellCommand(const std::string& utf8) {
+    // cmd /c strips the outer quotes of a line that begins with one; a second pair keeps the
+    // line as it was written.
+    const std::wstring line = L"\"" + PathFromUtf8(utf8).wstring() + L"\"";
+    const int code = _wsystem(line.c_str());
+    return code;
+}
+
+std::string ShellQuote(const std::filesystem::path& path) {
+    return "\"" + PathToUtf8(path) + "\"";
 }
 
 std::vector<std::string> StartCommandLine(int, char**) {

@@ -3,11 +3,15 @@
 #include "base/codepage.h"
 #include "builder/build_error.h"
 #include "builder/glob.h"
+#include "builder/texts.h"
 #include "package/format.h"
 #include "package/jpeg_picture.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 
 namespace ko {
@@ -20,122 +24,6 @@ constexpr int BannerHeight = 320;
 // Stored sizes and offsets are signed 32-bit numbers in the records.
 constexpr int64_t MaxStoredSize = 0x7FFFFFFF;
 
-[[noreturn]] void Fail(const TManifest& manifest, int line, const std::string& message) {
-    throw EBuildError(manifest.FileName + ":" + std::to_string(line) + ": " + message);
-}
-
-std::filesystem::path SourcePath(const TManifest& manifest, const std::string& value) {
-    return manifest.BaseDir / PathFromUtf8(value);
-}
-
-std::string ReadWholeFile(const TManifest& manifest, const TManifestString& field) {
-    const std::filesystem::path path = SourcePath(manifest, field.Value);
-    std::ifstream file(path, std::ios::binary);
-    if (!file || !std::filesystem::is_regular_file(path))
-        Fail(manifest, field.Line,
-             "field \"" + field.Field + "\": cannot open \"" + PathToUtf8(path) + "\"");
-    std::stringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
-
-// RTF is 7-bit with its own escapes, so a document passes unchanged; but bytes above 0x7F are
-// read in the code page, and one the code page leaves undefined would show as garbage.
-std::string ReadDocument(const TManifest& manifest, const TManifestString& field) {
-    if (field.Value.empty())
-        return {};
-    std::string text = ReadWholeFile(manifest, field);
-    const std::string name = "\"" + PathToUtf8(SourcePath(manifest, field.Value)) + "\"";
-    if (text.rfind("{\\rtf", 0) != 0)
-        Fail(manifest, field.Line,
-             "field \"" + field.Field + "\": " + name + " is not an RTF document");
-    if (const auto pos = FindUndefinedByte(text, manifest.CodePage)) {
-        char byte[8];
-        std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(text[*pos]));
-        Fail(manifest, field.Line,
-             "field \"" + field.Field + "\": " + name + " holds byte " + byte + " at offset " +
-                 std::to_string(*pos) + ", which is not in code page " +
-                 std::to_string(manifest.CodePage));
-    }
-    return text;
-}
-
-std::vector<uint8_t> ReadBanner(const TManifest& manifest, std::vector<std::string>& warnings) {
-    const TManifestString& field = manifest.Banner;
-    if (field.Value.empty())
-        return {};
-    const std::string text = ReadWholeFile(manifest, field);
-    std::vector<uint8_t> bytes(text.begin(), text.end());
-    const std::string name = "\"" + PathToUtf8(SourcePath(manifest, field.Value)) + "\"";
-    if (bytes.empty())
-        Fail(manifest, field.Line, "field \"" + field.Field + "\": " + name + " is empty");
-    // Decoded whole, with the installer's own decoder and limits: a picture that it could not
-    // show (cut short, CMYK, too large) is refused here rather than shown black there.
-    TJpegPicture picture;
-    try {
-        picture.LoadFromBytes(bytes);
-        picture.DecodeRgb();
-    } catch (const EKoError& error) {
-        Fail(manifest, field.Line,
-             "field \"" + field.Field + "\": " + name + " cannot be shown: " + error.what());
-    }
-    if (picture.Width() > BannerWidth || picture.Height() > BannerHeight)
-        warnings.push_back(manifest.FileName + ":" + std::to_string(field.Line) + ": banner " +
-                           name + " is " + std::to_string(picture.Width()) + "x" +
-                           std::to_string(picture.Height()) + "; the wizard shows " +
-                           std::to_string(BannerWidth) + "x" + std::to_string(BannerHeight));
-    return bytes;
-}
-
-TStoredSource Measure(const TManifest& manifest, int line, const std::filesystem::path& path) {
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (!std::filesystem::exists(status))
-        Fail(manifest, line, "source file \"" + PathToUtf8(path) + "\" not found");
-    if (!std::filesystem::is_regular_file(status))
-        Fail(manifest, line, "source \"" + PathToUtf8(path) + "\" is not a file");
-    TStoredSource source;
-    source.Source = path;
-    source.Length = static_cast<int64_t>(std::filesystem::file_size(path));
-    if (format::StoredSize(source.Length) > MaxStoredSize)
-        Fail(manifest, line,
-             "source file \"" + PathToUtf8(path) +
-                 "\" is too large: stored sizes are limited to 2 GiB");
-    source.Times = GetFileTimes(path);
-    return source;
-}
-
-std::vector<std::filesystem::path> Sources(const TManifest& manifest, const TManifestFile& file) {
-    if (!HasWildcard(file.Source.Value))
-        return {SourcePath(manifest, file.Source.Value)};
-    std::vector<std::filesystem::path> matches;
-    try {
-        matches = ExpandPattern(manifest.BaseDir, file.Source.Value);
-    } catch (const EBuildError& error) {
-        Fail(manifest, file.Source.Line, error.what());
-    }
-    if (matches.empty())
-        Fail(manifest, file.Source.Line, "pattern \"" + file.Source.Value + "\" matches no file");
-    if (matches.size() > 1 && !file.Shortcut.Value.empty())
-        Fail(manifest, file.Shortcut.Line,
-             "a shortcut needs a single file, but \"" + file.Source.Value + "\" matches " +
-                 std::to_string(matches.size()));
-    return matches;
-}
-
-// A pattern's files, or a single file whose target ends in a backslash, go into the folder
-// the target names, under their own names.
-TManifestString TargetFor(const TManifestFile& file, const std::filesystem::path& source) {
-    TManifestString target = file.Target;
-    const bool folder = HasWildcard(file.Source.Value) || target.Value.back() == '\\';
-    if (folder) {
-        if (target.Value.back() != '\\')
-            target.Value += '\\';
-        target.Value += PathToUtf8(source.filename());
-    }
-    return target;
-}
-
 std::string FoldCase(std::string text) {
     for (char& c : text)
         if (c >= 'A' && c <= 'Z')
@@ -143,81 +31,252 @@ std::string FoldCase(std::string text) {
     return text;
 }
 
-void ResolveFiles(const TManifest& manifest, TPackageContent& content) {
-    // Windows file names ignore case, so two targets differing only in case are the same file.
-    std::map<std::string, int> targets;
-    for (const TManifestFile& file : manifest.Files) {
-        for (const std::filesystem::path& source : Sources(manifest, file)) {
-            TPackageFile item;
-            item.Path = ToCodePage(manifest, TargetFor(file, source));
-            item.ShortcutName = ToCodePage(manifest, file.Shortcut);
-            item.CheckNewer = file.CheckNewer;
-            item.NoUninstall = file.NoUninstall;
-            item.Data = Measure(manifest, file.Source.Line, source);
-            const auto [at, added] = targets.emplace(FoldCase(item.Path), file.Target.Line);
-            if (!added)
-                Fail(manifest, file.Target.Line,
-                     "target \"" + CodePageToUtf8(item.Path, manifest.CodePage) +
-                         "\" is already used by the file on line " + std::to_string(at->second));
-            content.Files.push_back(std::move(item));
+// Resolves one manifest, adding every mistake to Problems and going on with the next value, so
+// that a vendor sees all of them at once.
+class TResolver {
+public:
+    TResolver(const TManifest& manifest, TPackageContent& content)
+        : FManifest(manifest), FContent(content), FProblems(manifest.Problems) {}
+
+    void Run(std::vector<std::string>& warnings) {
+        if (FManifest.Parsed) {
+            ResolveHeader();
+            FContent.LicenseText = ReadDocument(FManifest.License);
+            FContent.ReadmeText = ReadDocument(FManifest.Readme);
+            FContent.WhatsNewText = ReadDocument(FManifest.WhatsNew);
+            FContent.Banner = ReadBanner();
+            ResolveFiles();
+            ResolveRuns();
+        }
+        warnings.insert(warnings.end(), FProblems.Warnings().begin(), FProblems.Warnings().end());
+        FProblems.ThrowIfAny();
+    }
+
+private:
+    std::filesystem::path SourcePath(const std::string& value) const {
+        return FManifest.BaseDir / PathFromUtf8(value);
+    }
+
+    std::string Name(const TManifestString& field) const {
+        return Quoted(PathToUtf8(SourcePath(field.Value)));
+    }
+
+    // Converts one manifest text to the code page.
+    std::string ToCodePage(const TManifestString& text) {
+        TCodePageText converted = ConvertText(text.Value, FManifest.CodePage);
+        if (converted.Unmappable)
+            FProblems.Add(text.Line, "field \"" + text.Field + "\": character " +
+                                         DescribeCharacter(*converted.Unmappable) +
+                                         " is not in code page " +
+                                         std::to_string(FManifest.CodePage) +
+                                         CodePageHint(*converted.Unmappable, FManifest.CodePage));
+        return std::move(converted.Bytes);
+    }
+
+    // The whole file a field names, or nothing (with a problem added) when it cannot be read.
+    std::optional<std::string> ReadWholeFile(const TManifestString& field) {
+        const std::filesystem::path path = SourcePath(field.Value);
+        std::ifstream file(path, std::ios::binary);
+        const int error = errno;
+        if (!file || std::filesystem::is_directory(path)) {
+            FProblems.Add(field.Line,
+                          "field \"" + field.Field + "\": cannot open " + Name(field) + ": " +
+                              UnreadableReason(path, error) +
+                              (HasControlCharacter(field.Value) ? ControlCharacterHint() : ""));
+            return std::nullopt;
+        }
+        std::stringstream bytes;
+        bytes << file.rdbuf();
+        return bytes.str();
+    }
+
+    std::string ReadDocument(const TManifestString& field) {
+        if (field.Value.empty())
+            return {};
+        std::optional<std::string> bytes = ReadWholeFile(field);
+        if (!bytes)
+            return {};
+        TDocument document = PrepareRtf(std::move(*bytes), FManifest.CodePage);
+        const std::string where = "field \"" + field.Field + "\": " + Name(field) + " ";
+        if (!document.Problem.empty())
+            FProblems.Add(field.Line, where + document.Problem);
+        else if (!document.Note.empty())
+            FProblems.Warn(field.Line, where + document.Note);
+        return std::move(document.Text);
+    }
+
+    std::vector<uint8_t> ReadBanner() {
+        const TManifestString& field = FManifest.Banner;
+        if (field.Value.empty())
+            return {};
+        const std::optional<std::string> text = ReadWholeFile(field);
+        if (!text)
+            return {};
+        std::vector<uint8_t> bytes(text->begin(), text->end());
+        const std::string where = "field \"" + field.Field + "\": " + Name(field);
+        if (bytes.empty()) {
+            FProblems.Add(field.Line, where + " is empty");
+            return {};
+        }
+        // Decoded whole, with the installer's own decoder and limits: a picture that it could
+        // not show (cut short, CMYK, too large) is refused here rather than shown black there.
+        TJpegPicture picture;
+        try {
+            picture.LoadFromBytes(bytes);
+            picture.DecodeRgb();
+        } catch (const EKoError& error) {
+            FProblems.Add(field.Line, where + " cannot be shown: " + error.what());
+            return {};
+        }
+        if (picture.Width() > BannerWidth || picture.Height() > BannerHeight)
+            FProblems.Warn(field.Line,
+                           "banner " + Name(field) + " is " + std::to_string(picture.Width()) +
+                               "x" + std::to_string(picture.Height()) + "; the wizard shows " +
+                               std::to_string(BannerWidth) + "x" + std::to_string(BannerHeight));
+        return bytes;
+    }
+
+    // Measures a source; false (with a problem added) when it cannot be stored.
+    bool Measure(int line, const std::filesystem::path& path, TStoredSource& source) {
+        std::error_code error;
+        const auto status = std::filesystem::status(path, error);
+        const std::string name = Quoted(PathToUtf8(path));
+        if (!std::filesystem::exists(status)) {
+            FProblems.Add(
+                line, "source file " + name + " not found" +
+                          (HasControlCharacter(PathToUtf8(path)) ? ControlCharacterHint() : ""));
+            return false;
+        }
+        if (!std::filesystem::is_regular_file(status)) {
+            FProblems.Add(line, "source " + name + " is not a file");
+            return false;
+        }
+        source.Source = path;
+        source.Length = static_cast<int64_t>(std::filesystem::file_size(path));
+        if (format::StoredSize(source.Length) > MaxStoredSize) {
+            FProblems.Add(line, "source file " + name +
+                                    " is too large: stored sizes are limited to 2 GiB");
+            return false;
+        }
+        source.Times = GetFileTimes(path);
+        return true;
+    }
+
+    std::vector<TPatternMatch> Sources(const TManifestFile& file) {
+        if (!HasWildcard(file.Source.Value)) {
+            if (!file.Exclude.empty())
+                FProblems.Add(file.Exclude[0].Line,
+                              "field \"file.exclude\" needs a pattern in \"file.source\"");
+            return {{SourcePath(file.Source.Value), ""}};
+        }
+        std::vector<std::string> excludes;
+        for (const TManifestString& exclude : file.Exclude)
+            excludes.push_back(exclude.Value);
+        std::vector<TPatternMatch> matches;
+        try {
+            matches = ExpandPattern(FManifest.BaseDir, file.Source.Value, excludes);
+        } catch (const EBuildError& error) {
+            FProblems.Add(file.Source.Line, error.what());
+            return {};
+        }
+        if (matches.empty())
+            FProblems.Add(file.Source.Line,
+                          "pattern " + Quoted(file.Source.Value) + " matches no file");
+        if (matches.size() > 1 && !file.Shortcut.Value.empty())
+            FProblems.Add(file.Shortcut.Line, "a shortcut needs a single file, but " +
+                                                  Quoted(file.Source.Value) + " matches " +
+                                                  std::to_string(matches.size()));
+        return matches;
+    }
+
+    // A pattern's files, or a single file whose target ends in a backslash, go into the folder
+    // the target names, under their own names and below the folders they lie in under the
+    // pattern's base.
+    static TManifestString TargetFor(const TManifestFile& file, const TPatternMatch& source) {
+        TManifestString target = file.Target;
+        const bool folder = HasWildcard(file.Source.Value) || target.Value.back() == '\\';
+        if (folder) {
+            if (target.Value.back() != '\\')
+                target.Value += '\\';
+            target.Value += source.Folder + PathToUtf8(source.Path.filename());
+        }
+        return target;
+    }
+
+    void ResolveFiles() {
+        // Windows file names ignore case, so two targets differing only in case are one file.
+        std::map<std::string, int> targets;
+        for (const TManifestFile& file : FManifest.Files) {
+            if (!file.Valid)
+                continue;
+            for (const TPatternMatch& source : Sources(file)) {
+                TPackageFile item;
+                item.Path = ToCodePage(TargetFor(file, source));
+                item.ShortcutName = ToCodePage(file.Shortcut);
+                item.CheckNewer = file.CheckNewer;
+                item.NoUninstall = file.NoUninstall;
+                if (!Measure(file.Source.Line, source.Path, item.Data))
+                    continue;
+                const auto [at, added] = targets.emplace(FoldCase(item.Path), file.Target.Line);
+                if (!added)
+                    FProblems.Add(
+                        file.Target.Line,
+                        "target " + Quoted(CodePageToUtf8(item.Path, FManifest.CodePage)) +
+                            " is already used by the file on line " + std::to_string(at->second));
+                FContent.Files.push_back(std::move(item));
+            }
         }
     }
-}
 
-void ResolveRuns(const TManifest& manifest, TPackageContent& content) {
-    for (const TManifestRun& run : manifest.Runs) {
-        TPackageExec exec;
-        exec.External = run.Source.Value.empty();
-        exec.Path = ToCodePage(manifest, run.Path);
-        exec.Title = ToCodePage(manifest, run.Title);
-        exec.Parameters = ToCodePage(manifest, run.Parameters);
-        exec.Stage = run.Stage;
-        if (!exec.External) {
-            if (HasWildcard(run.Source.Value))
-                Fail(manifest, run.Source.Line, "a program to run needs a single file");
-            exec.Data = Measure(manifest, run.Source.Line, SourcePath(manifest, run.Source.Value));
+    void ResolveRuns() {
+        for (const TManifestRun& run : FManifest.Runs) {
+            if (!run.Valid)
+                continue;
+            TPackageExec exec;
+            exec.External = run.Source.Value.empty();
+            exec.Path = ToCodePage(run.Path);
+            exec.Title = ToCodePage(run.Title);
+            exec.Parameters = ToCodePage(run.Parameters);
+            exec.Stage = run.Stage;
+            if (!exec.External) {
+                if (HasWildcard(run.Source.Value)) {
+                    FProblems.Add(run.Source.Line, "a program to run needs a single file");
+                    continue;
+                }
+                if (!Measure(run.Source.Line, SourcePath(run.Source.Value), exec.Data))
+                    continue;
+            }
+            FContent.Execs.push_back(std::move(exec));
         }
-        content.Execs.push_back(std::move(exec));
     }
-}
 
-void ResolveHeader(const TManifest& manifest, TPackageContent& content) {
-    content.CodePage = manifest.CodePage;
-    content.ProductName = ToCodePage(manifest, manifest.ProductName);
-    content.VersionMajor = manifest.VersionMajor;
-    content.VersionMinor = manifest.VersionMinor;
-    content.Build = manifest.Build;
-    content.Release = manifest.Release;
-    content.Publisher = ToCodePage(manifest, manifest.Publisher);
-    content.Website = ToCodePage(manifest, manifest.Website);
-    content.Address = ToCodePage(manifest, manifest.Address);
-    content.ContactName = ToCodePage(manifest, manifest.ContactName);
-    content.ContactEmail = ToCodePage(manifest, manifest.ContactEmail);
-    content.ExpertOptions = ToCodePage(manifest, manifest.ExpertOptions);
-}
+    void ResolveHeader() {
+        FContent.CodePage = FManifest.CodePage;
+        FContent.ProductName = ToCodePage(FManifest.ProductName);
+        FContent.VersionMajor = FManifest.VersionMajor;
+        FContent.VersionMinor = FManifest.VersionMinor;
+        FContent.Build = FManifest.Build;
+        FContent.Release = FManifest.Release;
+        FContent.Publisher = ToCodePage(FManifest.Publisher);
+        FContent.Website = ToCodePage(FManifest.Website);
+        FContent.Address = ToCodePage(FManifest.Address);
+        FContent.ContactName = ToCodePage(FManifest.ContactName);
+        FContent.ContactEmail = ToCodePage(FManifest.ContactEmail);
+        FContent.ExpertOptions = ToCodePage(FManifest.ExpertOptions);
+    }
+
+    const TManifest& FManifest;
+    TPackageContent& FContent;
+    TProblems FProblems;
+};
 
 } // namespace
-
-std::string ToCodePage(const TManifest& manifest, const TManifestString& text) {
-    TCodePageText converted = Utf8ToCodePage(text.Value, manifest.CodePage);
-    if (converted.Unmappable)
-        Fail(manifest, text.Line,
-             "field \"" + text.Field + "\": character " + DescribeCharacter(*converted.Unmappable) +
-                 " is not in code page " + std::to_string(manifest.CodePage));
-    return std::move(converted.Bytes);
-}
 
 TPackageContent ResolveManifest(const TManifest& manifest, const std::array<uint8_t, 16>& key,
                                 std::vector<std::string>& warnings) {
     TPackageContent content;
     content.Key = key;
-    ResolveHeader(manifest, content);
-    content.LicenseText = ReadDocument(manifest, manifest.License);
-    content.ReadmeText = ReadDocument(manifest, manifest.Readme);
-    content.WhatsNewText = ReadDocument(manifest, manifest.WhatsNew);
-    content.Banner = ReadBanner(manifest, warnings);
-    ResolveFiles(manifest, content);
-    ResolveRuns(manifest, content);
+    TResolver(manifest, content).Run(warnings);
     return content;
 }
 

@@ -11,12 +11,10 @@
 
 namespace ko {
 
-// Throws EBuildError "FILE:LINE: ..." naming the field, the character or the source file that
-// failed. Warnings (nothing wrong, but likely unintended) go to Warnings.
+// Throws EManifestError with every mistake of the manifest, those its reading found and those
+// found here ("FILE:LINE: ..." naming the field, the character or the source file). Warnings
+// (nothing wrong, but likely unintended) go to Warnings.
 TPackageContent ResolveManifest(const TManifest& manifest, const std::array<uint8_t, 16>& key,
                                 std::vector<std::string>& warnings);
-
-// Converts one manifest text to the code page; throws naming the field and the character.
-std::string ToCodePage(const TManifest& manifest, const TManifestString& text);
 
 } // namespace ko

@@ -25,7 +25,8 @@ int main(int argc, char** argv) {
         std::vector<std::string> warnings;
         TPackageContent content = ResolveManifest(manifest, key, warnings);
         content.ProductName = argv[4];
-        BuildSetupFile(PathFromUtf8(argv[2]), content, PathFromUtf8(argv[3]), {});
+        BuildSetupFile(ReadStub(PathFromUtf8(argv[2])), argv[2], content, PathFromUtf8(argv[3]),
+                       {});
     } catch (const std::exception& e) {
         fprintf(stderr, "make_setup: %s\n", e.what());
         return 1;

@@ -1,9 +1,13 @@
+#include "builder/digest.h"
+#include "builder/embedded_stub.h"
 #include "package/ko_data.h"
+#include "package/pe_image.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <sys/wait.h>
 
 using kotest::RunKosetup;
@@ -61,7 +65,8 @@ TEST(BuilderCli, UsageErrorsPointAtHelp) {
     EXPECT_NE(err.find("32 hex digits"), std::string::npos);
 }
 
-// A large build reports a percentage line per file on stderr; a small one is quiet there.
+// A large build reports on stderr when each file starts and as a large one goes on, up to 100 %;
+// --quiet and a small build say nothing there.
 TEST(BuilderCli, ProgressForLargeInputs) {
     TTempDir dir;
     kotest::WriteFile(dir / "big.bin", std::string(9 << 20, 'x'));
@@ -70,14 +75,20 @@ TEST(BuilderCli, ProgressForLargeInputs) {
     kotest::WriteFile(dir / "m.toml", "[product]\nname = \"X\"\n[[file]]\nsource = \"*.bin\"\n"
                                       "target = '{app}\\'\n");
     std::string out, err;
-    const std::vector<std::string> build = {"build",  (dir / "m.toml").string(),
-                                            "-o",     (dir / "Setup.exe").string(),
-                                            "--stub", (dir / "stub.exe").string()};
+    std::vector<std::string> build = {"build",  (dir / "m.toml").string(),
+                                      "-o",     (dir / "Setup.exe").string(),
+                                      "--stub", (dir / "stub.exe").string()};
     ASSERT_EQ(RunKosetup(build, out, err), 0) << err;
-    EXPECT_NE(err.find("[  0%] " + (dir / "big.bin").string() + "\n[ 99%] " +
-                       (dir / "small.bin").string() + "\n"),
-              std::string::npos)
+    const std::string big = (dir / "big.bin").string(), small = (dir / "small.bin").string();
+    EXPECT_EQ(err.rfind("[  0%] " + big + "\n[ 11%] " + big + "\n", 0), 0u) << err;
+    EXPECT_NE(
+        err.find("[ 88%] " + big + "\n[ 99%] " + big + "\n[ 99%] " + small + "\n[100%] done\n"),
+        std::string::npos)
         << err;
+    build.push_back("--quiet");
+    ASSERT_EQ(RunKosetup(build, out, err), 0) << err;
+    EXPECT_EQ(err, "");
+    build.pop_back();
     std::filesystem::resize_file(dir / "big.bin", 1000);
     ASSERT_EQ(RunKosetup(build, out, err), 0) << err;
     EXPECT_EQ(err, "");
@@ -106,4 +117,83 @@ TEST(BuilderCli, ListShowsAnUninstallLogInOrder) {
     const size_t last = out.find("file   C:\\Program Files\\X\\Manual.pdf");
     EXPECT_TRUE(first < folder && folder < last && last != std::string::npos) << out;
     EXPECT_EQ(RunKosetup({"verify", (dir / "Uninstall.exe").string()}, out, err), 0);
+}
+
+// kosetup carries the stub of the Windows tree: --version names it by its SHA-256, and a build
+// needs no --stub.
+TEST(BuilderCli, CarriesItsStub) {
+    const ko::TEmbeddedStub stub = ko::EmbeddedStub();
+    if (stub.Size == 0)
+        GTEST_SKIP() << "this kosetup was built before the stub";
+    const std::vector<uint8_t> bytes(stub.Bytes, stub.Bytes + stub.Size);
+    EXPECT_EQ(bytes, kotest::ReadFile(std::filesystem::path(KOSETUP_STUB_TREE) / "stub.exe"));
+    ko::TSha256 sha;
+    sha.Update(bytes.data(), bytes.size());
+    const std::array<uint8_t, 32> digest = sha.Finish();
+    std::string out;
+    EXPECT_EQ(RunProgram("--version", out), 0);
+    EXPECT_NE(out.find("SHA-256 " + ko::HexDigits(digest.data(), digest.size()) + "\n"),
+              std::string::npos)
+        << out;
+
+    TTempDir dir;
+    const std::string setup = "'" + (dir / "Setup.exe").string() + "'";
+    EXPECT_EQ(RunProgram("build '" + (Sample / "product.toml").string() + "' -o " + setup, out), 0);
+    EXPECT_EQ(RunProgram("verify " + setup, out), 0) << out;
+}
+
+// A new product builds at once, and init never writes over one.
+TEST(BuilderCli, InitWritesAProductThatBuilds) {
+    TTempDir dir;
+    std::string out, err;
+    ASSERT_EQ(RunKosetup({"init", (dir / "p").string()}, out, err), 0) << err;
+    const std::string manifest = (dir / "p/product.toml").string();
+    ASSERT_EQ(RunKosetup({"check", manifest}, out, err), 0) << err;
+    EXPECT_NE(out.find("OK: 1 file, 0 run items"), std::string::npos) << out;
+    kotest::BuildSetup(dir / "p/product.toml", dir / "Setup.exe");
+    ko::TKoInstall install;
+    install.LoadFromFile((dir / "Setup.exe").string());
+    ASSERT_EQ(install.Files.size(), 1u);
+    EXPECT_EQ(install.Files[0]->Path, "{metatrader}\\MQL4\\Experts\\My Expert Advisor.mq4");
+    EXPECT_EQ(RunKosetup({"init", (dir / "p").string()}, out, err), 1);
+    EXPECT_NE(err.find("exists already"), std::string::npos) << err;
+}
+
+// A signing tool runs on the finished installer, which keeps its package; the program bytes an
+// uninstaller copies from it lose the signature and get a matching checksum.
+TEST(BuilderCli, SignCommandSignsTheInstaller) {
+    const ko::TEmbeddedStub stub = ko::EmbeddedStub();
+    if (stub.Size == 0)
+        GTEST_SKIP() << "this kosetup was built before the stub";
+    TTempDir dir;
+    const std::string d = dir.Path().string();
+    ASSERT_EQ(std::system(("openssl req -x509 -newkey rsa:2048 -nodes -subj /CN=Test -days 2 "
+                           "-keyout " +
+                           d + "/k.pem -out " + d + "/c.pem 2>/dev/null")
+                              .c_str()),
+              0);
+    const std::string build =
+        "build '" + (Sample / "product.toml").string() + "' -o " + d + "/Setup.exe --sign-command ";
+    std::string out;
+    ASSERT_EQ(RunProgram(build + "'osslsigncode sign -certs " + d + "/c.pem -key " + d +
+                             "/k.pem -in {in} -out {out} >/dev/null'",
+                         out),
+              0);
+    EXPECT_EQ(RunProgram("verify " + d + "/Setup.exe", out), 0) << out;
+    EXPECT_EQ(RunProgram("extract " + d + "/Setup.exe " + d + "/x", out), 0) << out;
+    const std::vector<uint8_t> signedFile = kotest::ReadFile(dir / "Setup.exe");
+    const auto fields = ko::FindPeFields(signedFile.data(), stub.Size);
+    ASSERT_TRUE(fields);
+    EXPECT_NE(ko::GetLE32(&signedFile[fields->SecurityDirectory + 4]), 0u);
+
+    ko::TMemoryStream copy(
+        std::vector<uint8_t>(signedFile.begin(), signedFile.begin() + stub.Size));
+    EXPECT_TRUE(ko::ClearSignature(copy));
+    EXPECT_EQ(ko::GetLE32(&copy.Data()[fields->SecurityDirectory]), 0u);
+    EXPECT_EQ(ko::GetLE32(&copy.Data()[fields->SecurityDirectory + 4]), 0u);
+    EXPECT_EQ(ko::GetLE32(&copy.Data()[fields->CheckSum]), ko::PeChecksum(copy, fields->CheckSum));
+    EXPECT_FALSE(ko::ClearSignature(copy));
+
+    EXPECT_EQ(RunProgram(build + "'false {in}'", out), 1);
+    EXPECT_EQ(kotest::ReadFile(dir / "Setup.exe"), signedFile);
 }

@@ -167,7 +167,10 @@ TEST(BuilderInspect, ExtractWritesContentAndTimes) {
     const auto setup = dir / "Setup.exe";
     kotest::BuildSetup(Sample / "product.toml", setup);
     std::ostringstream out;
-    ASSERT_EQ(ExtractCommand(setup.string(), (dir / "out").string(), out), 0);
+    ASSERT_EQ(ExtractCommand(setup.string(), (dir / "out").string(), true, out), 0);
+    EXPECT_EQ(ReadFile(dir / "out/documents/license.rtf"), ReadFile(Sample / "license.rtf"));
+    EXPECT_EQ(ReadFile(dir / "out/documents/banner.jpg"), ReadFile(Sample / "banner.jpg"));
+    EXPECT_NE(out.str().find("Extracted 6 stored items and 4 documents"), std::string::npos);
     const auto manual = dir / "out/app/Manual.pdf";
     EXPECT_EQ(ReadFile(manual), ReadFile(Sample / "docs/Manual.pdf"));
     EXPECT_EQ(GetFileTimes(manual).LastWrite, GetFileTimes(Sample / "docs/Manual.pdf").LastWrite);
@@ -188,12 +191,40 @@ TEST(BuilderInspect, ExtractNeverWritesOutsideItsFolder) {
     WriteHostilePackage(dir / "Setup.exe", "{app}\\..\\..\\evil.txt");
     EXPECT_EQ(Verify(dir / "Setup.exe").rfind("OK: ", 0), 0u); // the data itself is sound
     std::ostringstream out;
-    EXPECT_THROW(ExtractCommand((dir / "Setup.exe").string(), (dir / "a/b").string(), out),
+    EXPECT_THROW(ExtractCommand((dir / "Setup.exe").string(), (dir / "a/b").string(), false, out),
                  EBuildError);
     EXPECT_FALSE(std::filesystem::exists(dir / "evil.txt"));
     EXPECT_FALSE(std::filesystem::exists(dir / "a"));
 
     WriteHostilePackage(dir / "Setup.exe", "{app}\\fine.txt");
-    ASSERT_EQ(ExtractCommand((dir / "Setup.exe").string(), (dir / "a/b").string(), out), 0);
+    ASSERT_EQ(ExtractCommand((dir / "Setup.exe").string(), (dir / "a/b").string(), false, out), 0);
     EXPECT_EQ(ReadFile(dir / "a/b/app/fine.txt"), std::vector<uint8_t>({'e', 'v', 'i', 'l'}));
+}
+
+// Both listings give the content size beside the stored one; the JSON one is well formed and
+// carries the fields a script wants.
+TEST(BuilderInspect, ListShowsRealSizesAsTextAndJson) {
+    TTempDir dir;
+    const auto setup = dir / "Setup.exe";
+    kotest::BuildSetup(Sample / "product.toml", setup);
+    const std::string manual =
+        std::to_string(std::filesystem::file_size(Sample / "docs/Manual.pdf"));
+    const std::string stored = std::to_string(format::StoredSize(std::stoll(manual)));
+    std::ostringstream text, json;
+    ASSERT_EQ(ListCommand(setup.string(), std::nullopt, false, text), 0);
+    EXPECT_NE(text.str().find("size " + manual + " (stored " + stored + ")"), std::string::npos)
+        << text.str();
+    ASSERT_EQ(ListCommand(setup.string(), std::nullopt, true, json), 0);
+    const std::string j = json.str();
+    for (const std::string& expected :
+         {std::string("\"kind\": \"installer\""), std::string("\"name\": \"Sample Trend EA\""),
+          "\"path\": \"{app}\\\\Manual.pdf\",\n      \"size\": " + manual +
+              ",\n      \"stored_size\": " + stored,
+          std::string("\"shortcut\": \"Sample Trend EA Manual\""),
+          std::string(
+              "\"parameters\": \"/c exit 0\",\n      \"stage\": 2,\n      \"stored\": false")})
+        EXPECT_NE(j.find(expected), std::string::npos) << expected << "\n" << j;
+    // Brackets balance and the object closes at the end.
+    EXPECT_EQ(std::count(j.begin(), j.end(), '{'), std::count(j.begin(), j.end(), '}'));
+    EXPECT_EQ(j.substr(j.size() - 2), "}\n");
 }

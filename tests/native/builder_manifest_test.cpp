@@ -40,6 +40,7 @@ TEST(BuilderManifest, ErrorsNameTheFileAndLine) {
     WriteFile(dir / "cut.jpg", cut);
     WriteFile(dir / "cmyk.jpg", kotest::MakeJpeg(8, 8, true));
     WriteFile(dir / "huge.jpg", kotest::WithJpegSize(kotest::MakeJpeg(8, 8), 4097, 4096));
+    WriteFile(dir / "utf16.rtf", std::string("\xFF\xFE{\0\\\0r\0", 8));
     const std::string file = "[[file]]\nsource = \"a.ex4\"\n";
     struct TCase {
         std::string Text, Expected;
@@ -97,6 +98,8 @@ TEST(BuilderManifest, ErrorsNameTheFileAndLine) {
         {std::string(Product) + "[metatrader]\nexpert_options = \"1x\"\n",
          "m.toml:4: field \"metatrader.expert_options\" must be"},
         {std::string(Product) + "[documents]\nreadme = \"doc.txt\"\n", "is not an RTF document"},
+        {std::string(Product) + "[documents]\nreadme = \"utf16.rtf\"\n",
+         "is UTF-16 text (it begins with a UTF-16 byte-order mark)"},
         {std::string(Product) + "[documents]\nlicense = \"bad.rtf\"\n",
          "m.toml:4: field \"documents.license\": \"" + (dir / "bad.rtf").string() +
              "\" holds byte 0x81 at offset 10, which is not in code page 1252"},
@@ -123,9 +126,10 @@ TEST(BuilderManifest, RefusesCharactersTheCodePageCannotHold) {
     TTempDir dir;
     EXPECT_EQ(Problem(dir, "[product]\nname = \"X\"\npublisher = \"Café 中\"\n"),
               "m.toml:3: field \"product.publisher\": character U+4E2D '中' is not in code page "
-              "1252");
+              "1252; no supported code page holds it");
     EXPECT_EQ(Problem(dir, "codepage = 1251\n[product]\nname = \"Café\"\n"),
-              "m.toml:3: field \"product.name\": character U+00E9 'é' is not in code page 1251");
+              "m.toml:3: field \"product.name\": character U+00E9 'é' is not in code page 1251; "
+              "code pages 1250, 1252, 1254, 1256, 1257, 1258 hold it");
     EXPECT_EQ(Problem(dir, "codepage = 1251\n[product]\nname = \"Советник\"\n"), "");
     // A file name found by a pattern is converted too.
     WriteFile(dir / "src/中.ex4", std::string("x"));
@@ -171,4 +175,110 @@ TEST(BuilderManifest, NonAsciiTextKeepsItsValueInEveryKindOfString) {
     EXPECT_EQ(manifest.ContactName.Value, "Zoë Ñ");
     EXPECT_EQ(manifest.ContactName.Line, 7);
     EXPECT_EQ(manifest.Website.Value, "plain \\ ascii");
+}
+
+// One run reports every mistake, of the structure and of the sources, each as FILE:LINE, with
+// control characters escaped and a hint where a TOML escape made one.
+TEST(BuilderManifest, CheckReportsEveryMistakeInOneRun) {
+    TTempDir dir;
+    WriteFile(dir / "m.toml", R"([product]
+name = "X"
+publsher = "P"
+build = -1
+[documents]
+license = "gone.rtf"
+[[file]]
+source = "gone.ex4"
+target = '{app}\gone.ex4'
+[[file]]
+source = "a.ex4"
+target = "{app}\tools\bin.ex4"
+[[run]]
+path = '{windir}\x.exe'
+title = "T"
+stage = 9
+)");
+    const std::string m = (dir / "m.toml").string();
+    std::string out, err;
+    EXPECT_EQ(kotest::RunKosetup({"check", m}, out, err), 1);
+    const std::string expected[] = {
+        m + ":3: unknown key \"product.publsher\"\n",
+        m + ":4: field \"product.build\" must lie between 0 and 2147483647\n",
+        m + ":6: field \"documents.license\": cannot open \"" + (dir / "gone.rtf").string() +
+            "\": there is no such file\n",
+        m + ":8: source file \"" + (dir / "gone.ex4").string() + "\" not found\n",
+        m + ":12: field \"file.target\": path \"{app}\\tools\\x08in.ex4\" holds a control "
+            "character "
+            "(in a double-quoted TOML string a backslash starts an escape",
+        m + ":16: field \"run.stage\" must be 0 to 3",
+        "kosetup: 6 mistakes found\n"};
+    size_t at = 0;
+    for (const std::string& line : expected) {
+        const size_t found = err.find(line, at);
+        ASSERT_NE(found, std::string::npos) << line << "\nin\n" << err;
+        at = found + line.size();
+    }
+    EXPECT_EQ(kotest::RunKosetup({"check", (dir / "none.toml").string()}, out, err), 1);
+    EXPECT_EQ(err, (dir / "none.toml").string() +
+                       ": cannot open the manifest: there is no such file\nkosetup: 1 mistake "
+                       "found\n");
+    EXPECT_EQ(kotest::RunKosetup({"check", (kotest::Sample / "product.toml").string()}, out, err),
+              0)
+        << err;
+    EXPECT_NE(out.find(": OK: 6 files, 1 run item"), std::string::npos) << out;
+}
+
+// ** walks the tree and keeps its folders under the target; hidden files and folders, Thumbs.db
+// and desktop.ini stay out unless named; exclude takes names anywhere or places below the base.
+TEST(BuilderManifest, PatternsRecurseSkipClutterAndExclude) {
+    TTempDir dir;
+    for (const char* name :
+         {"src/Experts/a.mq4", "src/Experts/a.ex4", "src/Experts/Thumbs.db",
+          "src/Indicators/Sub/b.mq4", "src/c.mq4", "src/._c.mq4", "src/.DS_Store", "src/.git/x.mq4",
+          "src/Tests/t.mq4", "src/Experts/desktop.ini", "src/Experts/old.bak"})
+        WriteFile(dir / name, std::string("x"));
+    WriteFile(dir / "m.toml", R"([product]
+name = "X"
+[[file]]
+source = "src/**/*.mq4"
+target = '{metatrader}\MQL4\'
+exclude = ["Tests"]
+[[file]]
+source = "src/Experts/*"
+target = '{app}\'
+exclude = "*.bak"
+[[file]]
+source = "src/.DS_Store"
+target = '{app}\keep\'
+)");
+    TManifest manifest = LoadManifest((dir / "m.toml").string());
+    std::vector<std::string> warnings;
+    std::vector<std::string> paths;
+    for (const TPackageFile& file : ResolveManifest(manifest, {}, warnings).Files)
+        paths.push_back(file.Path);
+    EXPECT_EQ(paths, std::vector<std::string>({"{metatrader}\\MQL4\\Experts\\a.mq4",
+                                               "{metatrader}\\MQL4\\Indicators\\Sub\\b.mq4",
+                                               "{metatrader}\\MQL4\\c.mq4", "{app}\\a.ex4",
+                                               "{app}\\a.mq4", "{app}\\keep\\.DS_Store"}));
+}
+
+// Decomposed accents (as macOS writes them) are composed first; code page 1258 takes a
+// Vietnamese letter as its base and tone mark; a UTF-8 document becomes RTF escapes.
+TEST(BuilderManifest, TextsAreNormalisedAndUtf8DocumentsConverted) {
+    TTempDir dir;
+    WriteFile(dir / "license.rtf", std::string("\xEF\xBB\xBF{\\rtf1 Cafe\xCC\x81 \xE4\xB8\xAD}"));
+    WriteFile(dir / "m.toml", "[product]\nname = \"Cafe\u0301\"\n[documents]\nlicense = "
+                              "\"license.rtf\"\n");
+    std::vector<std::string> warnings;
+    TPackageContent content =
+        ResolveManifest(LoadManifest((dir / "m.toml").string()), {}, warnings);
+    EXPECT_EQ(content.ProductName, "Caf\xE9");
+    EXPECT_EQ(content.LicenseText, "{\\rtf1 Caf\\'e9 \\u20013?}");
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("m.toml:4: field \"documents.license\": "), std::string::npos);
+    EXPECT_NE(warnings[0].find("was saved as UTF-8 with a byte-order mark"), std::string::npos);
+
+    WriteFile(dir / "m.toml", "codepage = 1258\n[product]\nname = \"Vi\u1EC7t\"\n");
+    content = ResolveManifest(LoadManifest((dir / "m.toml").string()), {}, warnings);
+    EXPECT_EQ(content.ProductName, "Vi\xEA\xF2t");
 }

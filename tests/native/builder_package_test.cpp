@@ -247,10 +247,42 @@ TEST(BuilderPackage, OutputNeverDestroysAnInputNorAnythingNotItsOwn) {
     TPackageContent content;
     content.ProductName = "X";
     content.Files.push_back({"{app}\\a.bin", "", false, false, {dir / "a.bin", 99, {}}});
-    EXPECT_THROW(BuildSetupFile(dir / "stub.exe", content, dir / "Setup.exe", {}), EKoError);
+    EXPECT_THROW(BuildSetupFile(ReadStub(dir / "stub.exe"), "stub.exe", content, dir / "Setup.exe", {}), EKoError);
     content.Files[0].Data.Length = 7;
-    EXPECT_EXIT(BuildSetupFile(dir / "stub.exe", content, dir / "Setup.exe",
+    EXPECT_EXIT(BuildSetupFile(ReadStub(dir / "stub.exe"), "stub.exe", content, dir / "Setup.exe",
                                [](auto&, auto, auto) { std::raise(SIGTERM); }),
                 testing::KilledBySignal(SIGTERM), "");
     EXPECT_EQ(Snapshot(dir.Path()), before);
+// Two copies of the sources made at different times build byte-identical installers under
+// SOURCE_DATE_EPOCH without a key; the stored times are clamped to it.
+TEST(BuilderPackage, SourceDateEpochMakesCheckoutsReproducible) {
+    TTempDir dir;
+    const auto copyAt = [&](const char* name, std::filesystem::file_time_type when) {
+        std::filesystem::copy(Sample, dir / name, std::filesystem::copy_options::recursive);
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir / name))
+            std::filesystem::last_write_time(entry.path(), when);
+    };
+    const auto now = std::filesystem::file_time_type::clock::now();
+    copyAt("a", now);
+    copyAt("b", now - std::chrono::hours(30));
+    WriteFile(dir / "stub.exe", kotest::FakeCleanStub());
+    const int64_t epoch = 1700000000; // 2023-11-14, before both copies
+    setenv("SOURCE_DATE_EPOCH", std::to_string(epoch).c_str(), 1);
+    std::string out, err;
+    for (const char* name : {"a", "b"})
+        EXPECT_EQ(kotest::RunKosetup({"build", (dir / name / "product.toml").string(), "-o",
+                                      (dir / name / "Setup.exe").string(), "--stub",
+                                      (dir / "stub.exe").string()},
+                                     out, err),
+                  0)
+            << err;
+    unsetenv("SOURCE_DATE_EPOCH");
+    EXPECT_EQ(ReadFile(dir / "a/Setup.exe"), ReadFile(dir / "b/Setup.exe"));
+    const auto install = Load(dir / "a/Setup.exe");
+    for (const auto& file : install->Files) {
+        EXPECT_EQ(file->LastWriteTime, FileTimeFromUnix(epoch, 0));
+        EXPECT_EQ(file->CreationTime, FileTimeFromUnix(epoch, 0));
+    }
+    const std::vector<uint8_t> key(install->Key, install->Key + 16);
+    EXPECT_NE(key, std::vector<uint8_t>(16, 0));
 }

@@ -1,0 +1,144 @@
+#include "base/codepage.h"
+#include "base/file_stream.h"
+#include "builder/commands.h"
+#include "builder/digest.h"
+#include "builder/json_writer.h"
+#include "builder/package_reader.h"
+#include "builder/platform.h"
+
+namespace ko {
+
+namespace {
+
+class TJsonLister {
+public:
+    TJsonLister(std::ostream& out, int codePage) : FJson(out), FCodePage(codePage) {}
+
+    void Text(const char* key, const std::string& value) {
+        FJson.Key(key).String(CodePageToUtf8(value, FCodePage));
+    }
+    void Number(const char* key, int64_t value) { FJson.Key(key).Number(value); }
+    void Size(const char* key, std::optional<int64_t> value) {
+        if (value)
+            FJson.Key(key).Number(*value);
+        else
+            FJson.Key(key).Null();
+    }
+    // "2024-05-01T12:34:56Z", or null for no time.
+    void Time(const char* key, uint64_t fileTime) {
+        if (fileTime == 0)
+            return FJson.Key(key).Null();
+        std::string text = FormatFileTime(fileTime); // "2024-05-01 12:34:56 UTC"
+        FJson.Key(key).String(text.substr(0, 10) + "T" + text.substr(11, 8) + "Z");
+    }
+
+    void Identity(const TKoData& data) {
+        FJson.Key("product").BeginObject();
+        Text("name", data.ProductName);
+        Number("version_major", data.VersionMajor);
+        Number("version_minor", data.VersionMinor);
+        Number("build", data.Build);
+        Number("release", data.Release);
+        Text("publisher", data.Publisher);
+        Text("website", data.Website);
+        Text("address", data.Address);
+        Text("contact_name", data.ContactName);
+        Text("contact_email", data.ContactEmail);
+        FJson.End();
+        if (data.Banner.Empty()) {
+            FJson.Key("banner").Null();
+            return;
+        }
+        FJson.Key("banner").BeginObject();
+        Number("width", data.Banner.Width());
+        Number("height", data.Banner.Height());
+        Number("bytes", int64_t(data.Banner.Bytes().size()));
+        FJson.End();
+    }
+
+    void Stored(TStream& package, const uint8_t* key, int32_t offset, int32_t size,
+                uint64_t created, uint64_t modified) {
+        Size("size", ContentSize(package, offset, size, key));
+        Number("stored_size", size);
+        Number("offset", offset);
+        Time("created", created);
+        Time("modified", modified);
+    }
+
+    void Install(const std::string& native) {
+        TKoInstall install;
+        install.LoadFromFile(native);
+        Identity(install);
+        FJson.Key("documents").BeginObject();
+        Number("license", int64_t(install.LicenseText.size()));
+        Number("readme", int64_t(install.ReadmeText.size()));
+        Number("whats_new", int64_t(install.WhatsNewText.size()));
+        FJson.End();
+        Text("expert_options", install.ExpertOptions);
+        FJson.Key("key").String(HexDigits(install.Key, sizeof install.Key));
+        TFileStream package(native, TFileMode::OpenRead);
+        FJson.Key("files").BeginArray();
+        for (const auto& file : install.Files) {
+            FJson.BeginObject();
+            Text("path", file->Path);
+            Stored(package, install.Key, file->Offset, file->Size, file->CreationTime,
+                   file->LastWriteTime);
+            Text("shortcut", file->ShortcutName);
+            FJson.Key("check_newer").Boolean(file->CheckNewer);
+            FJson.Key("no_uninstall").Boolean(file->NoUninstall);
+            FJson.End();
+        }
+        FJson.End();
+        FJson.Key("runs").BeginArray();
+        for (const auto& exec : install.Execs) {
+            FJson.BeginObject();
+            Text("title", exec->Title);
+            Text("path", exec->Path);
+            Text("parameters", exec->Parameters);
+            Number("stage", exec->Stage);
+            FJson.Key("stored").Boolean(!exec->External);
+            if (!exec->External)
+                Stored(package, install.Key, exec->Offset, exec->Size, exec->CreationTime,
+                       exec->LastWriteTime);
+            FJson.End();
+        }
+        FJson.End();
+    }
+
+    void Uninstall(const std::string& native, const TPackageScan& scan) {
+        TKoUninstall uninstall;
+        uninstall.LoadFromFile(native);
+        Identity(uninstall);
+        FJson.Key("entries").BeginArray();
+        for (const TUninstallEntry& entry : scan.LogEntries) {
+            FJson.BeginObject();
+            FJson.Key("type").String(entry.Folder ? "folder" : "file");
+            Text("path", entry.Path);
+            FJson.End();
+        }
+        FJson.End();
+    }
+
+    TJsonWriter FJson;
+    int FCodePage;
+};
+
+} // namespace
+
+void ListJson(const std::string& file, const TPackageScan& scan, int codePage, std::ostream& out) {
+    const std::string native = NativeName(PathFromUtf8(file));
+    TJsonLister list(out, codePage);
+    list.FJson.BeginObject();
+    list.FJson.Key("file").String(file);
+    const bool install = scan.Kind == TPackageKind::Install;
+    list.FJson.Key("kind").String(install ? "installer" : "uninstaller");
+    list.Number("package_offset", scan.PackageOffset);
+    list.Number("code_page", codePage);
+    if (install)
+        list.Install(native);
+    else
+        list.Uninstall(native, scan);
+    list.FJson.End();
+}
+
+} // namespace ko
