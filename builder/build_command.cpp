@@ -33,7 +33,8 @@ TStubChoice ChooseStub(const TBuildOptions& options) {
     if (embedded.Size == 0)
         throw EBuildError("This kosetup was built without a stub; name one with --stub PATH");
     return {std::vector<uint8_t>(embedded.Bytes, embedded.Bytes + embedded.Size),
-            "the stub inside kosetup", {}};
+            "the stub inside kosetup",
+            {}};
 }
 
 // A line when a new item starts and every 5 % inside one, so that a large file shows that the
@@ -74,6 +75,8 @@ std::vector<std::filesystem::path> Inputs(const TBuildOptions& options, const TM
         if (!exec.External)
             inputs.push_back(exec.Data.Source);
     return inputs;
+}
+
 // Later times become Epoch: a fresh checkout's file times then no longer reach the package.
 void ClampTimes(TPackageContent& content, int64_t epoch) {
     const uint64_t limit = FileTimeFromUnix(epoch, 0);

@@ -46,7 +46,7 @@ std::string Verify(const std::filesystem::path& setup) {
 std::string ExtractProblem(const std::filesystem::path& setup, const std::filesystem::path& out) {
     std::ostringstream log;
     try {
-        ExtractCommand(setup.string(), out.string(), log);
+        ExtractCommand(setup.string(), out.string(), false, log);
     } catch (const EBuildError& error) {
         EXPECT_FALSE(std::filesystem::exists(out)) << error.what();
         return error.what();

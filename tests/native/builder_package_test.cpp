@@ -247,12 +247,16 @@ TEST(BuilderPackage, OutputNeverDestroysAnInputNorAnythingNotItsOwn) {
     TPackageContent content;
     content.ProductName = "X";
     content.Files.push_back({"{app}\\a.bin", "", false, false, {dir / "a.bin", 99, {}}});
-    EXPECT_THROW(BuildSetupFile(ReadStub(dir / "stub.exe"), "stub.exe", content, dir / "Setup.exe", {}), EKoError);
+    EXPECT_THROW(
+        BuildSetupFile(ReadStub(dir / "stub.exe"), "stub.exe", content, dir / "Setup.exe", {}),
+        EKoError);
     content.Files[0].Data.Length = 7;
     EXPECT_EXIT(BuildSetupFile(ReadStub(dir / "stub.exe"), "stub.exe", content, dir / "Setup.exe",
                                [](auto&, auto, auto) { std::raise(SIGTERM); }),
                 testing::KilledBySignal(SIGTERM), "");
     EXPECT_EQ(Snapshot(dir.Path()), before);
+}
+
 // Two copies of the sources made at different times build byte-identical installers under
 // SOURCE_DATE_EPOCH without a key; the stored times are clamped to it.
 TEST(BuilderPackage, SourceDateEpochMakesCheckoutsReproducible) {
