@@ -26,18 +26,21 @@ std::string BatchQuoted(const std::string& path) {
     return quoted + "\"";
 }
 
-// Text in the OEM code page. When Exact, nothing unless the code page holds every character.
+// Text in the OEM code page. When Exact, nothing unless the code page holds every character:
+// the text must come back unchanged, since a best-fit letter ("I" for "\xCF") names another file.
 std::optional<std::string> ToOem(const std::wstring& text, bool exact) {
-    // UTF-8 holds everything and takes no default character.
-    const bool check = exact && GetOEMCP() != CP_UTF8;
-    const DWORD flags = check ? WC_NO_BEST_FIT_CHARS : 0;
-    BOOL lossy = FALSE;
-    const int size = WideCharToMultiByte(CP_OEMCP, flags, text.data(), int(text.size()), nullptr, 0,
-                                         nullptr, check ? &lossy : nullptr);
+    const int size = WideCharToMultiByte(CP_OEMCP, 0, text.data(), int(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
     std::string oem(size_t(std::max(size, 0)), '\0');
-    WideCharToMultiByte(CP_OEMCP, flags, text.data(), int(text.size()), oem.data(), size, nullptr,
-                        check ? &lossy : nullptr);
-    if (check && (lossy || (size <= 0 && !text.empty())))
+    WideCharToMultiByte(CP_OEMCP, 0, text.data(), int(text.size()), oem.data(), size, nullptr,
+                        nullptr);
+    if (!exact)
+        return oem;
+    std::wstring back(oem.size(), L'\0');
+    back.resize(size_t(std::max(MultiByteToWideChar(CP_OEMCP, 0, oem.data(), int(oem.size()),
+                                                    back.data(), int(back.size())),
+                                0)));
+    if (back != text)
         return std::nullopt;
     return oem;
 }

@@ -334,14 +334,15 @@ TEST(SelfDelete, ScriptQuotesEveryPathAndEndsItsRetries) {
 
 // The script itself under cmd, in folders with blanks: the locked file is retried until it
 // comes free, then it, the emptied folder and the script are gone. cmd reads the script in the
-// OEM code page: the "\xE9" of the program folder must reach it in that code page, and the
-// script's own folder holds "\x80" (the euro sign), which it lacks, so that path goes short.
+// OEM code page: the program folder holds Cyrillic letters read as code page 1252, which that
+// code page lacks, so those paths go short; the "\xE9" of the script's folder must reach cmd in
+// the OEM code page.
 TEST(SelfDelete, ScriptRemovesFileFolderAndItselfOnceTheFileComesFree) {
     const std::string root = TempFolder() + "kosetup self delete";
     std::system(("cmd /c rmdir /s /q \"" + root + "\" 2>nul").c_str());
     CreateDirectoryA(root.c_str(), nullptr);
-    const std::string folder = root + "\\Program Caf\xE9";
-    const std::string scripts = root + "\\Temp \x80";
+    const std::string folder = root + "\\Program \xCF\xF0\xEE";
+    const std::string scripts = root + "\\Temp Caf\xE9";
     CreateDirectoryA(folder.c_str(), nullptr);
     CreateDirectoryA(scripts.c_str(), nullptr);
     const std::string exe = folder + "\\Uninstall.exe";
@@ -352,6 +353,7 @@ TEST(SelfDelete, ScriptRemovesFileFolderAndItselfOnceTheFileComesFree) {
     HANDLE script =
         CreateFileA(batch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     const std::string text = SelfDeleteScript(exe, batch, true);
+    SCOPED_TRACE(text);
     DWORD written = 0;
     ::WriteFile(script, text.data(), DWORD(text.size()), &written, nullptr);
     CloseHandle(script);

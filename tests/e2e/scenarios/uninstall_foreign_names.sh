@@ -1,0 +1,51 @@
+# Products named with letters beyond ASCII: an accented name, and a Cyrillic one packaged in code
+# page 1251 on this Western system (its bytes read as code page 1252: letters the OEM code page
+# lacks), each uninstalled from the path its registry entry names. cmd reads the self-removal
+# script in the OEM code page: after the uninstall the uninstaller, its folder and the script
+# are gone for both.
+require_no_terminals
+pf_add_terminal "E2E Foreign Names"
+plain=$KOSETUP_SOURCE/tests/e2e/products/plain
+cp "$plain/license.rtf" "$plain/Plain Indicator.mq4" "$WORK/"
+temp=$(unix_path "$(temp_dir)")
+bats=$(bat_count "$temp")
+
+uninstall_named() { # CODEPAGE NAME: the name as the manifest writes it
+  local shown
+  shown=$(printf '%s' "$2" | iconv -f utf-8 -t "cp$1" | iconv -f cp1252 -t utf-8)
+  product_paths "$shown"
+  cat >"$WORK/product.toml" <<END
+codepage = $1
+[product]
+name = "$2"
+[documents]
+license = "license.rtf"
+[[file]]
+source = "Plain Indicator.mq4"
+target = '{app}\\Plain Indicator.mq4'
+END
+  build_setup "$WORK/product.toml" "$WORK/Setup.exe"
+  drive_install "$WORK/Setup.exe" "$shown" <<END
+press BtnNext
+press CheckRun
+press BtnCancel
+expect-exit 0
+END
+  [ -e "$APP/Plain Indicator.mq4" ]
+  drive <<END
+start '$APP_WIN\\Uninstall.exe'
+wait-window "Uninstall - $shown" 30
+press BtnNext
+expect-buttons off on Cancel:off 30
+press BtnNext
+expect-page finish
+press BtnCancel
+expect-exit 0
+END
+  wait_gone "$APP/Uninstall.exe" 30
+  wait_gone "$APP" 30
+  for ((i = 0; i < 300; i++)); do [ "$(bat_count "$temp")" = "$bats" ] && break; sleep 0.1; done
+  [ "$(bat_count "$temp")" = "$bats" ]
+}
+uninstall_named 1252 "Café Crème EA"
+uninstall_named 1251 "Проба EA"
