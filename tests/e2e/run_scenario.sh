@@ -176,6 +176,28 @@ run_done() {
   printf '%s\n' "expect-buttons off on Cancel:off ${1:-30}" "expect-last-line MemoProgress Done."
 }
 
+# drive_uninstall UNINSTALLER NAME: runs the uninstaller (a Windows path) through its run and
+# Finish, then waits until it has removed itself; bats_gone COUNT then waits until the
+# temporary folder $temp holds COUNT self-removal scripts again.
+drive_uninstall() {
+  drive <<END
+start '$1'
+wait-window "Uninstall - $2" 30
+press BtnNext
+expect-buttons off on Cancel:off 30
+press BtnNext
+expect-page finish
+press BtnCancel
+expect-exit 0
+END
+  wait_gone "$(unix_path "$1")" 30
+}
+bats_gone() {
+  local i
+  for ((i = 0; i < 300; i++)); do [ "$(bat_count "$temp")" = "$1" ] && return 0; sleep 0.1; done
+  [ "$(bat_count "$temp")" = "$1" ]
+}
+
 # drive_install SETUP TITLE [OPTION...]: drives SETUP through its install run as to_progress
 # and run_done say, then runs the driver lines on standard input (what to check after the run
 # and how to end the program).

@@ -32,20 +32,9 @@ press BtnCancel
 expect-exit 0
 END
   [ -e "$APP/Plain Indicator.mq4" ]
-  drive <<END
-start '$APP_WIN\\Uninstall.exe'
-wait-window "Uninstall - $shown" 30
-press BtnNext
-expect-buttons off on Cancel:off 30
-press BtnNext
-expect-page finish
-press BtnCancel
-expect-exit 0
-END
-  wait_gone "$APP/Uninstall.exe" 30
+  drive_uninstall "$APP_WIN\\Uninstall.exe" "$shown"
   wait_gone "$APP" 30
-  for ((i = 0; i < 300; i++)); do [ "$(bat_count "$temp")" = "$bats" ] && break; sleep 0.1; done
-  [ "$(bat_count "$temp")" = "$bats" ]
+  bats_gone "$bats"
 }
 uninstall_named 1252 "Café Crème EA"
 uninstall_named 1251 "Проба EA"

@@ -40,19 +40,8 @@ echo "the user's notes" >"$APP/notes.txt"
 indicator='MQL4/Indicators/Plain Indicator.mq4'
 [ -e "$PF/${terminals[0]}/$indicator" ] && [ -e "$PF/${terminals[1]}/$indicator" ]
 
-drive <<END
-start '$(winpath "$APP/Uninstall.exe")'
-wait-window "Uninstall - $NAME" 30
-press BtnNext
-expect-buttons off on Cancel:off 30
-press BtnNext
-expect-page finish
-press BtnCancel
-expect-exit 0
-END
-wait_gone "$APP/Uninstall.exe" 30
-for ((i = 0; i < 300; i++)); do [ "$(bat_count "$temp")" = 0 ] && break; sleep 0.1; done
-[ "$(bat_count "$temp")" = 0 ]
+drive_uninstall "$(winpath "$APP/Uninstall.exe")" "$NAME"
+bats_gone 0
 [ -e "$PF/${terminals[0]}/$indicator" ]
 [ ! -e "$PF/${terminals[1]}/$indicator" ]
 [ "$(ls "$APP")" = notes.txt ]
