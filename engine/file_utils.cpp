@@ -102,6 +102,13 @@ std::string RunningProgramPath() {
     return std::string(buffer, n);
 }
 
+int64_t FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return int64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+}
+
 bool WriteStoredData(TStream& package, const TStoredData& data, const uint8_t* key,
                      const std::string& target) {
     TFileStream output(target, TFileMode::Create);

@@ -39,6 +39,9 @@ void WriteWholeFile(const std::string& path, const std::string& text);
 // The running program's full path.
 std::string RunningProgramPath();
 
+// The size of a file, 0 when it cannot be read.
+int64_t FileSize(const std::string& path);
+
 // Stored data of a file or program record: the enciphered bytes at Offset of the package and the
 // times to give the written file.
 struct TStoredData {

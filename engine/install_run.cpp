@@ -65,6 +65,7 @@ void InstallFile(TKoInstallRun& run, TStream& package, const TVariables& variabl
                                  {file.Offset, file.Size, file.CreationTime, file.LastWriteTime},
                                  run.Data.Key, target))
                 run.Report("WARNING: Unable to set the time of " + target + " ...", 0);
+            run.CopiedBytes += FileSize(target);
         }
     } else {
         run.Report("Skipping " + ExtractFileName(target) + ", found newer version at " + target +

@@ -28,6 +28,9 @@ public:
     std::vector<TDataFolder> DataFolders;
     // Everything the run created, in order; the uninstall log lists it.
     std::vector<TUninstallEntry> UninstallList;
+    // The bytes of the product files the run wrote, for the size the list of installed programs
+    // shows.
+    int64_t CopiedBytes = 0;
 };
 
 // Writes one product document as lines ended by CR LF (the text split at CR, LF or CR LF) and a

@@ -12,13 +12,20 @@ namespace {
 
 const char UninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-void SetString(HKEY key, bool opened, const char* name, const std::string& value) {
+void SetValue(HKEY key, bool opened, const char* name, DWORD type, const void* data, DWORD size) {
     const LONG result =
-        opened ? RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                static_cast<DWORD>(value.size() + 1))
+        opened ? RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size)
                : ERROR_INVALID_HANDLE;
     if (result != ERROR_SUCCESS)
         throw EKoError(std::string("Failed to set data for '") + name + "'");
+}
+
+void SetDword(HKEY key, bool opened, const char* name, DWORD value) {
+    SetValue(key, opened, name, REG_DWORD, &value, sizeof value);
+}
+
+void SetString(HKEY key, bool opened, const char* name, const std::string& value) {
+    SetValue(key, opened, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
 }
 
 std::vector<std::string> SubkeyNames(HKEY key) {
@@ -59,15 +66,35 @@ bool NamesNoUninstallKey(const std::string& keyName) {
     return keyName.find_first_not_of('\\') == std::string::npos;
 }
 
-void RegisterUninstaller(const std::string& keyName, const std::string& uninstallerPath) {
+std::string DisplayVersion(int32_t major, int32_t minor, int32_t build, int32_t release) {
+    std::string version = std::to_string(major) + "." + std::to_string(minor);
+    if (build > 0 || release > 0)
+        version += "." + std::to_string(build) + "." + std::to_string(release);
+    return version;
+}
+
+void RegisterUninstaller(const TUninstallRegistration& entry) {
     HKEY key = nullptr;
     const bool opened =
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallKeyPath(keyName).c_str(), 0, nullptr, 0,
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallKeyPath(entry.KeyName).c_str(), 0, nullptr, 0,
                         KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS;
     try {
-        SetString(key, opened, "DisplayName", keyName);
-        SetString(key, opened, "UninstallString", uninstallerPath);
-        SetString(key, opened, "DisplayIcon", uninstallerPath);
+        SetString(key, opened, "DisplayName", entry.KeyName);
+        SetString(key, opened, "UninstallString", entry.UninstallerPath);
+        SetString(key, opened, "DisplayIcon", entry.UninstallerPath);
+        const std::pair<const char*, const std::string*> texts[] = {
+            {"DisplayVersion", &entry.DisplayVersion},
+            {"Publisher", &entry.Publisher},
+            {"InstallLocation", &entry.InstallLocation},
+            {"URLInfoAbout", &entry.AboutUrl},
+            {"HelpLink", &entry.HelpLink}};
+        for (const auto& [name, value] : texts)
+            if (!value->empty())
+                SetString(key, opened, name, *value);
+        SetDword(key, opened, "EstimatedSize", entry.EstimatedSizeKb);
+        // The installer has no modify or repair mode: Apps & Features offers Uninstall alone.
+        SetDword(key, opened, "NoModify", 1);
+        SetDword(key, opened, "NoRepair", 1);
     } catch (...) {
         if (opened)
             RegCloseKey(key);

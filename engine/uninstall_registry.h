@@ -3,6 +3,7 @@
 // list shows: a product name's markup has no place in either.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace ko {
@@ -14,10 +15,28 @@ std::string UninstallKeyPath(const std::string& keyName);
 // would be the parent of every program's entry.
 bool NamesNoUninstallKey(const std::string& keyName);
 
-// Creates the key if missing and writes "DisplayName" (KeyName), "UninstallString" and
-// "DisplayIcon". Throws EKoError "Failed to set data for '<value>'" when a value cannot be set
-// (a key that cannot be opened fails at the first value).
-void RegisterUninstaller(const std::string& keyName, const std::string& uninstallerPath);
+// What the product's entry holds. Besides the key name (also "DisplayName") and the
+// uninstaller, the values the list of installed programs shows; an empty text writes no value.
+struct TUninstallRegistration {
+    std::string KeyName;
+    std::string UninstallerPath;
+    std::string DisplayVersion;
+    std::string Publisher;
+    std::string InstallLocation;
+    std::string AboutUrl; // "URLInfoAbout"
+    std::string HelpLink;
+    uint32_t EstimatedSizeKb = 0;
+};
+
+// "1.2", or "1.2.345.2" when the build or the release is above 0.
+std::string DisplayVersion(int32_t major, int32_t minor, int32_t build, int32_t release);
+
+// Creates the key if missing and writes "DisplayName", "UninstallString" and "DisplayIcon",
+// then "DisplayVersion", "Publisher", "InstallLocation", "URLInfoAbout", "HelpLink",
+// "EstimatedSize" (DWORD, KB), "NoModify" and "NoRepair" (DWORD 1). Throws EKoError "Failed to
+// set data for '<value>'" when a value cannot be set (a key that cannot be opened fails at the
+// first value).
+void RegisterUninstaller(const TUninstallRegistration& entry);
 
 // Deletes the key with all its subkeys, deepest first and each level from its last subkey to
 // its first. A missing key or a failed deletion is passed over. A name for which

@@ -5,9 +5,12 @@
 #include "engine/shell_link.h"
 #include "engine/uninstall_registry.h"
 #include "package/format.h"
+#include "package/pe_image.h"
 #include "package/windows_names.h"
 
 #include <windows.h>
+
+#include <algorithm>
 
 namespace ko {
 
@@ -24,6 +27,26 @@ void WriteUninstallerFile(const TKoInstallRun& run, const std::string& tmpPath) 
     output.CopyFrom(package, stubSize);
     output.Seek(0, TSeekOrigin::End);
     run.Data.AppendUninstallLog(output, run.UninstallList);
+    // A Setup.exe signed after the build carries a security directory that points past its
+    // program bytes; in this copy it would point into the log, a broken signature.
+    ClearSignature(output);
+}
+
+TUninstallRegistration Registration(const TKoInstallRun& run, const std::string& exePath) {
+    const TKoInstall& data = run.Data;
+    TUninstallRegistration entry;
+    entry.KeyName = ProductFolderName(data.ProductName);
+    entry.UninstallerPath = exePath;
+    entry.DisplayVersion =
+        DisplayVersion(data.VersionMajor, data.VersionMinor, data.Build, data.Release);
+    entry.Publisher = data.Publisher;
+    entry.InstallLocation = ExtractFileDir(exePath);
+    entry.AboutUrl = WebsiteAddress(data.Website);
+    if (!Trim(data.ContactEmail).empty())
+        entry.HelpLink = "mailto:" + Trim(data.ContactEmail);
+    const int64_t kb = (run.CopiedBytes + 1023) / 1024;
+    entry.EstimatedSizeKb = static_cast<uint32_t>(std::min<int64_t>(kb, 0xFFFFFFFF));
+    return entry;
 }
 
 } // namespace
@@ -47,7 +70,7 @@ void CreateUninstaller(TKoInstallRun& run, const std::string& exePath,
         DeleteFileA(tmpPath.c_str());
     }
     run.Report("Registering unistaller ...", 1);
-    RegisterUninstaller(ProductFolderName(run.Data.ProductName), exePath);
+    RegisterUninstaller(Registration(run, exePath));
 
     SaveShortcut(linkPath, exePath);
 }

@@ -83,7 +83,7 @@ TEST_F(UninstallRun, DeletesWhatTheInstallLoggedAndKeepsWhatItCannot) {
 
 TEST_F(UninstallRun, EmptyLogAndNamelessProduct) {
     const std::string key = UninstallKeyPath(Content.ProductName);
-    RegisterUninstaller(Content.ProductName, Work + "Uninstall.exe");
+    RegisterUninstaller({Content.ProductName, Work + "Uninstall.exe"});
     TKoUninstall empty;
     empty.ProductName = Content.ProductName;
     TKoUninstallRun emptyRun(empty);
@@ -94,7 +94,7 @@ TEST_F(UninstallRun, EmptyLogAndNamelessProduct) {
 
     // A log without a name names no entry and says so; backslashes alone name the entry "_"
     // that such a product was installed under. Neither reaches the parent of every program's entry.
-    RegisterUninstaller(Content.ProductName, Work + "Uninstall.exe");
+    RegisterUninstaller({Content.ProductName, Work + "Uninstall.exe"});
     for (const std::string name : {"", "\\", "\\\\"}) {
         Lines.clear();
         TKoUninstall nameless;
