@@ -53,7 +53,9 @@ void InstallFile(TKoInstallRun& run, TStream& package, const TVariables& variabl
                  const TKoInstallFile& file, const std::string& menuFolder) {
     const std::string target = ExpandPath(file.Path, variables);
     // Before the decision, so that the folder is there even when the copy is skipped.
-    ForceDirectories(ExtractFilePath(target));
+    const std::string folder = ExtractFilePath(target);
+    if (run.KnownFolders.insert(folder).second)
+        ForceDirectories(folder);
     if (ShouldCopy(file, target)) {
         run.Report("Copying file " + target + " ...", 1);
         if (FileExists(target) && !DeleteFileA(target.c_str())) {

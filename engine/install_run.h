@@ -6,6 +6,7 @@
 #include "engine/terminal_origin.h"
 #include "package/ko_data.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,9 @@ public:
     // The bytes of the product files the run wrote, for the size the list of installed programs
     // shows.
     int64_t CopiedBytes = 0;
+    // The folders of files this run has made sure exist: one check per distinct folder rather
+    // than per file.
+    std::set<std::string> KnownFolders;
 };
 
 // Writes one product document as lines ended by CR LF (the text split at CR, LF or CR LF) and a

@@ -40,7 +40,7 @@ TEST(Aes, Fips197KnownAnswer) {
 }
 
 TEST(Cipher, RoundTripsAcrossBlockAndChunkBoundaries) {
-    for (size_t n : {0, 15, 16, 17, 65536 - 1, 65536, 1 << 20}) {
+    for (size_t n : {0, 15, 16, 17, (1 << 20) - 1, 1 << 20, (1 << 20) + 17, (2 << 20) + 1}) {
         const auto plain = RandomBytes(n, static_cast<unsigned>(n));
         const auto stored = Encipher(plain);
         EXPECT_EQ(static_cast<int64_t>(stored.size()), format::StoredSize(n)) << n;
