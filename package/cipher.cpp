@@ -49,8 +49,10 @@ TAesEcb MakeCipher(const uint8_t* key, int keySize, bool encrypt) {
 
 void CipherStream(TStream& input, TStream& output, const uint8_t* key, int keySize, bool encrypt) {
     TAesEcb aes = MakeCipher(key, keySize, encrypt);
-    std::vector<uint8_t> buffer(static_cast<size_t>(ChunkBlocks * Block));
     const int64_t size = input.Size();
+    // No bigger than the data: a fresh megabyte for every small file costs more than its copy.
+    std::vector<uint8_t> buffer(
+        static_cast<size_t>(std::clamp<int64_t>(size, 0, ChunkBlocks * Block)));
     uint8_t last[Block] = {};
     if (encrypt) {
         ProcessBlocks(input, output, aes, size / Block, buffer);
