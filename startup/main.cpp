@@ -1,10 +1,15 @@
-// The program entry: start-up picks the mode from the program's own name, loads the data
-// appended to the program file and hands it to the wizard form, which runs until its window
-// closes.
+// The program entry: start-up picks the mode from the program's own name and reads the command
+// line; without arguments it loads the data appended to the program file and hands it to the
+// wizard form, which runs until its window closes; with /S it runs unattended.
 #include "base/errors.h"
+#include "base/log_file.h"
+#include "engine/file_utils.h"
+#include "startup/command_line.h"
 #include "startup/startup.h"
+#include "startup/unattended.h"
 #include "ui/application.h"
 #include "ui/message_box.h"
+#include "ui/text.h"
 #include "wizard/form_installer.h"
 
 #include <objbase.h>
@@ -12,21 +17,64 @@
 
 #include <cstdlib>
 #include <exception>
+#include <memory>
 #include <new>
 
 using namespace ko;
 
 namespace {
 
-// Returns the process's exit code: 1 when the installer could not be loaded.
-int Run() {
+// The wizard until its window closes. Returns 1 when the installer could not be loaded.
+int RunWizard(TLogFile* log) {
     TFormInstaller form;
+    form.Log = log;
     if (!FormCreate(form))
         return 1;
     form.Show();
     ui::RunMessageLoop(form);
     form.FormDestroy();
     return 0;
+}
+
+// Reads the command line and runs what it asks for; returns the exit code. Without /S every
+// fault is shown in a message box; with /S only the log file, if there is one, hears of it.
+int Run() {
+    const std::string exePath = RunningProgramPath();
+    const bool uninstall = IsUninstallName(exePath);
+    const TCommandLine commandLine =
+        ParseCommandLine(SplitCommandLine(GetCommandLineA()), uninstall);
+    std::unique_ptr<TLogFile> log;
+    if (!commandLine.LogFile.empty()) {
+        try {
+            log = std::make_unique<TLogFile>(commandLine.LogFile);
+        } catch (const EKoError& e) {
+            if (!commandLine.Silent)
+                ui::ShowErrorText(nullptr, e.what());
+            return ExitBadCommandLine;
+        }
+    }
+    if (!commandLine.Error.empty()) {
+        if (log)
+            log->WriteLine(commandLine.Error);
+        if (!commandLine.Silent)
+            ui::ShowErrorText(nullptr, commandLine.Error);
+        return ExitBadCommandLine;
+    }
+    if (commandLine.Help) {
+        ui::ShowMessage(nullptr, ui::TMessageKind::Information, ui::Widen(UsageText(uninstall)));
+        return ExitDone;
+    }
+    if (!commandLine.Silent)
+        return RunWizard(log.get());
+    // Whatever escapes the runs ends the program without a message box.
+    try {
+        return uninstall ? RunSilentUninstall(exePath, log.get())
+                         : RunSilentInstall(exePath, commandLine.Terminals, log.get());
+    } catch (const std::exception& e) {
+        if (log)
+            log->WriteLine(e.what());
+        return ExitRunFailed;
+    }
 }
 
 } // namespace

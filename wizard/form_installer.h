@@ -4,6 +4,7 @@
 // window.
 #pragma once
 
+#include "base/log_file.h"
 #include "engine/run_state.h"
 #include "engine/terminal_discovery.h"
 #include "package/ko_data.h"
@@ -80,6 +81,9 @@ public:
     // since the run keeps the thread busy. The run does it as well before it lets the window
     // take messages, and when it ends.
     void FlushProgress();
+    // When set (/LOG), also receives every line of the run and the message of an error that
+    // ends it. Not owned.
+    TLogFile* Log = nullptr;
 
     // The head of a page with a band: title, subtitle, page icon and the text below the band.
     struct TPageHead {

@@ -44,6 +44,8 @@ void TFormInstaller::StartRun() {
     } catch (const std::exception& e) {
         // Next, Prev and Cancel stay disabled: what was done is on the disk, the run cannot
         // be repeated, and only the close box is left.
+        if (Log)
+            Log->WriteLine(e.what());
         ui::ShowErrorText(Handle(), e.what());
     }
 }
@@ -102,6 +104,8 @@ void TFormInstaller::ExecuteRun(TKoRun& run) {
 }
 
 void TFormInstaller::ReportProgress(TKoRun&, const std::string& text, int percent) {
+    if (Log)
+        Log->WriteLine(text);
     FPendingLines.push_back(ui::Widen(text));
     FPendingPercent = percent;
     if (GetTickCount() - FLastFlush >= layout::ProgressInterval)

@@ -46,6 +46,7 @@ const char* const Usage = R"(commands:
   wait-msgbox [S] | expect-msgbox CAPTION ICON TEXT [S] | answer-msgbox | expect-no-msgbox
   close                        WM_CLOSE to the current window
   wait-exit [S] | expect-exit CODE [S]   the program under test ends
+  expect-windowless-exit CODE [S]   the same, showing no window until then
   expect-file PATH [S] | expect-no-file PATH | delete-file PATH
   shortcut FILE.lnk            a shell shortcut's target and working folder
   dir PATH                     the entries of a folder in the order the file system gives

@@ -315,22 +315,8 @@ TDriver::TDriver() {
     FCommands[L"wait-exit"] = [this](const TArgs& a) {
         Execute({L"expect-exit", L"*", a.size() > 1 ? a[1] : L""});
     };
-    FCommands[L"expect-exit"] = [this](const TArgs& a) {
-        Need(a, 2, L"expect-exit CODE [SECONDS]");
-        TProcess* target = Target();
-        if (!target)
-            throw EFailure(L"no program was started");
-        Poll(TimeoutArg(a, 2), [&]() -> std::optional<std::wstring> {
-            if (WaitForSingleObject(target->Handle, 0) == WAIT_OBJECT_0)
-                return std::nullopt;
-            return target->Name + L" is still running";
-        });
-        DWORD code = 0;
-        GetExitCodeProcess(target->Handle, &code);
-        Say(L"  exit code = " + std::to_wstring(code));
-        if (a[1] != L"*" && std::to_wstring(code) != a[1])
-            throw EFailure(L"expected exit code " + a[1] + L", found " + std::to_wstring(code));
-    };
+    FCommands[L"expect-exit"] = [this](const TArgs& a) { ExpectExit(a, false); };
+    FCommands[L"expect-windowless-exit"] = [this](const TArgs& a) { ExpectExit(a, true); };
     FCommands[L"screenshot"] = [this](const TArgs& a) {
         Need(a, 2, L"screenshot FILE.bmp");
         // The window with the message box in front of it, if one is open.
@@ -523,6 +509,26 @@ std::wstring TDriver::Page() const {
         if (page.Id == id)
             return page.Name;
     return L"none";
+}
+
+void TDriver::ExpectExit(const TArgs& a, bool windowless) {
+    Need(a, 2, L"expect-exit CODE [SECONDS]");
+    TProcess* target = Target();
+    if (!target)
+        throw EFailure(L"no program was started");
+    Poll(TimeoutArg(a, 2), [&]() -> std::optional<std::wstring> {
+        if (windowless)
+            if (HWND window = FindVisibleTopLevel(TargetPids()))
+                throw EFatal(target->Name + L" shows the window " + Quote(WindowText(window)));
+        if (WaitForSingleObject(target->Handle, 0) == WAIT_OBJECT_0)
+            return std::nullopt;
+        return target->Name + L" is still running";
+    });
+    DWORD code = 0;
+    GetExitCodeProcess(target->Handle, &code);
+    Say(L"  exit code = " + std::to_wstring(code));
+    if (a[1] != L"*" && std::to_wstring(code) != a[1])
+        throw EFailure(L"expected exit code " + a[1] + L", found " + std::to_wstring(code));
 }
 
 } // namespace e2e

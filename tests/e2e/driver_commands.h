@@ -64,6 +64,9 @@ private:
     TProcess* Target();
     void EndProcesses(bool keep);
 
+    // The program under test ends with Code ("*": any); Windowless: and shows no window
+    // until then.
+    void ExpectExit(const TArgs& args, bool windowless);
     void ExpectLines(const TArgs& args);
     void ExpectButtons(const TArgs& args);
     void ExpectMessageBox(const TArgs& args);

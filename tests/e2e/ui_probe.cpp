@@ -43,6 +43,13 @@ HWND FindTopLevel(const std::vector<DWORD>& pids, const std::wstring& caption) {
     return nullptr;
 }
 
+HWND FindVisibleTopLevel(const std::vector<DWORD>& pids) {
+    for (HWND window : TopLevels())
+        if (IsWindowVisible(window) && !pids.empty() && Owned(pids, window))
+            return window;
+    return nullptr;
+}
+
 std::vector<HWND> FindTopLevelsOfClass(const std::wstring& className) {
     std::vector<HWND> found;
     for (HWND window : TopLevels())

@@ -13,6 +13,8 @@ namespace e2e {
 // The visible top-level window of one of Pids (any process when Pids is empty) with exactly
 // this caption, or nullptr.
 HWND FindTopLevel(const std::vector<DWORD>& pids, const std::wstring& caption);
+// Any visible top-level window of one of Pids, or nullptr.
+HWND FindVisibleTopLevel(const std::vector<DWORD>& pids);
 // Every top-level window of this class.
 std::vector<HWND> FindTopLevelsOfClass(const std::wstring& className);
 // The visible standard message box ("#32770") owned by one of Pids, or nullptr.

@@ -1,7 +1,8 @@
 # Install the sample into two terminals, then run the Uninstall.exe the registry names: the
 # uninstall wizard's pages, every logged file deleted (an already deleted and a read-only one
 # warned about), the menu folder and the registry key removed, and after Finish the
-# uninstaller, its emptied folder and its script gone.
+# uninstaller, its emptied folder and its script gone. With /LOG the wizard writes the same
+# lines to the file.
 NAME="Sample Trend EA"
 APP="$PF/$NAME"
 require_no_terminals
@@ -51,7 +52,7 @@ bats=$(bat_count "$temp")
 
 {
   cat <<END
-start '$uninstaller'
+start '$uninstaller' '/LOG=$(winpath "$WORK/wizard log.txt")'
 wait-window "Uninstall - $NAME" 30
 expect-page welcome
 expect-caption LabelStart1 "Welcome to the $NAME v1.2 Uninstallation Wizard"
@@ -72,6 +73,7 @@ press BtnCancel
 expect-exit 0
 END
 } | drive
+diff <(sed 's/^|//' "$WORK/expected.txt") <(tr -d '\r' <"$WORK/wizard log.txt")
 
 wait_gone "$APP/Uninstall.exe" 30
 wait_gone "$APP" 30

@@ -1,0 +1,137 @@
+#include "startup/unattended.h"
+
+#include "engine/install_run.h"
+#include "engine/run_items.h"
+#include "engine/uninstall_run.h"
+#include "startup/command_line.h"
+#include "startup/startup.h"
+#include "wizard/self_delete.h"
+#include "wizard/terminal_folders.h"
+
+#include <windows.h>
+
+#include <exception>
+
+namespace ko {
+
+namespace {
+
+const char MsgTerminalRunning[] =
+    "A MetaTrader terminal is running. Close it and start again; nothing was installed or "
+    "removed.";
+
+void Write(TLogFile* log, const std::string& line) {
+    if (log)
+        log->WriteLine(line);
+}
+
+TKoProgressEvent LogLines(TLogFile* log) {
+    return [log](TKoRun&, const std::string& text, int) { Write(log, text); };
+}
+
+// A folder the uninstall log will list: relative to the current folder it would be taken
+// relative to wherever the uninstaller happens to run.
+std::string FullPath(const std::string& path) {
+    char buffer[MAX_PATH * 2];
+    const DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+    return n == 0 || n >= sizeof buffer ? path : std::string(buffer, n);
+}
+
+// The terminals the run goes into, with the data folders discovered for them as the wizard
+// hands them over.
+void ChooseTerminals(TKoInstallRun& run, const std::vector<std::string>& terminals) {
+    TTerminalFolders found = FindMetaTraderFolders();
+    run.DataFolders = std::move(found.DataFolders);
+    if (terminals.empty()) {
+        run.TerminalFolders = std::move(found.Folders);
+        return;
+    }
+    for (const std::string& folder : terminals)
+        run.TerminalFolders.push_back(FullPath(folder));
+}
+
+// Why the loaded Data is not to be run, as an exit code, or ExitDone. A program without its
+// package or log loads as empty data: installing that would make Program Files itself the
+// program folder, and uninstalling it would name no product's registry entry.
+int Refusal(const TKoData& data, const char* what, const std::string& exePath, TLogFile* log) {
+    if (data.ProductName.empty()) {
+        Write(log, std::string("No ") + what + " found in \"" + exePath + "\".");
+        return ExitBadCommandLine;
+    }
+    if (!NoMetaTraderRunning()) {
+        Write(log, MsgTerminalRunning);
+        return ExitTerminalRunning;
+    }
+    return ExitDone;
+}
+
+// The install run between the run items of stages 0 and 3, whose lines, as in the wizard, are
+// reported to no one. An error of stage 0 leaves the install undone; stage 3 runs in any case,
+// as it does whenever the wizard's window closes.
+int InstallStages(TKoInstall& data, const std::vector<std::string>& terminals, TLogFile* log) {
+    int result = ExitDone;
+    try {
+        TKoInstallRun start(data);
+        RunStage(start, 0);
+        TKoInstallRun run(data);
+        ChooseTerminals(run, terminals);
+        run.OnProgress = LogLines(log);
+        run.Execute();
+    } catch (const std::exception& e) {
+        Write(log, e.what());
+        result = ExitRunFailed;
+    }
+    try {
+        TKoInstallRun close(data);
+        RunStage(close, 3);
+    } catch (const std::exception& e) {
+        Write(log, e.what());
+        result = ExitRunFailed;
+    }
+    return result;
+}
+
+} // namespace
+
+int RunSilentInstall(const std::string& exePath, const std::vector<std::string>& terminals,
+                     TLogFile* log) {
+    TKoInstall data;
+    try {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        if (!LoadInstallWithFallback(data, exePath, now)) {
+            Write(log, MsgCannotExecute);
+            return ExitBadCommandLine;
+        }
+    } catch (const std::exception& e) {
+        Write(log, e.what());
+        return ExitBadCommandLine;
+    }
+    if (const int refused = Refusal(data, "install package", exePath, log))
+        return refused;
+    return InstallStages(data, terminals, log);
+}
+
+int RunSilentUninstall(const std::string& exePath, TLogFile* log) {
+    TKoUninstall data;
+    try {
+        data.LoadFromFile(exePath);
+    } catch (const std::exception& e) {
+        Write(log, e.what());
+        return ExitBadCommandLine;
+    }
+    if (const int refused = Refusal(data, "uninstall log", exePath, log))
+        return refused;
+    TKoUninstallRun run(data);
+    run.OnProgress = LogLines(log);
+    try {
+        run.Execute();
+    } catch (const std::exception& e) {
+        Write(log, e.what());
+        return ExitRunFailed;
+    }
+    StartSelfDelete(exePath, true);
+    return ExitDone;
+}
+
+} // namespace ko
