@@ -136,39 +136,6 @@ std::string CheckPathStart(const std::string& first, bool allowDrive) {
     return "must begin with a path variable such as {app} or {metatrader}";
 }
 
-// Returns what is wrong with a target path, or nothing. Slashes have become backslashes.
-std::string CheckTargetPath(const std::string& path, bool allowDrive, bool allowFolder) {
-    if (HasControlCharacter(path))
-        return std::string("holds a control character") + ControlCharacterHint();
-    std::vector<std::string> parts;
-    std::stringstream stream(path);
-    for (std::string part; std::getline(stream, part, '\\');)
-        parts.push_back(part);
-    if (!path.empty() && path.back() == '\\') {
-        if (!allowFolder)
-            return "names a folder, not a file";
-        parts.push_back("");
-    }
-    if (std::string problem = CheckPathStart(parts.front(), allowDrive); !problem.empty())
-        return problem;
-    for (size_t i = 1; i < parts.size(); ++i) {
-        const std::string& part = parts[i];
-        if (part.empty() && i + 1 < parts.size())
-            return "holds an empty folder name";
-        if (part == "." || part == "..")
-            return "holds a \"" + part + "\" component";
-        if (std::any_of(part.begin(), part.end(),
-                        [](char c) { return IsInvalidPathChar(static_cast<unsigned char>(c)); }))
-            return "holds a character that Windows does not allow in file names";
-        if (!part.empty())
-            if (const std::string problem = NameProblem(part); !problem.empty())
-                return "holds the name \"" + part + "\" that " + problem;
-    }
-    if (parts.size() < 2 || (parts.size() == 2 && parts[1].empty() && !allowFolder))
-        return "names no file below " + parts.front();
-    return {};
-}
-
 // Refuses Name, what Field becomes on Windows, when it cannot be one file or folder name there.
 void CheckWindowsName(TProblems& problems, const TManifestString& field, const std::string& name,
                       const std::string& what) {
@@ -363,6 +330,38 @@ void ReadCodePage(TTableReader& root, TManifest& manifest) {
 }
 
 } // namespace
+
+std::string CheckTargetPath(const std::string& path, bool allowDrive, bool allowFolder) {
+    if (HasControlCharacter(path))
+        return std::string("holds a control character") + ControlCharacterHint();
+    std::vector<std::string> parts;
+    std::stringstream stream(path);
+    for (std::string part; std::getline(stream, part, '\\');)
+        parts.push_back(part);
+    if (!path.empty() && path.back() == '\\') {
+        if (!allowFolder)
+            return "names a folder, not a file";
+        parts.push_back("");
+    }
+    if (std::string problem = CheckPathStart(parts.front(), allowDrive); !problem.empty())
+        return problem;
+    for (size_t i = 1; i < parts.size(); ++i) {
+        const std::string& part = parts[i];
+        if (part.empty() && i + 1 < parts.size())
+            return "holds an empty folder name";
+        if (part == "." || part == "..")
+            return "holds a \"" + part + "\" component";
+        if (std::any_of(part.begin(), part.end(),
+                        [](char c) { return IsInvalidPathChar(static_cast<unsigned char>(c)); }))
+            return "holds a character that Windows does not allow in file names";
+        if (!part.empty())
+            if (const std::string problem = NameProblem(part); !problem.empty())
+                return "holds the name \"" + part + "\" that " + problem;
+    }
+    if (parts.size() < 2 || (parts.size() == 2 && parts[1].empty() && !allowFolder))
+        return "names no file below " + parts.front();
+    return {};
+}
 
 const std::vector<std::string>& PathVariables() {
     static const std::vector<std::string> names = {"{app}",       "{bootdir}",     "{windir}",

@@ -63,6 +63,13 @@ TManifest LoadManifest(const std::string& fileName);
 TManifest ParseManifest(std::string_view text, const std::string& fileName,
                         const std::filesystem::path& baseDir);
 
+// What is wrong with a target path whose slashes have become backslashes, as a phrase to
+// follow it ("holds a \"..\" component"), or "" when nothing is: it must begin with a path
+// variable (or, with AllowDrive, a drive), end in a file name (or, with AllowFolder, a "\"),
+// and hold only names Windows keeps as they are: no "." or "..", no stream (":"), no device
+// name, no trailing dot or blank.
+std::string CheckTargetPath(const std::string& path, bool allowDrive, bool allowFolder);
+
 // The variables an installer knows in target paths, lower case with braces.
 const std::vector<std::string>& PathVariables();
 

@@ -203,6 +203,23 @@ private:
         return target;
     }
 
+    // A name found on disk goes into the target as it is, and Linux allows in a file name what
+    // Windows reads as structure: "a\..\..\evil.dll" climbs out of the folder, "a:b.mqh" is a
+    // stream of "a", "aux.mqh" a device, "x.mqh." loses its dot. The manifest's own target was
+    // checked when it was read; the finished one is checked again, naming the file it came from.
+    bool TargetAccepted(const TManifestFile& file, const TPatternMatch& source,
+                        const TManifestString& target) {
+        if (target.Value == file.Target.Value)
+            return true;
+        const std::string problem = CheckTargetPath(target.Value, false, false);
+        if (problem.empty())
+            return true;
+        FProblems.Add(file.Source.Line, "source file " + Quoted(PathToUtf8(source.Path)) +
+                                            " would be installed as " + Quoted(target.Value) +
+                                            ", which " + problem);
+        return false;
+    }
+
     void ResolveFiles() {
         // Windows file names ignore case, so two targets differing only in case are one file.
         std::map<std::string, int> targets;
@@ -210,8 +227,11 @@ private:
             if (!file.Valid)
                 continue;
             for (const TPatternMatch& source : Sources(file)) {
+                const TManifestString target = TargetFor(file, source);
+                if (!TargetAccepted(file, source, target))
+                    continue;
                 TPackageFile item;
-                item.Path = ToCodePage(TargetFor(file, source));
+                item.Path = ToCodePage(target);
                 item.ShortcutName = ToCodePage(file.Shortcut);
                 item.CheckNewer = file.CheckNewer;
                 item.NoUninstall = file.NoUninstall;

@@ -262,6 +262,44 @@ target = '{app}\keep\'
                                                "{app}\\a.mq4", "{app}\\keep\\.DS_Store"}));
 }
 
+// Names found by a pattern are legal on Linux but would be read by Windows as structure: each is
+// refused with the file it came from, a folder found by ** as much as a file name, and the
+// files with sound names stay.
+TEST(BuilderManifest, PatternNamesThatWindowsReadsAsStructureAreRefused) {
+    TTempDir dir;
+    const std::vector<std::string> bad = {"a\\..\\..\\Windows\\System32\\evil.dll", "a:b.mqh",
+                                          "aux.mqh", "dot.mqh.", "blank.mqh "};
+    for (const std::string& name : bad)
+        WriteFile(dir / "src" / name, std::string("x"));
+    WriteFile(dir / "src" / "x\\..\\..\\up" / "deep.mqh", std::string("x"));
+    WriteFile(dir / "src" / "good.mqh", std::string("x"));
+    const std::string message = Problem(dir, std::string(Product) + R"([[file]]
+source = "src/**/*"
+target = '{metatrader}\MQL4\Include\'
+)");
+    for (const std::string& name : bad)
+        EXPECT_NE(message.find("m.toml:4: source file \"" + (dir / "src" / name).string() +
+                               "\" would be installed as \"{metatrader}\\MQL4\\Include\\" + name +
+                               "\", which "),
+                  std::string::npos)
+            << name << "\n"
+            << message;
+    EXPECT_NE(message.find("x\\..\\..\\up\\deep.mqh\", which holds a \"..\" component"),
+              std::string::npos)
+        << message;
+    EXPECT_NE(message.find("evil.dll\", which holds a \"..\" component"), std::string::npos);
+    EXPECT_NE(message.find("a:b.mqh\", which holds a character"), std::string::npos);
+    EXPECT_EQ(message.find("good.mqh"), std::string::npos) << message;
+
+    std::filesystem::remove_all(dir / "src");
+    WriteFile(dir / "src" / "good.mqh", std::string("x"));
+    EXPECT_EQ(Problem(dir, std::string(Product) + R"([[file]]
+source = "src/**/*"
+target = '{metatrader}\MQL4\Include\'
+)"),
+              "");
+}
+
 // Decomposed accents (as macOS writes them) are composed first; code page 1258 takes a
 // Vietnamese letter as its base and tone mark; a UTF-8 document becomes RTF escapes.
 TEST(BuilderManifest, TextsAreNormalisedAndUtf8DocumentsConverted) {
