@@ -1,5 +1,7 @@
 #include "base/win32_util.h"
 
+#include <ntsecapi.h>
+
 namespace ko {
 
 std::string SystemMessage(DWORD code) {
@@ -10,6 +12,10 @@ std::string SystemMessage(DWORD code) {
     while (!result.empty() && (result.back() == '\n' || result.back() == '\r'))
         result.pop_back();
     return result;
+}
+
+bool SystemRandom(void* buffer, size_t count) {
+    return RtlGenRandom(buffer, static_cast<ULONG>(count));
 }
 
 } // namespace ko

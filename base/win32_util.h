@@ -11,6 +11,11 @@ namespace ko {
 // The system's text for an error code (GetLastError or an HRESULT), without the line end.
 std::string SystemMessage(DWORD code);
 
+// Fills Buffer from the system's cryptographic random source; false when it fails. From
+// advapi32, which every program loads from the system folder, rather than bcrypt, which is
+// not one of the system's known DLLs and would be looked for beside the program.
+bool SystemRandom(void* buffer, size_t count);
+
 inline FILETIME ToFileTime(uint64_t value) {
     FILETIME time;
     time.dwLowDateTime = static_cast<DWORD>(value);

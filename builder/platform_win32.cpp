@@ -1,10 +1,10 @@
+#include "base/system_dll.h"
 #include "base/win32_util.h"
 #include "builder/build_error.h"
 #include "builder/platform.h"
 
 #include <windows.h>
 
-#include <bcrypt.h>
 #include <shellapi.h>
 
 #include <cstdlib>
@@ -42,11 +42,8 @@ void SetFileTimes(const std::filesystem::path& path, const TFileTimes& times) {
 }
 
 void RandomBytes(uint8_t* buffer, size_t count) {
-    const NTSTATUS status = BCryptGenRandom(nullptr, buffer, static_cast<ULONG>(count),
-                                            BCRYPT_USE_SYSTEM_PREFERRED_RNG);
-    if (status < 0)
-        throw EBuildError("Cannot get random bytes for the key (status " +
-                          std::to_string(static_cast<long>(status)) + ").");
+    if (!SystemRandom(buffer, count))
+        throw EBuildError("Cannot get random bytes for the key: " + SystemMessage(GetLastError()));
 }
 
 std::filesystem::path ExecutablePath() {
@@ -70,6 +67,7 @@ std::string ShellQuote(const std::filesystem::path& path) {
 }
 
 std::vector<std::string> StartCommandLine(int, char**) {
+    RestrictDllSearch();
     SetConsoleOutputCP(CP_UTF8);
     int count = 0;
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);

@@ -3,6 +3,7 @@
 // wizard form, which runs until its window closes; with /S it runs unattended.
 #include "base/errors.h"
 #include "base/log_file.h"
+#include "base/system_dll.h"
 #include "engine/file_utils.h"
 #include "startup/command_line.h"
 #include "startup/startup.h"
@@ -118,6 +119,8 @@ void __throw_out_of_range_fmt(const char* format, ...) {
 } // namespace std
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // Before anything else: COM, the common controls and the shell load DLLs of their own.
+    RestrictDllSearch();
     // The folder dialog and the shortcut writer need COM on this thread.
     CoInitialize(nullptr);
     ui::InitToolkit();

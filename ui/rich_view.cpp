@@ -1,5 +1,6 @@
 #include "ui/rich_view.h"
 
+#include "base/system_dll.h"
 #include "ui/controls.h"
 
 #include <commctrl.h>
@@ -31,9 +32,9 @@ DWORD CALLBACK ReadChunk(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done)
 const wchar_t* RichEditClass() {
     static const wchar_t* name = nullptr;
     if (!name)
-        name = LoadLibraryW(L"Msftedit.dll")   ? MSFTEDIT_CLASS
-               : LoadLibraryW(L"Riched20.dll") ? RICHEDIT_CLASSW
-                                               : L"Edit";
+        name = LoadSystemLibrary(L"Msftedit.dll")   ? MSFTEDIT_CLASS
+               : LoadSystemLibrary(L"Riched20.dll") ? RICHEDIT_CLASSW
+                                                    : L"Edit";
     return name;
 }
 
