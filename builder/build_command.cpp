@@ -97,7 +97,7 @@ std::array<uint8_t, 16> ContentKey(const TPackageContent& content) {
     TSha256 sha;
     sha.Update(std::string("kosetup content key 1"));
     TMemoryStream records;
-    WritePackageRecords(records, content, 0);
+    WritePackageRecords(records, content, 0, {});
     sha.Update(records.Data().data(), records.Data().size());
     std::vector<uint8_t> buffer(1 << 16);
     for (const TStoredSource* item : StoredItems(content)) {

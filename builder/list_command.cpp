@@ -62,12 +62,18 @@ std::string Sizes(std::optional<int64_t> content, int32_t stored) {
     return (content ? std::to_string(*content) : "?") + " (stored " + std::to_string(stored) + ")";
 }
 
+void ListDigest(TLister& list, bool has, const TDigest& digest) {
+    if (has)
+        list.FOut << "    sha256 " << HexDigits(digest.data(), digest.size()) << "\n";
+}
+
 void ListFile(TLister& list, size_t number, const TKoInstallFile& file,
               std::optional<int64_t> content) {
     list.FOut << "  file " << number << ": " << list.Utf8(file.Path) << "\n"
               << "    size " << Sizes(content, file.Size) << " at offset " << file.Offset
               << ", created " << FormatFileTime(file.CreationTime) << ", modified "
               << FormatFileTime(file.LastWriteTime) << "\n";
+    ListDigest(list, file.HasDigest, file.Digest);
     std::string flags;
     if (!file.ShortcutName.empty())
         flags += " shortcut \"" + list.Utf8(file.ShortcutName) + "\"";
@@ -89,9 +95,11 @@ void ListExec(TLister& list, size_t number, const TKoInstallExec& exec,
     if (!exec.Parameters.empty())
         list.FOut << " " << list.Utf8(exec.Parameters);
     list.FOut << "\n";
-    if (!exec.External)
+    if (!exec.External) {
         list.FOut << "    size " << Sizes(content, exec.Size) << " at offset " << exec.Offset
                   << ", modified " << FormatFileTime(exec.LastWriteTime) << "\n";
+        ListDigest(list, exec.HasDigest, exec.Digest);
+    }
 }
 
 void ListInstall(const std::string& native, const TPackageScan& scan, TLister& list) {

@@ -56,13 +56,18 @@ public:
         FJson.End();
     }
 
-    void Stored(TStream& package, const uint8_t* key, int32_t offset, int32_t size,
-                uint64_t created, uint64_t modified) {
-        Size("size", ContentSize(package, offset, size, key));
-        Number("stored_size", size);
-        Number("offset", offset);
-        Time("created", created);
-        Time("modified", modified);
+    template <typename TItem>
+    void Stored(TStream& package, const uint8_t* key, const TItem& item) {
+        Size("size", ContentSize(package, item.Offset, item.Size, key));
+        Number("stored_size", item.Size);
+        Number("offset", item.Offset);
+        Time("created", item.CreationTime);
+        Time("modified", item.LastWriteTime);
+        // null for a package without the integrity record: its data installs unchecked.
+        if (item.HasDigest)
+            FJson.Key("sha256").String(HexDigits(item.Digest.data(), item.Digest.size()));
+        else
+            FJson.Key("sha256").Null();
     }
 
     void Install(const std::string& native) {
@@ -81,8 +86,7 @@ public:
         for (const auto& file : install.Files) {
             FJson.BeginObject();
             Text("path", file->Path);
-            Stored(package, install.Key, file->Offset, file->Size, file->CreationTime,
-                   file->LastWriteTime);
+            Stored(package, install.Key, *file);
             Text("shortcut", file->ShortcutName);
             FJson.Key("check_newer").Boolean(file->CheckNewer);
             FJson.Key("no_uninstall").Boolean(file->NoUninstall);
@@ -98,8 +102,7 @@ public:
             Number("stage", exec->Stage);
             FJson.Key("stored").Boolean(!exec->External);
             if (!exec->External)
-                Stored(package, install.Key, exec->Offset, exec->Size, exec->CreationTime,
-                       exec->LastWriteTime);
+                Stored(package, install.Key, *exec);
             FJson.End();
         }
         FJson.End();

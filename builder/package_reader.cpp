@@ -6,6 +6,7 @@
 #include "package/cipher.h"
 #include "package/format.h"
 #include "package/scramble.h"
+#include "package/sha256.h"
 #include "package/sub_stream.h"
 #include "package/tag_stream.h"
 
@@ -100,14 +101,14 @@ std::vector<TStoredRecord> StoredRecords(const TKoInstall& install) {
     std::vector<TStoredRecord> records;
     for (size_t i = 0; i < install.Files.size(); ++i) {
         const TKoInstallFile& f = *install.Files[i];
-        records.push_back(
-            {"file", i + 1, f.Path, f.Size, f.Offset, f.CreationTime, f.LastWriteTime});
+        records.push_back({"file", i + 1, f.Path, f.Size, f.Offset, f.CreationTime, f.LastWriteTime,
+                           f.HasDigest, f.Digest});
     }
     for (size_t i = 0; i < install.Execs.size(); ++i) {
         const TKoInstallExec& e = *install.Execs[i];
         if (!e.External)
-            records.push_back(
-                {"program", i + 1, e.Path, e.Size, e.Offset, e.CreationTime, e.LastWriteTime});
+            records.push_back({"program", i + 1, e.Path, e.Size, e.Offset, e.CreationTime,
+                               e.LastWriteTime, e.HasDigest, e.Digest});
     }
     return records;
 }
@@ -167,11 +168,14 @@ int64_t TPackageCheck::CheckCipher(TStream& package, const TStoredRecord& record
     TSubStream window(package, record.Offset, int64_t(record.Offset) + record.Size - 1);
     window.SetPosition(0);
     TCountingStream sink;
+    TSha256Stream digesting(sink);
     try {
-        CipherStream(window, sink, key, KeySize, false);
+        CipherStream(window, digesting, key, KeySize, false);
     } catch (const EKoError&) {
         Bad(record, "data does not decipher to a valid final block (wrong key or damage)");
     }
+    if (record.HasDigest && digesting.Finish() != record.Digest)
+        Bad(record, "data does not match its SHA-256 (damaged)");
     return sink.Count();
 }
 

@@ -39,6 +39,8 @@ struct TStoredRecord {
     int32_t Offset = 0;
     uint64_t CreationTime = 0;
     uint64_t LastWriteTime = 0;
+    bool HasDigest = false;
+    TDigest Digest{};
 
     // "file 3 ({app}\Manual.txt)", the path in UTF-8.
     std::string Describe(int codePage) const;
@@ -57,7 +59,8 @@ public:
     // The end record is there, and every record's data lies inside the file behind the
     // records, is a positive multiple of 16 bytes and shares no byte with another's.
     void CheckStructure(const std::vector<TStoredRecord>& records) const;
-    // Deciphers the record's data without keeping it; returns the content bytes.
+    // Deciphers the record's data without keeping it and checks it against the record's
+    // SHA-256 when it has one; returns the content bytes.
     int64_t CheckCipher(TStream& package, const TStoredRecord& record, const uint8_t* key) const;
     [[noreturn]] void Bad(const TStoredRecord& record, const std::string& why) const;
 

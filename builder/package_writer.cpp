@@ -2,6 +2,7 @@
 
 #include "base/file_stream.h"
 #include "builder/build_error.h"
+#include "builder/digest.h"
 #include "builder/output_file.h"
 #include "package/cipher.h"
 #include "package/format.h"
@@ -60,7 +61,12 @@ void WriteHeader(TTagStreamAdapter& writer, const TPackageContent& c) {
         WriteBytes(writer, ptBanner, c.Banner);
 }
 
-void WriteFile(TTagStreamAdapter& writer, const TPackageFile& file, int64_t offset) {
+void WriteDigest(TTagStreamAdapter& writer, int32_t tag, const TDigest& digest) {
+    WriteBytes(writer, tag, std::vector<uint8_t>(digest.begin(), digest.end()));
+}
+
+void WriteFile(TTagStreamAdapter& writer, const TPackageFile& file, int64_t offset,
+               const TDigest& digest) {
     writer.WriteTag(ptFile, ttList);
     WriteText(writer, ftPath, file.Path);
     WriteTime(writer, ftCreationLow, file.Data.Times.Creation);
@@ -70,10 +76,12 @@ void WriteFile(TTagStreamAdapter& writer, const TPackageFile& file, int64_t offs
     writer.WriteInteger(ftOffset, static_cast<int32_t>(offset));
     writer.WriteByte(ftCheckNewer, file.CheckNewer ? 1 : 0);
     writer.WriteByte(ftNoUninstall, file.NoUninstall ? 1 : 0);
+    WriteDigest(writer, ftDigest, digest);
     writer.WriteTag(TagEnd, 0);
 }
 
-void WriteExec(TTagStreamAdapter& writer, const TPackageExec& exec, int64_t offset) {
+void WriteExec(TTagStreamAdapter& writer, const TPackageExec& exec, int64_t offset,
+               const TDigest& digest) {
     writer.WriteTag(ptExec, ttList);
     writer.WriteByte(etExternal, exec.External ? 1 : 0);
     WriteText(writer, etPath, exec.Path);
@@ -85,6 +93,7 @@ void WriteExec(TTagStreamAdapter& writer, const TPackageExec& exec, int64_t offs
         WriteTime(writer, etLastWriteLow, exec.Data.Times.LastWrite);
         writer.WriteInteger(etSize, static_cast<int32_t>(StoredSize(exec.Data.Length)));
         writer.WriteInteger(etOffset, static_cast<int32_t>(offset));
+        WriteDigest(writer, etDigest, digest);
     }
     writer.WriteTag(TagEnd, 0);
 }
@@ -126,13 +135,37 @@ private:
     int64_t FReported = 0;
 };
 
-// Enciphers one source into Output; the source must still have the length it was measured at,
-// or the offsets already written would be wrong.
-void WriteStoredData(TStream& output, const TStoredSource& item, const uint8_t* key) {
+// Reads the source on to the cipher and digests what it reads.
+class TDigestingReader : public TStream {
+public:
+    explicit TDigestingReader(TStream& input) : FInput(input) {}
+
+    int64_t Read(void* buffer, int64_t count) override {
+        const int64_t n = FInput.Read(buffer, count);
+        if (n > 0)
+            FSha.Update(buffer, static_cast<size_t>(n));
+        return n;
+    }
+    int64_t Write(const void*, int64_t) override { return 0; }
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override {
+        return FInput.Seek(offset, origin);
+    }
+    TDigest Finish() { return FSha.Finish(); }
+
+private:
+    TStream& FInput;
+    TSha256 FSha;
+};
+
+// Enciphers one source into Output and returns the digest of what it read, so that the record
+// describes exactly the bytes stored; the source must still have the length it was measured
+// at, or the offsets already written would be wrong.
+TDigest WriteStoredData(TStream& output, const TStoredSource& item, const uint8_t* key) {
     const std::string name = PathToUtf8(item.Source);
-    TFileStream input(NativeName(item.Source), TFileMode::OpenRead);
-    if (input.Size() != item.Length)
+    TFileStream file(NativeName(item.Source), TFileMode::OpenRead);
+    if (file.Size() != item.Length)
         throw EBuildError("Source file \"" + name + "\" changed while the package was built");
+    TDigestingReader input(file);
     const int64_t start = output.Position();
     try {
         CipherStream(input, output, key, KeySize, true);
@@ -141,6 +174,7 @@ void WriteStoredData(TStream& output, const TStoredSource& item, const uint8_t* 
     }
     if (output.Position() - start != StoredSize(item.Length))
         throw EBuildError("Source file \"" + name + "\" changed while the package was built");
+    return input.Finish();
 }
 
 } // namespace
@@ -174,19 +208,25 @@ void CheckStub(const std::vector<uint8_t>& stub, const std::string& name) {
                  "a Setup.exe already?)");
 }
 
-void WritePackageRecords(TStream& output, const TPackageContent& content, int64_t dataStart) {
+void WritePackageRecords(TStream& output, const TPackageContent& content, int64_t dataStart,
+                         const std::vector<TDigest>& digests) {
     TTagStreamAdapter writer(output);
     writer.WriteMagic(MagicPackage);
     WriteHeader(writer, content);
     int64_t offset = dataStart;
+    size_t item = 0;
+    const auto digest = [&] { return item < digests.size() ? digests[item++] : TDigest{}; };
     for (const TPackageFile& file : content.Files) {
-        WriteFile(writer, file, offset);
+        WriteFile(writer, file, offset, digest());
         offset += StoredSize(file.Data.Length);
     }
     for (const TPackageExec& exec : content.Execs) {
-        WriteExec(writer, exec, offset);
-        if (!exec.External)
-            offset += StoredSize(exec.Data.Length);
+        if (exec.External) {
+            WriteExec(writer, exec, offset, {});
+            continue;
+        }
+        WriteExec(writer, exec, offset, digest());
+        offset += StoredSize(exec.Data.Length);
     }
     writer.WriteTag(TagEnd, 0);
 }
@@ -194,33 +234,46 @@ void WritePackageRecords(TStream& output, const TPackageContent& content, int64_
 void WriteSetup(TStream& output, std::vector<uint8_t> stub, const TPackageContent& content,
                 const TBuildProgress& progress) {
     PutLE32(stub.data() + PackageOffsetPos, static_cast<uint32_t>(stub.size()));
-    // The records' length does not depend on the offset values in them, so one pass into
-    // memory measures where the data starts and a second writes the real offsets.
+    // The records' length depends neither on the offsets nor on the digests in them, so one
+    // pass into memory measures where the data starts, a second writes the real offsets, and
+    // once the data is written, whose digests are computed as it is read, a third writes the
+    // digests over the second: every source is read once.
     TMemoryStream records;
-    WritePackageRecords(records, content, 0);
+    WritePackageRecords(records, content, 0, {});
     const int64_t dataStart = static_cast<int64_t>(stub.size()) + records.Size();
     const int64_t end = dataStart + TotalStoredBytes(content);
     if (end > MaxOffset)
         throw EBuildError("The package would end at byte " + std::to_string(end) +
                           "; offsets in the package are limited to 2 GiB");
     records.Clear();
-    WritePackageRecords(records, content, dataStart);
+    WritePackageRecords(records, content, dataStart, {});
+    const int64_t recordsStart = output.Position() + static_cast<int64_t>(stub.size());
     output.WriteBuffer(stub.data(), static_cast<int64_t>(stub.size()));
     output.WriteBuffer(records.Data().data(), records.Size());
     int64_t done = 0;
     const int64_t total = TotalContentBytes(content);
+    std::vector<TDigest> digests;
     for (const TStoredSource* item : StoredItems(content)) {
         if (!progress) {
-            WriteStoredData(output, *item, content.Key.data());
+            digests.push_back(WriteStoredData(output, *item, content.Key.data()));
             continue;
         }
         progress(item->Source, done, total);
         TProgressStream tracked(output, [&](int64_t written) {
             progress(item->Source, done + std::min(written, item->Length), total);
         });
-        WriteStoredData(tracked, *item, content.Key.data());
+        digests.push_back(WriteStoredData(tracked, *item, content.Key.data()));
         done += item->Length;
     }
+    const int64_t dataEnd = output.Position();
+    const int64_t length = records.Size();
+    records.Clear();
+    WritePackageRecords(records, content, dataStart, digests);
+    if (records.Size() != length)
+        throw EBuildError("The package records changed length when their digests were written");
+    output.SetPosition(recordsStart);
+    output.WriteBuffer(records.Data().data(), records.Size());
+    output.SetPosition(dataEnd);
     if (progress)
         progress({}, total, total);
 }

@@ -5,6 +5,7 @@
 #include "base/stream.h"
 #include "builder/output_file.h"
 #include "builder/platform.h"
+#include "package/sha256.h"
 
 #include <array>
 #include <cstdint>
@@ -61,8 +62,11 @@ using TBuildProgress =
 // bytes 128 to 255 zero, so that the package pointer at 136 lies in padding.
 void CheckStub(const std::vector<uint8_t>& stub, const std::string& name);
 
-// The tag stream of the package; the stored data will start at DataStart.
-void WritePackageRecords(TStream& output, const TPackageContent& content, int64_t dataStart);
+// The tag stream of the package; the stored data will start at DataStart. Digests holds the
+// SHA-256 of each stored item's content, in StoredItems order; missing ones are written as
+// zeros, of the same length.
+void WritePackageRecords(TStream& output, const TPackageContent& content, int64_t dataStart,
+                         const std::vector<TDigest>& digests);
 
 // Writes the stub (its pointer set), the package and the data to Output. Throws EBuildError
 // when the result would not fit the format's 32-bit offsets or a source changed meanwhile.

@@ -110,18 +110,57 @@ int64_t FileSize(const std::string& path) {
 }
 
 bool WriteStoredData(TStream& package, const TStoredData& data, const uint8_t* key,
-                     const std::string& target) {
-    TFileStream output(target, TFileMode::Create);
+                     const std::string& path, const std::string& target) {
+    bool matches = true;
     {
-        TSubStream window(package, data.Offset, int64_t(data.Offset) + data.Size - 1);
-        window.SetPosition(0);
-        CipherStream(window, output, key, format::KeySize, false);
+        TFileStream output(path, TFileMode::Create);
+        // The digest is taken from each deciphered chunk on its way to the file, while it is
+        // still in the cache: no second pass over the data.
+        TSha256Stream digesting(output);
+        {
+            TSubStream window(package, data.Offset, int64_t(data.Offset) + data.Size - 1);
+            window.SetPosition(0);
+            CipherStream(window, digesting, key, format::KeySize, false);
+        }
+        if (data.Digest)
+            matches = digesting.Finish() == *data.Digest;
+        if (matches) {
+            // Set after the last write, so that writing does not move the last-write time again.
+            const FILETIME creation = ToFileTime(data.CreationTime);
+            const FILETIME lastWrite = ToFileTime(data.LastWriteTime);
+            return SetFileTime(reinterpret_cast<HANDLE>(output.Handle()), &creation, &lastWrite,
+                               &lastWrite);
+        }
     }
-    // Set after the last write, so that writing does not move the last-write time again.
-    const FILETIME creation = ToFileTime(data.CreationTime);
-    const FILETIME lastWrite = ToFileTime(data.LastWriteTime);
-    return SetFileTime(reinterpret_cast<HANDLE>(output.Handle()), &creation, &lastWrite,
-                       &lastWrite);
+    DeleteFileA(path.c_str());
+    throw EDamagedInstaller("The installer is damaged: the data of \"" +
+                            (target.empty() ? path : target) +
+                            "\" does not match its checksum. Please download the installer again.");
+}
+
+std::string WriteStoredBeside(TStream& package, const TStoredData& data, const uint8_t* key,
+                              const std::string& target, bool& timesSet) {
+    // GetTempFileName creates the file, so the name stays this run's until it is moved.
+    char name[MAX_PATH] = {};
+    if (!GetTempFileNameA(ExtractFileDir(target).c_str(), "kos", 0, name))
+        throw EFOpenError("Cannot create file \"" + target + "\". " +
+                          SystemMessage(GetLastError()));
+    const std::string written = name;
+    try {
+        timesSet = WriteStoredData(package, data, key, written, target);
+    } catch (...) {
+        DeleteFileA(written.c_str());
+        throw;
+    }
+    return written;
+}
+
+void MoveIntoPlace(const std::string& written, const std::string& target) {
+    if (MoveFileExA(written.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
+        return;
+    const DWORD code = GetLastError();
+    DeleteFileA(written.c_str());
+    throw EFOpenError("Cannot create file \"" + target + "\". " + SystemMessage(code));
 }
 
 } // namespace ko

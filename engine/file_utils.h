@@ -1,7 +1,9 @@
 // Path helpers and the few file operations the install and uninstall runs and the wizard share.
 #pragma once
 
+#include "base/errors.h"
 #include "base/stream.h"
+#include "package/sha256.h"
 
 #include <cstdint>
 #include <string>
@@ -42,21 +44,42 @@ std::string RunningProgramPath();
 // The size of a file, 0 when it cannot be read.
 int64_t FileSize(const std::string& path);
 
-// Stored data of a file or program record: the enciphered bytes at Offset of the package and the
-// times to give the written file.
+// The content deciphered from the installer is not what its builder stored: the installer file
+// was damaged on its way (a download cut or altered).
+class EDamagedInstaller : public EKoError {
+public:
+    using EKoError::EKoError;
+};
+
+// Stored data of a file or program record: the enciphered bytes at Offset of the package, the
+// times to give the written file and, when the package records one, the content's SHA-256.
 struct TStoredData {
     int32_t Offset = 0;
     int32_t Size = 0;
     uint64_t CreationTime = 0;
     uint64_t LastWriteTime = 0;
+    const TDigest* Digest = nullptr;
 };
 
-// Creates (or truncates) Target and deciphers the stored bytes from Package into it, then sets
+// Creates (or truncates) Path and deciphers the stored bytes from Package into it, then sets
 // its creation time and its last-access and last-write times while it is still open. Throws
-// EFOpenError when Target cannot be created and ECipherException "Invalid file format" when the
-// stored bytes end early; the target then keeps what was written. False when the times could
-// not be set: the caller warns, since the next install's newer-version check reads them.
+// EFOpenError when Path cannot be created and ECipherException "Invalid file format" when the
+// stored bytes end early; the file then keeps what was written. When the content does not match
+// the digest the file is removed again and EDamagedInstaller names Target (the file the data is
+// meant for; Path itself when empty). False when the times could not be set: the caller warns,
+// since the next install's newer-version check reads them.
 [[nodiscard]] bool WriteStoredData(TStream& package, const TStoredData& data, const uint8_t* key,
-                                   const std::string& target);
+                                   const std::string& path, const std::string& target = {});
+
+// Writes the stored data as WriteStoredData does into a new file of a unique name in Target's
+// folder (which must exist) and returns that name, so that Target keeps its content until the
+// checked data is moved over it. TimesSet tells whether the times could be set. On any error
+// the new file is removed and the error propagates.
+std::string WriteStoredBeside(TStream& package, const TStoredData& data, const uint8_t* key,
+                              const std::string& target, bool& timesSet);
+
+// Moves the file Written over Target in one step. Throws EFOpenError "Cannot create file" naming
+// Target, with the system's reason, when it cannot; Written is then removed.
+void MoveIntoPlace(const std::string& written, const std::string& target);
 
 } // namespace ko

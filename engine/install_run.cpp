@@ -58,14 +58,22 @@ void InstallFile(TKoInstallRun& run, TStream& package, const TVariables& variabl
         ForceDirectories(folder);
     if (ShouldCopy(file, target)) {
         run.Report("Copying file " + target + " ...", 1);
+        // The data is checked before the file it replaces goes: a damaged installer leaves the
+        // installed version as it was.
+        bool timesSet = false;
+        const std::string written =
+            WriteStoredBeside(package,
+                              {file.Offset, file.Size, file.CreationTime, file.LastWriteTime,
+                               file.HasDigest ? &file.Digest : nullptr},
+                              run.Data.Key, target, timesSet);
         if (FileExists(target) && !DeleteFileA(target.c_str())) {
+            DeleteFileA(written.c_str());
             run.Report("WARNING: Unable to overwrite " + target + " ...", 0);
         } else {
             if (!file.NoUninstall)
                 run.UninstallList.push_back({target, false});
-            if (!WriteStoredData(package,
-                                 {file.Offset, file.Size, file.CreationTime, file.LastWriteTime},
-                                 run.Data.Key, target))
+            MoveIntoPlace(written, target);
+            if (!timesSet)
                 run.Report("WARNING: Unable to set the time of " + target + " ...", 0);
             run.CopiedBytes += FileSize(target);
         }

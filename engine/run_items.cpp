@@ -50,10 +50,15 @@ void RunOne(TKoInstallRun& run, TStream& package, const TVariables& variables,
     const std::string program = ExpandPath(exec.Path, variables);
     if (!exec.External) {
         ForceDirectories(ExtractFilePath(program));
+        bool timesSet = false;
+        const std::string written =
+            WriteStoredBeside(package,
+                              {exec.Offset, exec.Size, exec.CreationTime, exec.LastWriteTime,
+                               exec.HasDigest ? &exec.Digest : nullptr},
+                              run.Data.Key, program, timesSet);
         ClearReadOnly(program);
-        if (!WriteStoredData(package,
-                             {exec.Offset, exec.Size, exec.CreationTime, exec.LastWriteTime},
-                             run.Data.Key, program))
+        MoveIntoPlace(written, program);
+        if (!timesSet)
             run.Report("WARNING: Unable to set the time of " + program + " ...", 0);
     }
     if (FileExists(program)) {

@@ -13,6 +13,7 @@
 //   |   header records 1..19   |               |   identity 2..11         |
 //   |   id 20 lists (files)    |               |   12 banner (JPEG)       |
 //   |   id 21 lists (programs) |               |   13 folder / 14 file    |
+//   |   (each with a SHA-256)  |               |                          |
 //   |   end record             |               |   ... to the end of file |
 //   +--------------------------+               +--------------------------+
 //   | stored data, in record   |
@@ -87,6 +88,9 @@ enum FileTag : int32_t {
     ftOffset = 8,
     ftCheckNewer = 9,
     ftNoUninstall = 10,
+    // The SHA-256 of the content (32 bytes, a data record). Installers that predate it skip it;
+    // a package without it installs unchecked.
+    ftDigest = 11,
 };
 
 // Inside an id-21 list.
@@ -102,6 +106,8 @@ enum ExecTag : int32_t {
     etLastWriteHigh = 9,
     etSize = 10,
     etOffset = 11,
+    // As ftDigest, for a stored program.
+    etDigest = 12,
 };
 
 // Top level of the uninstall log; its numbers are its own.
@@ -130,6 +136,7 @@ static_assert(sizeof(ScrambleAlphabet) == 66, "64 digits, the padding character 
 inline constexpr uint8_t KeyMask = 0xA7;
 
 inline constexpr int KeySize = 16;
+inline constexpr int DigestSize = 32;
 inline constexpr int CipherBlock = 16;
 
 // The enciphered length of a content of Length bytes: whole blocks plus one final block that

@@ -82,6 +82,22 @@ uint64_t SetHigh(uint64_t value, int32_t high) {
     return (value & 0xFFFFFFFFull) | uint64_t(uint32_t(high)) << 32;
 }
 
+// A digest record of another type or length is not one this reader wrote: it is skipped, and the
+// item installs unchecked as from a package without the record.
+void ReadDigest(TTagStreamAdapter& reader, bool& has, TDigest& digest) {
+    if (reader.TagType != ttData) {
+        reader.SkipValue();
+        return;
+    }
+    const int64_t count = reader.ReadCount();
+    if (count != DigestSize) {
+        if (count > 0)
+            reader.Stream.Seek(count, TSeekOrigin::Current);
+        return;
+    }
+    has = reader.Stream.ReadFully(digest.data(), DigestSize) == DigestSize;
+}
+
 void ReadFileRecord(TTagStreamAdapter& reader, TKoInstallFile& file) {
     while (reader.ReadTag()) {
         switch (reader.Tag) {
@@ -114,6 +130,9 @@ void ReadFileRecord(TTagStreamAdapter& reader, TKoInstallFile& file) {
             break;
         case ftNoUninstall:
             file.NoUninstall = reader.ReadByte();
+            break;
+        case ftDigest:
+            ReadDigest(reader, file.HasDigest, file.Digest);
             break;
         default:
             reader.SkipValue();
@@ -156,6 +175,9 @@ void ReadExecRecord(TTagStreamAdapter& reader, TKoInstallExec& exec) {
             break;
         case etOffset:
             exec.Offset = reader.ReadInteger();
+            break;
+        case etDigest:
+            ReadDigest(reader, exec.HasDigest, exec.Digest);
             break;
         default:
             reader.SkipValue();

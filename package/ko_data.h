@@ -4,6 +4,7 @@
 
 #include "base/stream.h"
 #include "package/jpeg_picture.h"
+#include "package/sha256.h"
 
 #include <cstdint>
 #include <memory>
@@ -22,6 +23,9 @@ struct TKoInstallFile {
     int32_t Offset = 0; // absolute offset in the program file
     uint8_t CheckNewer = 0;
     uint8_t NoUninstall = 0;
+    // The SHA-256 of the content, when the package records one.
+    bool HasDigest = false;
+    TDigest Digest{};
 };
 
 // A program to run at one stage; its data lies in the package unless External is set.
@@ -35,6 +39,8 @@ struct TKoInstallExec {
     uint64_t LastWriteTime = 0;
     int32_t Size = 0;
     int32_t Offset = 0;
+    bool HasDigest = false;
+    TDigest Digest{};
 };
 
 // When a run item runs.

@@ -1,5 +1,6 @@
 #include "builder/build_error.h"
 #include "builder/commands.h"
+#include "builder/digest.h"
 #include "builder/package_reader.h"
 #include "builder/package_writer.h"
 #include "builder/platform.h"
@@ -131,6 +132,14 @@ TEST(BuilderInspect, VerifyNamesTheFirstBadRecord) {
         << Verify(flipped);
     EXPECT_NE(ExtractProblem(flipped, dir / "out").find("file 2"), std::string::npos);
 
+    // A byte flipped inside the data still deciphers; only the record's SHA-256 tells.
+    const auto middle = copy("middle.exe");
+    Damage(middle, records[4].Offset + 5);
+    EXPECT_NE(Verify(middle).find("file 5 ("), std::string::npos) << Verify(middle);
+    EXPECT_NE(Verify(middle).find("data does not match its SHA-256"), std::string::npos);
+    EXPECT_NE(ExtractProblem(middle, dir / "out").find("does not match its SHA-256"),
+              std::string::npos);
+
     const auto cut = copy("cut.exe");
     std::filesystem::resize_file(cut, std::filesystem::file_size(cut) - 10);
     EXPECT_NE(Verify(cut).find("file 6 ({app}\\Manual.pdf): data at offset"), std::string::npos)
@@ -216,11 +225,18 @@ TEST(BuilderInspect, ListShowsRealSizesAsTextAndJson) {
         << text.str();
     ASSERT_EQ(ListCommand(setup.string(), std::nullopt, true, json), 0);
     const std::string j = json.str();
+    TSha256 sha;
+    const std::vector<uint8_t> manualBytes = ReadFile(Sample / "docs/Manual.pdf");
+    sha.Update(manualBytes.data(), manualBytes.size());
+    const TDigest digest = sha.Finish();
+    const std::string manualDigest = HexDigits(digest.data(), digest.size());
+    EXPECT_NE(text.str().find("sha256 " + manualDigest), std::string::npos) << text.str();
     for (const std::string& expected :
          {std::string("\"kind\": \"installer\""), std::string("\"name\": \"Sample Trend EA\""),
           "\"path\": \"{app}\\\\Manual.pdf\",\n      \"size\": " + manual +
               ",\n      \"stored_size\": " + stored,
           std::string("\"shortcut\": \"Sample Trend EA Manual\""),
+          "\"sha256\": \"" + manualDigest + "\"",
           std::string(
               "\"parameters\": \"/c exit 0\",\n      \"stage\": 2,\n      \"stored\": false")})
         EXPECT_NE(j.find(expected), std::string::npos) << expected << "\n" << j;

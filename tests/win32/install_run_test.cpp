@@ -4,6 +4,7 @@
 
 #include "base/errors.h"
 #include "engine/expert_settings.h"
+#include "engine/file_utils.h"
 #include "engine/run_items.h"
 #include "package/format.h"
 
@@ -395,6 +396,56 @@ TEST_F(InstallRun, UnhandledErrorsEndTheRunWithThePackageClosed) {
     const std::string link = Menu() + "\\Docs\\Second.lnk";
     EXPECT_EQ(message.rfind("Cannot create shortcut \"" + link + "\". ", 0), 0u) << message;
     EXPECT_EQ(linkRun.UninstallList.back().Path, App() + "\\second.bin");
+}
+
+// Damaged data (a byte flipped in transit) still deciphers; its digest stops the run before the
+// file it was to replace is touched. The same holds for a stored program. A package without
+// digests installs as before.
+TEST_F(InstallRun, DamagedDataStopsTheRunAndLeavesTheTargetAsItWas) {
+    AddFile("{metatrader}\\expert.ex4", Pattern(70000, 4));
+    AddExec("{app}\\setup.exe", "Set up", "", 2);
+    Build();
+    const Bytes whole = ReadBytes(Setup);
+    const std::string target = TerminalA + "\\expert.ex4";
+    WriteBytes(target, Bytes{'v', '1'});
+    const auto runDamaged = [&](int32_t offset) {
+        Bytes damaged = whole;
+        damaged.at(size_t(offset) + 100) ^= 0x10;
+        WriteBytes(Setup, damaged);
+        TKoInstallRun run(Data);
+        run.TerminalFolders = {TerminalA};
+        try {
+            run.Execute();
+        } catch (const EDamagedInstaller& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(runDamaged(Data.Files[0]->Offset),
+              "The installer is damaged: the data of \"" + target +
+                  "\" does not match its checksum. Please download the installer again.");
+    EXPECT_EQ(ReadBytes(target), (Bytes{'v', '1'}));
+    const std::string program = App() + "\\setup.exe";
+    EXPECT_NE(runDamaged(Data.Execs[0]->Offset).find("\"" + program + "\" does not match"),
+              std::string::npos);
+    EXPECT_FALSE(Exists(program));
+    EXPECT_FALSE(Exists(App() + "\\Uninstall.exe"));
+    // Nothing is left under a temporary name.
+    for (const std::string& folder : {TerminalA, App()}) {
+        WIN32_FIND_DATAA found;
+        const HANDLE search = FindFirstFileA((folder + "\\*.tmp").c_str(), &found);
+        EXPECT_EQ(search, INVALID_HANDLE_VALUE) << folder << ": " << found.cFileName;
+        if (search != INVALID_HANDLE_VALUE)
+            FindClose(search);
+    }
+
+    // Without the records the damaged program goes unnoticed, as with older packages.
+    Data.Files[0]->HasDigest = false;
+    Data.Execs[0]->HasDigest = false;
+    Run.TerminalFolders = {TerminalA};
+    Run.Execute();
+    EXPECT_EQ(ReadBytes(target), Pattern(70000, 4));
+    EXPECT_EQ(Lines.back(), "Done.");
 }
 
 TEST_F(InstallRun, ExpertSettingsKeepWhatTheyDoNotSet) {
