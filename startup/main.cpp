@@ -25,12 +25,15 @@ using namespace ko;
 
 namespace {
 
-// The wizard until its window closes. Returns 1 when the installer could not be loaded.
+// The wizard until its window closes. Returns 1 when the installer could not be loaded,
+// ExitAnotherRun when another run of the product is going on.
 int RunWizard(TLogFile* log) {
+    TProductLock lock;
     TFormInstaller form;
     form.Log = log;
-    if (!FormCreate(form))
-        return 1;
+    bool busy = false;
+    if (!FormCreate(form, lock, busy))
+        return busy ? ExitAnotherRun : 1;
     form.Show();
     ui::RunMessageLoop(form);
     form.FormDestroy();

@@ -3,6 +3,7 @@
 #include "base/errors.h"
 #include "engine/file_utils.h"
 #include "engine/temp_names.h"
+#include "package/windows_names.h"
 #include "ui/message_box.h"
 #include "ui/text.h"
 
@@ -10,7 +11,17 @@ namespace ko {
 
 namespace {
 
-bool PrepareInstall(TFormInstaller& form, const std::string& exePath) {
+// Before anything of the run happens, stage 0 included.
+bool Lock(const TKoData& data, TProductLock& lock, bool& busy) {
+    const std::string name = ProductFolderName(data.ProductName);
+    busy = !lock.Acquire(name);
+    if (busy)
+        ui::ShowMessage(nullptr, ui::TMessageKind::Error, ui::Widen(TProductLock::Message(name)));
+    return !busy;
+}
+
+bool PrepareInstall(TFormInstaller& form, const std::string& exePath, TProductLock& lock,
+                    bool& busy) {
     auto install = std::make_unique<TKoInstall>();
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -18,27 +29,32 @@ bool PrepareInstall(TFormInstaller& form, const std::string& exePath) {
         ui::ShowMessage(nullptr, ui::TMessageKind::Error, ui::Widen(MsgCannotExecute));
         return false;
     }
+    if (!Lock(*install, lock, busy))
+        return false;
     form.CreateForInstall(std::move(install));
     // Before the window shows and before any check for a running terminal.
     form.RunStage(0);
     return true;
 }
 
-void PrepareUninstall(TFormInstaller& form, const std::string& exePath) {
+bool PrepareUninstall(TFormInstaller& form, const std::string& exePath, TProductLock& lock,
+                      bool& busy) {
     auto uninstall = std::make_unique<TKoUninstall>();
     uninstall->LoadFromFile(exePath);
+    if (!Lock(*uninstall, lock, busy))
+        return false;
     form.CreateForUninstall(std::move(uninstall));
+    return true;
 }
 
 } // namespace
 
-bool FormCreate(TFormInstaller& form) {
+bool FormCreate(TFormInstaller& form, TProductLock& lock, bool& busy) {
+    busy = false;
     const std::string exePath = RunningProgramPath();
-    if (IsUninstallName(exePath)) {
-        PrepareUninstall(form, exePath);
-        return true;
-    }
-    return PrepareInstall(form, exePath);
+    if (IsUninstallName(exePath))
+        return PrepareUninstall(form, exePath, lock, busy);
+    return PrepareInstall(form, exePath, lock, busy);
 }
 
 bool IsUninstallName(const std::string& path) {

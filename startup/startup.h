@@ -2,6 +2,7 @@
 // copy for installers that cannot be opened where they lie) and handing it to the wizard.
 #pragma once
 
+#include "engine/product_lock.h"
 #include "package/ko_data.h"
 #include "wizard/form_installer.h"
 
@@ -16,10 +17,11 @@ inline constexpr char MsgCannotExecute[] =
     "local folder first and retry from there.";
 
 // Picks the mode from the running program's file name, loads the data appended to the program
-// file and hands it to Form, which shows its first page (its window stays hidden until Show).
-// False when the installer could not be loaded: the user has been told and there is no window.
-// A damaged package or an uninstaller that cannot be opened raises.
-bool FormCreate(TFormInstaller& form);
+// file, takes the product's Lock and hands the data to Form, which shows its first page (its
+// window stays hidden until Show). False when the installer could not be loaded or another run
+// of the product holds the lock (Busy is then set): the user has been told and there is no
+// window. A damaged package or an uninstaller that cannot be opened raises.
+bool FormCreate(TFormInstaller& form, TProductLock& lock, bool& busy);
 
 // True when the file-name part of Path is "Uninstall.exe" in any letter case; the folder
 // plays no part.

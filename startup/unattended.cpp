@@ -1,8 +1,10 @@
 #include "startup/unattended.h"
 
 #include "engine/install_run.h"
+#include "engine/product_lock.h"
 #include "engine/run_items.h"
 #include "engine/uninstall_run.h"
+#include "package/windows_names.h"
 #include "startup/command_line.h"
 #include "startup/startup.h"
 #include "wizard/self_delete.h"
@@ -50,13 +52,20 @@ void ChooseTerminals(TKoInstallRun& run, const std::vector<std::string>& termina
         run.TerminalFolders.push_back(FullPath(folder));
 }
 
-// Why the loaded Data is not to be run, as an exit code, or ExitDone. A program without its
-// package or log loads as empty data: installing that would make Program Files itself the
-// program folder, and uninstalling it would name no product's registry entry.
-int Refusal(const TKoData& data, const char* what, const std::string& exePath, TLogFile* log) {
+// Why the loaded Data is not to be run, as an exit code, or ExitDone with the product's Lock
+// taken. A program without its package or log loads as empty data: installing that would make
+// Program Files itself the program folder, and uninstalling it would name no product's registry
+// entry.
+int Refusal(const TKoData& data, TProductLock& lock, const char* what, const std::string& exePath,
+            TLogFile* log) {
     if (data.ProductName.empty()) {
         Write(log, std::string("No ") + what + " found in \"" + exePath + "\".");
         return ExitBadCommandLine;
+    }
+    const std::string name = ProductFolderName(data.ProductName);
+    if (!lock.Acquire(name)) {
+        Write(log, TProductLock::Message(name));
+        return ExitAnotherRun;
     }
     if (!NoMetaTraderRunning()) {
         Write(log, MsgTerminalRunning);
@@ -107,7 +116,8 @@ int RunSilentInstall(const std::string& exePath, const std::vector<std::string>&
         Write(log, e.what());
         return ExitBadCommandLine;
     }
-    if (const int refused = Refusal(data, "install package", exePath, log))
+    TProductLock lock;
+    if (const int refused = Refusal(data, lock, "install package", exePath, log))
         return refused;
     return InstallStages(data, terminals, log);
 }
@@ -120,7 +130,8 @@ int RunSilentUninstall(const std::string& exePath, TLogFile* log) {
         Write(log, e.what());
         return ExitBadCommandLine;
     }
-    if (const int refused = Refusal(data, "uninstall log", exePath, log))
+    TProductLock lock;
+    if (const int refused = Refusal(data, lock, "uninstall log", exePath, log))
         return refused;
     TKoUninstallRun run(data);
     run.OnProgress = LogLines(log);

@@ -112,6 +112,64 @@ TEST(TagStream, TypesWithoutValueAreSkippedInPlace) {
     EXPECT_EQ(reader.ReadInteger(), 5);
 }
 
+// Records a newer writer adds, of every value type, under ids the reader does not know: each
+// is skipped by its own length, at the top level and inside a list, so that the known record
+// behind it still reads right. The value bytes would read as headers of other ids if a skip
+// went short or long.
+TEST(TagStream, EveryValueTypeIsSkippedByItsOwnLength) {
+    const std::vector<std::pair<uint8_t, std::vector<uint8_t>>> values = {
+        {format::ttByte, {0xEE}},
+        {format::ttByte2, {0xEE}},
+        {format::ttWord, {0xEE, 0xEE}},
+        {format::ttInteger, {0xEE, 0xEE, 0xEE, 0xEE}},
+        {format::ttDword, {0xEE, 0xEE, 0xEE, 0xEE}},
+        {format::ttQword, std::vector<uint8_t>(8, 0xEE)},
+        {format::ttString, {3, 0, 0, 0, 0xEE, 0xEE, 0xEE}},
+        {format::ttData, {5, 0, 0, 0, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE}},
+        {format::ttList,
+         {1, 0, 0, 0, format::ttQword, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xFF, 0xFF,
+          0xFF, 0xFF, 0}},
+        {9, {}},
+    };
+    TMemoryStream stream;
+    TTagStreamAdapter writer(stream);
+    const auto writeLevel = [&] {
+        for (const auto& [type, bytes] : values) {
+            writer.WriteTag(500 + type, type);
+            stream.WriteBuffer(bytes.data(), int64_t(bytes.size()));
+            writer.WriteInteger(1, type);
+        }
+    };
+    writeLevel();
+    writer.WriteTag(2, format::ttList);
+    writeLevel();
+    writer.WriteTag(-1, 0);
+    writer.WriteInteger(1, 1000);
+    writer.WriteTag(-1, 0);
+    stream.SetPosition(0);
+
+    TTagStreamAdapter reader(stream);
+    std::vector<int32_t> known;
+    const auto readLevel = [&](auto& self) -> void {
+        while (reader.ReadTag()) {
+            if (reader.Tag == 1)
+                known.push_back(reader.ReadInteger());
+            else if (reader.Tag == 2)
+                self(self);
+            else
+                reader.SkipValue();
+        }
+    };
+    readLevel(readLevel);
+    std::vector<int32_t> expected;
+    for (int level = 0; level < 2; ++level)
+        for (const auto& value : values)
+            expected.push_back(value.first);
+    expected.push_back(1000);
+    EXPECT_EQ(known, expected);
+    EXPECT_FALSE(reader.StreamEnded) << "the reader stayed in step up to the end record";
+}
+
 TEST(TagStream, TruncationAtEveryByteEndsQuietlyInsideTheStream) {
     const std::vector<uint8_t> full = SampleStream().Data();
     for (size_t cut = 0; cut < full.size(); ++cut) {

@@ -47,6 +47,10 @@ TEST_F(InstallRun, FilesRunItemsDocumentsShortcutsAndUninstaller) {
     Content.ContactName = "Sales";
     Content.ContactEmail = "sales@example.com";
     Content.ExpertOptions = "1 0";
+    // A release without a build still shows both: "4.1" alone would hide the release.
+    Content.VersionMajor = 4;
+    Content.VersionMinor = 1;
+    Content.Release = 7;
     Build();
     Run.TerminalFolders = {TerminalA, TerminalB};
     int pumped = 0;
@@ -179,6 +183,7 @@ TEST_F(InstallRun, FilesRunItemsDocumentsShortcutsAndUninstaller) {
     EXPECT_EQ(RegistryString(key, "DisplayName"), Content.ProductName);
     EXPECT_EQ(RegistryString(key, "UninstallString"), app + "\\Uninstall.exe");
     EXPECT_EQ(RegistryString(key, "DisplayIcon"), app + "\\Uninstall.exe");
+    EXPECT_EQ(RegistryString(key, "DisplayVersion"), "4.1.0.7");
 }
 
 TEST_F(InstallRun, DataFoldersGetPassesOfTheirOwnAfterTheirTerminal) {
@@ -279,6 +284,7 @@ TEST_F(InstallRun, NamesBecomeSafeWindowsNames) {
     AddFile("{app}\\a.txt", Pattern(5, 1)).ShortcutName = "..\\..\\Startup\\a:b";
     Content.Publisher = "A/B: C?";
     Content.Website = "example.com";
+    Content.Build = 12;
     Build();
     Run.TerminalFolders = {TerminalA};
     Run.Execute();
@@ -291,6 +297,7 @@ TEST_F(InstallRun, NamesBecomeSafeWindowsNames) {
     EXPECT_TRUE(SameText(ReadShortcut(menu + "\\Startup\\a_b.lnk").Target, app + "\\a.txt"));
     EXPECT_TRUE(Exists(menu + "\\A_B_ C_ Website.url"));
     EXPECT_EQ(RegistryString(UninstallKeyPath(plain), "DisplayName"), plain);
+    EXPECT_EQ(RegistryString(UninstallKeyPath(plain), "DisplayVersion"), "1.0.12.0");
 }
 
 // A stored time Windows refuses: the file is still written and the run goes on, with a warning,

@@ -1,0 +1,39 @@
+#include "engine/product_lock.h"
+
+#include <windows.h>
+
+namespace ko {
+
+TProductLock::~TProductLock() {
+    if (FHandle)
+        CloseHandle(FHandle);
+}
+
+bool TProductLock::Acquire(const std::string& folderName) {
+    if (folderName.empty())
+        return true;
+    // In the global namespace, so that runs in other sessions (another user on the same
+    // server, a deployment service) see it too. Windows compares folder names without regard to
+    // case but mutex names with it.
+    std::string product = folderName;
+    CharUpperBuffA(product.data(), static_cast<DWORD>(product.size()));
+    const std::string name = "Global\\KoSetup " + product;
+    const HANDLE handle = CreateMutexA(nullptr, TRUE, name.c_str());
+    const DWORD error = GetLastError();
+    if (!handle)
+        // Held by a run of another user whose mutex this one may not open.
+        return error != ERROR_ACCESS_DENIED;
+    if (error == ERROR_ALREADY_EXISTS) {
+        CloseHandle(handle);
+        return false;
+    }
+    FHandle = handle;
+    return true;
+}
+
+std::string TProductLock::Message(const std::string& folderName) {
+    return "Another installation or uninstallation of " + folderName +
+           " is running. Wait until it has finished, then start again.";
+}
+
+} // namespace ko
