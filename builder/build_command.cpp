@@ -9,6 +9,7 @@
 #include "builder/package_writer.h"
 #include "builder/platform.h"
 #include "builder/product.h"
+#include "builder/version_resource.h"
 
 #include <algorithm>
 #include <memory>
@@ -193,6 +194,8 @@ int BuildCommand(const TBuildOptions& options, std::ostream& out, std::ostream& 
     TStubChoice stub = ChooseStub(options);
     CheckOutputIsNoInput(output, Inputs(options, manifest, content, stub.Path));
     const uint32_t packageOffset = static_cast<uint32_t>(stub.Bytes.size());
+    // A stub of another build may reserve none; "kosetup list" then shows none.
+    WriteVersionResource(stub.Bytes, VersionInfoOf(manifest));
     BuildSetupFile(std::move(stub.Bytes), stub.Name, content, output,
                    Progress(err, total, options.Quiet), Signer(options.SignCommand, packageOffset));
     out << options.Output << ": " << Plural(content.Files.size(), "file") << ", "

@@ -60,7 +60,7 @@ serves reproducibility, not secrecy (no key stored in an installer is secret).
 Manifest (paths relative to the manifest's folder; * marks required keys):
   codepage = 1252    code page of the installer's texts: 874, 1250 to 1258
   [product]          name*, version_major, version_minor, build, release, publisher,
-                     website, address, contact_name, contact_email
+                     website, address, contact_name, contact_email, copyright
   [documents]        license, readme, whats_new (RTF files), banner (JPEG, 160x320)
   [metatrader]       expert_options: up to 8 of "1" on, "0" off, " " unchanged
   [[file]]           source* (a file, or a pattern: * and ? within names, ** for any depth

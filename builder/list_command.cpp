@@ -4,6 +4,7 @@
 #include "builder/digest.h"
 #include "builder/package_reader.h"
 #include "builder/platform.h"
+#include "builder/version_resource.h"
 #include "package/format.h"
 
 #include <chrono>
@@ -55,6 +56,21 @@ void ListIdentity(TLister& list, const TKoData& data) {
                             : std::to_string(data.Banner.Width()) + "x" +
                                   std::to_string(data.Banner.Height()) + " JPEG, " +
                                   std::to_string(data.Banner.Bytes().size()) + " bytes");
+}
+
+// The program's version resource: its fixed version, then each string.
+void ListVersionInfo(TLister& list, const std::optional<TVersionInfo>& info) {
+    if (!info)
+        return list.Line("Version info", "none");
+    std::string version;
+    for (int32_t part : info->Version)
+        version += (version.empty() ? "" : ".") + std::to_string(part);
+    list.Line("Version info", version);
+    for (const auto& [name, value] : info->Strings) {
+        char padded[32];
+        std::snprintf(padded, sizeof padded, "  %-16s ", name.c_str());
+        list.FOut << padded << "\"" << value << "\"\n";
+    }
 }
 
 // "1234 (stored 1248)"; "? (stored 1248)" when the final block does not decipher.
@@ -172,6 +188,7 @@ int ListCommand(const std::string& file, std::optional<int> codePage, bool json,
     list.Line("Code page", std::to_string(list.FCodePage) + (codePage        ? " (as asked)"
                                                              : scan.CodePage ? ""
                                                                              : " (assumed)"));
+    ListVersionInfo(list, ReadVersionResource(native, scan.PackageOffset));
     if (install)
         ListInstall(native, scan, list);
     else

@@ -5,6 +5,7 @@
 #include "builder/json_writer.h"
 #include "builder/package_reader.h"
 #include "builder/platform.h"
+#include "builder/version_resource.h"
 
 namespace ko {
 
@@ -68,6 +69,19 @@ public:
             FJson.Key("sha256").String(HexDigits(item.Digest.data(), item.Digest.size()));
         else
             FJson.Key("sha256").Null();
+    }
+
+    void VersionInfo(const std::optional<TVersionInfo>& info) {
+        if (!info)
+            return FJson.Key("version_info").Null();
+        FJson.Key("version_info").BeginObject();
+        FJson.Key("version").BeginArray();
+        for (int32_t part : info->Version)
+            FJson.Number(part);
+        FJson.End();
+        for (const auto& [name, value] : info->Strings)
+            FJson.Key(name.c_str()).String(value);
+        FJson.End();
     }
 
     void Install(const std::string& native) {
@@ -137,6 +151,7 @@ void ListJson(const std::string& file, const TPackageScan& scan, int codePage, s
     list.FJson.Key("kind").String(install ? "installer" : "uninstaller");
     list.Number("package_offset", scan.PackageOffset);
     list.Number("code_page", codePage);
+    list.VersionInfo(ReadVersionResource(native, scan.PackageOffset));
     if (install)
         list.Install(native);
     else

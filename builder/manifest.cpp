@@ -201,6 +201,7 @@ void ReadProduct(TTableReader& root, TManifest& manifest) {
     manifest.Address = reader.String("address");
     manifest.ContactName = reader.String("contact_name");
     manifest.ContactEmail = reader.String("contact_email");
+    manifest.Copyright = reader.String("copyright");
     if (!manifest.Website.Value.empty())
         CheckWindowsName(root.Problems(), manifest.Publisher, manifest.Publisher.Value + " Website",
                          "web-site shortcut name");

@@ -48,6 +48,7 @@ struct TManifest {
     int CodePage = 0;
     int CodePageLine = 0;
     TManifestString ProductName, Publisher, Website, Address, ContactName, ContactEmail;
+    TManifestString Copyright; // the version resource's copyright line; empty for none
     int32_t VersionMajor = 1, VersionMinor = 0, Build = 0, Release = 0;
     TManifestString License, Readme, WhatsNew, Banner; // file paths, empty when absent
     TManifestString ExpertOptions;

@@ -4,4 +4,6 @@
 
 #define KO_IDI_PAGE 1
 #define KO_IDI_ADD_FOLDER 2
+/* The version resource, which Windows looks for under id 1. */
+#define KO_VERSION_INFO 1
 /* The hand cursor over links is looked up by the name "LINKHAND". */

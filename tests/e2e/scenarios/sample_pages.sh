@@ -108,6 +108,15 @@ press CheckRun
 expect-unchecked CheckRun
 press BtnCancel
 expect-exit 0
+# Setup.exe's file properties name the product, and so do the installed uninstaller's.
+expect-version '$SETUP' ProductName "Sample Trend EA"
+expect-version '$SETUP' FileDescription "Sample Trend EA Setup"
+expect-version '$SETUP' CompanyName "Example Trading Tools Ltd."
+expect-version '$SETUP' FileVersion "1.2.345.2"
+expect-version '$SETUP' ProductVersion "1.2.345.2"
+expect-version '$SETUP' LegalCopyright "Copyright (C) 2026 Example Trading Tools Ltd."
+expect-version '$PF_WIN\Sample Trend EA\Uninstall.exe' ProductName "Sample Trend EA"
+expect-version '$PF_WIN\Sample Trend EA\Uninstall.exe' FileVersion "1.2.345.2"
 END
 [ -e "$PF/Sample Test Terminal/MQL4/Experts/Sample Trend EA.ex4" ]
 [ ! -e "$PF/Sample Test Terminal/ran.txt" ]
