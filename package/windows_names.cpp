@@ -92,6 +92,16 @@ std::string FolderNameOf(std::string_view productName) {
         wide += char16_t(static_cast<unsigned char>(c));
     markup::TDefaultParser parser;
     const std::u16string shown = markup::ShownText(parser.Parse(wide)->Root());
+    // A plain name is the vendor's own spelling, blanks included: only what Windows cannot
+    // keep goes.
+    if (shown == wide) {
+        std::string name;
+        for (char c : productName)
+            if (!IsForbidden(c) && c != '{' && c != '}')
+                name += c;
+        const size_t last = name.find_last_not_of(". ");
+        return last == std::string::npos ? std::string() : name.substr(0, last + 1);
+    }
     std::string name;
     for (char16_t c : shown) {
         const char byte = static_cast<char>(c);

@@ -25,10 +25,11 @@ std::string SafeName(std::string_view name);
 // SafeName, joined with '\'; "_" when no part is left.
 std::string SafeRelativePath(std::string_view path);
 
-// The folder name of a product name, which may hold markup: the text the markup shows, breaks
-// and control characters as blanks; characters Windows forbids and the braces of path variables
-// removed; runs of blanks made one; blanks and dots trimmed at both ends. A plain name is kept
-// as it is. May be empty or a device name: NameProblem tells.
+// The folder name of a product name. A plain name is kept as written, with characters Windows
+// forbids, the braces of path variables and trailing dots and blanks removed. A name with
+// markup gives the text the markup shows, breaks and control characters as blanks; forbidden
+// characters and braces removed; runs of blanks made one; blanks and dots trimmed at both
+// ends. May be empty or a device name: NameProblem tells.
 std::string FolderNameOf(std::string_view productName);
 
 // FolderNameOf made safe as by SafeName: the program folder, the menu folder, the uninstall

@@ -143,8 +143,9 @@ list_terminals() {
 #   --at-welcome LINES     driver lines run on the welcome page before leaving it
 #   --at-destination LINES driver lines run on the destination page before leaving it, such as
 #                          the ticks ("toggle ListMetaTrader 0")
+#   --at-review LINES      driver lines run on the review page before leaving it
 to_progress() {
-  local setup=$1 title=$2 before="" information="" warning="" welcome="" destination=""
+  local setup=$1 title=$2 before="" information="" warning="" welcome="" destination="" review=""
   shift 2
   while [ $# -gt 0 ]; do
     case $1 in
@@ -153,6 +154,7 @@ to_progress() {
     --no-terminal) warning=1 ;;
     --at-welcome) welcome=$2 && shift ;;
     --at-destination) destination=$2 && shift ;;
+    --at-review) review=$2 && shift ;;
     *) echo "to_progress: unknown option $1" >&2 && return 1 ;;
     esac
     shift
@@ -167,7 +169,9 @@ to_progress() {
   [ -z "$warning" ] || echo "answer-msgbox"
   echo "expect-page destination"
   [ -z "$destination" ] || echo "$destination"
-  printf '%s\n' "press BtnNext" "expect-page review" "press BtnNext" "expect-page progress"
+  printf '%s\n' "press BtnNext" "expect-page review"
+  [ -z "$review" ] || echo "$review"
+  printf '%s\n' "press BtnNext" "expect-page progress"
 }
 
 # run_done [SECONDS]: the driver lines that wait for the run on the progress page to end well:

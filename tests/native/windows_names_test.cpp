@@ -26,10 +26,14 @@ TEST(WindowsNames, FolderNameIsThePlainTextOfTheMarkup) {
                                "Probe Bold Cprobemarker.exe"},
                               {"One<br>Two<p>Three", "One Two Three"},
                               {"&lt;Pro&gt;  *EA*  ", "Pro EA"},
-                              {" .. Name. . ", "Name"},
+                              {"<b></b> .. Name. . ", "Name"},
+                              // A plain name keeps its blanks; only its end is trimmed.
+                              {"  Sample   EA  . ", "  Sample   EA"},
+                              {"Trend? Pro: 2", "Trend Pro 2"},
                               {"Foo {app} <x>", "Foo app"},
                               {"Cut</b> here", "Cut"},
-                              {"a\tb", "a b"},
+                              {"a\tb", "ab"},
+                              {"<i>a</i>\tb", "a b"},
                               {"<b></b>", ""},
                               {"...", ""}});
 }

@@ -36,5 +36,6 @@ END
   wait_gone "$APP" 30
   bats_gone "$bats"
 }
-uninstall_named 1252 "Café Crème EA"
+# The blanks of a plain name stay, in the folders and the registry key alike.
+uninstall_named 1252 "Café  Crème EA"
 uninstall_named 1251 "Проба EA"

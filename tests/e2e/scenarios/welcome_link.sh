@@ -37,7 +37,24 @@ expect-file '$probe/ran.txt' 20
 expect-page welcome
 END
 )
-drive_install "$WORK/Setup.exe" "$name_q" --at-welcome "$welcome" <<END
+# The review page names the menu folder as it is created: the name's plain text.
+review=$(
+  cat <<END
+expect-lines MemoReady
+|Program Name
+|        $name v1.0
+|
+|Target Folder(s)
+|        $PF_WIN\E2E Probe Terminal
+|
+|Program Folder
+|        $APP_WIN
+|
+|Start Menu Folder
+|        $folder
+END
+)
+drive_install "$WORK/Setup.exe" "$name_q" --at-welcome "$welcome" --at-review "$review" <<END
 press BtnNext
 press CheckRun
 press BtnCancel
