@@ -1,5 +1,7 @@
 #include "ui/check_list.h"
 
+#include "ui/dpi.h"
+
 #include <commctrl.h>
 #include <windowsx.h>
 
@@ -9,7 +11,7 @@ namespace ko::ui {
 
 namespace {
 
-constexpr int BoxSize = 13;
+constexpr int BoxSize = 13; // at 96 DPI, like the system's check boxes
 
 } // namespace
 
@@ -64,12 +66,20 @@ void TCheckListBox::Toggle(int index) {
 }
 
 RECT TCheckListBox::BoxRect(const RECT& row) const {
-    const int top = row.top + (row.bottom - row.top - BoxSize) / 2;
-    return {row.left + 2, top, row.left + 2 + BoxSize, top + BoxSize};
+    const int size = Scale(BoxSize, FDpi);
+    const int top = row.top + (row.bottom - row.top - size) / 2;
+    const int left = row.left + Scale(2, FDpi);
+    return {left, top, left + size, top + size};
 }
 
 void TCheckListBox::MeasureItem(MEASUREITEMSTRUCT& item) {
-    item.itemHeight = FItemHeight;
+    item.itemHeight = UINT(Scale(FItemHeight, FDpi));
+}
+
+void TCheckListBox::Rescale(int dpi) {
+    TWindow::Rescale(dpi);
+    SendMessageW(FHandle, LB_SETITEMHEIGHT, 0, Scale(FItemHeight, dpi));
+    InvalidateRect(FHandle, nullptr, TRUE);
 }
 
 void TCheckListBox::DrawItem(const DRAWITEMSTRUCT& item) {
@@ -84,16 +94,16 @@ void TCheckListBox::DrawItem(const DRAWITEMSTRUCT& item) {
     // The selection colours the text only, as check lists do, so the box stays readable.
     const std::wstring text = Text(int(item.itemID));
     RECT textArea = item.rcItem;
-    textArea.left = box.right + 4;
+    textArea.left = box.right + Scale(4, FDpi);
     SIZE extent = {};
     GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
     RECT band = textArea;
-    band.right = std::min<LONG>(band.right, band.left + extent.cx + 4);
+    band.right = std::min<LONG>(band.right, band.left + extent.cx + Scale(4, FDpi));
     if (selected)
         FillRect(dc, &band, GetSysColorBrush(COLOR_HIGHLIGHT));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    textArea.left += 2;
+    textArea.left += Scale(2, FDpi);
     DrawTextW(dc, text.c_str(), int(text.size()), &textArea,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT))
@@ -118,7 +128,7 @@ bool TCheckListBox::SubclassMessage(UINT message, WPARAM wParam, LPARAM lParam, 
                                                      reinterpret_cast<LPARAM>(&row)) != LB_ERR;
     // The list selects the row first; the tick changes after.
     result = DefSubclassProc(FHandle, message, wParam, lParam);
-    if (onItem && (message == WM_LBUTTONDBLCLK || point.x < BoxRect(row).right + 2))
+    if (onItem && (message == WM_LBUTTONDBLCLK || point.x < BoxRect(row).right + Scale(2, FDpi)))
         Toggle(index);
     return true;
 }

@@ -24,13 +24,14 @@ public:
     void DrawItem(const DRAWITEMSTRUCT& item) override;
     void MeasureItem(MEASUREITEMSTRUCT& item) override;
     int KeyToItem(int key, int caret) override;
+    void Rescale(int dpi) override;
 
 protected:
     bool SubclassMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     RECT BoxRect(const RECT& row) const;
-    int FItemHeight = 17;
+    int FItemHeight = 17; // at 96 DPI
 };
 
 } // namespace ko::ui

@@ -1,6 +1,11 @@
 #include "ui/controls.h"
 
+#include "package/picture_scale.h"
+#include "ui/dpi.h"
+
 #include <commctrl.h>
+
+#include <algorithm>
 #include <cstdint>
 
 namespace ko::ui {
@@ -13,11 +18,21 @@ RECT ToRect(const TRect& r) {
     return {r.Left, r.Top, r.Left + r.Width, r.Top + r.Height};
 }
 
+// Windows picks the icon's image nearest the size and scales it; shared icons live as long
+// as the program.
+HICON IconResource(int id, int size) {
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
+                                         IMAGE_ICON, size, size, LR_SHARED));
+}
+
 } // namespace
 
 LRESULT ReadOnlyDialogCode(LRESULT code, LPARAM message) {
+    // Tab, Shift+Tab and Ctrl+Tab leave the viewer: nothing can be typed into it.
+    code &= ~DLGC_WANTTAB;
     const auto* msg = reinterpret_cast<const MSG*>(message);
-    if (msg && msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE))
+    if (msg && msg->message == WM_KEYDOWN &&
+        (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE || msg->wParam == VK_TAB))
         code &= ~(DLGC_WANTALLKEYS | DLGC_WANTMESSAGE);
     // Tabbing into a viewer must not select all of its text.
     return code & ~DLGC_HASSETSEL;
@@ -53,8 +68,17 @@ void TButton::Create(TContainer& parent, int id, const TRect& bounds, const wcha
                  WS_GROUP | (defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON));
 }
 
-void TButton::SetGlyph(HICON glyph) {
-    SendMessageW(FHandle, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(glyph));
+void TButton::SetGlyph(int id, int size) {
+    FGlyph = id;
+    FGlyphSize = size;
+    SendMessageW(FHandle, BM_SETIMAGE, IMAGE_ICON,
+                 reinterpret_cast<LPARAM>(IconResource(id, Scale(size, FDpi))));
+}
+
+void TButton::Rescale(int dpi) {
+    TWindow::Rescale(dpi);
+    if (FGlyph)
+        SetGlyph(FGlyph, FGlyphSize);
 }
 
 void TButton::Command(int code) {
@@ -192,7 +216,14 @@ std::wstring TComboBox::Text() const {
 }
 
 void TComboBox::MeasureItem(MEASUREITEMSTRUCT& item) {
-    item.itemHeight = FItemHeight;
+    item.itemHeight = UINT(Scale(FItemHeight, FDpi));
+}
+
+void TComboBox::Rescale(int dpi) {
+    TWindow::Rescale(dpi);
+    // The selection field (-1) and the items of the list.
+    SendMessageW(FHandle, CB_SETITEMHEIGHT, WPARAM(-1), Scale(FItemHeight, dpi));
+    SendMessageW(FHandle, CB_SETITEMHEIGHT, 0, Scale(FItemHeight, dpi));
 }
 
 void TComboBox::DrawItem(const DRAWITEMSTRUCT& item) {
@@ -208,7 +239,7 @@ void TComboBox::DrawItem(const DRAWITEMSTRUCT& item) {
                                            : selected ? COLOR_HIGHLIGHTTEXT
                                                       : COLOR_WINDOWTEXT));
         RECT area = item.rcItem;
-        area.left += 3;
+        area.left += Scale(3, FDpi);
         DrawTextW(item.hDC, text.c_str(), int(text.size()), &area,
                   DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_PATH_ELLIPSIS);
     }
@@ -244,29 +275,68 @@ void TPicture::Create(TContainer& parent, int id, const TRect& bounds, COLORREF 
 }
 
 void TPicture::SetRgb(int width, int height, const std::vector<uint8_t>& rgb) {
-    // In 64 bits: on a 32-bit system the products below could wrap to a small buffer.
-    const uint64_t stride = (uint64_t(width) * 3 + 3) & ~uint64_t(3);
-    if (width <= 0 || height <= 0 || uint64_t(rgb.size()) < uint64_t(width) * 3 * height ||
-        stride * height > SIZE_MAX)
+    if (width <= 0 || height <= 0 || uint64_t(rgb.size()) < uint64_t(width) * 3 * height)
         return;
-    FBgr.assign(size_t(stride * height), 0);
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* from = rgb.data() + size_t(y) * size_t(width) * 3;
-        uint8_t* to = FBgr.data() + size_t(height - 1 - y) * size_t(stride);
-        for (int x = 0; x < width; ++x, from += 3, to += 3) {
-            to[0] = from[2];
-            to[1] = from[1];
-            to[2] = from[0];
-        }
-    }
-    FWidth = width;
-    FHeight = height;
-    InvalidateRect(FHandle, nullptr, TRUE);
+    FRgb = rgb;
+    FSourceWidth = width;
+    FSourceHeight = height;
+    FIconId = 0;
+    Prepare();
 }
 
-void TPicture::SetIcon(HICON icon, int size) {
-    FIcon = icon;
-    FWidth = FHeight = size;
+void TPicture::SetIcon(int id, int size) {
+    FIconId = id;
+    FIconSize = size;
+    FRgb.clear();
+    Prepare();
+}
+
+void TPicture::Rescale(int dpi) {
+    TWindow::Rescale(dpi);
+    Prepare();
+}
+
+// The picture as drawn at the window's DPI. Only the part the area shows is scaled: a large
+// banner costs no more than a small one.
+void TPicture::Prepare() {
+    FIcon = nullptr;
+    FBgr.clear();
+    FWidth = FHeight = 0;
+    if (FIconId) {
+        FWidth = FHeight = Scale(FIconSize, FDpi);
+        FIcon = IconResource(FIconId, FWidth);
+    } else if (!FRgb.empty()) {
+        TPixelRect part;
+        part.Width = std::min(FSourceWidth, FLogicalBounds.Width);
+        part.Height = std::min(FSourceHeight, FLogicalBounds.Height);
+        part.Left = (FSourceWidth - part.Width) / 2;
+        part.Top = (FSourceHeight - part.Height) / 2;
+        const int width = std::max(1, Scale(part.Width, FDpi));
+        const int height = std::max(1, Scale(part.Height, FDpi));
+        std::vector<uint8_t> rgb;
+        if (FDpi == BaseDpi && part.Width == FSourceWidth && part.Height == FSourceHeight)
+            rgb = FRgb;
+        else
+            rgb = ScaleRgb(FRgb, FSourceWidth, FSourceHeight, part, width, height);
+        if (rgb.empty())
+            return;
+        // In 64 bits: on a 32-bit system the products below could wrap to a small buffer.
+        const uint64_t stride = (uint64_t(width) * 3 + 3) & ~uint64_t(3);
+        if (stride * height > SIZE_MAX)
+            return;
+        FBgr.assign(size_t(stride * height), 0);
+        for (int y = 0; y < height; ++y) {
+            const uint8_t* from = rgb.data() + size_t(y) * size_t(width) * 3;
+            uint8_t* to = FBgr.data() + size_t(height - 1 - y) * size_t(stride);
+            for (int x = 0; x < width; ++x, from += 3, to += 3) {
+                to[0] = from[2];
+                to[1] = from[1];
+                to[2] = from[0];
+            }
+        }
+        FWidth = width;
+        FHeight = height;
+    }
     InvalidateRect(FHandle, nullptr, TRUE);
 }
 

@@ -29,15 +29,21 @@ class TButton : public TWindow {
 public:
     void Create(TContainer& parent, int id, const TRect& bounds, const wchar_t* caption,
                 bool defaultButton = false);
-    // Shows a small icon to the left of the caption; the button does not own it.
-    void SetGlyph(HICON glyph);
+    // Shows the program's icon resource Id to the left of the caption, Size pixels square at
+    // 96 DPI.
+    void SetGlyph(int id, int size);
     void Command(int code) override;
+    void Rescale(int dpi) override;
 
     TNotifyEvent OnClick;
 
 protected:
     void CreateButton(TContainer& parent, int id, const TRect& bounds, const wchar_t* caption,
                       DWORD style);
+
+private:
+    int FGlyph = 0;
+    int FGlyphSize = 0;
 };
 
 class TRadioButton : public TButton {
@@ -95,9 +101,10 @@ public:
     std::wstring Text() const;
     void DrawItem(const DRAWITEMSTRUCT& item) override;
     void MeasureItem(MEASUREITEMSTRUCT& item) override;
+    void Rescale(int dpi) override;
 
 private:
-    int FItemHeight = 17;
+    int FItemHeight = 17; // at 96 DPI
 };
 
 // "msctls_progress32" with a range of 0 to Max.
@@ -113,14 +120,22 @@ public:
 class TPicture : public TWindow {
 public:
     void Create(TContainer& parent, int id, const TRect& bounds, COLORREF background);
-    // Rows of 8-bit RGB pixels, top to bottom.
+    // Rows of 8-bit RGB pixels, top to bottom, shown at Width x Height pixels at 96 DPI.
     void SetRgb(int width, int height, const std::vector<uint8_t>& rgb);
-    // The picture does not own the icon.
-    void SetIcon(HICON icon, int size);
+    // The program's icon resource Id, Size pixels square at 96 DPI.
+    void SetIcon(int id, int size);
     void DrawItem(const DRAWITEMSTRUCT& item) override;
+    void Rescale(int dpi) override;
 
 private:
+    void Prepare();
+
     COLORREF FBackground = 0;
+    int FIconId = 0;
+    int FIconSize = 0;
+    int FSourceWidth = 0;
+    int FSourceHeight = 0;
+    std::vector<uint8_t> FRgb;
     int FWidth = 0;
     int FHeight = 0;
     std::vector<uint8_t> FBgr; // bottom-up rows padded to 4 bytes, as a DIB keeps them
@@ -148,8 +163,9 @@ private:
 
 namespace ko::ui {
 
-// The dialog code of a read-only text control with Enter and Escape left to the dialog
-// manager: edit controls claim every key, so Enter would not reach the default button.
+// The dialog code of a read-only text control with Enter, Escape and Tab left to the dialog
+// manager: edit controls claim every key, so Enter would not reach the default button and Tab
+// would never leave the control.
 LRESULT ReadOnlyDialogCode(LRESULT code, LPARAM message);
 
 } // namespace ko::ui

@@ -8,19 +8,35 @@ namespace ko::ui {
 class TFont {
 public:
     // Height in logical units as CreateFont takes it: negative for the character height.
-    TFont(const wchar_t* face, int height, bool bold = false)
-        : FHandle(CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                              DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face)) {}
+    TFont(const wchar_t* face, int height, bool bold = false, const wchar_t* scaledFace = nullptr)
+        : FFace(face), FScaledFace(scaledFace), FHeight(height), FBold(bold),
+          FHandle(Make(face, height)) {}
     ~TFont() { DeleteObject(FHandle); }
     TFont(const TFont&) = delete;
     TFont& operator=(const TFont&) = delete;
 
     HFONT Handle() const { return FHandle; }
+    // Makes the font again for a display of Dpi, its height scaled by Dpi / 96; a bitmap face
+    // that has no such size is replaced by the scaled face. Returns the previous handle, which
+    // the caller deletes once no window uses it any more.
+    HFONT SetDpi(int dpi);
 
 private:
+    HFONT Make(const wchar_t* face, int height) const {
+        return CreateFontW(height, 0, 0, 0, FBold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+    }
+
+    const wchar_t* FFace;
+    const wchar_t* FScaledFace;
+    int FHeight;
+    bool FBold;
     HFONT FHandle;
 };
+
+// True when Face is a bitmap font drawn at Height (a CreateFont height) without stretching.
+bool BitmapFaceHasHeight(const wchar_t* face, int height);
 
 // A solid brush of one colour, made again when the colour changes.
 class TSolidBrush {

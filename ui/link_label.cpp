@@ -97,6 +97,17 @@ void TUniLinkLabel::Paint(HDC dc) {
     FPainting = false;
 }
 
+void TUniLinkLabel::Rescale(int dpi) {
+    TGraphicControl::Rescale(dpi);
+    if (FTextWindow)
+        SetWindowPos(FTextWindow, nullptr, Bounds.Left, Bounds.Top, Bounds.Width, Bounds.Height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!Parent())
+        return;
+    FFonts.SetBase(CurrentFont());
+    FontChanged();
+}
+
 void TUniLinkLabel::MouseDown(POINT point) {
     TUniCustomLinkLabel::MouseDown(ToLabel(point));
 }

@@ -54,6 +54,8 @@ public:
     HCURSOR Cursor(POINT point) override;
     using TUniCustomLinkLabel::Cursor;
     bool Opaque() const override { return !Transparent(); }
+    // Lays the text out again in the container's font for the new DPI.
+    void Rescale(int dpi) override;
     // Repaints the label's rectangle.
     void Invalidate() override;
 

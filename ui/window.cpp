@@ -1,5 +1,6 @@
 #include "ui/window.h"
 
+#include "ui/dpi.h"
 #include "ui/message_box.h"
 
 #include <commctrl.h>
@@ -58,12 +59,16 @@ TWindow* TWindow::FromHandle(HWND handle) {
 void TWindow::CreateHandle(const wchar_t* className, TContainer* parent, int id,
                            const TRect& bounds, DWORD style, DWORD exStyle, const wchar_t* caption,
                            void* createParam) {
+    FLogicalBounds = bounds;
+    if (parent)
+        FDpi = parent->Dpi();
+    const TRect place = parent ? Scale(bounds, FDpi) : bounds;
     sCreating = this;
     HWND parentHandle = parent ? parent->Handle() : nullptr;
     HMENU menu = parent ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)) : nullptr;
     HWND handle =
-        CreateWindowExW(exStyle, className, caption, style, bounds.Left, bounds.Top, bounds.Width,
-                        bounds.Height, parentHandle, menu, GetModuleHandleW(nullptr), createParam);
+        CreateWindowExW(exStyle, className, caption, style, place.Left, place.Top, place.Width,
+                        place.Height, parentHandle, menu, GetModuleHandleW(nullptr), createParam);
     sCreating = nullptr;
     if (!handle)
         return;
@@ -94,8 +99,16 @@ LRESULT CALLBACK TWindow::SubclassProc(HWND window, UINT message, WPARAM wParam,
 }
 
 void TWindow::SetBounds(const TRect& bounds) {
-    SetWindowPos(FHandle, nullptr, bounds.Left, bounds.Top, bounds.Width, bounds.Height,
+    FLogicalBounds = bounds;
+    const TRect place = Scale(bounds, FDpi);
+    SetWindowPos(FHandle, nullptr, place.Left, place.Top, place.Width, place.Height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TWindow::Rescale(int dpi) {
+    FDpi = dpi;
+    if (GetWindowLongW(FHandle, GWL_STYLE) & WS_CHILD)
+        SetBounds(FLogicalBounds);
 }
 
 void TWindow::SetVisible(bool visible) {
@@ -148,6 +161,10 @@ void SetScreenCursor(int index, HCURSOR cursor) {
         ScreenCursors[index] = cursor;
 }
 
+void TGraphicControl::Rescale(int dpi) {
+    Bounds = Scale(LogicalBounds, dpi);
+}
+
 void TGraphicControl::Invalidate() {
     if (FParent)
         FParent->InvalidateRect(Bounds);
@@ -166,8 +183,17 @@ void TContainer::InvalidateRect(const TRect& rect) {
 
 void TContainer::AddGraphic(std::unique_ptr<TGraphicControl> control) {
     control->FParent = this;
+    control->LogicalBounds = control->Bounds;
+    control->Rescale(FDpi);
     FGraphics.push_back(std::move(control));
     FGraphics.back()->Invalidate();
+}
+
+void TContainer::Rescale(int dpi) {
+    TWindow::Rescale(dpi);
+    for (const auto& control : FGraphics)
+        control->Rescale(dpi);
+    ::InvalidateRect(FHandle, nullptr, TRUE);
 }
 
 void TContainer::CreateContainer(const wchar_t* className, TContainer* parent, int id,
@@ -383,11 +409,44 @@ void TPanel::Create(TContainer& parent, int id, const TRect& bounds, COLORREF co
                     L"");
 }
 
-void TForm::Create(const std::wstring& caption, int clientWidth, int clientHeight, HFONT font) {
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    const DWORD exStyle = WS_EX_CONTROLPARENT;
-    RECT area = {0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&area, style, FALSE, exStyle);
+namespace {
+
+constexpr DWORD FormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD FormExStyle = WS_EX_CONTROLPARENT;
+
+struct TFontSwap {
+    std::vector<std::pair<HFONT, HFONT>> Fonts; // old, new
+    int Dpi;
+};
+
+BOOL CALLBACK SwapFont(HWND child, LPARAM data) {
+    const auto* swap = reinterpret_cast<const TFontSwap*>(data);
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
+    for (const auto& [old, made] : swap->Fonts)
+        if (font == old)
+            SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(made), FALSE);
+    return TRUE;
+}
+
+BOOL CALLBACK RescaleChild(HWND child, LPARAM data) {
+    if (TWindow* window = TWindow::FromHandle(child))
+        window->Rescale(reinterpret_cast<const TFontSwap*>(data)->Dpi);
+    return TRUE;
+}
+
+} // namespace
+
+void TForm::Create(const std::wstring& caption, int clientWidth, int clientHeight, TFont* font) {
+    FClientWidth = clientWidth;
+    FClientHeight = clientHeight;
+    FDpi = SystemDpi();
+    if (FDpi != BaseDpi)
+        for (TFont* each : FFonts)
+            DeleteObject(each->SetDpi(FDpi));
+    const DWORD style = FormStyle;
+    const DWORD exStyle = FormExStyle;
+    RECT area = {0, 0, Scale(clientWidth, FDpi), Scale(clientHeight, FDpi)};
+    AdjustWindowRectForDpi(area, style, exStyle, FDpi);
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
     RECT work;
@@ -395,10 +454,45 @@ void TForm::Create(const std::wstring& caption, int clientWidth, int clientHeigh
     const TRect bounds = {work.left + (work.right - work.left - width) / 2,
                           work.top + (work.bottom - work.top - height) / 2, width, height};
     CreateContainer(L"KoContainer", nullptr, 0, bounds, style, exStyle, caption.c_str());
-    SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (font)
+        SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(font->Handle()), FALSE);
+}
+
+void TForm::ApplyDpi(int dpi) {
+    TFontSwap swap{{}, dpi};
+    for (TFont* font : FFonts) {
+        const HFONT old = font->SetDpi(dpi);
+        swap.Fonts.push_back({old, font->Handle()});
+    }
+    SwapFont(FHandle, reinterpret_cast<LPARAM>(&swap));
+    EnumChildWindows(FHandle, SwapFont, reinterpret_cast<LPARAM>(&swap));
+    FDpi = dpi;
+    Rescale(dpi);
+    EnumChildWindows(FHandle, RescaleChild, reinterpret_cast<LPARAM>(&swap));
+    for (const auto& fonts : swap.Fonts)
+        DeleteObject(fonts.first);
+    PlaceForDpi(nullptr);
+    RedrawWindow(FHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// The window keeps its client size in 96-DPI pixels: its frame is sized for that at the new
+// DPI, at Suggested's top-left corner when Windows suggests a place, else where it is.
+void TForm::PlaceForDpi(const RECT* suggested) {
+    RECT area = {0, 0, Scale(FClientWidth, FDpi), Scale(FClientHeight, FDpi)};
+    AdjustWindowRectForDpi(area, FormStyle, FormExStyle, FDpi);
+    RECT now;
+    GetWindowRect(FHandle, &now);
+    const RECT& at = suggested ? *suggested : now;
+    SetWindowPos(FHandle, nullptr, at.left, at.top, area.right - area.left, area.bottom - area.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm::Show() {
+    if (const int dpi = WindowDpi(FHandle); dpi != FDpi)
+        ApplyDpi(dpi);
+    // A window opened by a mouse click would hide the focus mark until the first key; someone
+    // who uses the keyboard alone must see from the start where Enter and Space act.
+    SendMessageW(FHandle, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     ShowWindow(FHandle, SW_SHOW);
     UpdateWindow(FHandle);
 }
@@ -416,6 +510,10 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case DM_GETDEFID:
         return DefaultButton ? MAKELRESULT(DefaultButton, DC_HASDEFID) : 0;
+    case WM_DPICHANGED:
+        ApplyDpi(HIWORD(wParam));
+        PlaceForDpi(reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_ACTIVATE:
         // Like a dialog, the window gives the keyboard focus back to the control that had it
         // when the user returns from another window or a message box.

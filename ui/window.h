@@ -48,6 +48,9 @@ public:
 
     HWND Handle() const { return FHandle; }
     int Id() const { return GetDlgCtrlID(FHandle); }
+    // The DPI the window is laid out for.
+    int Dpi() const { return FDpi; }
+    // Bounds in 96-DPI pixels of the parent's client area, placed scaled to the window's DPI.
     void SetBounds(const TRect& bounds);
     void SetVisible(bool visible);
     bool Visible() const;
@@ -73,9 +76,13 @@ public:
     virtual HBRUSH ControlColor(HDC /*dc*/) { return nullptr; }
     // WM_VKEYTOITEM: -2 when handled, -1 for the list box's default action.
     virtual int KeyToItem(int /*key*/, int /*caret*/) { return -1; }
+    // Lays the window out again for a display of Dpi: its place and whatever it draws in
+    // pixels. Its font has already been replaced by the form.
+    virtual void Rescale(int dpi);
 
 protected:
-    // Creates the window with the parent's font; Parent null makes a top-level window.
+    // Creates the window with the parent's font and DPI, Bounds (96-DPI pixels) scaled to that
+    // DPI; Parent null makes a top-level window at Bounds as they are.
     void CreateHandle(const wchar_t* className, TContainer* parent, int id, const TRect& bounds,
                       DWORD style, DWORD exStyle = 0, const wchar_t* caption = L"",
                       void* createParam = nullptr);
@@ -88,6 +95,8 @@ protected:
     }
 
     HWND FHandle = nullptr;
+    int FDpi = 96;
+    TRect FLogicalBounds;
 
 private:
     friend class TContainer;
@@ -109,7 +118,10 @@ class TGraphicControl {
 public:
     virtual ~TGraphicControl() = default;
 
+    // Where the control is drawn, in pixels of its container; LogicalBounds is the same at
+    // 96 DPI, from which Bounds is scaled.
     TRect Bounds;
+    TRect LogicalBounds;
     bool Visible = true;
 
     virtual void Paint(HDC dc) = 0;
@@ -123,6 +135,8 @@ public:
     // when it erases, so that the control does not flicker through the background.
     virtual bool Opaque() const { return false; }
 
+    // Bounds for a display of Dpi.
+    virtual void Rescale(int dpi);
     // Repaints the control's rectangle; nothing before it has a container.
     void Invalidate();
     TContainer* Parent() const { return FParent; }
@@ -148,6 +162,7 @@ public:
         return result;
     }
     void InvalidateRect(const TRect& rect);
+    void Rescale(int dpi) override;
 
 protected:
     TContainer() : FBrush(GetSysColor(COLOR_BTNFACE)) {}
@@ -180,8 +195,15 @@ public:
 // The main window: fixed border, close box only, centred on the work area.
 class TForm : public TContainer {
 public:
-    void Create(const std::wstring& caption, int clientWidth, int clientHeight, HFONT font);
+    // Fonts of the form's controls, made again whenever the DPI changes; the caller owns them
+    // and registers them before Create.
+    void AddFont(TFont& font) { FFonts.push_back(&font); }
+    // A window of the given client size in 96-DPI pixels, scaled to the system's DPI.
+    void Create(const std::wstring& caption, int clientWidth, int clientHeight, TFont* font);
+    // Shows the window; first lays it out for its monitor's DPI when that is not the system's.
     void Show();
+    // Lays the window and every control out again for Dpi: sizes, places, fonts, pictures.
+    void ApplyDpi(int dpi);
     // Closes the window as its close box does.
     void Close();
     // Repaints the whole window at once, also while the program is busy.
@@ -196,7 +218,12 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void PlaceForDpi(const RECT* suggested);
+
     HWND FFocus = nullptr;
+    int FClientWidth = 0;
+    int FClientHeight = 0;
+    std::vector<TFont*> FFonts;
 };
 
 } // namespace ko::ui

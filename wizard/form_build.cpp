@@ -9,26 +9,20 @@ namespace ko {
 
 namespace L = layout;
 
-namespace {
-
-HICON LoadIconResource(int id, int size) {
-    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
-                                         IMAGE_ICON, size, size, LR_SHARED));
-}
-
-} // namespace
-
 TFormInstaller::TFormInstaller()
-    : FDefaultFont(L::DefaultFont.Face, L::DefaultFont.Height, L::DefaultFont.Bold),
+    : FDefaultFont(L::DefaultFont.Face, L::DefaultFont.Height, L::DefaultFont.Bold,
+                   L::DefaultFont.ScaledFace),
       FWelcomeFont(L::WelcomeTitleFont.Face, L::WelcomeTitleFont.Height, L::WelcomeTitleFont.Bold),
-      FHeadFont(L::HeadTitleFont.Face, L::HeadTitleFont.Height, L::HeadTitleFont.Bold) {}
+      FHeadFont(L::HeadTitleFont.Face, L::HeadTitleFont.Height, L::HeadTitleFont.Bold) {
+    AddFont(FDefaultFont);
+    AddFont(FWelcomeFont);
+    AddFont(FHeadFont);
+}
 
 TFormInstaller::~TFormInstaller() = default;
 
 void TFormInstaller::CreateControls(const std::string& caption) {
-    FPageIcon = LoadIconResource(KO_IDI_PAGE, L::IconSize);
-    FAddGlyph = LoadIconResource(KO_IDI_ADD_FOLDER, L::GlyphSize);
-    Create(ui::Widen(caption), L::ClientWidth, L::ClientHeight, FDefaultFont.Handle());
+    Create(ui::Widen(caption), L::ClientWidth, L::ClientHeight, &FDefaultFont);
     DefaultButton = ids::BtnNext;
     CreateStartPage();
     CreateDocumentPages();
@@ -100,7 +94,7 @@ void TFormInstaller::CreateHead(ui::TPanel& page, ui::TLabel& title, int titleId
     subtitle.Create(page, subtitleId, L::HeadSubtitle, subtitleText);
     subtitle.SetColor(L::White);
     icon.Create(page, page.Id() + ids::HeadIcon, L::HeadIcon, L::White);
-    icon.SetIcon(FPageIcon, L::IconSize);
+    icon.SetIcon(KO_IDI_PAGE, L::IconSize);
 }
 
 void TFormInstaller::CreateHead(ui::TPanel& page, TPageHead& head, const wchar_t* titleText,
@@ -153,7 +147,7 @@ void TFormInstaller::CreateFolderPage() {
     ListMetaTrader.Create(PanelFolder, ids::ListMetaTrader, L::ListMetaTrader, L::ListRowHeight);
     BtnAddMetaTrader.Create(PanelFolder, ids::BtnAddMetaTrader, L::BtnAddMetaTrader,
                             L" Add a MetaTrader folder");
-    BtnAddMetaTrader.SetGlyph(FAddGlyph);
+    BtnAddMetaTrader.SetGlyph(KO_IDI_ADD_FOLDER, L::GlyphSize);
     BtnAddMetaTrader.OnClick = ui::Bind<&TFormInstaller::BtnAddMetaTraderClick>(this);
 }
 

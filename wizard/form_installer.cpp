@@ -1,6 +1,7 @@
 #include "wizard/form_installer.h"
 
 #include "engine/sys_folders.h"
+#include "package/windows_names.h"
 #include "ui/message_box.h"
 #include "ui/text.h"
 #include "wizard/mode_texts.h"
@@ -177,10 +178,14 @@ void TFormInstaller::ShowPage(ui::TPanel& page) {
 
 void TFormInstaller::FocusAfterPageChange() {
     // A hidden or disabled control keeps the focus unless it is moved; Tab would find nothing.
+    // Next first; on the finish page Finish, where Enter ends the wizard; elsewhere never
+    // Cancel before Prev, so that pressing Enter on and on never cancels the install.
     HWND focus = GetFocus();
     if (focus && IsWindowVisible(focus) && IsWindowEnabled(focus))
         return;
-    for (ui::TButton* button : {&BtnNext, &BtnPrev, &BtnCancel})
+    const bool finish = BtnCancel.Tag == 1;
+    for (ui::TButton* button :
+         {&BtnNext, finish ? &BtnCancel : &BtnPrev, finish ? &BtnPrev : &BtnCancel})
         if (button->Enabled()) {
             SetFocus(button->Handle());
             return;
@@ -194,7 +199,8 @@ void TFormInstaller::FillReadyMemo() {
         version += " Build " + std::to_string(FInstall->Build);
     if (FInstall->Release > 0)
         version += " Release " + std::to_string(FInstall->Release);
-    const std::wstring name = ui::Widen(FInstall->ProductName);
+    // The folder the install run creates: a name with markup shows its plain text there.
+    const std::wstring menuFolder = ui::Widen(ProductFolderName(FInstall->ProductName));
 
     MemoReady.BeginUpdate();
     MemoReady.Clear();
@@ -210,7 +216,7 @@ void TFormInstaller::FillReadyMemo() {
     MemoReady.AddLine(Indent + ui::Widen(ProgramFolder(*FInstall)));
     MemoReady.AddLine(L"");
     MemoReady.AddLine(L"Start Menu Folder");
-    MemoReady.AddLine(Indent + name);
+    MemoReady.AddLine(Indent + menuFolder);
     MemoReady.EndUpdate();
 }
 

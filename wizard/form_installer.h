@@ -162,8 +162,6 @@ private:
     ui::TFont FDefaultFont;
     ui::TFont FWelcomeFont;
     ui::TFont FHeadFont;
-    HICON FPageIcon = nullptr;
-    HICON FAddGlyph = nullptr;
 };
 
 } // namespace ko

@@ -1,5 +1,6 @@
 // Where everything of the installer window lies, its sizes, fonts and colours: the one table
-// the form is built from. Positions are in pixels of the parent's client area.
+// the form is built from. Positions are in pixels of the parent's client area on a 96-DPI
+// display; the toolkit scales them to the display's DPI.
 #pragma once
 
 #include "ui/window.h"
@@ -17,13 +18,15 @@ inline constexpr TRect BtnPrev = {255, 333, 75, 25};
 inline constexpr TRect BtnNext = {335, 333, 75, 25};
 inline constexpr TRect BtnCancel = {423, 333, 75, 25};
 
-// Fonts: face and CreateFont height.
+// Fonts: face and CreateFont height at 96 DPI; the face for other DPIs when the first is a
+// bitmap face without the scaled size (the TrueType font drawn like it).
 struct TFontSpec {
     const wchar_t* Face;
     int Height;
     bool Bold;
+    const wchar_t* ScaledFace = nullptr;
 };
-inline constexpr TFontSpec DefaultFont = {L"MS Sans Serif", -11, false};
+inline constexpr TFontSpec DefaultFont = {L"MS Sans Serif", -11, false, L"Microsoft Sans Serif"};
 inline constexpr TFontSpec WelcomeTitleFont = {L"Arial", -21, false};
 inline constexpr TFontSpec HeadTitleFont = {L"Arial", -16, true};
 

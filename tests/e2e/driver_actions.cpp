@@ -259,4 +259,74 @@ void TDriver::Shortcut(const TArgs& args) {
     Say(L"  folder = " + Quote(folder));
 }
 
+// expect-version FILE NAME VALUE: the program's version resource, read as Windows' file
+// properties read it (through the translation it lists), holds the string NAME with VALUE.
+void TDriver::ExpectVersion(const TArgs& args) {
+    if (args.size() < 4)
+        throw EFailure(L"usage: expect-version FILE NAME VALUE");
+    const std::wstring path = WindowsPath(args[1]);
+    DWORD ignored = 0;
+    std::vector<uint8_t> block(GetFileVersionInfoSizeW(path.c_str(), &ignored));
+    if (block.empty() || !GetFileVersionInfoW(path.c_str(), 0, DWORD(block.size()), block.data()))
+        throw EFailure(path + L": no version resource");
+    WORD* translation = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
+                        reinterpret_cast<void**>(&translation), &length) ||
+        length < 4)
+        throw EFailure(path + L": the version resource lists no translation");
+    wchar_t name[64];
+    swprintf(name, 64, L"\\StringFileInfo\\%04x%04x\\", translation[0], translation[1]);
+    wchar_t* value = nullptr;
+    const bool found = VerQueryValueW(block.data(), (name + args[2]).c_str(),
+                                      reinterpret_cast<void**>(&value), &length);
+    const std::wstring text = found && value ? std::wstring(value) : L"(none)";
+    if (text != args[3])
+        throw EFailure(path + L": version string " + args[2] + L" is " + Quote(text) +
+                       L", expected " + Quote(args[3]));
+    Say(L"  " + args[2] + L" = " + Quote(text));
+}
+
+// xdotool ARG...: runs the X tool of that name (Wine starts Unix programs too), so that keys
+// come through the X server and Wine's keyboard driver as a person's would.
+void TDriver::XdoTool(const TArgs& args) {
+    std::wstring commandLine = L"xdotool";
+    for (size_t i = 1; i < args.size(); ++i)
+        commandLine += L" \"" + args[i] + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(L"Z:\\usr\\bin\\xdotool", commandLine.data(), nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &startup, &info))
+        throw EFatal(L"cannot start xdotool (error " + std::to_wstring(GetLastError()) + L")");
+    WaitForSingleObject(info.hProcess, 10000);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    Sync();
+}
+
+// expect-focus CONTROL: the wizard's thread has the keyboard focus on CONTROL, and the focus
+// mark is not hidden there.
+void TDriver::ExpectFocus(const TArgs& args) {
+    if (args.size() < 2)
+        throw EFailure(L"usage: expect-focus CONTROL");
+    Poll(Timeout, [&]() -> std::optional<std::wstring> {
+        HWND control = Control(args[1]);
+        GUITHREADINFO thread = {};
+        thread.cbSize = sizeof thread;
+        GetGUIThreadInfo(GetWindowThreadProcessId(Window(), nullptr), &thread);
+        if (thread.hwndFocus != control) {
+            const int id = thread.hwndFocus ? GetDlgCtrlID(thread.hwndFocus) : 0;
+            return L"expected the focus on " + args[1] + L", found it on " +
+                   (thread.hwndFocus ? L"control " + std::to_wstring(id) + L" (" +
+                                           ClassName(thread.hwndFocus) + L")"
+                                     : std::wstring(L"no window"));
+        }
+        if (SendMessageW(control, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)
+            return args[1] + L" has the focus, but its focus mark is hidden";
+        return std::nullopt;
+    });
+    Say(L"  focus on " + args[1]);
+}
+
 } // namespace e2e

@@ -27,7 +27,7 @@ const TNamedId ControlIds[] = {
     KO_ID(RichNews),       KO_ID(PanelFolder),    KO_ID(ListMetaTrader), KO_ID(BtnAddMetaTrader),
     KO_ID(PanelReady),     KO_ID(MemoReady),      KO_ID(PanelProgress),  KO_ID(LabelProgress1),
     KO_ID(LabelProgress2), KO_ID(LabelProgress3), KO_ID(ProgressBar1),   KO_ID(MemoProgress),
-    KO_ID(HeadTitle),      KO_ID(HeadSubtitle),   KO_ID(HeadText),
+    KO_ID(HeadTitle),      KO_ID(HeadSubtitle),   KO_ID(HeadText),       KO_ID(HeadIcon),
 };
 #undef KO_ID
 
@@ -355,6 +355,27 @@ TDriver::TDriver() {
     FCommands[L"dir"] = [this](const TArgs& a) { Dir(a); };
     FCommands[L"kill-pids"] = [this](const TArgs& a) { KillPids(a); };
     FCommands[L"click-color"] = [this](const TArgs& a) { ClickColor(a); };
+    FCommands[L"expect-version"] = [this](const TArgs& a) { ExpectVersion(a); };
+    FCommands[L"xdotool"] = [this](const TArgs& a) { XdoTool(a); };
+    FCommands[L"expect-focus"] = [this](const TArgs& a) { ExpectFocus(a); };
+    // expect-bounds CONTROL|window LEFT TOP WIDTH HEIGHT: where a control lies in the window's
+    // client area, or ("window") the client area's size with LEFT and TOP 0.
+    FCommands[L"expect-bounds"] = [this](const TArgs& a) {
+        Need(a, 6, L"expect-bounds CONTROL|window LEFT TOP WIDTH HEIGHT");
+        RECT r;
+        if (a[1] == L"window") {
+            GetClientRect(Window(), &r);
+        } else {
+            GetWindowRect(Control(a[1]), &r);
+            MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&r), 2);
+        }
+        const std::wstring found = std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " +
+                                   std::to_wstring(r.right - r.left) + L" " +
+                                   std::to_wstring(r.bottom - r.top);
+        const std::wstring expected = a[2] + L" " + a[3] + L" " + a[4] + L" " + a[5];
+        if (found != expected)
+            throw EFailure(a[1] + L": expected bounds " + expected + L", found " + found);
+    };
     FCommands[L"echo"] = [](const TArgs&) {};
     FCommands[L"elapsed"] = [this](const TArgs& a) {
         Need(a, 2, L"elapsed LABEL");

@@ -76,6 +76,9 @@ private:
     void Shortcut(const TArgs& args);
     void KillPids(const TArgs& args);
     void ClickColor(const TArgs& args);
+    void ExpectVersion(const TArgs& args);
+    void XdoTool(const TArgs& args);
+    void ExpectFocus(const TArgs& args);
 
     std::map<std::wstring, std::function<void(const TArgs&)>> FCommands;
     std::vector<TProcess> FProcesses;

@@ -23,7 +23,7 @@ struct TClick {
 class LinkLabel : public ::testing::Test {
 protected:
     void SetUp() override {
-        Form.Create(L"Link label test", 400, 300, Font.Handle());
+        Form.Create(L"Link label test", 400, 300, &Font);
         Panel.Create(Form, 100, {0, 0, 400, 300}, RGB(255, 255, 255));
         Form.Show();
     }
