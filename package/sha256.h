@@ -26,6 +26,9 @@ public:
     // The digest of everything passed to Update; the object is then spent.
     TDigest Finish();
 
+    // The routine in use ("sha-ni", "portable" or "libcrypto"), for benchmarks and tests.
+    static const char* Implementation();
+
 private:
     struct TState;
     std::unique_ptr<TState> FState;
@@ -37,7 +40,12 @@ public:
     explicit TSha256Stream(TStream& output) : FOutput(output) {}
 
     int64_t Read(void*, int64_t) override { return 0; }
-    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Write(const void* buffer, int64_t count) override {
+        const int64_t written = FOutput.Write(buffer, count);
+        if (written > 0)
+            FSha.Update(buffer, static_cast<size_t>(written));
+        return written;
+    }
     int64_t Seek(int64_t offset, TSeekOrigin origin) override {
         return FOutput.Seek(offset, origin);
     }

@@ -1,8 +1,7 @@
 #include "package/sha256.h"
 
-// The block functions rather than EVP: the stub links libcrypto statically, and EVP would bring
-// megabytes of provider machinery into every Setup.exe for one digest. These still use the
-// processor's SHA instructions where it has them.
+// Natively libcrypto is Debian's shared library, whose block routine picks the processor's SHA
+// instructions by itself. (The stub's static build has its own in sha256_shani.cpp.)
 #define OPENSSL_SUPPRESS_DEPRECATED
 #include <openssl/sha.h>
 
@@ -28,11 +27,8 @@ TDigest TSha256::Finish() {
     return digest;
 }
 
-int64_t TSha256Stream::Write(const void* buffer, int64_t count) {
-    const int64_t written = FOutput.Write(buffer, count);
-    if (written > 0)
-        FSha.Update(buffer, static_cast<size_t>(written));
-    return written;
+const char* TSha256::Implementation() {
+    return "libcrypto";
 }
 
 } // namespace ko

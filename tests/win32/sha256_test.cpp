@@ -1,0 +1,51 @@
+// The stub's SHA-256: the processor's SHA instructions where it has them, a plain loop
+// elsewhere. ctest runs these twice, once with the SHA instructions masked off.
+#include "package/sha256.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+using namespace ko;
+
+namespace {
+
+std::string Hex(const TDigest& digest) {
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (uint8_t byte : digest)
+        text += std::string{digits[byte >> 4], digits[byte & 15]};
+    return text;
+}
+
+std::string Digest(const std::string& text) {
+    TSha256 sha;
+    sha.Update(text);
+    return Hex(sha.Finish());
+}
+
+} // namespace
+
+// FIPS 180-4's examples, the padding's edges (55, 56 and 64 bytes), and one million bytes fed
+// in pieces of every size up to 130, which cross the 64-byte blocks at every offset.
+TEST(StubSha, KnownAnswersAtEveryBlockEdge) {
+    std::printf("SHA routine: %s\n", TSha256::Implementation());
+    EXPECT_EQ(Digest(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(Digest("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(Digest("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
+              "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+    EXPECT_EQ(Digest(std::string(55, 'a')),
+              "9f4390f8d30c2dd92ec9f095b65e2b9ae9b0a925a5258e241c9f1e910f734318");
+    EXPECT_EQ(Digest(std::string(56, 'a')),
+              "b35439a4ac6f0948b6d6f9e3c6af0f5f590ce20f1bde7090ef7970686ec6738a");
+    EXPECT_EQ(Digest(std::string(64, 'a')),
+              "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb");
+    const std::string million(1000000, 'a');
+    TSha256 pieces;
+    for (size_t at = 0, step = 1; at < million.size(); at += step, step = step % 130 + 1)
+        pieces.Update(million.data() + at, std::min(step, million.size() - at));
+    EXPECT_EQ(Hex(pieces.Finish()),
+              "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+}
