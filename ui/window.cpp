@@ -476,15 +476,24 @@ void TForm::ApplyDpi(int dpi) {
 }
 
 // The window keeps its client size in 96-DPI pixels: its frame is sized for that at the new
-// DPI, at Suggested's top-left corner when Windows suggests a place, else where it is.
+// DPI, at Suggested's top-left corner when Windows suggests a place, else where it is. Should
+// the frame be drawn for another DPI than asked (Wine draws it at the system's), the size is
+// corrected by what the client area lacks.
 void TForm::PlaceForDpi(const RECT* suggested) {
-    RECT area = {0, 0, Scale(FClientWidth, FDpi), Scale(FClientHeight, FDpi)};
+    const int width = Scale(FClientWidth, FDpi), height = Scale(FClientHeight, FDpi);
+    RECT area = {0, 0, width, height};
     AdjustWindowRectForDpi(area, FormStyle, FormExStyle, FDpi);
     RECT now;
     GetWindowRect(FHandle, &now);
     const RECT& at = suggested ? *suggested : now;
     SetWindowPos(FHandle, nullptr, at.left, at.top, area.right - area.left, area.bottom - area.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client;
+    GetClientRect(FHandle, &client);
+    if (client.right != width || client.bottom != height)
+        SetWindowPos(FHandle, nullptr, 0, 0, area.right - area.left + width - client.right,
+                     area.bottom - area.top + height - client.bottom,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm::Show() {

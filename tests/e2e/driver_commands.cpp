@@ -319,7 +319,13 @@ TDriver::TDriver() {
     FCommands[L"expect-windowless-exit"] = [this](const TArgs& a) { ExpectExit(a, true); };
     FCommands[L"screenshot"] = [this](const TArgs& a) {
         Need(a, 2, L"screenshot FILE.bmp");
-        // The window with the message box in front of it, if one is open.
+        // The window with the message box in front of it, if one is open. Sync lets the program
+        // take the messages sent to it, but paints come last: what is still to paint is
+        // painted first, as the program's own paints would.
+        Sync();
+        RedrawWindow(Window(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        if (HWND box = FindMessageBox(TargetPids()))
+            RedrawWindow(box, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         Sync();
         RECT area;
         GetWindowRect(Window(), &area);
