@@ -18,7 +18,9 @@ TFileStream::TFileStream(const std::string& path, TFileMode mode) : FFileName(pa
     DWORD access = GENERIC_READ;
     DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
     DWORD disposition = OPEN_EXISTING;
-    if (mode == TFileMode::OpenReadWrite) {
+    if (mode == TFileMode::OpenReadLocked) {
+        share = FILE_SHARE_READ;
+    } else if (mode == TFileMode::OpenReadWrite) {
         access = GENERIC_READ | GENERIC_WRITE;
         share = FILE_SHARE_READ;
     } else if (mode == TFileMode::Create) {

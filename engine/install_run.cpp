@@ -116,7 +116,7 @@ void CopyFiles(TKoInstallRun& run, const std::vector<std::string>& passes,
                const std::string& menuFolder) {
     TVariables variables;
     FillVariables(run.Data, variables);
-    TFileStream package(run.Data.FileName, TFileMode::OpenRead);
+    TStream& package = run.Data.File();
     RunExecs(run, package, variables, stBeforeFiles);
     for (size_t pass = 0; pass < passes.size(); ++pass) {
         variables.SetValue("{metatrader}", passes[pass]);

@@ -80,7 +80,7 @@ void RunExecs(TKoInstallRun& run, TStream& package, const TVariables& variables,
 void RunStage(TKoInstallRun& run, int32_t stage) {
     TVariables variables;
     FillVariables(run.Data, variables);
-    TFileStream package(run.Data.FileName, TFileMode::OpenRead);
+    TStream& package = run.Data.File();
     RunExecs(run, package, variables, stage);
 }
 

@@ -18,7 +18,7 @@ namespace {
 
 // The package file's stub (its first PackageOffset bytes) followed by the log, in TmpPath.
 void WriteUninstallerFile(const TKoInstallRun& run, const std::string& tmpPath) {
-    TFileStream package(run.Data.FileName, TFileMode::OpenRead);
+    TStream& package = run.Data.File();
     ClearReadOnly(tmpPath);
     TFileStream output(tmpPath, TFileMode::Create);
     package.SetPosition(format::PackageOffsetPos);

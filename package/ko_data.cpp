@@ -29,7 +29,8 @@ void TKoData::Clear() {
 }
 
 void TKoData::LoadFromFile(const std::string& name) {
-    TFileStream stream(name, TFileMode::OpenRead);
+    auto file = std::make_unique<TFileStream>(name, TFileMode::OpenReadLocked);
+    TFileStream& stream = *file;
     try {
         LoadFromStream(stream);
     } catch (const EFOpenError&) {
@@ -44,6 +45,13 @@ void TKoData::LoadFromFile(const std::string& name) {
         throw EKoError(name + " is damaged: it holds more records than fit in memory");
     }
     FileName = name;
+    FFile = std::move(file);
+}
+
+TStream& TKoData::File() const {
+    if (!FFile)
+        throw EFOpenError("No package file is loaded.");
+    return *FFile;
 }
 
 void TKoData::ReadBanner(TTagStreamAdapter& reader) {

@@ -68,10 +68,16 @@ public:
     virtual void Clear();
     virtual void LoadFromStream(TStream& stream) = 0;
 
-    // Opens Name read-only with share-deny-none and loads it. An open error (EFOpenError) or a
-    // load error propagates with the file named, a record too large for memory as "NAME is
-    // damaged: ..."; FileName is set only after a successful load.
+    // Opens Name read-only, denying others writes, and loads it; the file stays open as
+    // File() until the object goes or loads another. An open error (EFOpenError) or a load
+    // error propagates with the file named, a record too large for memory as "NAME is damaged:
+    // ..."; FileName is set only after a successful load.
     void LoadFromFile(const std::string& name);
+
+    // The file LoadFromFile loaded, through which every stored file and run item is read: the
+    // bytes installed are those that were loaded, whatever happens to the name meanwhile.
+    // Throws EFOpenError when nothing was loaded from a file.
+    TStream& File() const;
 
     std::string FileName;
     TJpegPicture Banner;
@@ -88,6 +94,8 @@ public:
     std::string ContactEmail;
 
 protected:
+    std::unique_ptr<TStream> FFile;
+
     // Reads a banner record's count and bytes. A count of 0 or less, or a picture the decoder
     // rejects, gives an empty banner.
     void ReadBanner(class TTagStreamAdapter& reader);

@@ -23,15 +23,14 @@ bool Lock(const TKoData& data, TProductLock& lock, bool& busy) {
 bool PrepareInstall(TFormInstaller& form, const std::string& exePath, TProductLock& lock,
                     bool& busy) {
     auto install = std::make_unique<TKoInstall>();
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    if (!LoadInstallWithFallback(*install, exePath, now)) {
+    std::unique_ptr<TPrivateFolder> copyFolder;
+    if (!LoadInstallWithFallback(*install, exePath, copyFolder)) {
         ui::ShowMessage(nullptr, ui::TMessageKind::Error, ui::Widen(MsgCannotExecute));
         return false;
     }
     if (!Lock(*install, lock, busy))
         return false;
-    form.CreateForInstall(std::move(install));
+    form.CreateForInstall(std::move(install), std::move(copyFolder));
     // Before the window shows and before any check for a running terminal.
     form.RunStage(0);
     return true;
@@ -72,19 +71,24 @@ bool IsUninstallName(const std::string& path) {
 }
 
 bool LoadInstallWithFallback(TKoInstall& install, const std::string& exePath,
-                             const SYSTEMTIME& now) {
+                             std::unique_ptr<TPrivateFolder>& copyFolder) {
     try {
         install.LoadFromFile(exePath);
         return true;
     } catch (const EFOpenError&) {
         // Started from a network location the program file may refuse to be opened while
-        // running; a local copy can still be read. The copy stays: the install run reads the
-        // product files from it later.
+        // running; a local copy can still be read. It goes into a folder of its own, under a
+        // name nobody could have prepared, and is read until the run ends.
     }
-    const std::string copy = TimeStampedName(TempFolder(), now, ".dat");
-    CopyFileA(exePath.c_str(), copy.c_str(), TRUE);
     try {
+        auto folder = std::make_unique<TPrivateFolder>();
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        const std::string copy = folder->NewFile(TimeStampedName("", now, ".dat"));
+        if (!CopyFileA(exePath.c_str(), copy.c_str(), TRUE))
+            return false;
         install.LoadFromFile(copy);
+        copyFolder = std::move(folder);
         return true;
     } catch (const EKoError&) {
         return false;

@@ -2,12 +2,14 @@
 // copy for installers that cannot be opened where they lie) and handing it to the wizard.
 #pragma once
 
+#include "engine/private_folder.h"
 #include "engine/product_lock.h"
 #include "package/ko_data.h"
 #include "wizard/form_installer.h"
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 namespace ko {
@@ -27,10 +29,11 @@ bool FormCreate(TFormInstaller& form, TProductLock& lock, bool& busy);
 // plays no part.
 bool IsUninstallName(const std::string& path);
 
-// Loads Install from ExePath. When the file cannot be opened, copies it to a time-stamped
-// ".dat" file in the temporary folder (named after Now) and loads that copy. Returns false when
-// neither loads; other load errors (a damaged package) propagate.
+// Loads Install from ExePath. When the file cannot be opened, copies it into a new private
+// folder of the temporary folder (CopyFolder, which the caller keeps until Install is gone: its
+// destructor removes the copy) and loads that copy. Returns false when neither loads; other
+// load errors (a damaged package) propagate.
 bool LoadInstallWithFallback(TKoInstall& install, const std::string& exePath,
-                             const SYSTEMTIME& now);
+                             std::unique_ptr<TPrivateFolder>& copyFolder);
 
 } // namespace ko

@@ -104,11 +104,11 @@ int InstallStages(TKoInstall& data, const std::vector<std::string>& terminals, T
 
 int RunSilentInstall(const std::string& exePath, const std::vector<std::string>& terminals,
                      TLogFile* log) {
+    // Declared first, so that it goes after the data that reads the copy in it.
+    std::unique_ptr<TPrivateFolder> copyFolder;
     TKoInstall data;
     try {
-        SYSTEMTIME now;
-        GetLocalTime(&now);
-        if (!LoadInstallWithFallback(data, exePath, now)) {
+        if (!LoadInstallWithFallback(data, exePath, copyFolder)) {
             Write(log, MsgCannotExecute);
             return ExitBadCommandLine;
         }

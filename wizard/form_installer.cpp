@@ -19,9 +19,11 @@ const std::wstring Indent = L"        ";
 
 } // namespace
 
-void TFormInstaller::CreateForInstall(std::unique_ptr<TKoInstall> install) {
+void TFormInstaller::CreateForInstall(std::unique_ptr<TKoInstall> install,
+                                      std::unique_ptr<TPrivateFolder> copyFolder) {
     FUninstallMode = false;
     FInstall = std::move(install);
+    FCopyFolder = std::move(copyFolder);
     const TModeTexts texts = MakeModeTexts(
         false, FInstall->ProductName,
         VersionedName(FInstall->ProductName, FInstall->VersionMajor, FInstall->VersionMinor));
@@ -95,6 +97,7 @@ void TFormInstaller::FormDestroy() {
     if (FInstall)
         RunStage(3);
     FInstall.reset();
+    FCopyFolder.reset();
 }
 
 void TFormInstaller::BtnNextClick() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "base/log_file.h"
+#include "engine/private_folder.h"
 #include "engine/run_state.h"
 #include "engine/terminal_discovery.h"
 #include "package/ko_data.h"
@@ -29,7 +30,10 @@ public:
 
     // Builds the window and the pages of the mode around the loaded data and shows the first
     // page; the window itself stays hidden until Show.
-    void CreateForInstall(std::unique_ptr<TKoInstall> install);
+    // CopyFolder, when start-up loaded a copy of the installer, holds that copy: it goes
+    // after the install data.
+    void CreateForInstall(std::unique_ptr<TKoInstall> install,
+                          std::unique_ptr<TPrivateFolder> copyFolder = nullptr);
     void CreateForUninstall(std::unique_ptr<TKoUninstall> uninstall);
     // The run items of Stage outside the install run (install mode only): start-up runs stage
     // 0 before the window shows, FormDestroy stage 3. An error is shown, not passed on.
@@ -156,6 +160,7 @@ private:
     int FPendingPercent = 0;
     DWORD FLastFlush = 0;
     bool FRunning = false;
+    std::unique_ptr<TPrivateFolder> FCopyFolder;
     std::unique_ptr<TKoInstall> FInstall;
     std::unique_ptr<TKoUninstall> FUninstall;
 

@@ -1,7 +1,10 @@
 #include "wizard/self_delete.h"
 
 #include "base/errors.h"
+#include "base/file_stream.h"
 #include "engine/file_utils.h"
+#include "engine/private_folder.h"
+#include "engine/sys_folders.h"
 #include "engine/temp_names.h"
 #include "ui/text.h"
 
@@ -93,36 +96,56 @@ std::string SelfDeleteScript(const std::string& exePath, const std::string& batc
     return script;
 }
 
-bool StartSelfDelete(const std::string& exePath, bool removeFolder) {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    const std::string batchPath = TimeStampedName(TempFolder(), now, ".bat");
-    // Created empty first: the script may name it by its short path, which only a file has.
-    try {
-        WriteWholeFile(batchPath, "");
-        WriteWholeFile(batchPath, SelfDeleteScript(exePath, batchPath, removeFolder));
-    } catch (const EKoError&) {
-        return false;
-    }
+namespace {
 
+// Starts the batch file hidden, suspended until its priority is lowered, so that it never
+// competes with the ending uninstaller for the processor. The system's own cmd runs it, named
+// in full: a bare command would be looked for beside the uninstaller first. After the script
+// it removes the script's folder, which it could not while it still read the script. Its
+// current folder is the system folder, so that the commands of the script (ping) are found
+// there and not in the temporary folder, where anyone could put a program of that name.
+bool StartHidden(const std::string& batchPath, const std::string& folder) {
+    const std::string system = GetSystemFolder(sfSystem, false);
+    const std::string cmd = system + "\\cmd.exe";
+    std::string commandLine = "cmd.exe /c \"\"" + batchPath + "\" & rmdir \"" + folder + "\"\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION process = {};
-    std::string commandLine = "\"" + batchPath + "\"";
-    const std::string folder = ExtractFilePath(batchPath);
-    // Suspended until its priority is lowered, so that it never competes with the ending
-    // uninstaller for the processor.
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_SUSPENDED | IDLE_PRIORITY_CLASS, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &startup, &process))
+    if (!CreateProcessA(cmd.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                        CREATE_SUSPENDED | IDLE_PRIORITY_CLASS, nullptr, system.c_str(), &startup,
+                        &process))
         return false;
     SetThreadPriority(process.hThread, THREAD_PRIORITY_IDLE);
     CloseHandle(process.hProcess);
     ResumeThread(process.hThread);
     CloseHandle(process.hThread);
     return true;
+}
+
+} // namespace
+
+bool StartSelfDelete(const std::string& exePath, bool removeFolder) {
+    try {
+        TPrivateFolder folder;
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        const std::string batchPath = folder.NewFile(TimeStampedName("", now, ".bat"));
+        {
+            // New, never over an existing file; open while the script is made, since the
+            // script may name it by its short path, which only a file has.
+            TFileStream batch(batchPath, TFileMode::CreateNew);
+            const std::string script = SelfDeleteScript(exePath, batchPath, removeFolder);
+            batch.WriteBuffer(script.data(), static_cast<int64_t>(script.size()));
+        }
+        if (!StartHidden(batchPath, folder.Path()))
+            return false;
+        folder.Keep();
+        return true;
+    } catch (const EKoError&) {
+        return false;
+    }
 }
 
 } // namespace ko

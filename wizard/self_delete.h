@@ -1,6 +1,6 @@
 // The uninstaller's removal of itself: it cannot delete its own file while it runs, so it
-// leaves a small batch file in the temporary folder that deletes the file once the process has
-// ended, then the folder, then itself.
+// leaves a small batch file in a folder of its own in the temporary folder that deletes the file
+// once the process has ended, then the folder, then itself.
 #pragma once
 
 #include <string>
@@ -20,8 +20,10 @@ inline constexpr int SelfDeleteTries = 180;
 std::string SelfDeleteScript(const std::string& exePath, const std::string& batchPath,
                              bool removeFolder);
 
-// Writes that batch file under a time-stamped name in the temporary folder and starts it
-// hidden at idle priority. True when the batch process was started; nothing is reported.
+// Writes that batch file, as a new file, into a private folder of the temporary folder (see
+// TPrivateFolder) and starts it hidden at idle priority through the system's cmd, which removes
+// the folder once the script has ended. True when the batch process was started; nothing is
+// reported.
 bool StartSelfDelete(const std::string& exePath, bool removeFolder);
 
 } // namespace ko

@@ -357,6 +357,23 @@ TDriver::TDriver() {
         if (!DeleteFileW(WindowsPath(a[1]).c_str()))
             throw EFailure(L"cannot delete " + Quote(a[1]));
     };
+    FCommands[L"expect-locked"] = [this](const TArgs& a) {
+        Need(a, 2, L"expect-locked PATH");
+        const std::wstring path = WindowsPath(a[1]);
+        const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+            throw EFailure(L"opened " + Quote(a[1]) + L" for writing");
+        }
+        if (MoveFileW(path.c_str(), (path + L".moved").c_str())) {
+            MoveFileW((path + L".moved").c_str(), path.c_str());
+            throw EFailure(L"renamed " + Quote(a[1]));
+        }
+        if (DeleteFileW(path.c_str()))
+            throw EFailure(L"deleted " + Quote(a[1]));
+    };
     FCommands[L"shortcut"] = [this](const TArgs& a) { Shortcut(a); };
     FCommands[L"dir"] = [this](const TArgs& a) { Dir(a); };
     FCommands[L"kill-pids"] = [this](const TArgs& a) { KillPids(a); };

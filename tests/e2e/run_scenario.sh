@@ -122,10 +122,11 @@ wait_gone() {
   return 1
 }
 
-# The temporary folder the programs see, and the self-removal scripts in it.
+# The temporary folder the programs see, and the private folders in it, each of which holds one
+# self-removal script (or an installer's copy) until it is gone.
 temp_dir() { wine_run cmd /c echo %TEMP% | tr -d '\r'; }
 unix_path() { wine_run winepath -u "$1" | tr -d '\r'; }
-bat_count() { find "$1" -maxdepth 1 -regextype posix-extended -regex '.*/[0-9]{17}\.bat' | wc -l; }
+bat_count() { find "$1" -maxdepth 1 -regextype posix-extended -regex '.*/KoSetup-[0-9a-f]{32}' | wc -l; }
 
 # list_terminals PREFIX: the Program Files folders whose names begin with PREFIX, in the order
 # Windows lists them (the order of the wizard's terminal list).

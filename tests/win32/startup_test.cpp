@@ -1,4 +1,5 @@
 // The stub started under its two kinds of names, and the loader's fallback copy.
+#include "engine/file_utils.h"
 #include "engine/temp_names.h"
 #include "package/format.h"
 #include "package/scramble.h"
@@ -118,29 +119,60 @@ TEST(Startup, TheStubNamedUninstallReadsItsLog) {
     EXPECT_TRUE(ShowsWindow(uninstaller, L"Uninstall - Beta Indicator"));
 }
 
-TEST(Startup, AnInstallerThatCannotBeOpenedIsLoadedFromATimeStampedCopy) {
-    SYSTEMTIME now = {2026, 12, 1, 7, 9, 5, 3, 42};
-    const std::string copy = TempFolder() + "20261207090503042.dat";
-    EXPECT_EQ(TimeStampedName(TempFolder(), now, ".dat"), copy);
+// The private folders in the temporary folder.
+int PrivateFolders() {
+    int count = 0;
+    WIN32_FIND_DATAA entry;
+    const HANDLE search = FindFirstFileA((TempFolder() + "KoSetup-*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    do
+        ++count;
+    while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return count;
+}
 
-    // The program file is gone; a copy of that name already exists (the copy is not made
-    // again), so the existing one is loaded.
-    WriteAll(copy, Installer("Gamma"));
+// A program file another program holds open for writing cannot be loaded denying writes: it is
+// copied into a new private folder of the temporary folder, one per start, and loaded from
+// there; the copy and its folder go once the data is gone. A program file that opens needs no
+// copy; one that cannot even be copied leaves nothing behind.
+TEST(Startup, AnInstallerThatCannotBeOpenedIsLoadedFromAPrivateCopy) {
+    const int before = PrivateFolders();
+    const std::string setup = WorkFolder() + "Held.exe";
+    WriteAll(setup, Installer("Gamma"));
+    const HANDLE held =
+        CreateFileA(setup.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::string copies[2];
+    for (std::string& copy : copies) {
+        std::unique_ptr<TPrivateFolder> folder;
+        {
+            TKoInstall install;
+            ASSERT_TRUE(LoadInstallWithFallback(install, setup, folder));
+            EXPECT_EQ(install.ProductName, "Gamma");
+            ASSERT_TRUE(folder);
+            copy = install.FileName;
+            EXPECT_EQ(copy.rfind(TempFolder() + "KoSetup-", 0), 0u) << copy;
+            EXPECT_EQ(ExtractFileDir(copy).size(), TempFolder().size() + 8 + 32) << copy;
+            EXPECT_EQ(copy.substr(copy.size() - 4), ".dat");
+        }
+        EXPECT_NE(GetFileAttributesA(copy.c_str()), INVALID_FILE_ATTRIBUTES);
+        folder.reset();
+        EXPECT_EQ(GetFileAttributesA(ExtractFileDir(copy).c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+    EXPECT_NE(ExtractFileDir(copies[0]), ExtractFileDir(copies[1]));
+    CloseHandle(held);
+
+    std::unique_ptr<TPrivateFolder> folder;
     TKoInstall install;
-    EXPECT_TRUE(LoadInstallWithFallback(install, WorkFolder() + "missing.exe", now));
-    EXPECT_EQ(install.ProductName, "Gamma");
-    EXPECT_EQ(install.FileName, copy);
-    DeleteFileA(copy.c_str());
-
-    // A program file that opens does not need the copy.
-    const std::string setup = WorkFolder() + "Direct.exe";
-    WriteAll(setup, Installer("Delta"));
-    EXPECT_TRUE(LoadInstallWithFallback(install, setup, now));
+    EXPECT_TRUE(LoadInstallWithFallback(install, setup, folder));
     EXPECT_EQ(install.FileName, setup);
-    EXPECT_EQ(GetFileAttributesA(copy.c_str()), INVALID_FILE_ATTRIBUTES);
-
-    // Neither loads.
-    EXPECT_FALSE(LoadInstallWithFallback(install, WorkFolder() + "missing.exe", now));
+    EXPECT_FALSE(folder);
+    EXPECT_FALSE(LoadInstallWithFallback(install, WorkFolder() + "missing.exe", folder));
+    EXPECT_FALSE(folder);
+    EXPECT_EQ(PrivateFolders(), before);
 }
 
 TEST(Startup, ARecordLargerThanMemoryNamesTheFileNotTheLibrary) {
