@@ -420,7 +420,10 @@ TEST_F(InstallRun, DamagedDataStopsTheRunAndLeavesTheTargetAsItWas) {
     const auto runDamaged = [&](int32_t offset) {
         Bytes damaged = whole;
         damaged.at(size_t(offset) + 100) ^= 0x10;
-        WriteBytes(Setup, damaged);
+        // The loaded package cannot be changed: a damaged copy is loaded instead.
+        const std::string copy = Work + "Damaged" + std::to_string(offset) + ".exe";
+        WriteBytes(copy, damaged);
+        Data.LoadFromFile(copy);
         TKoInstallRun run(Data);
         run.TerminalFolders = {TerminalA};
         try {
