@@ -27,4 +27,29 @@ inline uint64_t FromFileTime(const FILETIME& time) {
     return uint64_t(time.dwHighDateTime) << 32 | time.dwLowDateTime;
 }
 
+// A critical section for data that two threads share, and the lock that holds it for a scope.
+class TCriticalSection {
+public:
+    TCriticalSection() { InitializeCriticalSection(&FSection); }
+    ~TCriticalSection() { DeleteCriticalSection(&FSection); }
+    TCriticalSection(const TCriticalSection&) = delete;
+    TCriticalSection& operator=(const TCriticalSection&) = delete;
+    void Enter() { EnterCriticalSection(&FSection); }
+    void Leave() { LeaveCriticalSection(&FSection); }
+
+private:
+    CRITICAL_SECTION FSection;
+};
+
+class TLock {
+public:
+    explicit TLock(TCriticalSection& section) : FSection(section) { FSection.Enter(); }
+    ~TLock() { FSection.Leave(); }
+    TLock(const TLock&) = delete;
+    TLock& operator=(const TLock&) = delete;
+
+private:
+    TCriticalSection& FSection;
+};
+
 } // namespace ko

@@ -15,12 +15,13 @@ constexpr uint32_t NewFileHeader = 400;
 
 } // namespace
 
-void OverrideExpertSettings(TKoInstall& data, const std::string& terminalFolder) {
+void OverrideExpertSettings(TKoInstall& data, const std::string& terminalFolder,
+                            TFileTransaction& transaction) {
     std::string& options = data.ExpertOptions;
     while (options.size() < 8)
         options += ' ';
     const std::string path = IncludeTrailingDelimiter(terminalFolder) + "config\\experts.ini";
-    ForceDirectories(ExtractFilePath(path));
+    transaction.EnsureFolder(ExtractFilePath(path));
 
     uint8_t record[ExpertSettingsSize] = {};
     PutLE32(record, NewFileHeader);
@@ -34,8 +35,10 @@ void OverrideExpertSettings(TKoInstall& data, const std::string& terminalFolder)
             record[OptionOffsets[i]] = c == '1' ? 1 : 0;
     }
     ClearReadOnly(path);
-    TFileStream output(path, TFileMode::Create);
-    output.WriteBuffer(record, ExpertSettingsSize);
+    transaction.WriteFile(path, [&record](const std::string& temp) {
+        TFileStream output(temp, TFileMode::Create);
+        output.WriteBuffer(record, ExpertSettingsSize);
+    });
 }
 
 } // namespace ko

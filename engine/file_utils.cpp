@@ -51,6 +51,18 @@ std::string IncludeTrailingDelimiter(const std::string& path) {
     return !path.empty() && path.back() == '\\' ? path : path + "\\";
 }
 
+std::string LowerPath(std::string path) {
+    for (char& c : path)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return path;
+}
+
+bool FolderHolds(const std::string& folder, const std::string& path) {
+    const std::string parent = LowerPath(IncludeTrailingDelimiter(folder));
+    return path.size() > parent.size() && LowerPath(path.substr(0, parent.size())) == parent;
+}
+
 std::string Trim(const std::string& text) {
     size_t first = 0, last = text.size();
     while (first < last && static_cast<unsigned char>(text[first]) <= ' ')
@@ -136,31 +148,6 @@ bool WriteStoredData(TStream& package, const TStoredData& data, const uint8_t* k
     throw EDamagedInstaller("The installer is damaged: the data of \"" +
                             (target.empty() ? path : target) +
                             "\" does not match its checksum. Please download the installer again.");
-}
-
-std::string WriteStoredBeside(TStream& package, const TStoredData& data, const uint8_t* key,
-                              const std::string& target, bool& timesSet) {
-    // GetTempFileName creates the file, so the name stays this run's until it is moved.
-    char name[MAX_PATH] = {};
-    if (!GetTempFileNameA(ExtractFileDir(target).c_str(), "kos", 0, name))
-        throw EFOpenError("Cannot create file \"" + target + "\". " +
-                          SystemMessage(GetLastError()));
-    const std::string written = name;
-    try {
-        timesSet = WriteStoredData(package, data, key, written, target);
-    } catch (...) {
-        DeleteFileA(written.c_str());
-        throw;
-    }
-    return written;
-}
-
-void MoveIntoPlace(const std::string& written, const std::string& target) {
-    if (MoveFileExA(written.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
-        return;
-    const DWORD code = GetLastError();
-    DeleteFileA(written.c_str());
-    throw EFOpenError("Cannot create file \"" + target + "\". " + SystemMessage(code));
 }
 
 } // namespace ko

@@ -19,6 +19,10 @@ std::string ExtractFileName(const std::string& path);
 // Path with the extension of its file name replaced (or added).
 std::string ChangeFileExt(const std::string& path, const std::string& extension);
 std::string IncludeTrailingDelimiter(const std::string& path);
+// Path with A to Z in lower case, for comparing paths as Windows does for the names of programs.
+std::string LowerPath(std::string path);
+// True when Path lies somewhere inside Folder (both full paths, any letter case).
+bool FolderHolds(const std::string& folder, const std::string& path);
 // Text without leading and trailing blanks and control characters.
 std::string Trim(const std::string& text);
 
@@ -70,16 +74,5 @@ struct TStoredData {
 // since the next install's newer-version check reads them.
 [[nodiscard]] bool WriteStoredData(TStream& package, const TStoredData& data, const uint8_t* key,
                                    const std::string& path, const std::string& target = {});
-
-// Writes the stored data as WriteStoredData does into a new file of a unique name in Target's
-// folder (which must exist) and returns that name, so that Target keeps its content until the
-// checked data is moved over it. TimesSet tells whether the times could be set. On any error
-// the new file is removed and the error propagates.
-std::string WriteStoredBeside(TStream& package, const TStoredData& data, const uint8_t* key,
-                              const std::string& target, bool& timesSet);
-
-// Moves the file Written over Target in one step. Throws EFOpenError "Cannot create file" naming
-// Target, with the system's reason, when it cannot; Written is then removed.
-void MoveIntoPlace(const std::string& written, const std::string& target);
 
 } // namespace ko

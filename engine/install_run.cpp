@@ -53,26 +53,24 @@ void InstallFile(TKoInstallRun& run, TStream& package, const TVariables& variabl
                  const TKoInstallFile& file, const std::string& menuFolder) {
     const std::string target = ExpandPath(file.Path, variables);
     // Before the decision, so that the folder is there even when the copy is skipped.
-    const std::string folder = ExtractFilePath(target);
-    if (run.KnownFolders.insert(folder).second)
-        ForceDirectories(folder);
+    run.Transaction.EnsureFolder(ExtractFilePath(target));
     if (ShouldCopy(file, target)) {
         run.Report("Copying file " + target + " ...", 1);
-        // The data is checked before the file it replaces goes: a damaged installer leaves the
-        // installed version as it was.
-        bool timesSet = false;
-        const std::string written =
-            WriteStoredBeside(package,
-                              {file.Offset, file.Size, file.CreationTime, file.LastWriteTime,
-                               file.HasDigest ? &file.Digest : nullptr},
-                              run.Data.Key, target, timesSet);
-        if (FileExists(target) && !DeleteFileA(target.c_str())) {
-            DeleteFileA(written.c_str());
+        // The data is checked before it goes over the file it replaces: a damaged installer
+        // leaves the installed version as it was.
+        bool timesSet = true;
+        const auto write = [&](const std::string& temp) {
+            timesSet =
+                WriteStoredData(package,
+                                {file.Offset, file.Size, file.CreationTime, file.LastWriteTime,
+                                 file.HasDigest ? &file.Digest : nullptr},
+                                run.Data.Key, temp, target);
+        };
+        if (!run.Transaction.WriteFile(target, write, THeldTarget::Skip)) {
             run.Report("WARNING: Unable to overwrite " + target + " ...", 0);
         } else {
             if (!file.NoUninstall)
                 run.UninstallList.push_back({target, false});
-            MoveIntoPlace(written, target);
             if (!timesSet)
                 run.Report("WARNING: Unable to set the time of " + target + " ...", 0);
             run.CopiedBytes += FileSize(target);
@@ -86,7 +84,7 @@ void InstallFile(TKoInstallRun& run, TStream& package, const TVariables& variabl
         // A name from another tool's package may hold folders, "..", or characters Windows
         // forbids: the shortcut stays in the menu folder whatever it says.
         const std::string link = menuFolder + "\\" + SafeRelativePath(file.ShortcutName) + ".lnk";
-        SaveShortcut(link, target);
+        SaveShortcut(run.Transaction, link, target);
         run.UninstallList.push_back({link, false});
     }
 }
@@ -175,11 +173,12 @@ void InstallTextFile(TKoInstallRun& run, const std::string& filePath, const std:
         return;
     run.Report("Copying file " + filePath + " ...", 1);
     run.UninstallList.push_back({filePath, false});
-    ForceDirectories(ExtractFilePath(filePath));
-    WriteWholeFile(filePath, CrLfLines(text));
+    const std::string lines = CrLfLines(text);
+    run.Transaction.WriteFile(filePath,
+                              [&](const std::string& temp) { WriteWholeFile(temp, lines); });
     run.Report("Creating shortcut " + linkPath + " ...", 1);
     run.UninstallList.push_back({linkPath, false});
-    SaveShortcut(linkPath, filePath);
+    SaveShortcut(run.Transaction, linkPath, filePath);
 }
 
 void CreateUrlShortcut(TKoInstallRun& run, const std::string& path, const std::string& address) {
@@ -187,8 +186,8 @@ void CreateUrlShortcut(TKoInstallRun& run, const std::string& path, const std::s
         return;
     run.Report("Creating shortcut " + path + " ...", 1);
     run.UninstallList.push_back({path, false});
-    ForceDirectories(ExtractFilePath(path));
-    WriteWholeFile(path, "[InternetShortcut]\r\nURL=" + address + "\r\n\r\n");
+    const std::string text = "[InternetShortcut]\r\nURL=" + address + "\r\n\r\n";
+    run.Transaction.WriteFile(path, [&](const std::string& temp) { WriteWholeFile(temp, text); });
 }
 
 std::string WebsiteAddress(const std::string& website) {
@@ -210,18 +209,32 @@ void TKoInstallRun::Execute() {
     UninstallList.push_back({programFolder, true});
     UninstallList.push_back({menuFolder, true});
 
-    CopyFiles(*this, passes, menuFolder);
-    if (!Data.ExpertOptions.empty()) {
-        for (const std::string& folder : passes) {
-            Report("Overriding MetaTrader settings in " + folder + " ...", 1);
-            OverrideExpertSettings(Data, folder);
+    try {
+        CopyFiles(*this, passes, menuFolder);
+        if (!Data.ExpertOptions.empty()) {
+            for (const std::string& folder : passes) {
+                Report("Overriding MetaTrader settings in " + folder + " ...", 1);
+                OverrideExpertSettings(Data, folder, Transaction);
+            }
         }
+        InstallDocuments(*this, programFolder, menuFolder);
+        InstallInternetShortcuts(*this, menuFolder);
+        // The log is written inside: nothing recorded after this call would reach it.
+        CreateUninstaller(*this, programFolder + "\\Uninstall.exe", menuFolder + "\\Uninstall.lnk");
+    } catch (...) {
+        RollBack();
+        throw;
     }
-    InstallDocuments(*this, programFolder, menuFolder);
-    InstallInternetShortcuts(*this, menuFolder);
-    // The log is written inside: nothing recorded after this call would reach it.
-    CreateUninstaller(*this, programFolder + "\\Uninstall.exe", menuFolder + "\\Uninstall.lnk");
+    Transaction.Commit();
     Report("Done.", 1);
+}
+
+void TKoInstallRun::RollBack() {
+    if (Transaction.Changed())
+        Report("Rolling back the changes of this run ...", 0);
+    Transaction.Rollback([this](const std::string& line) { Report(line, 0); });
+    for (const std::string& title : StartedItems)
+        Report("WARNING: \"" + title + "\" has already run; what it did cannot be undone ...", 0);
 }
 
 } // namespace ko

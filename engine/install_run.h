@@ -4,9 +4,9 @@
 
 #include "engine/run_state.h"
 #include "engine/terminal_origin.h"
+#include "engine/transaction.h"
 #include "package/ko_data.h"
 
-#include <set>
 #include <string>
 #include <vector>
 
@@ -18,8 +18,13 @@ public:
 
     // Copies the files into every terminal folder and the program folder, runs the run items
     // of stages 1 and 2, overrides the terminals' settings, writes the documents, the shortcuts
-    // and the uninstaller, and registers it. Starts with Position at 0.
+    // and the uninstaller, and registers it. Starts with Position at 0. Every file goes through
+    // Transaction; when a step throws, the run rolls back (reporting what it restores and
+    // which run items already ran) and rethrows.
     void Execute() override;
+
+    // Undoes what Transaction holds, reporting each step, and says which run items already ran.
+    void RollBack();
 
     TKoInstall& Data;
     // The terminal folders to install into, as the wizard lists them; set before Execute.
@@ -32,9 +37,10 @@ public:
     // The bytes of the product files the run wrote, for the size the list of installed programs
     // shows.
     int64_t CopiedBytes = 0;
-    // The folders of files this run has made sure exist: one check per distinct folder rather
-    // than per file.
-    std::set<std::string> KnownFolders;
+    // Every file and folder the run writes, until it commits or rolls back.
+    TFileTransaction Transaction;
+    // The titles of the run items started so far: a rollback cannot undo what they did.
+    std::vector<std::string> StartedItems;
 };
 
 // Writes one product document as lines ended by CR LF (the text split at CR, LF or CR LF) and a
@@ -52,11 +58,12 @@ void CreateUrlShortcut(TKoInstallRun& run, const std::string& path, const std::s
 // trimmed text is empty.
 std::string WebsiteAddress(const std::string& website);
 
-// Writes ExePath (the package file's stub followed by the uninstall log of everything recorded so
-// far, its shortcut LinkPath included) through a ".tmp" file beside it, registers it and writes
-// its shortcut. Failures while writing the file are swallowed and the partial ".tmp" removed; an
-// old uninstaller that cannot be replaced stays, with the new one beside it as ".tmp". A registry
-// value that cannot be set throws "Failed to set data for '<value>'".
+// Writes ExePath (the package file's stub followed by the uninstall log: everything recorded so
+// far, its shortcut LinkPath included, merged with the log of the uninstaller it replaces), writes
+// its shortcut and registers it, the registration last so that the entry changes only when all
+// else is in place. An uninstaller that cannot be written or moved into place, after a few tries,
+// throws EKoError; so does a registry value that cannot be set ("Failed to set data for
+// '<value>'").
 void CreateUninstaller(TKoInstallRun& run, const std::string& exePath, const std::string& linkPath);
 
 } // namespace ko

@@ -49,20 +49,21 @@ void RunOne(TKoInstallRun& run, TStream& package, const TVariables& variables,
             const TKoInstallExec& exec) {
     const std::string program = ExpandPath(exec.Path, variables);
     if (!exec.External) {
-        ForceDirectories(ExtractFilePath(program));
-        bool timesSet = false;
-        const std::string written =
-            WriteStoredBeside(package,
-                              {exec.Offset, exec.Size, exec.CreationTime, exec.LastWriteTime,
-                               exec.HasDigest ? &exec.Digest : nullptr},
-                              run.Data.Key, program, timesSet);
         ClearReadOnly(program);
-        MoveIntoPlace(written, program);
+        bool timesSet = true;
+        run.Transaction.WriteFile(program, [&](const std::string& temp) {
+            timesSet =
+                WriteStoredData(package,
+                                {exec.Offset, exec.Size, exec.CreationTime, exec.LastWriteTime,
+                                 exec.HasDigest ? &exec.Digest : nullptr},
+                                run.Data.Key, temp, program);
+        });
         if (!timesSet)
             run.Report("WARNING: Unable to set the time of " + program + " ...", 0);
     }
     if (FileExists(program)) {
         run.Report("Executing " + exec.Title + " ...", 1);
+        run.StartedItems.push_back(exec.Title);
         StartAndWait(program, exec.Parameters);
     } else {
         run.Report("WARNING: Unable to execute \"" + exec.Title + "\". File doesn't exist ...", 1);
@@ -81,7 +82,14 @@ void RunStage(TKoInstallRun& run, int32_t stage) {
     TVariables variables;
     FillVariables(run.Data, variables);
     TStream& package = run.Data.File();
-    RunExecs(run, package, variables, stage);
+    // Outside an install run nothing is undone: what the items did stays, whatever happens.
+    try {
+        RunExecs(run, package, variables, stage);
+    } catch (...) {
+        run.Transaction.Commit();
+        throw;
+    }
+    run.Transaction.Commit();
 }
 
 void SetMessagePump(std::function<void()> pump) {

@@ -21,6 +21,8 @@ int32_t MulDiv(int32_t number, int32_t numerator, int32_t denominator) {
 
 void TKoRun::Report(const std::string& text, int32_t step) {
     Position += step;
+    if (text.rfind("WARNING:", 0) == 0)
+        ++Warnings;
     if (OnProgress)
         OnProgress(*this, text, MulDiv(Position, 100, Max));
 }

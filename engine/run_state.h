@@ -27,10 +27,13 @@ public:
 
     // The run itself, synchronous; errors it does not handle propagate.
     virtual void Execute() = 0;
-    // Adds Step to Position and passes Text with the percentage to OnProgress.
+    // Adds Step to Position and passes Text with the percentage to OnProgress. A line that
+    // starts with "WARNING:" counts in Warnings.
     void Report(const std::string& text, int32_t step);
 
     int32_t Position = 0;
+    // The warnings reported so far: a run that had any ended, but not entirely as asked.
+    int32_t Warnings = 0;
     int32_t Max = 0;
     TKoProgressEvent OnProgress;
 };

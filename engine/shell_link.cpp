@@ -64,9 +64,10 @@ void TShellLink::SaveLink(const std::string& fileName) const {
     file.Ptr->Save(Wide(fileName).c_str(), TRUE);
 }
 
-void SaveShortcut(const std::string& linkPath, const std::string& target) {
+void SaveShortcut(TFileTransaction& transaction, const std::string& linkPath,
+                  const std::string& target) {
     const std::string folder = ExtractFilePath(linkPath);
-    ForceDirectories(folder);
+    transaction.EnsureFolder(folder);
     // The shell would fail to save without a word, leaving a shortcut that is logged for
     // removal but was never written.
     if (!DirectoryExists(folder))
@@ -74,7 +75,7 @@ void SaveShortcut(const std::string& linkPath, const std::string& target) {
     TShellLink link;
     link.Target = target;
     link.WorkingDirectory = ExtractFileDir(target);
-    link.SaveLink(linkPath);
+    transaction.WriteFile(linkPath, [&](const std::string& temp) { link.SaveLink(temp); });
 }
 
 } // namespace ko

@@ -1,6 +1,8 @@
 // Shell shortcuts (".lnk" files), written through the system's shell-link object.
 #pragma once
 
+#include "engine/transaction.h"
+
 #include <cstdint>
 #include <string>
 
@@ -23,9 +25,10 @@ public:
     std::string WorkingDirectory;
 };
 
-// Writes a shortcut LinkPath to Target with Target's folder as working folder, creating
-// LinkPath's folder first. Throws EKoError "Cannot create shortcut ..." when that folder cannot
-// be had, as for any other file of the run.
-void SaveShortcut(const std::string& linkPath, const std::string& target);
+// Writes a shortcut LinkPath to Target with Target's folder as working folder through the
+// transaction, creating LinkPath's folder first. Throws EKoError "Cannot create shortcut ..."
+// when that folder cannot be had, as for any other file of the run.
+void SaveShortcut(TFileTransaction& transaction, const std::string& linkPath,
+                  const std::string& target);
 
 } // namespace ko

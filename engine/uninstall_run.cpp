@@ -1,25 +1,77 @@
 #include "engine/uninstall_run.h"
 
+#include "engine/file_utils.h"
+#include "engine/transaction.h"
 #include "engine/uninstall_registry.h"
 #include "package/windows_names.h"
 
 #include <windows.h>
 
+#include <set>
+
 namespace ko {
+
+namespace {
+
+// What a killed install left beside the logged files.
+void RemoveInstallLeftovers(const TKoUninstall& data) {
+    std::set<std::string> folders;
+    for (const std::string& file : data.FileList)
+        folders.insert(LowerPath(ExtractFileDir(file)));
+    for (const std::string& folder : data.FolderList)
+        folders.insert(LowerPath(folder));
+    for (const std::string& folder : folders)
+        if (!folder.empty())
+            RemoveLeftovers(folder);
+}
+
+// A file another program holds (a terminal running the expert) goes when the system restarts,
+// so that no file of the product is left without a record of it. A read-only file is one the
+// user protected and stays.
+bool HeldOpen(const std::string& file) {
+    const DWORD attributes = GetFileAttributesA(file.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+}
+
+void ScheduleRemoval(TKoRun& run, const std::string& path, const char* kind) {
+    if (MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+        run.Report(std::string(kind) + " " + path + " will be removed at the next restart ...", 0);
+    else
+        run.Report("WARNING: Unable to schedule " + path + " for removal at the next restart ...",
+                   0);
+}
+
+} // namespace
 
 void TKoUninstallRun::Execute() {
     Position = 0;
     Max = static_cast<int32_t>(Data.FileList.size() + Data.FolderList.size()) + 1;
+    RemoveInstallLeftovers(Data);
     // The read-only attribute is left as it is: a file the user protected stays, with a warning.
+    std::vector<std::string> held;
     for (const std::string& file : Data.FileList) {
         Report("Delete file " + file + " ...", 1);
-        if (!DeleteFileA(file.c_str()))
+        if (!DeleteFileA(file.c_str())) {
             Report("WARNING: Unable to delete file " + file + " ...", 0);
+            if (HeldOpen(file))
+                held.push_back(file);
+        }
     }
     // Only empty folders go: whatever the user added keeps its folder.
     for (const std::string& folder : Data.FolderList) {
         Report("Remove folder " + folder + " ...", 1);
         RemoveDirectoryA(folder.c_str());
+    }
+    // The files first, then their folders: the system works through the list in order.
+    for (const std::string& file : held)
+        ScheduleRemoval(*this, file, "File");
+    for (const std::string& folder : Data.FolderList) {
+        bool holdsOne = false;
+        for (const std::string& file : held)
+            holdsOne = holdsOne || FolderHolds(folder, file);
+        if (holdsOne && DirectoryExists(folder))
+            ScheduleRemoval(*this, folder, "Folder");
     }
     Report("Unregistering uninstaller ...", 1);
     // A log without a product name names no entry of its own.

@@ -12,7 +12,8 @@ public:
 
     // Deletes the logged files, removes the logged folders that are empty and the product's
     // registration. Raises no error of its own: what cannot be removed is reported or passed
-    // over. Starts with Position at 0.
+    // over; a file that another program holds is scheduled for removal at the next restart,
+    // and so are the logged folders that hold one. Starts with Position at 0.
     void Execute() override;
 
     TKoUninstall& Data;

@@ -3,6 +3,7 @@
 #include "engine/file_utils.h"
 #include "engine/install_run.h"
 #include "engine/shell_link.h"
+#include "engine/uninstall_log.h"
 #include "engine/uninstall_registry.h"
 #include "package/format.h"
 #include "package/pe_image.h"
@@ -16,17 +17,17 @@ namespace ko {
 
 namespace {
 
-// The package file's stub (its first PackageOffset bytes) followed by the log, in TmpPath.
-void WriteUninstallerFile(const TKoInstallRun& run, const std::string& tmpPath) {
+// The package file's stub (its first PackageOffset bytes) followed by the log, in Path.
+void WriteUninstallerFile(const TKoInstallRun& run, const std::vector<TUninstallEntry>& log,
+                          const std::string& path) {
     TStream& package = run.Data.File();
-    ClearReadOnly(tmpPath);
-    TFileStream output(tmpPath, TFileMode::Create);
+    TFileStream output(path, TFileMode::Create);
     package.SetPosition(format::PackageOffsetPos);
     const uint32_t stubSize = ReadLE32(package);
     package.SetPosition(0);
     output.CopyFrom(package, stubSize);
     output.Seek(0, TSeekOrigin::End);
-    run.Data.AppendUninstallLog(output, run.UninstallList);
+    run.Data.AppendUninstallLog(output, log);
     // A Setup.exe signed after the build carries a security directory that points past its
     // program bytes; in this copy it would point into the log, a broken signature.
     ClearSignature(output);
@@ -49,30 +50,41 @@ TUninstallRegistration Registration(const TKoInstallRun& run, const std::string&
     return entry;
 }
 
+// This run's entries with those of the uninstaller at ExePath that still exist. An earlier
+// uninstaller that cannot be read (missing, damaged, or from another tool) adds nothing.
+std::vector<TUninstallEntry> AccumulatedLog(const TKoInstallRun& run, const std::string& exePath) {
+    TKoUninstall earlier;
+    if (FileExists(exePath)) {
+        try {
+            earlier.LoadFromFile(exePath);
+        } catch (const std::exception&) {
+            earlier.Clear();
+        }
+    }
+    return MergeUninstallLog(run.UninstallList, earlier, [](const TUninstallEntry& entry) {
+        return entry.Folder ? DirectoryExists(entry.Path) : FileExists(entry.Path);
+    });
+}
+
 } // namespace
 
 void CreateUninstaller(TKoInstallRun& run, const std::string& exePath,
                        const std::string& linkPath) {
     run.UninstallList.push_back({linkPath, false});
     run.Report("Creating unistaller ...", 1);
-    // The uninstaller is a convenience: an install whose files are all in place is not undone
-    // because it could not be written, so failures here end quietly.
-    const std::string tmpPath = ChangeFileExt(exePath, ".tmp");
-    try {
-        ForceDirectories(ExtractFilePath(exePath));
-        WriteUninstallerFile(run, tmpPath);
-        // Replaced in one step: deleting the old one first would leave none at all, with the
-        // registry pointing there, whenever the rename then failed. When it fails (an
-        // uninstaller still running from an earlier install) the new one stays as ".tmp".
-        ClearReadOnly(exePath);
-        MoveFileExA(tmpPath.c_str(), exePath.c_str(), MOVEFILE_REPLACE_EXISTING);
-    } catch (...) {
-        DeleteFileA(tmpPath.c_str());
-    }
+    const std::vector<TUninstallEntry> log = AccumulatedLog(run, exePath);
+    // Where earlier versions left the new uninstaller when the old one could not be replaced.
+    DeleteFileA(ChangeFileExt(exePath, ".tmp").c_str());
+    ClearReadOnly(exePath);
+    // An uninstaller that is not in place would leave the entry pointing at a missing or stale
+    // one: the run fails instead. A scanner holding the new file gets a few tries to let go.
+    run.Transaction.WriteFile(
+        exePath, [&](const std::string& temp) { WriteUninstallerFile(run, log, temp); },
+        THeldTarget::Retry);
+    SaveShortcut(run.Transaction, linkPath, exePath);
+    // Last, so that the entry, its version included, changes only when everything is in place.
     run.Report("Registering unistaller ...", 1);
     RegisterUninstaller(Registration(run, exePath));
-
-    SaveShortcut(linkPath, exePath);
 }
 
 } // namespace ko

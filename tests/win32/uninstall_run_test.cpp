@@ -3,6 +3,8 @@
 
 #include "engine/uninstall_run.h"
 
+#include <algorithm>
+
 using namespace ko;
 using namespace kotest;
 
@@ -108,4 +110,105 @@ TEST_F(UninstallRun, EmptyLogAndNamelessProduct) {
         EXPECT_EQ(Lines.back(), "Done.");
         EXPECT_TRUE(RegistryKeyExists(key)) << "'" << name << "'";
     }
+}
+
+namespace {
+
+const char SessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
+
+// The paths waiting for the next restart ("\??\" and the path, each followed by its new name,
+// empty for a deletion), as wide strings.
+std::vector<std::wstring> PendingRenames() {
+    std::vector<wchar_t> buffer(1 << 16);
+    DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager",
+                     L"PendingFileRenameOperations", RRF_RT_ANY, nullptr, buffer.data(),
+                     &size) != ERROR_SUCCESS)
+        return {};
+    std::vector<std::wstring> entries;
+    const wchar_t* at = buffer.data();
+    const wchar_t* end = buffer.data() + size / sizeof(wchar_t);
+    while (at < end) {
+        const std::wstring entry(at);
+        entries.push_back(entry);
+        at += entry.size() + 1;
+    }
+    while (!entries.empty() && entries.back().empty())
+        entries.pop_back();
+    return entries;
+}
+
+// Takes the pairs whose source holds Marker out of the list again.
+void ForgetPendingRenames(const std::wstring& marker) {
+    const std::vector<std::wstring> entries = PendingRenames();
+    std::wstring kept;
+    for (size_t i = 0; i < entries.size(); i += 2) {
+        if (entries[i].find(marker) != std::wstring::npos)
+            continue;
+        kept += entries[i] + L'\0';
+        kept += (i + 1 < entries.size() ? entries[i + 1] : L"") + L'\0';
+    }
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    if (kept.empty()) {
+        RegDeleteValueW(key, L"PendingFileRenameOperations");
+    } else {
+        kept += L'\0';
+        RegSetValueExW(key, L"PendingFileRenameOperations", 0, REG_MULTI_SZ,
+                       reinterpret_cast<const BYTE*>(kept.data()),
+                       static_cast<DWORD>(kept.size() * sizeof(wchar_t)));
+    }
+    RegCloseKey(key);
+}
+
+} // namespace
+
+// A file a running program holds keeps its warning and goes at the next restart, then its
+// folder; the run counts the warning. A file the user made read-only stays where it is.
+TEST_F(UninstallRun, FilesInUseGoAtTheNextRestart) {
+    AddFile("{app}\\held.dll", Pattern(20, 1));
+    AddFile("{app}\\kept.txt", Pattern(20, 2));
+    AddFile("{app}\\free.txt", Pattern(20, 3));
+    Build();
+    Run.TerminalFolders = {Work + "Terminal"};
+    Run.Execute();
+    const std::string app = App(), held = app + "\\held.dll", kept = app + "\\kept.txt";
+    SetFileAttributesA(kept.c_str(), FILE_ATTRIBUTE_READONLY);
+    const HANDLE handle = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    TKoUninstall data;
+    data.LoadFromFile(app + "\\Uninstall.exe");
+    Lines.clear();
+    TKoUninstallRun run(data);
+    Uninstall(run);
+    CloseHandle(handle);
+    const std::wstring marker(Content.ProductName.begin(), Content.ProductName.end());
+    const std::vector<std::wstring> pending = PendingRenames();
+    ForgetPendingRenames(marker);
+
+    const auto at = [this](const std::string& line) {
+        return std::find(Lines.begin(), Lines.end(), line) - Lines.begin();
+    };
+    const auto heldWarning = at("WARNING: Unable to delete file " + held + " ...");
+    const auto heldLater = at("File " + held + " will be removed at the next restart ...");
+    const auto folderLater = at("Folder " + app + " will be removed at the next restart ...");
+    EXPECT_LT(heldWarning, heldLater);
+    EXPECT_LT(heldLater, folderLater);
+    EXPECT_LT(folderLater, static_cast<long>(Lines.size()));
+    EXPECT_EQ(at("File " + kept + " will be removed at the next restart ..."),
+              static_cast<long>(Lines.size()));
+    EXPECT_EQ(run.Warnings, 2);
+    EXPECT_EQ(Lines.back(), "Done.");
+
+    std::vector<std::wstring> ours;
+    for (size_t i = 0; i < pending.size(); i += 2)
+        if (pending[i].find(marker) != std::wstring::npos)
+            ours.push_back(pending[i]);
+    const std::wstring wideApp(app.begin(), app.end());
+    EXPECT_EQ(ours, (std::vector<std::wstring>{L"\\??\\" + wideApp + L"\\held.dll",
+                                               L"\\??\\" + wideApp}));
+    EXPECT_FALSE(Exists(app + "\\free.txt"));
+    SetFileAttributesA(kept.c_str(), FILE_ATTRIBUTE_NORMAL);
 }

@@ -1,0 +1,238 @@
+#include "engine/transaction.h"
+
+#include "base/errors.h"
+#include "base/win32_util.h"
+#include "engine/file_utils.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+namespace ko {
+
+namespace {
+
+// A scanner that opens every new file lets go within a second or so; this waits about that long.
+constexpr int MoveAttempts = 6;
+constexpr DWORD MovePause = 200;
+
+bool EndsWith(const std::string& text, const char* suffix) {
+    const size_t n = std::strlen(suffix);
+    return text.size() >= n && LowerPath(text.substr(text.size() - n)) == suffix;
+}
+
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+std::string WithoutDelimiter(std::string folder) {
+    if (folder.size() > 1 && folder.back() == '\\')
+        folder.pop_back();
+    return folder;
+}
+
+// A target another program holds open without letting others delete it, or a read-only one,
+// cannot be replaced; asking for delete access finds both without touching the file. 0 when it
+// can, else the reason.
+DWORD ReplaceBlocker(const std::string& target) {
+    const DWORD attributes = GetFileAttributesA(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return 0;
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        return ERROR_ACCESS_DENIED;
+    const HANDLE handle =
+        CreateFileA(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        return code == ERROR_FILE_NOT_FOUND ? 0 : code;
+    }
+    CloseHandle(handle);
+    return 0;
+}
+
+// A hard link keeps the replaced data without copying it; a file system without links gets a
+// copy.
+void MakeBackup(const std::string& target, const std::string& backup) {
+    ClearReadOnly(backup);
+    DeleteFileA(backup.c_str());
+    if (CreateHardLinkA(backup.c_str(), target.c_str(), nullptr) ||
+        CopyFileA(target.c_str(), backup.c_str(), FALSE))
+        return;
+    const DWORD code = GetLastError();
+    DeleteFileA(backup.c_str());
+    throw EFOpenError("Cannot back up file \"" + target + "\". " + SystemMessage(code));
+}
+
+bool MoveReplacing(const std::string& from, const std::string& to, int attempts) {
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING))
+            return true;
+        if (attempt >= attempts)
+            return false;
+        Sleep(MovePause);
+    }
+}
+
+} // namespace
+
+void RemoveLeftovers(const std::string& folder) {
+    const std::string prefix = IncludeTrailingDelimiter(folder);
+    WIN32_FIND_DATAA found;
+    const HANDLE search = FindFirstFileA((prefix + "*.~ko-*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::string name = found.cFileName;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        const std::string path = prefix + name;
+        ClearReadOnly(path);
+        if (EndsWith(name, TempSuffix)) {
+            DeleteFileA(path.c_str());
+        } else if (EndsWith(name, BackupSuffix)) {
+            // Backups are links to data that was replaced; the target always exists beside one,
+            // unless someone removed it since, and then the backup is the only copy left.
+            const std::string target = path.substr(0, path.size() - std::strlen(BackupSuffix));
+            if (GetFileAttributesA(target.c_str()) == INVALID_FILE_ATTRIBUTES)
+                MoveFileA(path.c_str(), target.c_str());
+            else
+                DeleteFileA(path.c_str());
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+void TFileTransaction::EnsureFolder(const std::string& folder) {
+    if (folder.empty())
+        throw EKoError("Unable to create directory");
+    const std::string dir = WithoutDelimiter(folder);
+    if (!FKnownFolders.insert(LowerPath(dir)).second)
+        return;
+    // The missing folders from the deepest up; a drive ("C:") or a root needs no creating.
+    std::vector<std::string> missing;
+    for (std::string path = dir; path.size() >= 3 && !DirectoryExists(path);) {
+        missing.push_back(path);
+        const std::string parent = ExtractFileDir(path);
+        if (parent == path || parent.empty())
+            break;
+        path = parent;
+    }
+    if (missing.empty()) {
+        RemoveLeftovers(dir);
+        return;
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it)
+        if (CreateDirectoryA(it->c_str(), nullptr))
+            FSteps.push_back({*it, TStep::CreatedFolder});
+}
+
+bool TFileTransaction::Replaces(const std::string& target) {
+    return FileExists(target) && !FWritten.count(LowerPath(target));
+}
+
+bool TFileTransaction::WriteFile(const std::string& target,
+                                 const std::function<void(const std::string&)>& write,
+                                 THeldTarget held) {
+    EnsureFolder(ExtractFilePath(target));
+    if (DirectoryExists(target))
+        throw EFOpenError("Cannot create file \"" + target + "\". " +
+                          SystemMessage(ERROR_ACCESS_DENIED));
+    // Found before anything is written, so that a held target costs no copy and leaves no
+    // backup that could not be deleted while the other program holds its data.
+    const int attempts = held == THeldTarget::Retry ? MoveAttempts : 1;
+    DWORD blocker = ReplaceBlocker(target);
+    for (int attempt = 1; blocker != 0 && attempt < attempts; ++attempt) {
+        Sleep(MovePause);
+        blocker = ReplaceBlocker(target);
+    }
+    if (blocker != 0) {
+        if (held == THeldTarget::Skip)
+            return false;
+        throw EFOpenError("Cannot create file \"" + target + "\". " + SystemMessage(blocker));
+    }
+    const std::string temp = target + TempSuffix;
+    ClearReadOnly(temp);
+    DeleteFileA(temp.c_str());
+    try {
+        write(temp);
+    } catch (const EKoError& e) {
+        DeleteFileA(temp.c_str());
+        // The user knows the file by its own name, not by the one it was written under.
+        const std::string message = e.what();
+        if (message.find(temp) == std::string::npos)
+            throw;
+        if (dynamic_cast<const EFOpenError*>(&e))
+            throw EFOpenError(ReplaceAll(message, temp, target));
+        if (dynamic_cast<const EStreamError*>(&e))
+            throw EStreamError(ReplaceAll(message, temp, target));
+        throw EKoError(ReplaceAll(message, temp, target));
+    } catch (...) {
+        DeleteFileA(temp.c_str());
+        throw;
+    }
+    const bool replaces = Replaces(target);
+    const std::string backup = target + BackupSuffix;
+    if (replaces) {
+        try {
+            MakeBackup(target, backup);
+        } catch (...) {
+            DeleteFileA(temp.c_str());
+            throw;
+        }
+    }
+    const bool existed = FileExists(target);
+    if (!MoveReplacing(temp, target, attempts)) {
+        const DWORD code = GetLastError();
+        DeleteFileA(temp.c_str());
+        if (replaces)
+            DeleteFileA(backup.c_str());
+        if (held == THeldTarget::Skip)
+            return false;
+        throw EFOpenError("Cannot create file \"" + target + "\". " + SystemMessage(code));
+    }
+    if (replaces)
+        FSteps.push_back({target, TStep::ReplacedFile});
+    else if (!existed)
+        FSteps.push_back({target, TStep::CreatedFile});
+    FWritten.insert(LowerPath(target));
+    return true;
+}
+
+void TFileTransaction::Commit() {
+    for (const TStep& step : FSteps) {
+        if (step.Kind != TStep::ReplacedFile)
+            continue;
+        const std::string backup = step.Path + BackupSuffix;
+        ClearReadOnly(backup);
+        DeleteFileA(backup.c_str());
+    }
+    FSteps.clear();
+    FWritten.clear();
+}
+
+void TFileTransaction::Rollback(const std::function<void(const std::string&)>& report) {
+    for (auto it = FSteps.rbegin(); it != FSteps.rend(); ++it) {
+        const std::string& path = it->Path;
+        if (it->Kind == TStep::ReplacedFile) {
+            report("Restoring " + path + " ...");
+            const std::string backup = path + BackupSuffix;
+            ClearReadOnly(path);
+            if (!MoveReplacing(backup, path, MoveAttempts))
+                report("WARNING: Unable to restore " + path + " from " + backup + " ...");
+        } else if (it->Kind == TStep::CreatedFile) {
+            report("Removing file " + path + " ...");
+            ClearReadOnly(path);
+            if (!DeleteFileA(path.c_str()))
+                report("WARNING: Unable to delete file " + path + " ...");
+        } else if (RemoveDirectoryA(path.c_str())) {
+            report("Removing folder " + path + " ...");
+        }
+    }
+    FSteps.clear();
+    FWritten.clear();
+}
+
+} // namespace ko

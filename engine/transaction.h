@@ -1,0 +1,78 @@
+// The install run's writes as one transaction. Every file the run writes goes through here: it is
+// written under a temporary name in its own folder and then moved over its target in one step, so
+// that a target never holds a partly written file; a file it replaces stays as a backup beside it
+// until the run commits, and a run that fails puts back what it replaced and removes what it
+// created.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace ko {
+
+// The name endings of the transaction's own files: written data not yet in place, and the backup
+// of a replaced file. A run that was killed leaves them; the next run or the uninstall removes
+// them.
+inline constexpr char TempSuffix[] = ".~ko-new";
+inline constexpr char BackupSuffix[] = ".~ko-old";
+
+// Removes the files a killed run left in Folder under the transaction's name endings.
+void RemoveLeftovers(const std::string& folder);
+
+// What WriteFile does when the target cannot be replaced: another program holds it open, or it is
+// read-only.
+enum class THeldTarget {
+    Skip,  // nothing is written; WriteFile returns false and the caller warns
+    Fail,  // throws EKoError "Cannot create file ..." naming the target
+    Retry, // tries again a few times (a scanner that opens a new file lets go soon), then fails
+};
+
+class TFileTransaction {
+public:
+    TFileTransaction() = default;
+    TFileTransaction(const TFileTransaction&) = delete;
+    TFileTransaction& operator=(const TFileTransaction&) = delete;
+
+    // Creates Folder with every missing parent, remembering those it created. The first time a
+    // folder is met, the temporary files a killed run left in it are removed. Throws EKoError
+    // "Unable to create directory" for an empty name; a folder that cannot be created shows when
+    // the file inside it is written.
+    void EnsureFolder(const std::string& folder);
+
+    // Writes Target: Write creates and fills the file at the path it is given (a temporary name
+    // beside Target, times set), which then replaces Target in one move. False when Held is Skip
+    // and Target cannot be replaced. Whatever Write throws, or a move that fails otherwise,
+    // leaves Target as it was and propagates, with the temporary name replaced by Target's in the
+    // message.
+    bool WriteFile(const std::string& target, const std::function<void(const std::string&)>& write,
+                   THeldTarget held = THeldTarget::Fail);
+
+    // Ends the transaction: the backups are deleted and nothing is undone any more.
+    void Commit();
+
+    // Undoes the transaction: restores every replaced file from its backup, deletes the files it
+    // created and removes the folders it created when they are empty, newest first. Each step is
+    // passed to Report as a line. Never throws; what cannot be undone is reported as a warning.
+    void Rollback(const std::function<void(const std::string&)>& report);
+
+    // True once a file or folder has been written since the start or the last Commit.
+    bool Changed() const { return !FSteps.empty(); }
+
+private:
+    struct TStep {
+        std::string Path;
+        enum { CreatedFolder, CreatedFile, ReplacedFile } Kind;
+    };
+    bool Replaces(const std::string& target);
+
+    std::vector<TStep> FSteps;
+    // Lower-case paths of the files this transaction has written, so that a file written twice
+    // (a shortcut in every pass) keeps the backup of what was there before the run.
+    std::set<std::string> FWritten;
+    std::set<std::string> FKnownFolders;
+};
+
+} // namespace ko

@@ -1,0 +1,195 @@
+// Re-installs and failed installs of one product: the uninstall log keeps everything the
+// installs left, and a run that fails leaves the machine as it found it.
+#include "engine_fixture.h"
+
+#include "base/errors.h"
+#include "engine/uninstall_run.h"
+
+#include <algorithm>
+
+using namespace ko;
+using namespace kotest;
+
+namespace {
+
+class Reinstall : public TEngineTest {
+protected:
+    void SetUp() override {
+        TEngineTest::SetUp();
+        TerminalA = Work + "Terminal A";
+        TerminalB = Work + "Terminal B";
+        CreateDirectoryA(TerminalA.c_str(), nullptr);
+        CreateDirectoryA(TerminalB.c_str(), nullptr);
+    }
+
+    // One more install run of the loaded package into Terminals, its lines in Lines.
+    void InstallInto(const std::vector<std::string>& terminals) {
+        TKoInstallRun run(Data);
+        run.OnProgress = Run.OnProgress;
+        run.TerminalFolders = terminals;
+        run.Execute();
+    }
+
+    void LoadLog(TKoUninstall& log) { log.LoadFromFile(App() + "\\Uninstall.exe"); }
+
+    // The files of Folder (not below it) whose names end as the transaction's own files do.
+    static std::vector<std::string> Leftovers(const std::string& folder) {
+        std::vector<std::string> found;
+        WIN32_FIND_DATAA entry;
+        const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+        if (search == INVALID_HANDLE_VALUE)
+            return found;
+        do {
+            const std::string name = entry.cFileName;
+            if (name.find(".~ko-") != std::string::npos)
+                found.push_back(name);
+        } while (FindNextFileA(search, &entry));
+        FindClose(search);
+        return found;
+    }
+
+    std::string TerminalA, TerminalB;
+};
+
+} // namespace
+
+// A trader adds a second terminal, then repairs the first while the terminal holds one of its
+// files: every file of every run stays in the log once, and the uninstall removes them all.
+TEST_F(Reinstall, TheUninstallLogKeepsWhatEarlierInstallsLeft) {
+    AddFile("{metatrader}\\MQL4\\Experts\\Expert.ex4", Pattern(50, 1)).CheckNewer = true;
+    AddFile("{metatrader}\\MQL4\\Libraries\\Held.dll", Pattern(50, 2));
+    AddFile("{app}\\Manual.txt", Pattern(50, 3)).ShortcutName = "Manual";
+    Build();
+    InstallInto({TerminalA});
+    InstallInto({TerminalB});
+    const std::string heldPath = TerminalA + "\\MQL4\\Libraries\\Held.dll";
+    const HANDLE held =
+        CreateFileA(heldPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Lines.clear();
+    InstallInto({TerminalA});
+    CloseHandle(held);
+    const std::string expertA = TerminalA + "\\MQL4\\Experts\\Expert.ex4";
+    EXPECT_NE(std::find(Lines.begin(), Lines.end(),
+                        "Skipping Expert.ex4, found newer version at " + expertA + " ..."),
+              Lines.end());
+    EXPECT_NE(
+        std::find(Lines.begin(), Lines.end(), "WARNING: Unable to overwrite " + heldPath + " ..."),
+        Lines.end());
+    EXPECT_EQ(Lines.back(), "Done.");
+
+    TKoUninstall log;
+    LoadLog(log);
+    std::vector<std::string> files = log.FileList;
+    std::sort(files.begin(), files.end());
+    std::vector<std::string> expected = {
+        expertA,
+        heldPath,
+        TerminalB + "\\MQL4\\Experts\\Expert.ex4",
+        TerminalB + "\\MQL4\\Libraries\\Held.dll",
+        App() + "\\Manual.txt",
+        Menu() + "\\Manual.lnk",
+        Menu() + "\\Uninstall.lnk",
+    };
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(files, expected) << "each once, whatever the run that wrote it";
+    EXPECT_EQ(log.FolderList, (std::vector<std::string>{App(), Menu()}));
+
+    TKoUninstallRun uninstall(log);
+    uninstall.Execute();
+    for (const std::string& file : expected)
+        EXPECT_FALSE(Exists(file)) << file;
+}
+
+// Version 2 over version 1 stops at a damaged stored file after its run item ran: the files it
+// replaced are back, those and the folders it created are gone, the uninstaller and the entry
+// still describe version 1, and the log says what was restored and what cannot be undone. What
+// a killed run left beside the files is cleared by the next run.
+TEST_F(Reinstall, AFailedRunPutsBackWhatWasThere) {
+    const std::string expert = TerminalA + "\\MQL4\\Experts\\Expert.ex4";
+    CreateDirectoryA((TerminalA + "\\MQL4").c_str(), nullptr);
+    CreateDirectoryA((TerminalA + "\\MQL4\\Experts").c_str(), nullptr);
+    WriteBytes(expert + ".~ko-new", Bytes{1, 2});
+    WriteBytes(TerminalA + "\\MQL4\\Experts\\Lost.ex4.~ko-old", Bytes{3, 4});
+    AddFile("{metatrader}\\MQL4\\Experts\\Expert.ex4", Pattern(300, 1));
+    AddFile("{app}\\Manual.txt", Pattern(30, 2));
+    Content.ReadmeText = "version one";
+    Build();
+    InstallInto({TerminalA});
+    EXPECT_EQ(Leftovers(TerminalA + "\\MQL4\\Experts"), std::vector<std::string>{});
+    EXPECT_EQ(ReadBytes(TerminalA + "\\MQL4\\Experts\\Lost.ex4"), (Bytes{3, 4}))
+        << "a backup whose file is gone is the only copy left";
+    const std::string exe = App() + "\\Uninstall.exe";
+    const Bytes firstUninstaller = ReadBytes(exe);
+    const std::string key = UninstallKeyPath(ProductFolderName(Content.ProductName));
+    ASSERT_EQ(RegistryString(key, "DisplayVersion"), "1.0");
+
+    Content.VersionMajor = 2;
+    Content.ReadmeText = "version two";
+    Content.Files.clear();
+    AddFile("{metatrader}\\MQL4\\Experts\\Expert.ex4", Pattern(900, 5));
+    AddFile("{metatrader}\\MQL4\\Indicators\\New\\Signal.ex4", Pattern(40, 6));
+    AddFile("{app}\\Manual.txt", Pattern(40, 7));
+    AddFile("{app}\\Cut.bin", Pattern(4000, 8));
+    // Stored programs lie after the files in the package: this one runs from where it is.
+    AddExec(Backslashes(KOSETUP_RECORD_RUN), "Recorder", "", 1, true);
+    Setup = Work + "Setup2.exe";
+    Build();
+    const Bytes whole = ReadBytes(Setup);
+    WriteBytes(Setup, Bytes(whole.begin(), whole.begin() + Data.Files[3]->Offset + 100));
+    Lines.clear();
+    std::string message;
+    try {
+        InstallInto({TerminalA});
+    } catch (const EKoError& e) {
+        message = e.what();
+    }
+    EXPECT_EQ(message, "Invalid file format");
+
+    EXPECT_EQ(ReadBytes(expert), Pattern(300, 1));
+    EXPECT_EQ(FileTimes(expert).LastWrite, StoredLastWrite);
+    EXPECT_EQ(ReadBytes(App() + "\\Manual.txt"), Pattern(30, 2));
+    EXPECT_FALSE(Exists(TerminalA + "\\MQL4\\Indicators")) << "created by the failed run";
+    EXPECT_FALSE(Exists(App() + "\\Cut.bin"));
+    EXPECT_EQ(ReadBytes(exe), firstUninstaller);
+    EXPECT_EQ(RegistryString(key, "DisplayVersion"), "1.0");
+    for (const std::string& folder : {TerminalA + "\\MQL4\\Experts", App()})
+        EXPECT_EQ(Leftovers(folder), std::vector<std::string>{}) << folder;
+
+    const auto has = [this](const std::string& line) {
+        return std::find(Lines.begin(), Lines.end(), line) != Lines.end();
+    };
+    EXPECT_TRUE(has("Rolling back the changes of this run ..."));
+    EXPECT_TRUE(has("Restoring " + expert + " ..."));
+    EXPECT_TRUE(has("Restoring " + App() + "\\Manual.txt ..."));
+    EXPECT_TRUE(has("Removing file " + TerminalA + "\\MQL4\\Indicators\\New\\Signal.ex4 ..."));
+    ASSERT_FALSE(Lines.empty());
+    EXPECT_EQ(Lines.back(),
+              "WARNING: \"Recorder\" has already run; what it did cannot be undone ...");
+}
+
+// An uninstaller held open (a window of it still running) cannot be replaced: after a few tries
+// the run fails and rolls back, and the old one stays in place with nothing beside it.
+TEST_F(Reinstall, AnUninstallerThatCannotBeReplacedFailsTheRun) {
+    AddFile("{app}\\Manual.txt", Pattern(30, 2));
+    Build();
+    InstallInto({TerminalA});
+    const std::string exe = App() + "\\Uninstall.exe";
+    const Bytes first = ReadBytes(exe);
+    const HANDLE held =
+        CreateFileA(exe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::string message;
+    try {
+        InstallInto({TerminalA});
+    } catch (const EKoError& e) {
+        message = e.what();
+    }
+    CloseHandle(held);
+    EXPECT_EQ(message.rfind("Cannot create file \"" + exe + "\". ", 0), 0u) << message;
+    EXPECT_EQ(ReadBytes(exe), first);
+    EXPECT_EQ(Leftovers(App()), std::vector<std::string>{});
+    EXPECT_FALSE(Exists(App() + "\\Uninstall.tmp"));
+    EXPECT_TRUE(Exists(App() + "\\Manual.txt")) << "restored, not removed: it was there before";
+}
