@@ -14,6 +14,7 @@ enum TExitCode : int {
     ExitRunFailed = 1,
     ExitBadCommandLine = 2, // also: a package or log that cannot be loaded
     ExitTerminalRunning = 3,
+    ExitDoneWithWarnings = 4, // the run ended, but a line of its log starts with "WARNING:"
     // Another Setup or Uninstall of the product is running; Windows Installer's code for the
     // same case, which deployment tools retry on.
     ExitAnotherRun = 1618,

@@ -86,6 +86,8 @@ int InstallStages(TKoInstall& data, const std::vector<std::string>& terminals, T
         ChooseTerminals(run, terminals);
         run.OnProgress = LogLines(log);
         run.Execute();
+        if (run.Warnings > 0)
+            result = ExitDoneWithWarnings;
     } catch (const std::exception& e) {
         Write(log, e.what());
         result = ExitRunFailed;
@@ -142,7 +144,7 @@ int RunSilentUninstall(const std::string& exePath, TLogFile* log) {
         return ExitRunFailed;
     }
     StartSelfDelete(exePath, true);
-    return ExitDone;
+    return run.Warnings > 0 ? ExitDoneWithWarnings : ExitDone;
 }
 
 } // namespace ko
