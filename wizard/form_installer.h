@@ -5,6 +5,7 @@
 #pragma once
 
 #include "base/log_file.h"
+#include "base/win32_util.h"
 #include "engine/private_folder.h"
 #include "engine/run_state.h"
 #include "engine/terminal_discovery.h"
@@ -78,12 +79,12 @@ public:
     // offers to start a terminal that was there before the run. Engine errors propagate.
     void RunInstall();
     void RunUninstall();
-    // The engine's progress handler: keeps the line and the percentage, and hands what has
-    // gathered to the log and the bar when the last hand-over is ProgressInterval ago.
+    // The engine's progress handler, called on the run's thread: keeps the line and the
+    // percentage. Called on the window's thread, it also hands what has gathered to the log and
+    // the bar when the last hand-over is ProgressInterval ago.
     void ReportProgress(TKoRun& sender, const std::string& text, int percent);
-    // Appends the gathered lines to the log in one edit, moves the bar and paints at once,
-    // since the run keeps the thread busy. The run does it as well before it lets the window
-    // take messages, and when it ends.
+    // Appends the gathered lines to the log in one edit, moves the bar and paints at once. The
+    // window's thread does it every ProgressInterval while the run works, and when it ends.
     void FlushProgress();
     // When set (/LOG), also receives every line of the run and the message of an error that
     // ends it. Not owned.
@@ -156,6 +157,9 @@ private:
     // The data folders of the terminals listed, for the install run.
     std::vector<TDataFolder> FDataFolders;
     bool FRunDone = false;
+    // The run's lines not yet shown, with the last percentage: the run's thread adds to them and
+    // the window's thread takes them, under FPendingLock.
+    TCriticalSection FPendingLock;
     std::vector<std::wstring> FPendingLines;
     int FPendingPercent = 0;
     DWORD FLastFlush = 0;

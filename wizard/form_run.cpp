@@ -1,4 +1,5 @@
 // The progress page's run, the finish page's offer to start a terminal, and what Finish does.
+#include "base/errors.h"
 #include "engine/file_utils.h"
 #include "engine/run_items.h"
 #include "engine/uninstall_run.h"
@@ -23,6 +24,32 @@ struct TFlagScope {
     ~TFlagScope() { Flag = false; }
 };
 
+// The run on a thread of its own, so that the window's thread stays free for the window. What
+// ends it with an error is carried back as its message.
+struct TRunThread {
+    TKoRun& Run;
+    bool Failed = false;
+    std::string Error;
+
+    static DWORD WINAPI Main(void* parameter) {
+        auto& self = *static_cast<TRunThread*>(parameter);
+        // Shortcuts are written through the shell's objects, which need COM on this thread.
+        const HRESULT com = CoInitialize(nullptr);
+        try {
+            self.Run.Execute();
+        } catch (const std::exception& e) {
+            self.Failed = true;
+            self.Error = e.what();
+        } catch (...) {
+            self.Failed = true;
+            self.Error = "Unexpected error";
+        }
+        if (SUCCEEDED(com))
+            CoUninitialize();
+        return 0;
+    }
+};
+
 } // namespace
 
 LRESULT TFormInstaller::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -42,10 +69,11 @@ void TFormInstaller::StartRun() {
         else
             RunInstall();
     } catch (const std::exception& e) {
-        // Next, Prev and Cancel stay disabled: what was done is on the disk, the run cannot
-        // be repeated, and only the close box is left.
+        // Next, Prev and Cancel stay disabled: the run cannot be repeated, and only the close
+        // box is left. The error ends the log, after what the rollback reported.
         if (Log)
             Log->WriteLine(e.what());
+        MemoProgress.AddLines({ui::Widen(e.what())});
         ui::ShowErrorText(Handle(), e.what());
     }
 }
@@ -83,21 +111,30 @@ void TFormInstaller::ExecuteRun(TKoRun& run) {
     run.OnProgress = [this](TKoRun& sender, const std::string& text, int percent) {
         ReportProgress(sender, text, percent);
     };
-    // While a run item runs, the window shows every line reported before it.
-    SetMessagePump([this] {
-        FlushProgress();
-        ProcessPendingMessages();
-    });
-    try {
-        run.Execute();
-    } catch (...) {
-        // The error box comes next: the log shows everything up to the failure first.
-        SetMessagePump(nullptr);
-        FlushProgress();
-        throw;
-    }
+    // The run's thread has no window: while it waits for a run item, it only takes its own
+    // messages.
     SetMessagePump(nullptr);
+    TRunThread work{run};
+    const HANDLE thread = CreateThread(nullptr, 0, TRunThread::Main, &work, 0, nullptr);
+    if (!thread)
+        TRunThread::Main(&work);
+    // The window answers while the run works: every message is taken as it comes and the
+    // run's lines are shown every ProgressInterval. Closing stays refused meanwhile.
+    while (thread) {
+        const DWORD woke =
+            MsgWaitForMultipleObjects(1, &thread, FALSE, layout::ProgressInterval, QS_ALLINPUT);
+        ProcessPendingMessages();
+        FlushProgress();
+        if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED)
+            break;
+    }
+    if (thread) {
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+    }
     FlushProgress();
+    if (work.Failed)
+        throw EKoError(work.Error);
     ProgressBar1.SetPosition(layout::ProgressMax);
     FRunDone = true;
     BtnNext.SetEnabled(true);
@@ -106,21 +143,33 @@ void TFormInstaller::ExecuteRun(TKoRun& run) {
 void TFormInstaller::ReportProgress(TKoRun&, const std::string& text, int percent) {
     if (Log)
         Log->WriteLine(text);
-    FPendingLines.push_back(ui::Widen(text));
-    FPendingPercent = percent;
-    if (GetTickCount() - FLastFlush >= layout::ProgressInterval)
+    bool due = false;
+    {
+        TLock lock(FPendingLock);
+        FPendingLines.push_back(ui::Widen(text));
+        FPendingPercent = percent;
+        due = GetTickCount() - FLastFlush >= layout::ProgressInterval;
+    }
+    // Only the window's own thread touches the window; the run's thread leaves the lines to it.
+    if (due && GetCurrentThreadId() == GetWindowThreadProcessId(Handle(), nullptr))
         FlushProgress();
 }
 
 void TFormInstaller::FlushProgress() {
-    if (FPendingLines.empty())
+    std::vector<std::wstring> lines;
+    int percent = 0;
+    {
+        TLock lock(FPendingLock);
+        lines.swap(FPendingLines);
+        percent = FPendingPercent;
+        FLastFlush = GetTickCount();
+    }
+    if (lines.empty())
         return;
-    MemoProgress.AddLines(FPendingLines);
-    FPendingLines.clear();
+    MemoProgress.AddLines(lines);
     // The bar keeps to its range by itself: the engine's percentage may pass 100.
-    ProgressBar1.SetPosition(FPendingPercent);
+    ProgressBar1.SetPosition(percent);
     UpdateWindow(Handle());
-    FLastFlush = GetTickCount();
 }
 
 void TFormInstaller::FinishAction() {

@@ -55,6 +55,7 @@ const char* const Usage = R"(commands:
   kill-pids FILE               end the processes whose ids a --pid-file run recorded
   echo TEXT
   elapsed LABEL                milliseconds since the program under test was started
+  expect-answers MS SECONDS    until Next is enabled, no message waits MS for the window's reply
 )";
 
 std::wstring Widen(const std::string& text) {

@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include <cstdio>
 #include <fstream>
 
@@ -399,6 +401,7 @@ TDriver::TDriver() {
         if (found != expected)
             throw EFailure(a[1] + L": expected bounds " + expected + L", found " + found);
     };
+    FCommands[L"expect-answers"] = [this](const TArgs& a) { ExpectAnswers(a); };
     FCommands[L"echo"] = [](const TArgs&) {};
     FCommands[L"elapsed"] = [this](const TArgs& a) {
         Need(a, 2, L"elapsed LABEL");
@@ -483,6 +486,41 @@ double TDriver::TimeoutArg(const TArgs& args, size_t index) const {
     if (index < args.size() && !args[index].empty())
         return _wtof(args[index].c_str());
     return Timeout;
+}
+
+void TDriver::ExpectAnswers(const TArgs& a) {
+    Need(a, 3, L"expect-answers MAX-MS SECONDS");
+    const double limit = std::stod(a[1]);
+    const double seconds = TimeoutArg(a, 2);
+    LARGE_INTEGER frequency, begin, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&begin);
+    const auto elapsedMs = [&](const LARGE_INTEGER& from) {
+        QueryPerformanceCounter(&now);
+        return 1000.0 * double(now.QuadPart - from.QuadPart) / double(frequency.QuadPart);
+    };
+    // Asks the window without pause until Next comes on: each question waits as long as the
+    // window's thread is away from its messages.
+    double longest = 0;
+    int questions = 0;
+    const HWND next = Control(L"BtnNext");
+    while (!IsWindowEnabled(next)) {
+        if (elapsedMs(begin) > seconds * 1000)
+            throw EFailure(L"the run did not end within " + a[2] + L" s");
+        LARGE_INTEGER asked;
+        QueryPerformanceCounter(&asked);
+        DWORD_PTR result;
+        if (!SendMessageTimeoutW(Window(), WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result))
+            throw EFatal(L"the window gave no reply for a minute");
+        longest = std::max(longest, elapsedMs(asked));
+        ++questions;
+        Sleep(5);
+    }
+    Say(L"  longest wait for a reply = " + std::to_wstring(int(longest + 0.5)) + L" ms over " +
+        std::to_wstring(questions) + L" questions");
+    if (longest > limit)
+        throw EFailure(L"the window left a question unanswered for " +
+                       std::to_wstring(int(longest + 0.5)) + L" ms, more than " + a[1]);
 }
 
 void TDriver::Sync() {

@@ -79,6 +79,9 @@ private:
     void ExpectVersion(const TArgs& args);
     void XdoTool(const TArgs& args);
     void ExpectFocus(const TArgs& args);
+    // Asks the window again and again until Next is enabled; fails when one question waited
+    // longer than the limit for its reply.
+    void ExpectAnswers(const TArgs& args);
 
     std::map<std::wstring, std::function<void(const TArgs&)>> FCommands;
     std::vector<TProcess> FProcesses;

@@ -1,0 +1,37 @@
+# The window answers throughout a long install: the driver asks it again and again while the
+# run copies many small files, and no question may wait long for its reply. Closing stays
+# refused until the run has ended. KOSETUP_ANSWER_FILES sets the number of files (20000 gives
+# the figure of a large product).
+NAME="E2E Many Files"
+count=${KOSETUP_ANSWER_FILES:-2000}
+require_no_terminals
+product_paths "$NAME"
+pf_add_terminal "E2E Many Terminal"
+mkdir -p "$WORK/files"
+(cd "$WORK/files" && for ((i = 0; i < count; i++)); do echo "$i" >"f$i.txt"; done)
+printf '{\\rtf1 Licence}' >"$WORK/license.rtf"
+cat >"$WORK/product.toml" <<END
+[product]
+name = "$NAME"
+version_major = 1
+version_minor = 0
+[documents]
+license = "license.rtf"
+[[file]]
+source = "files/*"
+target = '{metatrader}\\MQL4\\Files\\Many\\'
+END
+build_setup "$WORK/product.toml" "$WORK/Setup.exe"
+
+{
+  to_progress "$WORK/Setup.exe" "$NAME"
+  cat <<END
+close
+expect-answers 250 600
+expect-page progress
+expect-last-line MemoProgress Done.
+close
+expect-exit 0
+END
+} | DRIVER_TIMEOUT=30 drive
+[ "$(find "$PF/E2E Many Terminal/MQL4/Files/Many" -type f | wc -l)" = "$count" ]
