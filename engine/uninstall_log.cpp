@@ -45,8 +45,8 @@ MergeUninstallLog(const std::vector<TUninstallEntry>& current, const TKoUninstal
         else
             files.push_back(entry);
     }
-    files.insert(files.end(), folders.begin(), folders.end());
-    return files;
+    folders.insert(folders.end(), files.begin(), files.end());
+    return folders;
 }
 
 } // namespace ko

@@ -11,8 +11,9 @@ namespace ko {
 // This run's entries followed by those of Earlier (the log of the uninstaller being replaced)
 // for which Exists holds, each path once whatever its letter case: an install that adds a
 // terminal, skips a newer file or cannot overwrite a held one keeps what the earlier installs
-// put there removable. Files come first, then the folders, each folder before any folder that
-// holds it, otherwise in the order met.
+// put there removable. The folders come first, as they always have (the uninstall removes the
+// files before any folder), each before any folder that holds it, otherwise in the order met;
+// then the files in the order met.
 std::vector<TUninstallEntry>
 MergeUninstallLog(const std::vector<TUninstallEntry>& current, const TKoUninstall& earlier,
                   const std::function<bool(const TUninstallEntry&)>& exists);

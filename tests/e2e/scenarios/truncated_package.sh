@@ -1,6 +1,7 @@
 # A Setup.exe whose stored data is cut short: the run stops at the damaged file with one error
-# box, the buttons stay disabled, nothing after that file is written, and the close box still
-# ends the program.
+# box, the buttons stay disabled, nothing after that file is written, the folders the run made
+# are removed again with the error as the log's last line, and the close box still ends the
+# program.
 build_setup "$KOSETUP_SOURCE/tests/e2e/products/plain/product.toml" "$WORK/Setup.exe"
 truncate -s -100 "$WORK/Setup.exe"
 require_no_terminals
@@ -20,11 +21,17 @@ expect-page progress
 expect-buttons off off Cancel:off
 expect-lines MemoProgress
 |Copying file $default\\MQL4\\Indicators\\Plain Indicator.mq4 ...
+|Rolling back the changes of this run ...
+|Removing folder $default\\MQL4\\Indicators ...
+|Removing folder $default\\MQL4 ...
+|Removing folder $default ...
+|Invalid file format
 close
 expect-exit 0
 END
 } | drive
 [ ! -e "$PF/Plain Indicator/License.rtf" ]
 [ ! -e "$PF/Plain Indicator/Uninstall.exe" ]
+[ ! -e "$PF/MetaTrader 4" ]
 [ ! -e "$MENU_ROOT/Plain Indicator" ]
 ! key_exists "Plain Indicator"

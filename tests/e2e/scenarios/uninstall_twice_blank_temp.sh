@@ -1,7 +1,7 @@
 # A temporary folder whose path holds blanks, a product installed twice (the second time into
-# one terminal only) and a file the user added to the program folder: the uninstaller works
-# from the second log only, removes itself and its script, and the folder stays with the
-# user's file.
+# one terminal only) and a file the user added to the program folder: the second log keeps what
+# the first install left, so the uninstaller removes the product from both terminals, then
+# itself and its script, and the folder stays with the user's file.
 NAME="Plain Indicator"
 APP="$PF/$NAME"
 require_no_terminals
@@ -42,7 +42,7 @@ indicator='MQL4/Indicators/Plain Indicator.mq4'
 
 drive_uninstall "$(winpath "$APP/Uninstall.exe")" "$NAME"
 bats_gone 0
-[ -e "$PF/${terminals[0]}/$indicator" ]
+[ ! -e "$PF/${terminals[0]}/$indicator" ]
 [ ! -e "$PF/${terminals[1]}/$indicator" ]
 [ "$(ls "$APP")" = notes.txt ]
 [ ! -e "$MENU_ROOT/$NAME" ]
