@@ -137,7 +137,9 @@ TEST_F(Reinstall, AFailedRunPutsBackWhatWasThere) {
     Setup = Work + "Setup2.exe";
     Build();
     const Bytes whole = ReadBytes(Setup);
-    WriteBytes(Setup, Bytes(whole.begin(), whole.begin() + Data.Files[3]->Offset + 100));
+    const std::string cut = Work + "Cut.exe";
+    WriteBytes(cut, Bytes(whole.begin(), whole.begin() + Data.Files[3]->Offset + 100));
+    Data.LoadFromFile(cut);
     Lines.clear();
     std::string message;
     try {
