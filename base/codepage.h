@@ -39,6 +39,11 @@ std::string CodePageToUtf8(std::string_view bytes, int codePage);
 // The first byte that the code page leaves undefined, with its position.
 std::optional<size_t> FindUndefinedByte(std::string_view bytes, int codePage);
 
+// UTF-8 and UTF-16, the stub's inner text and the text of Windows' wide functions. A malformed
+// sequence or a lone surrogate becomes U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view utf8);
+std::string Utf16ToUtf8(std::u16string_view utf16);
+
 // "U+4E2D '中'" for a printable character, "U+0007" for a control character.
 std::string DescribeCharacter(char32_t codePoint);
 

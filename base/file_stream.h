@@ -1,5 +1,5 @@
-// A stream over a file on disk. Paths are 8-bit strings: the ANSI code page on Windows, UTF-8
-// bytes elsewhere.
+// A stream over a file on disk. Paths are UTF-8 (on Windows opened through the wide functions,
+// elsewhere passed on as they are).
 #pragma once
 
 #include "base/stream.h"

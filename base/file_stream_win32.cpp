@@ -38,7 +38,7 @@ TFileStream::TFileStream(const std::string& path, TFileMode mode) : FFileName(pa
         share = FILE_SHARE_READ | FILE_SHARE_DELETE;
         disposition = CREATE_NEW;
     }
-    const HANDLE handle = CreateFileA(path.c_str(), access, share, nullptr, disposition,
+    const HANDLE handle = CreateFileW(Wide(path).c_str(), access, share, nullptr, disposition,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();

@@ -1,6 +1,8 @@
 // A text log that the runs' lines are appended to, one per line, each ended by CR LF. The lines
-// are written as they come, in the 8-bit code page they are made in, and reach the disk at once:
-// a run that ends the process early still leaves every line before it.
+// are UTF-8, as the program makes them: a name in any script reaches the log as it is, where the
+// system's ANSI code page would have turned the letters it lacks into question marks (a log
+// of ASCII lines is the same in both). They reach the disk at once: a run that ends the process
+// early still leaves every line before it.
 #pragma once
 
 #include "base/file_stream.h"

@@ -1,12 +1,31 @@
-// Small Windows helpers shared by the stub's layers and the Windows builder.
+// Small Windows helpers shared by the stub's layers and the Windows builder. Inside the program
+// every path and text is UTF-8 in a std::string; Windows gets and gives UTF-16 through its wide
+// ("W") functions, and Wide and Utf8 convert at that boundary. No text goes through the 8-bit
+// "A" functions, which would squeeze it into the system's ANSI code page.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace ko {
+
+std::wstring Wide(std::string_view utf8);
+std::string Utf8(std::wstring_view wide);
+// A NUL-terminated text that Windows filled in (a buffer of a fixed size).
+inline std::string Utf8(const wchar_t* wide) {
+    return Utf8(std::wstring_view(wide));
+}
+
+// Bytes in a code page the system knows (CP_ACP: its own ANSI code page) as UTF-8; nothing when
+// the system does not know the code page.
+std::optional<std::string> SystemDecode(std::string_view bytes, UINT codePage);
+// UTF-8 as bytes of such a code page; nothing when the system does not know it or a character
+// has no byte there (the system would write a look-alike: "L" for "Ł", which names another file).
+std::optional<std::string> SystemEncode(std::string_view utf8, UINT codePage);
 
 // The system's text for an error code (GetLastError or an HRESULT), without the line end.
 std::string SystemMessage(DWORD code);

@@ -150,9 +150,9 @@ void ListUninstall(const std::string& native, const TPackageScan& scan, TLister&
     ListIdentity(list, uninstall);
     list.Line("Entries", std::to_string(uninstall.FolderList.size()) + " folders, " +
                              std::to_string(uninstall.FileList.size()) + " files");
-    for (const TUninstallEntry& entry : scan.LogEntries)
-        list.FOut << "  " << (entry.Folder ? "folder " : "file   ") << list.Utf8(entry.Path)
-                  << "\n";
+    for (const TLogEntry& entry : scan.LogEntries)
+        list.FOut << "  " << (entry.Folder ? "folder " : "file   ")
+                  << (entry.Utf8 ? entry.Path : list.Utf8(entry.Path)) << "\n";
 }
 
 } // namespace

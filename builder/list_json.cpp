@@ -127,10 +127,13 @@ public:
         uninstall.LoadFromFile(native);
         Identity(uninstall);
         FJson.Key("entries").BeginArray();
-        for (const TUninstallEntry& entry : scan.LogEntries) {
+        for (const TLogEntry& entry : scan.LogEntries) {
             FJson.BeginObject();
             FJson.Key("type").String(entry.Folder ? "folder" : "file");
-            Text("path", entry.Path);
+            if (entry.Utf8)
+                FJson.Key("path").String(entry.Path);
+            else
+                Text("path", entry.Path);
             FJson.End();
         }
         FJson.End();

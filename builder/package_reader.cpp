@@ -39,11 +39,21 @@ void ScanInstall(TTagStreamAdapter& reader, TPackageScan& scan) {
 }
 
 void ScanUninstall(TTagStreamAdapter& reader, TPackageScan& scan) {
+    bool amendable = false;
     while (reader.ReadTag()) {
-        if (reader.Tag == ltFolder || reader.Tag == ltFile)
-            scan.LogEntries.push_back({DecodeString(reader.ReadString()), reader.Tag == ltFolder});
-        else
+        if (reader.Tag == ltCodePage) {
+            scan.CodePage = reader.ReadInteger();
+        } else if (reader.Tag == ltFolder || reader.Tag == ltFile) {
+            scan.LogEntries.push_back(
+                {DecodeString(reader.ReadString()), reader.Tag == ltFolder, false});
+            amendable = true;
+        } else if (reader.Tag == ltUtf8Path && amendable) {
+            scan.LogEntries.back().Path = DecodeString(reader.ReadString());
+            scan.LogEntries.back().Utf8 = true;
+            amendable = false;
+        } else {
             reader.SkipValue();
+        }
     }
     scan.RecordsEnd = reader.Stream.Position();
 }

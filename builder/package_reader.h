@@ -15,6 +15,14 @@ namespace ko {
 
 enum class TPackageKind { Install, Uninstall };
 
+// An entry of an uninstall log: its path in the log's code page, or in UTF-8 when the log
+// carries it so (a name that code page cannot hold).
+struct TLogEntry {
+    std::string Path;
+    bool Folder = false;
+    bool Utf8 = false;
+};
+
 struct TPackageScan {
     TPackageKind Kind = TPackageKind::Install;
     int64_t FileSize = 0;
@@ -22,8 +30,8 @@ struct TPackageScan {
     // Just behind the top-level end record; -1 when the stream ended before one.
     int64_t RecordsEnd = -1;
     std::optional<int32_t> CodePage;
-    std::optional<int64_t> KeySize;          // the count of the key record, when there is one
-    std::vector<TUninstallEntry> LogEntries; // uninstall logs only, in log order
+    std::optional<int64_t> KeySize;    // the count of the key record, when there is one
+    std::vector<TLogEntry> LogEntries; // uninstall logs only, in log order
 };
 
 // Reads the pointer at 136 and walks the top level of what it finds. Throws EBuildError naming

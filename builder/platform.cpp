@@ -22,7 +22,7 @@ std::string PathToUtf8(const std::filesystem::path& path) {
 }
 
 std::string NativeName(const std::filesystem::path& path) {
-    return path.string();
+    return PathToUtf8(path);
 }
 
 std::string UnreadableReason(const std::filesystem::path& path, int error) {

@@ -33,8 +33,8 @@ std::filesystem::path ExecutablePath();
 // the console set up to show UTF-8 output.
 std::vector<std::string> StartCommandLine(int argc, char** argv);
 
-// Paths in the manifest and on the command line are UTF-8; the file streams take the system's
-// 8-bit form.
+// Paths in the manifest and on the command line are UTF-8, and so are the names the file
+// streams take (on Windows they open files through the wide functions).
 std::filesystem::path PathFromUtf8(const std::string& utf8);
 std::string PathToUtf8(const std::filesystem::path& path);
 std::string NativeName(const std::filesystem::path& path);

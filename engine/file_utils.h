@@ -1,4 +1,7 @@
-// Path helpers and the few file operations the install and uninstall runs and the wizard share.
+// Path helpers and the file operations the install and uninstall runs, the wizard and start-up
+// share. Paths are UTF-8 and reach Windows through its wide functions: a folder named in any
+// script works whatever the system's code page. Splitting at "\" byte by byte is safe in UTF-8,
+// whose multi-byte characters never hold that byte.
 #pragma once
 
 #include "base/errors.h"
@@ -6,7 +9,9 @@
 #include "package/sha256.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace ko {
 
@@ -47,6 +52,27 @@ std::string RunningProgramPath();
 
 // The size of a file, 0 when it cannot be read.
 int64_t FileSize(const std::string& path);
+// The last-write time (FILETIME) of a file or folder, nothing when it cannot be read.
+std::optional<uint64_t> LastWriteTime(const std::string& path);
+
+// The file operations of the runs, each true when it succeeded (GetLastError tells why not).
+bool DeleteFilePath(const std::string& path);
+bool RemoveFolder(const std::string& path);
+// Renames From to To, replacing a file of that name.
+bool MoveFileReplacing(const std::string& from, const std::string& to);
+// Copies From to To, which must not exist yet.
+bool CopyToNewFile(const std::string& from, const std::string& to);
+// Path made absolute against the current folder; Path itself when that fails.
+std::string FullPathName(const std::string& path);
+
+// One entry of a folder listing.
+struct TFolderEntry {
+    std::string Name;
+    uint32_t Attributes = 0; // FILE_ATTRIBUTE_*
+};
+// The entries of Folder in the order the file system lists them, without "." and "..";
+// nothing when the folder cannot be listed.
+std::vector<TFolderEntry> ListFolder(const std::string& folder);
 
 // The content deciphered from the installer is not what its builder stored: the installer file
 // was damaged on its way (a download cut or altered).

@@ -7,6 +7,7 @@
 #include "engine/run_items.h"
 #include "engine/shell_link.h"
 #include "engine/sys_folders.h"
+#include "package/rtf_code_page.h"
 #include "package/windows_names.h"
 
 #include <windows.h>
@@ -41,12 +42,8 @@ std::string CrLfLines(const std::string& text) {
 bool ShouldCopy(const TKoInstallFile& file, const std::string& target) {
     if (!file.CheckNewer || !FileExists(target))
         return true;
-    WIN32_FIND_DATAA found;
-    const HANDLE search = FindFirstFileA(target.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return true;
-    FindClose(search);
-    return FromFileTime(found.ftLastWriteTime) < file.LastWriteTime;
+    const std::optional<uint64_t> existing = LastWriteTime(target);
+    return !existing || *existing < file.LastWriteTime;
 }
 
 void InstallFile(TKoInstallRun& run, TStream& package, const TVariables& variables,
@@ -143,12 +140,13 @@ bool StartsWithScheme(const std::string& address) {
 void InstallDocuments(TKoInstallRun& run, const std::string& programFolder,
                       const std::string& menuFolder) {
     const TKoInstall& data = run.Data;
+    // Whoever opens the file reads it in the package's code page, not in the system's.
     InstallTextFile(run, programFolder + "\\Readme.rtf", menuFolder + "\\Readme.lnk",
-                    data.ReadmeText);
+                    DeclareRtfCodePage(data.ReadmeText, data.CodePage));
     InstallTextFile(run, programFolder + "\\License.rtf", menuFolder + "\\License.lnk",
-                    data.LicenseText);
+                    DeclareRtfCodePage(data.LicenseText, data.CodePage));
     InstallTextFile(run, programFolder + "\\What's New.rtf", menuFolder + "\\What's New.lnk",
-                    data.WhatsNewText);
+                    DeclareRtfCodePage(data.WhatsNewText, data.CodePage));
 }
 
 void InstallInternetShortcuts(TKoInstallRun& run, const std::string& menuFolder) {

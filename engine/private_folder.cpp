@@ -28,7 +28,7 @@ bool CreatePrivateDirectory(const std::string& path) {
     if (ConvertStringSecurityDescriptorToSecurityDescriptorW(PrivateDacl, SDDL_REVISION_1,
                                                              &descriptor, nullptr))
         attributes.lpSecurityDescriptor = descriptor;
-    const bool created = CreateDirectoryA(path.c_str(), &attributes);
+    const bool created = CreateDirectoryW(Wide(path).c_str(), &attributes);
     if (descriptor)
         LocalFree(descriptor);
     return created;
@@ -67,8 +67,8 @@ TPrivateFolder::~TPrivateFolder() {
     if (FKeep)
         return;
     for (const std::string& file : FFiles)
-        DeleteFileA(file.c_str());
-    RemoveDirectoryA(FPath.c_str());
+        DeleteFilePath(file);
+    RemoveFolder(FPath);
 }
 
 std::string TPrivateFolder::NewFile(const std::string& name) {

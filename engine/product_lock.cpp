@@ -1,5 +1,7 @@
 #include "engine/product_lock.h"
 
+#include "base/win32_util.h"
+
 #include <windows.h>
 
 namespace ko {
@@ -15,10 +17,10 @@ bool TProductLock::Acquire(const std::string& folderName) {
     // In the global namespace, so that runs in other sessions (another user on the same
     // server, a deployment service) see it too. Windows compares folder names without regard to
     // case but mutex names with it.
-    std::string product = folderName;
-    CharUpperBuffA(product.data(), static_cast<DWORD>(product.size()));
-    const std::string name = "Global\\KoSetup " + product;
-    const HANDLE handle = CreateMutexA(nullptr, TRUE, name.c_str());
+    std::wstring product = Wide(folderName);
+    CharUpperBuffW(product.data(), static_cast<DWORD>(product.size()));
+    const std::wstring name = L"Global\\KoSetup " + product;
+    const HANDLE handle = CreateMutexW(nullptr, TRUE, name.c_str());
     const DWORD error = GetLastError();
     if (!handle)
         // Held by a run of another user whose mutex this one may not open.

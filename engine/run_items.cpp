@@ -1,6 +1,7 @@
 #include "engine/run_items.h"
 
 #include "base/file_stream.h"
+#include "base/win32_util.h"
 #include "engine/file_utils.h"
 #include "engine/sys_folders.h"
 
@@ -24,13 +25,13 @@ struct TRunningMark {
 void StartAndWait(const std::string& program, const std::string& parameters) {
     // The first token is a placeholder: the program is named by the application name, and the
     // started program only looks at what follows it.
-    std::string commandLine = "x " + parameters;
-    STARTUPINFOA startup = {};
+    std::wstring commandLine = Wide("x " + parameters);
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    const std::string folder = ExtractFileDir(program);
-    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &startup, &process))
+    const std::wstring folder = Wide(ExtractFileDir(program));
+    if (!CreateProcessW(Wide(program).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                        nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &process))
         return;
     {
         TRunningMark mark;

@@ -9,8 +9,6 @@
 #include <objidl.h>
 #include <shlobj.h>
 
-#include <vector>
-
 namespace ko {
 
 namespace {
@@ -28,13 +26,6 @@ struct TComRef {
     }
 };
 
-std::wstring Wide(const std::string& text) {
-    const int n = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text.c_str(), -1, nullptr, 0);
-    std::vector<wchar_t> buffer(n > 0 ? n : 1);
-    MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text.c_str(), -1, buffer.data(), n);
-    return buffer.data();
-}
-
 [[noreturn]] void Fail(const std::string& fileName, HRESULT result) {
     throw EKoError("Cannot create shortcut \"" + fileName + "\". " +
                    SystemMessage(static_cast<DWORD>(result)));
@@ -43,19 +34,19 @@ std::wstring Wide(const std::string& text) {
 } // namespace
 
 void TShellLink::SaveLink(const std::string& fileName) const {
-    TComRef<IShellLinkA> link;
+    TComRef<IShellLinkW> link;
     HRESULT result = CoCreateInstance(__uuidof(ShellLink), nullptr, CLSCTX_INPROC_SERVER,
-                                      __uuidof(IShellLinkA), reinterpret_cast<void**>(&link.Ptr));
+                                      __uuidof(IShellLinkW), reinterpret_cast<void**>(&link.Ptr));
     if (FAILED(result))
         Fail(fileName, result);
     // The order of the setters is the one the shell-link object has always been fed in.
-    link.Ptr->SetArguments(Arguments.c_str());
+    link.Ptr->SetArguments(Wide(Arguments).c_str());
     link.Ptr->SetShowCmd(ShowCommand);
-    link.Ptr->SetWorkingDirectory(WorkingDirectory.c_str());
-    link.Ptr->SetPath(Target.c_str());
-    link.Ptr->SetDescription(Description.c_str());
+    link.Ptr->SetWorkingDirectory(Wide(WorkingDirectory).c_str());
+    link.Ptr->SetPath(Wide(Target).c_str());
+    link.Ptr->SetDescription(Wide(Description).c_str());
     link.Ptr->SetHotkey(Hotkey);
-    link.Ptr->SetIconLocation(IconPath.c_str(), IconIndex);
+    link.Ptr->SetIconLocation(Wide(IconPath).c_str(), IconIndex);
 
     TComRef<IPersistFile> file;
     result = link.Ptr->QueryInterface(__uuidof(IPersistFile), reinterpret_cast<void**>(&file.Ptr));

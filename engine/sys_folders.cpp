@@ -1,11 +1,12 @@
 #include "engine/sys_folders.h"
 
 #include "base/errors.h"
+#include "base/win32_util.h"
 #include "package/windows_names.h"
 
 #include <windows.h>
 
-#include <cstring>
+#include <cwchar>
 
 namespace ko {
 
@@ -59,50 +60,52 @@ const char SetupKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Setup";
 // keys are opened with create-if-missing, as a fresh profile may not have them yet.
 std::string ReadRegistryString(HKEY root, const char* path, const char* name, bool create) {
     HKEY key;
-    const LONG opened =
-        create ? RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr)
-               : RegOpenKeyExA(root, path, 0, KEY_READ, &key);
+    const std::wstring keyPath = Wide(path), valueName = Wide(name);
+    const LONG opened = create ? RegCreateKeyExW(root, keyPath.c_str(), 0, nullptr, 0, KEY_READ,
+                                                 nullptr, &key, nullptr)
+                               : RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_READ, &key);
     if (opened != ERROR_SUCCESS)
         return {};
     DWORD type = 0, size = 0;
-    std::string value;
-    LONG rc = RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
+    std::wstring value;
+    LONG rc = RegQueryValueExW(key, valueName.c_str(), nullptr, &type, nullptr, &size);
     if (rc == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ) {
         RegCloseKey(key);
         throw EKoError(std::string("Invalid data type for '") + name + "'");
     }
     if (rc == ERROR_SUCCESS && size > 0) {
-        value.resize(size);
-        rc = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value.data()),
-                              &size);
-        value.resize(rc == ERROR_SUCCESS ? size : 0);
-        value.resize(strnlen(value.c_str(), value.size()));
+        value.resize(size / sizeof(wchar_t) + 1);
+        rc = RegQueryValueExW(key, valueName.c_str(), nullptr, &type,
+                              reinterpret_cast<BYTE*>(value.data()), &size);
+        value.resize(rc == ERROR_SUCCESS ? size / sizeof(wchar_t) : 0);
+        value.resize(wcsnlen(value.c_str(), value.size()));
     }
     RegCloseKey(key);
-    return value;
+    return Utf8(value);
 }
 
 // "" when the expansion fails. The result may be longer than a path: a buffer too small is
 // reported by a larger result, and its contents then are not terminated.
 std::string ExpandEnvironment(const std::string& text) {
-    std::string buffer(MAX_PATH, '\0');
-    DWORD size = ExpandEnvironmentStringsA(text.c_str(), buffer.data(), DWORD(buffer.size()));
+    const std::wstring wide = Wide(text);
+    std::wstring buffer(MAX_PATH, L'\0');
+    DWORD size = ExpandEnvironmentStringsW(wide.c_str(), buffer.data(), DWORD(buffer.size()));
     if (size > buffer.size()) {
-        buffer.assign(size, '\0');
-        size = ExpandEnvironmentStringsA(text.c_str(), buffer.data(), DWORD(buffer.size()));
+        buffer.assign(size, L'\0');
+        size = ExpandEnvironmentStringsW(wide.c_str(), buffer.data(), DWORD(buffer.size()));
     }
     if (size == 0 || size > buffer.size())
         return {};
-    buffer.resize(strnlen(buffer.c_str(), buffer.size()));
-    return buffer;
+    buffer.resize(wcsnlen(buffer.c_str(), buffer.size()));
+    return Utf8(buffer);
 }
 
-// The Windows and system folder calls fill a 255-byte buffer.
+// The Windows and system folder calls fill a 255-character buffer.
 template <typename F>
 std::string FromSystemCall(F call) {
-    char buffer[255] = {};
+    wchar_t buffer[255] = {};
     call(buffer, 254);
-    return buffer;
+    return Utf8(buffer);
 }
 
 std::string BootFolder() {
@@ -119,11 +122,11 @@ std::string Lookup(uint8_t id) {
         return ReadRegistryString(HKEY_CURRENT_USER, ShellFoldersKey, UserShellFolders[id], true);
     switch (id) {
     case 23:
-        return FromSystemCall([](char* b, UINT n) { GetWindowsDirectoryA(b, n); });
+        return FromSystemCall([](wchar_t* b, UINT n) { GetWindowsDirectoryW(b, n); });
     case 24:
-        return FromSystemCall([](char* b, UINT n) { GetSystemDirectoryA(b, n); });
+        return FromSystemCall([](wchar_t* b, UINT n) { GetSystemDirectoryW(b, n); });
     case 25:
-        return FromSystemCall([](char* b, UINT n) { GetTempPathA(n, b); });
+        return FromSystemCall([](wchar_t* b, UINT n) { GetTempPathW(n, b); });
     case 26:
         return Lookup(24).substr(0, 2);
     case 27:

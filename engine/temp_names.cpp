@@ -1,11 +1,13 @@
 #include "engine/temp_names.h"
 
+#include "base/win32_util.h"
+
 namespace ko {
 
 std::string TempFolder() {
-    char buffer[MAX_PATH + 1] = {};
-    const DWORD n = GetTempPathA(sizeof buffer - 1, buffer);
-    return std::string(buffer, n < sizeof buffer ? n : 0);
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const DWORD n = GetTempPathW(MAX_PATH, buffer);
+    return Utf8(std::wstring_view(buffer, n <= MAX_PATH ? n : 0));
 }
 
 std::string TimeStampedName(const std::string& folder, const SYSTEMTIME& time,

@@ -8,7 +8,7 @@
 
 namespace ko {
 
-// The temporary folder as GetTempPathA reports it, with its trailing backslash.
+// The temporary folder as GetTempPathW reports it, with its trailing backslash.
 std::string TempFolder();
 
 // Folder + the local time as "yyyymmddhhnnsszzz" (17 digits) + Extension (".dat", ".bat").

@@ -1,5 +1,6 @@
 #include "engine/terminal_discovery.h"
 
+#include "base/win32_util.h"
 #include "engine/file_utils.h"
 #include "engine/sys_folders.h"
 
@@ -7,7 +8,7 @@
 
 #include <shlobj.h>
 
-#include <algorithm>
+#include <iterator>
 
 namespace ko {
 
@@ -16,43 +17,24 @@ namespace {
 const char ProfileListKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 const char CurrentVersionKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 
-// The system's ANSI code page, in which the engine handles paths.
-const TAnsiCodec SystemCodec = {
-    [](std::string_view bytes) {
-        std::u16string text;
-        const int size = static_cast<int>(bytes.size());
-        const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
-        text.resize(static_cast<size_t>(std::max(length, 0)));
-        MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, reinterpret_cast<wchar_t*>(text.data()),
-                            length);
-        return text;
-    },
-    [](std::u16string_view text) -> std::optional<std::string> {
-        const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
-        const int size = static_cast<int>(text.size());
-        const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, size, nullptr, 0,
-                                               nullptr, nullptr);
-        std::string bytes(static_cast<size_t>(std::max(length, 0)), '\0');
-        BOOL lossy = FALSE;
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, size, bytes.data(), length, nullptr,
-                            &lossy);
-        if (lossy || length <= 0)
-            return std::nullopt;
-        return bytes;
-    }};
+// An origin.txt that is neither UTF-16 nor UTF-8 was written in the system's ANSI code page.
+std::string FromSystemCodePage(std::string_view bytes) {
+    return SystemDecode(bytes, CP_ACP).value_or(std::string());
+}
 
 // A string value of a key in the 64-bit view of the registry (the only one on 32-bit Windows),
 // environment variables expanded; "" when missing.
-std::string ReadNativeRegistryString(HKEY root, const std::string& path, const char* name) {
+std::string ReadNativeRegistryString(HKEY root, const std::string& path, const wchar_t* name) {
     HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, Wide(path).c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) !=
+        ERROR_SUCCESS)
         return {};
-    char value[MAX_PATH] = {};
+    wchar_t value[MAX_PATH] = {};
     DWORD size = sizeof value;
-    if (RegGetValueA(key, nullptr, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+    if (RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
         value[0] = 0;
     RegCloseKey(key);
-    return value;
+    return Utf8(value);
 }
 
 std::string WithoutTrailingDelimiter(std::string path) {
@@ -64,38 +46,39 @@ std::string WithoutTrailingDelimiter(std::string path) {
 // A 32-bit program on 64-bit Windows sees "Program Files (x86)" as its Program Files; terminals
 // installed as 64-bit programs live in the other one.
 std::string NativeProgramFiles() {
-    char value[MAX_PATH] = {};
-    const DWORD length = GetEnvironmentVariableA("ProgramW6432", value, sizeof value);
-    if (length > 0 && length < sizeof value)
-        return WithoutTrailingDelimiter(value);
+    wchar_t value[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableW(L"ProgramW6432", value, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+        return WithoutTrailingDelimiter(Utf8(value));
     return WithoutTrailingDelimiter(
-        ReadNativeRegistryString(HKEY_LOCAL_MACHINE, CurrentVersionKey, "ProgramFilesDir"));
+        ReadNativeRegistryString(HKEY_LOCAL_MACHINE, CurrentVersionKey, L"ProgramFilesDir"));
 }
 
 std::string CurrentUserApplicationData() {
-    char folder[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
+    wchar_t folder[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
         return {};
-    return WithoutTrailingDelimiter(folder);
+    return WithoutTrailingDelimiter(Utf8(folder));
 }
 
 std::vector<std::string> ProfileFolders() {
     std::vector<std::string> folders;
     HKEY list;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ProfileListKey, 0, KEY_READ | KEY_WOW64_64KEY, &list) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(ProfileListKey).c_str(), 0,
+                      KEY_READ | KEY_WOW64_64KEY, &list) != ERROR_SUCCESS)
         return folders;
-    char name[256];
+    wchar_t name[256];
     for (DWORD index = 0;; ++index) {
-        DWORD length = sizeof name;
+        DWORD length = DWORD(std::size(name));
         const LONG rc =
-            RegEnumKeyExA(list, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+            RegEnumKeyExW(list, index, name, &length, nullptr, nullptr, nullptr, nullptr);
         if (rc == ERROR_MORE_DATA)
             continue;
         if (rc != ERROR_SUCCESS)
             break;
         const std::string profile = ReadNativeRegistryString(
-            HKEY_LOCAL_MACHINE, std::string(ProfileListKey) + "\\" + name, "ProfileImagePath");
+            HKEY_LOCAL_MACHINE, std::string(ProfileListKey) + "\\" + Utf8(name),
+            L"ProfileImagePath");
         if (!profile.empty())
             folders.push_back(WithoutTrailingDelimiter(profile));
     }
@@ -116,27 +99,21 @@ void AddOnce(std::vector<std::string>& list, const std::string& folder) {
 // "..", and without hidden and system ones when VisibleOnly.
 std::vector<std::string> Subfolders(const std::string& folder, bool visibleOnly) {
     std::vector<std::string> result;
-    WIN32_FIND_DATAA entry;
-    const HANDLE search = FindFirstFileA((folder + "\\*.*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return result;
-    do {
-        const std::string name = entry.cFileName;
-        if (name == "." || name == ".." || !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    for (const TFolderEntry& entry : ListFolder(folder)) {
+        if (!(entry.Attributes & FILE_ATTRIBUTE_DIRECTORY))
             continue;
-        if (visibleOnly &&
-            (entry.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
+        if (visibleOnly && (entry.Attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
             continue;
-        result.push_back(folder + "\\" + name);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+        result.push_back(folder + "\\" + entry.Name);
+    }
     return result;
 }
 
 // The first bytes of a file, one more than an origin.txt may hold, so that a larger one shows.
 std::string ReadHead(const std::string& path) {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE file =
+        CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return {};
     std::string bytes(OriginFileLimit + 1, '\0');
@@ -156,7 +133,7 @@ void ScanDataFolders(const std::string& applicationData, TTerminalDiscovery& fou
     for (const std::string& folder :
          Subfolders(applicationData + "\\MetaQuotes\\Terminal", false)) {
         const std::optional<std::string> terminal =
-            ReadOriginText(ReadHead(folder + "\\origin.txt"), SystemCodec);
+            ReadOriginText(ReadHead(folder + "\\origin.txt"), FromSystemCodePage);
         if (!terminal || SameFolder(*terminal, folder) || !IsTerminal(*terminal))
             continue;
         found.DataFolders.push_back({folder, *terminal});

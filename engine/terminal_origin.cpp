@@ -46,7 +46,7 @@ std::optional<std::u16string> DecodeUtf8Strict(std::string_view bytes) {
 
 // The text in whichever encoding the bytes are in; nothing for a broken UTF-16 or UTF-8 text
 // that announced its encoding with a byte-order mark.
-std::optional<std::u16string> DecodeOrigin(std::string_view bytes, const TAnsiCodec& ansi) {
+std::optional<std::u16string> DecodeOrigin(std::string_view bytes, const TAnsiDecoder& ansi) {
     if (bytes.starts_with("\xFF\xFE"))
         return DecodeUtf16(bytes.substr(2));
     if (bytes.starts_with("\xEF\xBB\xBF"))
@@ -54,7 +54,7 @@ std::optional<std::u16string> DecodeOrigin(std::string_view bytes, const TAnsiCo
     // 8-bit text with accented letters is rarely valid UTF-8 by chance.
     if (auto text = DecodeUtf8Strict(bytes))
         return text;
-    return ansi.Decode(bytes);
+    return Utf8ToUtf16(ansi(bytes));
 }
 
 std::u16string_view Trimmed(std::u16string_view text) {
@@ -98,7 +98,7 @@ std::string WithoutTrailingDelimiters(const std::string& path) {
 
 } // namespace
 
-std::optional<std::string> ReadOriginText(std::string_view bytes, const TAnsiCodec& ansi) {
+std::optional<std::string> ReadOriginText(std::string_view bytes, const TAnsiDecoder& ansi) {
     if (bytes.empty() || bytes.size() > OriginFileLimit)
         return std::nullopt;
     const std::optional<std::u16string> text = DecodeOrigin(bytes, ansi);
@@ -107,7 +107,7 @@ std::optional<std::string> ReadOriginText(std::string_view bytes, const TAnsiCod
     const std::u16string_view path = Trimmed(*text);
     if (!IsAbsoluteFolder(path))
         return std::nullopt;
-    return ansi.Encode(path);
+    return Utf16ToUtf8(path);
 }
 
 bool SameFolder(const std::string& a, const std::string& b) {

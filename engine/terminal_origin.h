@@ -15,19 +15,15 @@ namespace ko {
 // A file larger than this is no origin.txt.
 inline constexpr size_t OriginFileLimit = 4096;
 
-// The system's 8-bit code page, in which paths are handled: Decode never fails; Encode gives
-// nothing when a character has no byte in the code page.
-struct TAnsiCodec {
-    std::function<std::u16string(std::string_view)> Decode;
-    std::function<std::optional<std::string>(std::u16string_view)> Encode;
-};
+// Text in the system's 8-bit code page, as UTF-8; never fails.
+using TAnsiDecoder = std::function<std::string(std::string_view)>;
 
-// The installation folder that the bytes of an origin.txt name, in the 8-bit code page. The text
-// is UTF-16 LE with a byte-order mark, UTF-8 with or without one, or else 8-bit text. Blanks and
-// line ends around it and one trailing "\" are removed. Nothing for an empty or oversized file,
-// for one that is not text (control characters, broken UTF-16) and for a text that is not an
-// absolute folder path ("X:\..." or "\\server\share...") or that the code page cannot hold.
-std::optional<std::string> ReadOriginText(std::string_view bytes, const TAnsiCodec& ansi);
+// The installation folder that the bytes of an origin.txt name, in UTF-8. The text is UTF-16 LE
+// with a byte-order mark, UTF-8 with or without one, or else 8-bit text in the system's code
+// page (Ansi). Blanks and line ends around it and one trailing "\" are removed. Nothing for an
+// empty or oversized file, for one that is not text (control characters, broken UTF-16) and for
+// a text that is not an absolute folder path ("X:\..." or "\\server\share...").
+std::optional<std::string> ReadOriginText(std::string_view bytes, const TAnsiDecoder& ansi);
 
 // Two folder paths name the same folder: compared without regard to ASCII letter case, with
 // trailing "\" ignored.

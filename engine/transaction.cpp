@@ -37,14 +37,14 @@ std::string WithoutDelimiter(std::string folder) {
 // cannot be replaced; asking for delete access finds both without touching the file. 0 when it
 // can, else the reason.
 DWORD ReplaceBlocker(const std::string& target) {
-    const DWORD attributes = GetFileAttributesA(target.c_str());
+    const DWORD attributes = GetFileAttributesW(Wide(target).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return 0;
     if (attributes & FILE_ATTRIBUTE_READONLY)
         return ERROR_ACCESS_DENIED;
-    const HANDLE handle =
-        CreateFileA(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE handle = CreateFileW(Wide(target).c_str(), DELETE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         return code == ERROR_FILE_NOT_FOUND ? 0 : code;
@@ -57,18 +57,18 @@ DWORD ReplaceBlocker(const std::string& target) {
 // copy.
 void MakeBackup(const std::string& target, const std::string& backup) {
     ClearReadOnly(backup);
-    DeleteFileA(backup.c_str());
-    if (CreateHardLinkA(backup.c_str(), target.c_str(), nullptr) ||
-        CopyFileA(target.c_str(), backup.c_str(), FALSE))
+    DeleteFilePath(backup);
+    if (CreateHardLinkW(Wide(backup).c_str(), Wide(target).c_str(), nullptr) ||
+        CopyFileW(Wide(target).c_str(), Wide(backup).c_str(), FALSE))
         return;
     const DWORD code = GetLastError();
-    DeleteFileA(backup.c_str());
+    DeleteFilePath(backup);
     throw EFOpenError("Cannot back up file \"" + target + "\". " + SystemMessage(code));
 }
 
 bool MoveReplacing(const std::string& from, const std::string& to, int attempts) {
     for (int attempt = 1;; ++attempt) {
-        if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING))
+        if (MoveFileReplacing(from, to))
             return true;
         if (attempt >= attempts)
             return false;
@@ -80,28 +80,28 @@ bool MoveReplacing(const std::string& from, const std::string& to, int attempts)
 
 void RemoveLeftovers(const std::string& folder) {
     const std::string prefix = IncludeTrailingDelimiter(folder);
-    WIN32_FIND_DATAA found;
-    const HANDLE search = FindFirstFileA((prefix + "*.~ko-*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(Wide(prefix + "*.~ko-*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return;
     do {
-        const std::string name = found.cFileName;
+        const std::string name = Utf8(found.cFileName);
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             continue;
         const std::string path = prefix + name;
         ClearReadOnly(path);
         if (EndsWith(name, TempSuffix)) {
-            DeleteFileA(path.c_str());
+            DeleteFilePath(path);
         } else if (EndsWith(name, BackupSuffix)) {
             // Backups are links to data that was replaced; the target always exists beside one,
             // unless someone removed it since, and then the backup is the only copy left.
             const std::string target = path.substr(0, path.size() - std::strlen(BackupSuffix));
-            if (GetFileAttributesA(target.c_str()) == INVALID_FILE_ATTRIBUTES)
-                MoveFileA(path.c_str(), target.c_str());
+            if (GetFileAttributesW(Wide(target).c_str()) == INVALID_FILE_ATTRIBUTES)
+                MoveFileW(Wide(path).c_str(), Wide(target).c_str());
             else
-                DeleteFileA(path.c_str());
+                DeleteFilePath(path);
         }
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
 }
 
@@ -125,7 +125,7 @@ void TFileTransaction::EnsureFolder(const std::string& folder) {
         return;
     }
     for (auto it = missing.rbegin(); it != missing.rend(); ++it)
-        if (CreateDirectoryA(it->c_str(), nullptr))
+        if (CreateDirectoryW(Wide(*it).c_str(), nullptr))
             FSteps.push_back({*it, TStep::CreatedFolder});
 }
 
@@ -155,11 +155,11 @@ bool TFileTransaction::WriteFile(const std::string& target,
     }
     const std::string temp = target + TempSuffix;
     ClearReadOnly(temp);
-    DeleteFileA(temp.c_str());
+    DeleteFilePath(temp);
     try {
         write(temp);
     } catch (const EKoError& e) {
-        DeleteFileA(temp.c_str());
+        DeleteFilePath(temp);
         // The user knows the file by its own name, not by the one it was written under.
         const std::string message = e.what();
         if (message.find(temp) == std::string::npos)
@@ -170,7 +170,7 @@ bool TFileTransaction::WriteFile(const std::string& target,
             throw EStreamError(ReplaceAll(message, temp, target));
         throw EKoError(ReplaceAll(message, temp, target));
     } catch (...) {
-        DeleteFileA(temp.c_str());
+        DeleteFilePath(temp);
         throw;
     }
     const bool replaces = Replaces(target);
@@ -179,16 +179,16 @@ bool TFileTransaction::WriteFile(const std::string& target,
         try {
             MakeBackup(target, backup);
         } catch (...) {
-            DeleteFileA(temp.c_str());
+            DeleteFilePath(temp);
             throw;
         }
     }
     const bool existed = FileExists(target);
     if (!MoveReplacing(temp, target, attempts)) {
         const DWORD code = GetLastError();
-        DeleteFileA(temp.c_str());
+        DeleteFilePath(temp);
         if (replaces)
-            DeleteFileA(backup.c_str());
+            DeleteFilePath(backup);
         if (held == THeldTarget::Skip)
             return false;
         throw EFOpenError("Cannot create file \"" + target + "\". " + SystemMessage(code));
@@ -207,7 +207,7 @@ void TFileTransaction::Commit() {
             continue;
         const std::string backup = step.Path + BackupSuffix;
         ClearReadOnly(backup);
-        DeleteFileA(backup.c_str());
+        DeleteFilePath(backup);
     }
     FSteps.clear();
     FWritten.clear();
@@ -225,9 +225,9 @@ void TFileTransaction::Rollback(const std::function<void(const std::string&)>& r
         } else if (it->Kind == TStep::CreatedFile) {
             report("Removing file " + path + " ...");
             ClearReadOnly(path);
-            if (!DeleteFileA(path.c_str()))
+            if (!DeleteFilePath(path))
                 report("WARNING: Unable to delete file " + path + " ...");
-        } else if (RemoveDirectoryA(path.c_str())) {
+        } else if (RemoveFolder(path)) {
             report("Removing folder " + path + " ...");
         }
     }

@@ -1,6 +1,7 @@
 #include "engine/uninstall_registry.h"
 
 #include "base/errors.h"
+#include "base/win32_util.h"
 
 #include <windows.h>
 
@@ -13,9 +14,9 @@ namespace {
 const char UninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
 void SetValue(HKEY key, bool opened, const char* name, DWORD type, const void* data, DWORD size) {
-    const LONG result =
-        opened ? RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size)
-               : ERROR_INVALID_HANDLE;
+    const LONG result = opened ? RegSetValueExW(key, Wide(name).c_str(), 0, type,
+                                                static_cast<const BYTE*>(data), size)
+                               : ERROR_INVALID_HANDLE;
     if (result != ERROR_SUCCESS)
         throw EKoError(std::string("Failed to set data for '") + name + "'");
 }
@@ -25,34 +26,36 @@ void SetDword(HKEY key, bool opened, const char* name, DWORD value) {
 }
 
 void SetString(HKEY key, bool opened, const char* name, const std::string& value) {
-    SetValue(key, opened, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+    const std::wstring wide = Wide(value);
+    SetValue(key, opened, name, REG_SZ, wide.c_str(),
+             static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
 }
 
-std::vector<std::string> SubkeyNames(HKEY key) {
-    std::vector<std::string> names;
+std::vector<std::wstring> SubkeyNames(HKEY key) {
+    std::vector<std::wstring> names;
     DWORD count = 0, longest = 0;
-    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr,
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr,
                          nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return names;
-    std::vector<char> name(longest + 1);
+    std::vector<wchar_t> name(longest + 1);
     for (DWORD i = 0; i < count; ++i) {
         DWORD length = static_cast<DWORD>(name.size());
-        if (RegEnumKeyExA(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) ==
+        if (RegEnumKeyExW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) ==
             ERROR_SUCCESS)
             names.emplace_back(name.data(), length);
     }
     return names;
 }
 
-void DeleteKeyTree(HKEY root, const std::string& path) {
+void DeleteKeyTree(HKEY root, const std::wstring& path) {
     HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return;
-    const std::vector<std::string> names = SubkeyNames(key);
+    const std::vector<std::wstring> names = SubkeyNames(key);
     RegCloseKey(key);
     for (auto name = names.rbegin(); name != names.rend(); ++name)
-        DeleteKeyTree(root, path + "\\" + *name);
-    RegDeleteKeyA(root, path.c_str());
+        DeleteKeyTree(root, path + L"\\" + *name);
+    RegDeleteKeyW(root, path.c_str());
 }
 
 } // namespace
@@ -76,8 +79,8 @@ std::string DisplayVersion(int32_t major, int32_t minor, int32_t build, int32_t 
 void RegisterUninstaller(const TUninstallRegistration& entry) {
     HKEY key = nullptr;
     const bool opened =
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallKeyPath(entry.KeyName).c_str(), 0, nullptr, 0,
-                        KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS;
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, Wide(UninstallKeyPath(entry.KeyName)).c_str(), 0,
+                        nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS;
     try {
         SetString(key, opened, "DisplayName", entry.KeyName);
         SetString(key, opened, "UninstallString", entry.UninstallerPath);
@@ -106,7 +109,7 @@ void RegisterUninstaller(const TUninstallRegistration& entry) {
 void DeleteUninstallKey(const std::string& keyName) {
     if (NamesNoUninstallKey(keyName))
         return;
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, UninstallKeyPath(keyName));
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, Wide(UninstallKeyPath(keyName)));
 }
 
 } // namespace ko

@@ -1,5 +1,6 @@
 #include "engine/uninstall_run.h"
 
+#include "base/win32_util.h"
 #include "engine/file_utils.h"
 #include "engine/transaction.h"
 #include "engine/uninstall_registry.h"
@@ -29,13 +30,13 @@ void RemoveInstallLeftovers(const TKoUninstall& data) {
 // so that no file of the product is left without a record of it. A read-only file is one the
 // user protected and stays.
 bool HeldOpen(const std::string& file) {
-    const DWORD attributes = GetFileAttributesA(file.c_str());
+    const DWORD attributes = GetFileAttributesW(Wide(file).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES &&
            !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
 }
 
 void ScheduleRemoval(TKoRun& run, const std::string& path, const char* kind) {
-    if (MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+    if (MoveFileExW(Wide(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
         run.Report(std::string(kind) + " " + path + " will be removed at the next restart ...", 0);
     else
         run.Report("WARNING: Unable to schedule " + path + " for removal at the next restart ...",
@@ -52,7 +53,7 @@ void TKoUninstallRun::Execute() {
     std::vector<std::string> held;
     for (const std::string& file : Data.FileList) {
         Report("Delete file " + file + " ...", 1);
-        if (!DeleteFileA(file.c_str())) {
+        if (!DeleteFilePath(file)) {
             Report("WARNING: Unable to delete file " + file + " ...", 0);
             if (HeldOpen(file))
                 held.push_back(file);
@@ -61,7 +62,7 @@ void TKoUninstallRun::Execute() {
     // Only empty folders go: whatever the user added keeps its folder.
     for (const std::string& folder : Data.FolderList) {
         Report("Remove folder " + folder + " ...", 1);
-        RemoveDirectoryA(folder.c_str());
+        RemoveFolder(folder);
     }
     // The files first, then their folders: the system works through the list in order.
     for (const std::string& file : held)

@@ -3,6 +3,7 @@
 #include "engine/file_utils.h"
 #include "engine/install_run.h"
 #include "engine/shell_link.h"
+#include "engine/system_codec.h"
 #include "engine/uninstall_log.h"
 #include "engine/uninstall_registry.h"
 #include "package/format.h"
@@ -27,7 +28,7 @@ void WriteUninstallerFile(const TKoInstallRun& run, const std::vector<TUninstall
     package.SetPosition(0);
     output.CopyFrom(package, stubSize);
     output.Seek(0, TSeekOrigin::End);
-    run.Data.AppendUninstallLog(output, log);
+    run.Data.AppendUninstallLog(output, log, &SystemCodec());
     // A Setup.exe signed after the build carries a security directory that points past its
     // program bytes; in this copy it would point into the log, a broken signature.
     ClearSignature(output);
@@ -56,7 +57,7 @@ std::vector<TUninstallEntry> AccumulatedLog(const TKoInstallRun& run, const std:
     TKoUninstall earlier;
     if (FileExists(exePath)) {
         try {
-            earlier.LoadFromFile(exePath);
+            LoadData(earlier, exePath);
         } catch (const std::exception&) {
             earlier.Clear();
         }
@@ -74,7 +75,7 @@ void CreateUninstaller(TKoInstallRun& run, const std::string& exePath,
     run.Report("Creating unistaller ...", 1);
     const std::vector<TUninstallEntry> log = AccumulatedLog(run, exePath);
     // Where earlier versions left the new uninstaller when the old one could not be replaced.
-    DeleteFileA(ChangeFileExt(exePath, ".tmp").c_str());
+    DeleteFilePath(ChangeFileExt(exePath, ".tmp"));
     ClearReadOnly(exePath);
     // An uninstaller that is not in place would leave the entry pointing at a missing or stale
     // one: the run fails instead. A scanner holding the new file gets a few tries to let go.

@@ -10,10 +10,11 @@
 //   | rest of the stub image   |               |                          |
 //   +--------------------------+ N             +--------------------------+ N
 //   | "KOVA" tag stream        |               | "KOVU" tag stream        |
-//   |   header records 1..19   |               |   identity 2..11         |
+//   |   header records 1..19   |               |   15 code page           |
+//   |                          |               |   identity 2..11         |
 //   |   id 20 lists (files)    |               |   12 banner (JPEG)       |
 //   |   id 21 lists (programs) |               |   13 folder / 14 file    |
-//   |   (each with a SHA-256)  |               |                          |
+//   |   (each with a SHA-256)  |               |   (16 its UTF-8 path)    |
 //   |   end record             |               |   ... to the end of file |
 //   +--------------------------+               +--------------------------+
 //   | stored data, in record   |
@@ -52,9 +53,8 @@ inline constexpr int32_t TagEnd = -1;
 
 // Top level of the package.
 enum PackageTag : int32_t {
-    // The Windows code page the builder converted the texts to: a note for "kosetup list". The
-    // installer ignores it (the loader skips ids it does not know) and reads the texts in the
-    // system's own code page.
+    // The Windows code page the builder converted the texts to. The installer decodes every text
+    // with it; a package without it is read in the system's own code page.
     ptCodePage = 1,
     ptProductName = 2,
     ptVersionMajor = 3,
@@ -125,6 +125,13 @@ enum LogTag : int32_t {
     ltBanner = 12,
     ltFolder = 13,
     ltFile = 14,
+    // The code page of the log's texts, before them all; a log without it was written in the
+    // system's code page of its install.
+    ltCodePage = 15,
+    // The path of the folder or file record just before it, in UTF-8: written when the log's
+    // code page cannot hold that path, whose own record then has "?" for what is missing.
+    // Readers that predate it skip it.
+    ltUtf8Path = 16,
 };
 
 // The scrambling alphabet: 64 digits, then the padding character at index 64.

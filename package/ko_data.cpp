@@ -16,6 +16,7 @@ using namespace format;
 
 void TKoData::Clear() {
     Banner = TJpegPicture();
+    CodePage = 0;
     ProductName.clear();
     VersionMajor = 1;
     VersionMinor = 0;
@@ -52,6 +53,19 @@ TStream& TKoData::File() const {
     if (!FFile)
         throw EFOpenError("No package file is loaded.");
     return *FFile;
+}
+
+std::string TKoData::Decoded(const TTextCodec& codec, const std::string& text) const {
+    if (std::optional<std::string> utf8 = codec.Decode(text, CodePage))
+        return std::move(*utf8);
+    throw EKoError("the texts are in code page " + std::to_string(CodePage) +
+                   ", which this system does not know");
+}
+
+void TKoData::DecodeTexts(const TTextCodec& codec) {
+    for (std::string* text :
+         {&ProductName, &Publisher, &Website, &Address, &ContactName, &ContactEmail})
+        *text = Decoded(codec, *text);
 }
 
 void TKoData::ReadBanner(TTagStreamAdapter& reader) {
@@ -259,7 +273,9 @@ void TKoInstall::LoadFromStream(TStream& stream) {
         return;
     while (reader.ReadTag()) {
         const int32_t tag = reader.Tag;
-        if (std::string* field = SharedStringField(*this, tag)) {
+        if (tag == ptCodePage) {
+            CodePage = reader.ReadInteger();
+        } else if (std::string* field = SharedStringField(*this, tag)) {
             *field = DecodeString(reader.ReadString());
         } else if (int32_t* number = SharedIntegerField(*this, tag)) {
             *number = reader.ReadInteger();
@@ -293,34 +309,60 @@ void TKoInstall::LoadFromStream(TStream& stream) {
     }
 }
 
-void TKoInstall::WriteUninstallLog(TStream& stream,
-                                   const std::vector<TUninstallEntry>& entries) const {
+void TKoInstall::DecodeTexts(const TTextCodec& codec) {
+    TKoData::DecodeTexts(codec);
+    for (auto& file : Files)
+        for (std::string* text : {&file->Path, &file->ShortcutName})
+            *text = Decoded(codec, *text);
+    for (auto& exec : Execs)
+        for (std::string* text : {&exec->Path, &exec->Title, &exec->Parameters})
+            *text = Decoded(codec, *text);
+    // The documents stay RTF, whose bytes the viewer reads in the package's code page.
+}
+
+void TKoInstall::WriteUninstallLog(TStream& stream, const std::vector<TUninstallEntry>& entries,
+                                   const TTextCodec* codec) const {
+    const int32_t codePage = codec && CodePage == 0 ? codec->SystemCodePage : CodePage;
+    // A text of the package: its code page holds it, so the lossy form is only a safeguard.
+    auto stored = [&](const std::string& text) {
+        return EncodeString(codec ? EncodeLossy(*codec, text, codePage) : text);
+    };
     TTagStreamAdapter writer(stream);
     writer.WriteMagic(MagicUninstall);
-    writer.WriteString(ltProductName, EncodeString(ProductName));
+    if (codePage != 0)
+        writer.WriteInteger(ltCodePage, codePage);
+    writer.WriteString(ltProductName, stored(ProductName));
     writer.WriteInteger(ltVersionMajor, VersionMajor);
     writer.WriteInteger(ltVersionMinor, VersionMinor);
     writer.WriteInteger(ltBuild, Build);
     writer.WriteInteger(ltRelease, Release);
-    writer.WriteString(ltPublisher, EncodeString(Publisher));
-    writer.WriteString(ltWebsite, EncodeString(Website));
-    writer.WriteString(ltAddress, EncodeString(Address));
-    writer.WriteString(ltContactName, EncodeString(ContactName));
-    writer.WriteString(ltContactEmail, EncodeString(ContactEmail));
+    writer.WriteString(ltPublisher, stored(Publisher));
+    writer.WriteString(ltWebsite, stored(Website));
+    writer.WriteString(ltAddress, stored(Address));
+    writer.WriteString(ltContactName, stored(ContactName));
+    writer.WriteString(ltContactEmail, stored(ContactEmail));
     if (!Banner.Empty()) {
         TMemoryStream picture;
         Banner.SaveToStream(picture);
         picture.SetPosition(0);
         writer.WriteStream(ltBanner, picture, picture.Size());
     }
-    for (const TUninstallEntry& entry : entries)
-        writer.WriteString(entry.Folder ? ltFolder : ltFile, EncodeString(entry.Path));
+    for (const TUninstallEntry& entry : entries) {
+        const std::optional<std::string> bytes =
+            codec ? codec->Encode(entry.Path, codePage) : entry.Path;
+        writer.WriteString(
+            entry.Folder ? ltFolder : ltFile,
+            EncodeString(bytes ? *bytes : EncodeLossy(*codec, entry.Path, codePage)));
+        // A user's folder may be named in any script: the uninstall must find it all the same.
+        if (!bytes)
+            writer.WriteString(ltUtf8Path, EncodeString(entry.Path));
+    }
 }
 
-void TKoInstall::AppendUninstallLog(TStream& stream,
-                                    const std::vector<TUninstallEntry>& entries) const {
+void TKoInstall::AppendUninstallLog(TStream& stream, const std::vector<TUninstallEntry>& entries,
+                                    const TTextCodec* codec) const {
     const int64_t position = stream.Position();
-    WriteUninstallLog(stream, entries);
+    WriteUninstallLog(stream, entries, codec);
     stream.Seek(PackageOffsetPos, TSeekOrigin::Beginning);
     WriteLE32(stream, static_cast<uint32_t>(position));
 }
@@ -331,6 +373,8 @@ void TKoUninstall::Clear() {
     TKoData::Clear();
     FileList.clear();
     FolderList.clear();
+    FUtf8Files.clear();
+    FUtf8Folders.clear();
 }
 
 void TKoUninstall::LoadFromStream(TStream& stream) {
@@ -343,21 +387,40 @@ void TKoUninstall::ReadUninstallLog(TStream& stream) {
     TTagStreamAdapter reader(stream);
     if (!reader.ReadMagic(MagicUninstall))
         return;
+    // The list of the last entry read, which a UTF-8 record amends.
+    std::vector<std::string>* lastList = nullptr;
     while (reader.ReadTag()) {
         const int32_t tag = reader.Tag;
-        if (std::string* field = SharedStringField(*this, tag))
+        if (tag == ltCodePage) {
+            CodePage = reader.ReadInteger();
+        } else if (std::string* field = SharedStringField(*this, tag)) {
             *field = DecodeString(reader.ReadString());
-        else if (int32_t* number = SharedIntegerField(*this, tag))
+        } else if (int32_t* number = SharedIntegerField(*this, tag)) {
             *number = reader.ReadInteger();
-        else if (tag == ltBanner)
+        } else if (tag == ltBanner) {
             ReadBanner(reader);
-        else if (tag == ltFolder)
-            FolderList.push_back(DecodeString(reader.ReadString()));
-        else if (tag == ltFile)
-            FileList.push_back(DecodeString(reader.ReadString()));
-        else
+        } else if (tag == ltFolder || tag == ltFile) {
+            lastList = tag == ltFolder ? &FolderList : &FileList;
+            lastList->push_back(DecodeString(reader.ReadString()));
+            (tag == ltFolder ? FUtf8Folders : FUtf8Files).push_back(false);
+        } else if (tag == ltUtf8Path && lastList) {
+            lastList->back() = DecodeString(reader.ReadString());
+            (lastList == &FolderList ? FUtf8Folders : FUtf8Files).back() = true;
+            lastList = nullptr;
+        } else {
             reader.SkipValue();
+        }
     }
+}
+
+void TKoUninstall::DecodeTexts(const TTextCodec& codec) {
+    TKoData::DecodeTexts(codec);
+    for (size_t i = 0; i < FileList.size(); ++i)
+        if (!FUtf8Files[i])
+            FileList[i] = Decoded(codec, FileList[i]);
+    for (size_t i = 0; i < FolderList.size(); ++i)
+        if (!FUtf8Folders[i])
+            FolderList[i] = Decoded(codec, FolderList[i]);
 }
 
 } // namespace ko

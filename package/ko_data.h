@@ -5,6 +5,7 @@
 #include "base/stream.h"
 #include "package/jpeg_picture.h"
 #include "package/sha256.h"
+#include "package/text_codec.h"
 
 #include <cstdint>
 #include <memory>
@@ -79,7 +80,13 @@ public:
     // Throws EFOpenError when nothing was loaded from a file.
     TStream& File() const;
 
+    // Turns every text the load read into UTF-8, from the code page the data records (0: the
+    // system's). Throws EKoError naming the code page when Codec does not know it. Call once.
+    virtual void DecodeTexts(const TTextCodec& codec);
+
     std::string FileName;
+    // The code page of the texts as the package or log records it; 0 when it records none.
+    int32_t CodePage = 0;
     TJpegPicture Banner;
 
     std::string ProductName;
@@ -99,6 +106,8 @@ protected:
     // Reads a banner record's count and bytes. A count of 0 or less, or a picture the decoder
     // rejects, gives an empty banner.
     void ReadBanner(class TTagStreamAdapter& reader);
+    // Text (in CodePage) as UTF-8; throws for a code page Codec does not know.
+    std::string Decoded(const TTextCodec& codec, const std::string& text) const;
 };
 
 class TKoInstall : public TKoData {
@@ -111,10 +120,18 @@ public:
     TKoInstallFile& AddFile();
     TKoInstallExec& AddExec();
 
-    // The uninstall log: magic, identity, banner, then one record per entry, in order.
-    void WriteUninstallLog(TStream& stream, const std::vector<TUninstallEntry>& entries) const;
+    void DecodeTexts(const TTextCodec& codec) override;
+
+    // The uninstall log: magic, code page, identity, banner, then one record per entry, in
+    // order. Without Codec the texts are written as they are, with the package's code page;
+    // with it they are UTF-8 (DecodeTexts) and are written in the package's code page (the
+    // system's when it records none), and an entry that code page cannot hold is followed by
+    // its UTF-8 record.
+    void WriteUninstallLog(TStream& stream, const std::vector<TUninstallEntry>& entries,
+                           const TTextCodec* codec = nullptr) const;
     // Writes the log at the stream's position (its end) and points offset 136 at it.
-    void AppendUninstallLog(TStream& stream, const std::vector<TUninstallEntry>& entries) const;
+    void AppendUninstallLog(TStream& stream, const std::vector<TUninstallEntry>& entries,
+                            const TTextCodec* codec = nullptr) const;
 
     std::vector<std::unique_ptr<TKoInstallFile>> Files;
     std::vector<std::unique_ptr<TKoInstallExec>> Execs;
@@ -132,11 +149,18 @@ public:
     void LoadFromStream(TStream& stream) override;
 
     // Reads the magic and the records from the stream's position; no "KOVU" leaves the data
-    // cleared without an error.
+    // cleared without an error. An entry with a UTF-8 record holds that UTF-8 path.
     void ReadUninstallLog(TStream& stream);
+    // Entries that came with a UTF-8 record keep it.
+    void DecodeTexts(const TTextCodec& codec) override;
 
     std::vector<std::string> FileList;
     std::vector<std::string> FolderList;
+
+private:
+    // Which entries hold their UTF-8 path already, by position in their list.
+    std::vector<bool> FUtf8Files;
+    std::vector<bool> FUtf8Folders;
 };
 
 } // namespace ko

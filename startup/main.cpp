@@ -4,6 +4,7 @@
 #include "base/errors.h"
 #include "base/log_file.h"
 #include "base/system_dll.h"
+#include "base/win32_util.h"
 #include "engine/file_utils.h"
 #include "startup/command_line.h"
 #include "startup/startup.h"
@@ -46,7 +47,7 @@ int Run() {
     const std::string exePath = RunningProgramPath();
     const bool uninstall = IsUninstallName(exePath);
     const TCommandLine commandLine =
-        ParseCommandLine(SplitCommandLine(GetCommandLineA()), uninstall);
+        ParseCommandLine(SplitCommandLine(Utf8(GetCommandLineW())), uninstall);
     std::unique_ptr<TLogFile> log;
     if (!commandLine.LogFile.empty()) {
         try {

@@ -2,6 +2,7 @@
 
 #include "base/errors.h"
 #include "engine/file_utils.h"
+#include "engine/system_codec.h"
 #include "engine/temp_names.h"
 #include "package/windows_names.h"
 #include "ui/message_box.h"
@@ -39,7 +40,7 @@ bool PrepareInstall(TFormInstaller& form, const std::string& exePath, TProductLo
 bool PrepareUninstall(TFormInstaller& form, const std::string& exePath, TProductLock& lock,
                       bool& busy) {
     auto uninstall = std::make_unique<TKoUninstall>();
-    uninstall->LoadFromFile(exePath);
+    LoadData(*uninstall, exePath);
     if (!Lock(*uninstall, lock, busy))
         return false;
     form.CreateForUninstall(std::move(uninstall));
@@ -73,7 +74,7 @@ bool IsUninstallName(const std::string& path) {
 bool LoadInstallWithFallback(TKoInstall& install, const std::string& exePath,
                              std::unique_ptr<TPrivateFolder>& copyFolder) {
     try {
-        install.LoadFromFile(exePath);
+        LoadData(install, exePath);
         return true;
     } catch (const EFOpenError&) {
         // Started from a network location the program file may refuse to be opened while
@@ -85,9 +86,9 @@ bool LoadInstallWithFallback(TKoInstall& install, const std::string& exePath,
         SYSTEMTIME now;
         GetLocalTime(&now);
         const std::string copy = folder->NewFile(TimeStampedName("", now, ".dat"));
-        if (!CopyFileA(exePath.c_str(), copy.c_str(), TRUE))
+        if (!CopyToNewFile(exePath, copy))
             return false;
-        install.LoadFromFile(copy);
+        LoadData(install, copy);
         copyFolder = std::move(folder);
         return true;
     } catch (const EKoError&) {

@@ -1,8 +1,10 @@
 #include "startup/unattended.h"
 
+#include "engine/file_utils.h"
 #include "engine/install_run.h"
 #include "engine/product_lock.h"
 #include "engine/run_items.h"
+#include "engine/system_codec.h"
 #include "engine/uninstall_run.h"
 #include "package/windows_names.h"
 #include "startup/command_line.h"
@@ -31,14 +33,6 @@ TKoProgressEvent LogLines(TLogFile* log) {
     return [log](TKoRun&, const std::string& text, int) { Write(log, text); };
 }
 
-// A folder the uninstall log will list: relative to the current folder it would be taken
-// relative to wherever the uninstaller happens to run.
-std::string FullPath(const std::string& path) {
-    char buffer[MAX_PATH * 2];
-    const DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
-    return n == 0 || n >= sizeof buffer ? path : std::string(buffer, n);
-}
-
 // The terminals the run goes into, with the data folders discovered for them as the wizard
 // hands them over.
 void ChooseTerminals(TKoInstallRun& run, const std::vector<std::string>& terminals) {
@@ -49,7 +43,9 @@ void ChooseTerminals(TKoInstallRun& run, const std::vector<std::string>& termina
         return;
     }
     for (const std::string& folder : terminals)
-        run.TerminalFolders.push_back(FullPath(folder));
+        // A folder the uninstall log will list: relative to the current folder it would be
+        // taken relative to wherever the uninstaller happens to run.
+        run.TerminalFolders.push_back(FullPathName(folder));
 }
 
 // Why the loaded Data is not to be run, as an exit code, or ExitDone with the product's Lock
@@ -127,7 +123,7 @@ int RunSilentInstall(const std::string& exePath, const std::vector<std::string>&
 int RunSilentUninstall(const std::string& exePath, TLogFile* log) {
     TKoUninstall data;
     try {
-        data.LoadFromFile(exePath);
+        LoadData(data, exePath);
     } catch (const std::exception& e) {
         Write(log, e.what());
         return ExitBadCommandLine;

@@ -13,7 +13,7 @@ enum class TMessageKind { Error, Warning, Information };
 
 // Shows Text and waits until the user closes the box. Owner may be null.
 void ShowMessage(HWND owner, TMessageKind kind, const std::wstring& text);
-// An exception's message (8-bit, ANSI code page) in an "Error" box.
+// An exception's message (UTF-8) in an "Error" box.
 void ShowErrorText(HWND owner, const std::string& text);
 
 // Replaces the boxes, for tests that must not block on a modal window; an empty handler

@@ -13,15 +13,16 @@ namespace ko::ui {
 namespace {
 
 struct TReadPosition {
-    const std::string* Text;
+    const char* Bytes;
+    size_t Size;
     size_t Offset;
 };
 
 DWORD CALLBACK ReadChunk(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) {
     auto* position = reinterpret_cast<TReadPosition*>(cookie);
-    const size_t left = position->Text->size() - position->Offset;
+    const size_t left = position->Size - position->Offset;
     const size_t n = left < size_t(size) ? left : size_t(size);
-    std::memcpy(buffer, position->Text->data() + position->Offset, n);
+    std::memcpy(buffer, position->Bytes + position->Offset, n);
     position->Offset += n;
     *done = LONG(n);
     return 0;
@@ -46,8 +47,8 @@ void TRichView::Create(TContainer& parent, int id, const TRect& bounds) {
     Subclass();
 }
 
-bool TRichView::StreamIn(const std::string& text, UINT format) {
-    TReadPosition position = {&text, 0};
+bool TRichView::StreamIn(const void* bytes, size_t size, UINT format) {
+    TReadPosition position = {static_cast<const char*>(bytes), size, 0};
     EDITSTREAM stream = {};
     stream.dwCookie = reinterpret_cast<DWORD_PTR>(&position);
     stream.pfnCallback = ReadChunk;
@@ -55,13 +56,13 @@ bool TRichView::StreamIn(const std::string& text, UINT format) {
     return stream.dwError == 0;
 }
 
-bool TRichView::LoadFromText(const std::string& text) {
+bool TRichView::LoadFromText(const std::string& rtf, const std::wstring& plainText) {
     // The control rejects a stream that is not RTF with an error, or reads nothing from it; the
     // text then goes in as it is.
-    if (StreamIn(text, SF_RTF) &&
-        (GetWindowTextLengthW(FHandle) > 0 || text.compare(0, 5, "{\\rtf") == 0))
+    if (StreamIn(rtf.data(), rtf.size(), SF_RTF) &&
+        (GetWindowTextLengthW(FHandle) > 0 || rtf.compare(0, 5, "{\\rtf") == 0))
         return true;
-    StreamIn(text, SF_TEXT);
+    StreamIn(plainText.data(), plainText.size() * sizeof(wchar_t), SF_TEXT | SF_UNICODE);
     return false;
 }
 

@@ -11,9 +11,9 @@ namespace ko::ui {
 class TRichView : public TWindow {
 public:
     void Create(TContainer& parent, int id, const TRect& bounds);
-    // Loads Text (8-bit) as RTF, or as plain text in the ANSI code page when it is not RTF the
-    // control can read. Returns true when it was read as RTF.
-    bool LoadFromText(const std::string& text);
+    // Loads Rtf (8-bit RTF), or PlainText, the same document decoded as plain text, when Rtf is
+    // not RTF the control can read. Returns true when it was read as RTF.
+    bool LoadFromText(const std::string& rtf, const std::wstring& plainText);
     // The content as plain text, paragraphs separated by CR.
     std::wstring PlainText() const;
 
@@ -21,7 +21,7 @@ protected:
     bool SubclassMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
-    bool StreamIn(const std::string& text, UINT format);
+    bool StreamIn(const void* bytes, size_t size, UINT format);
 };
 
 // Loads the rich-edit library and returns its window class: "RICHEDIT50W" of Msftedit.dll, or

@@ -1,36 +1,24 @@
 #include "ui/text.h"
 
-#include <windows.h>
+#include "base/codepage.h"
+#include "base/win32_util.h"
 
 namespace ko::ui {
 
 std::wstring Widen(const std::string& text) {
-    if (text.empty())
-        return {};
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
-    std::wstring wide(n, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), wide.data(), n);
-    return wide;
+    return Wide(text);
 }
 
 std::string Narrow(const std::wstring& text) {
-    if (text.empty())
-        return {};
-    const int n =
-        WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string narrow(n, '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), narrow.data(), n, nullptr,
-                        nullptr);
-    return narrow;
+    return Utf8(text);
 }
 
 std::u16string WidenUtf16(const std::string& text) {
-    const std::wstring wide = Widen(text);
-    return std::u16string(wide.begin(), wide.end());
+    return Utf8ToUtf16(text);
 }
 
 std::string NarrowUtf16(const std::u16string& text) {
-    return Narrow(std::wstring(text.begin(), text.end()));
+    return Utf16ToUtf8(text);
 }
 
 } // namespace ko::ui

@@ -1,5 +1,5 @@
-// Conversion between the 8-bit texts of the package (the system's ANSI code page) and the
-// UTF-16 texts of the controls. Only the user-interface edge converts.
+// Conversion between the program's texts (UTF-8) and the UTF-16 texts of the controls and the
+// markup label.
 #pragma once
 
 #include <string>

@@ -1,5 +1,6 @@
 #include "wizard/browse_folder.h"
 
+#include "base/win32_util.h"
 #include "engine/file_utils.h"
 
 #include <shlobj.h>
@@ -52,7 +53,7 @@ LPITEMIDLIST ParseRoot(const std::wstring& root) {
 
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
     if (message == BFFM_INITIALIZED && data != 0)
-        SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, data);
+        SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, data);
     return 0;
 }
 
@@ -63,30 +64,31 @@ bool BrowseForFolder(HWND owner, const std::string& title, const std::wstring& r
     IMalloc* allocator = nullptr;
     if (FAILED(SHGetMalloc(&allocator)))
         return false;
-    auto* buffer = static_cast<char*>(allocator->Alloc(MAX_PATH));
+    auto* buffer = static_cast<wchar_t*>(allocator->Alloc(MAX_PATH * sizeof(wchar_t)));
     if (!buffer) {
         allocator->Release();
         return false;
     }
-    buffer[0] = '\0';
+    buffer[0] = L'\0';
     LPITEMIDLIST rootItems = ParseRoot(root);
 
-    BROWSEINFOA info = {};
+    const std::wstring wideTitle = Wide(title), start = Wide(folder);
+    BROWSEINFOW info = {};
     info.hwndOwner = owner;
     info.pidlRoot = rootItems;
     info.pszDisplayName = buffer;
-    info.lpszTitle = title.c_str();
+    info.lpszTitle = wideTitle.c_str();
     info.ulFlags = BIF_RETURNONLYFSDIRS;
     if (!folder.empty()) {
         info.lpfn = BrowseCallback;
-        info.lParam = reinterpret_cast<LPARAM>(folder.c_str());
+        info.lParam = reinterpret_cast<LPARAM>(start.c_str());
     }
     LPITEMIDLIST chosen = nullptr;
     {
         TDisabledWindows disabled;
         // A drive without a medium must not raise the system's "insert a disk" box.
         const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
-        chosen = SHBrowseForFolderA(&info);
+        chosen = SHBrowseForFolderW(&info);
         SetErrorMode(oldMode);
     }
     if (owner)
@@ -94,10 +96,10 @@ bool BrowseForFolder(HWND owner, const std::string& title, const std::wstring& r
 
     bool result = false;
     if (chosen) {
-        result = SHGetPathFromIDListA(chosen, buffer) != FALSE;
+        result = SHGetPathFromIDListW(chosen, buffer) != FALSE;
         allocator->Free(chosen);
         if (result)
-            folder = buffer;
+            folder = Utf8(buffer);
     }
     if (rootItems)
         allocator->Free(rootItems);

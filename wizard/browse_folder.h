@@ -14,7 +14,7 @@ namespace ko {
 bool BrowseForFolder(HWND owner, const std::string& title, const std::wstring& root,
                      std::string& folder);
 
-// The dialog's callback: selects the start folder (Data, an 8-bit path) once the dialog is
+// The dialog's callback: selects the start folder (Data, a UTF-16 path) once the dialog is
 // ready. Returns 0.
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM param, LPARAM data);
 

@@ -1,6 +1,8 @@
 #include "wizard/form_installer.h"
 
 #include "engine/sys_folders.h"
+#include "engine/system_codec.h"
+#include "package/rtf_code_page.h"
 #include "package/windows_names.h"
 #include "ui/message_box.h"
 #include "ui/text.h"
@@ -33,16 +35,16 @@ void TFormInstaller::CreateForInstall(std::unique_ptr<TKoInstall> install,
 
     FPages.push_back(&PanelStart);
     if (!FInstall->ReadmeText.empty()) {
-        LoadDocument(RichInfo, FInstall->ReadmeText);
+        LoadDocument(RichInfo, FInstall->ReadmeText, FInstall->CodePage);
         FPages.push_back(&PanelInfo);
     }
-    LoadDocument(RichLicense, FInstall->LicenseText);
+    LoadDocument(RichLicense, FInstall->LicenseText, FInstall->CodePage);
     FPages.push_back(&PanelLicense);
     FPages.push_back(&PanelFolder);
     FPages.push_back(&PanelReady);
     FPages.push_back(&PanelProgress);
     if (!FInstall->WhatsNewText.empty()) {
-        LoadDocument(RichNews, FInstall->WhatsNewText);
+        LoadDocument(RichNews, FInstall->WhatsNewText, FInstall->CodePage);
         FPages.push_back(&PanelNews);
     }
     FPages.push_back(&PanelStart);
@@ -223,8 +225,9 @@ void TFormInstaller::FillReadyMemo() {
     MemoReady.EndUpdate();
 }
 
-bool TFormInstaller::LoadDocument(ui::TRichView& viewer, const std::string& text) {
-    return viewer.LoadFromText(text);
+bool TFormInstaller::LoadDocument(ui::TRichView& viewer, const std::string& text, int codePage) {
+    const std::string plain = SystemCodec().Decode(text, codePage).value_or(text);
+    return viewer.LoadFromText(DeclareRtfCodePage(text, codePage), ui::Widen(plain));
 }
 
 } // namespace ko

@@ -58,8 +58,9 @@ public:
     // Makes Page current; FPageIndex already holds its index.
     void ShowPage(ui::TPanel& page);
     void FillReadyMemo();
-    // Loads an 8-bit document into a viewer: as RTF, else as plain text. True for RTF.
-    static bool LoadDocument(ui::TRichView& viewer, const std::string& text);
+    // Loads a document of the package (8-bit, in CodePage) into a viewer: as RTF, else as plain
+    // text. True for RTF.
+    static bool LoadDocument(ui::TRichView& viewer, const std::string& text, int codePage);
 
     // Fills the terminal list with the terminals found on this computer (FindMetaTraderFolders);
     // only the first call does anything.

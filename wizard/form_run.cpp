@@ -179,8 +179,8 @@ void TFormInstaller::FinishAction() {
     }
     const std::wstring folder = ComboRun.Text();
     if (CheckRun.Checked() && !folder.empty())
-        ShellExecuteA(nullptr, "open", ui::Narrow(folder + L"\\terminal.exe").c_str(), nullptr,
-                      nullptr, SW_SHOW);
+        ShellExecuteW(nullptr, L"open", (folder + L"\\terminal.exe").c_str(), nullptr, nullptr,
+                      SW_SHOW);
 }
 
 void TFormInstaller::RunStage(int stage) {

@@ -1,5 +1,5 @@
 // The texts of the window that depend on the mode, for a product name N and its versioned
-// name V (N + " v" + major + "." + minor). 8-bit texts, as the package stores them.
+// name V (N + " v" + major + "." + minor). UTF-8 texts, as the stub keeps them.
 #pragma once
 
 #include <cstdint>

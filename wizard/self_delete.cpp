@@ -2,11 +2,11 @@
 
 #include "base/errors.h"
 #include "base/file_stream.h"
+#include "base/win32_util.h"
 #include "engine/file_utils.h"
 #include "engine/private_folder.h"
 #include "engine/sys_folders.h"
 #include "engine/temp_names.h"
-#include "ui/text.h"
 
 #include <windows.h>
 
@@ -48,13 +48,13 @@ std::optional<std::string> ToOem(const std::wstring& text, bool exact) {
     return oem;
 }
 
-// cmd reads a batch file in the OEM code page, not in the ANSI one the paths come in: "Café"
-// must be written with the OEM code of its "é". A path with characters the OEM code page lacks
+// cmd reads a batch file in the OEM code page, not in the UTF-8 the paths come in: "Café" must
+// be written with the OEM code of its "é". A path with characters the OEM code page lacks
 // (a Cyrillic name on a Western system) is written in its 8.3 short form, which is ASCII; so
 // the file must exist. Should even that fail (short names turned off on the volume), the path
 // is written as near as the code page allows, and the file stays behind.
 std::string BatchPath(const std::string& path) {
-    const std::wstring wide = ui::Widen(path);
+    const std::wstring wide = Wide(path);
     if (std::optional<std::string> oem = ToOem(wide, true))
         return *oem;
     const DWORD needed = GetShortPathNameW(wide.c_str(), nullptr, 0);
@@ -107,15 +107,16 @@ namespace {
 bool StartHidden(const std::string& batchPath, const std::string& folder) {
     const std::string system = GetSystemFolder(sfSystem, false);
     const std::string cmd = system + "\\cmd.exe";
-    std::string commandLine = "cmd.exe /c \"\"" + batchPath + "\" & rmdir \"" + folder + "\"\"";
-    STARTUPINFOA startup = {};
+    std::wstring commandLine =
+        Wide("cmd.exe /c \"\"" + batchPath + "\" & rmdir \"" + folder + "\"\"");
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(cmd.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_SUSPENDED | IDLE_PRIORITY_CLASS, nullptr, system.c_str(), &startup,
-                        &process))
+    if (!CreateProcessW(Wide(cmd).c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                        CREATE_SUSPENDED | IDLE_PRIORITY_CLASS, nullptr, Wide(system).c_str(),
+                        &startup, &process))
         return false;
     SetThreadPriority(process.hThread, THREAD_PRIORITY_IDLE);
     CloseHandle(process.hProcess);

@@ -53,7 +53,7 @@ void TFormInstaller::ListMetaTraderFolders(const TTerminalPlaces& places) {
 }
 
 bool NoMetaTraderRunning() {
-    return FindWindowA("MetaQuotes::MetaTrader::4.00", nullptr) == nullptr;
+    return FindWindowW(L"MetaQuotes::MetaTrader::4.00", nullptr) == nullptr;
 }
 
 void TFormInstaller::BtnAddMetaTraderClick() {

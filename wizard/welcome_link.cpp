@@ -21,7 +21,7 @@ std::string LinkTarget(const std::string& linkText) {
 void TFormInstaller::LabelStart2LinkClick(markup::TUniCustomLinkLabel&, int,
                                           const std::u16string& linkText) {
     const std::string target = LinkTarget(ui::NarrowUtf16(linkText));
-    ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, SW_SHOW);
+    ShellExecuteW(nullptr, L"open", ui::Widen(target).c_str(), nullptr, nullptr, SW_SHOW);
 }
 
 } // namespace ko

@@ -1,6 +1,7 @@
 // A data folder's origin.txt may hold anything another account wrote there, and the installer
 // reads it elevated: the reader never fails, and what it accepts is an absolute folder path
 // without control characters or a trailing "\".
+#include "base/codepage.h"
 #include "engine/terminal_origin.h"
 
 #include <cstdint>
@@ -9,22 +10,13 @@
 
 namespace {
 
-// Latin-1 as the 8-bit code page: every byte a character, and back.
-const ko::TAnsiCodec Latin1 = {[](std::string_view bytes) {
-                                   std::u16string text;
-                                   for (char c : bytes)
-                                       text += static_cast<char16_t>(static_cast<unsigned char>(c));
-                                   return text;
-                               },
-                               [](std::u16string_view text) -> std::optional<std::string> {
-                                   std::string bytes;
-                                   for (char16_t c : text) {
-                                       if (c > 0xFF)
-                                           return std::nullopt;
-                                       bytes += static_cast<char>(c);
-                                   }
-                                   return bytes;
-                               }};
+// Latin-1 as the 8-bit code page: every byte a character.
+std::string Latin1(std::string_view bytes) {
+    std::string utf8;
+    for (char c : bytes)
+        ko::AppendUtf8(utf8, static_cast<unsigned char>(c));
+    return utf8;
+}
 
 } // namespace
 

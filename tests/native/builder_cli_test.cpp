@@ -97,7 +97,7 @@ TEST(BuilderCli, ProgressForLargeInputs) {
     EXPECT_EQ(err, "");
 }
 
-// An uninstaller carries no code-page note; --codepage decides how its texts are shown.
+// An uninstaller without a code-page note shows its texts in the code page --codepage names.
 TEST(BuilderCli, ListShowsAnUninstallLogInOrder) {
     TTempDir dir;
     ko::TKoInstall install;
@@ -120,6 +120,21 @@ TEST(BuilderCli, ListShowsAnUninstallLogInOrder) {
     const size_t last = out.find("file   C:\\Program Files\\X\\Manual.pdf");
     EXPECT_TRUE(first < folder && folder < last && last != std::string::npos) << out;
     EXPECT_EQ(RunKosetup({"verify", (dir / "Uninstall.exe").string()}, out, err), 0);
+
+    // The installer's log records its code page, and keeps in UTF-8 what that cannot hold.
+    install.CodePage = 1251;
+    install.ProductName = "Советник";
+    const ko::TTextCodec codec = ko::TableCodec(1252);
+    ko::TMemoryStream wide(kotest::FakeStub());
+    wide.Seek(0, ko::TSeekOrigin::End);
+    install.AppendUninstallLog(wide, {{"C:\\Users\\王伟\\MT4", true}}, &codec);
+    kotest::WriteFile(dir / "Uninstall.exe", wide.Data());
+    ASSERT_EQ(RunKosetup({"list", (dir / "Uninstall.exe").string()}, out, err), 0) << err;
+    EXPECT_NE(out.find("Code page       1251\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"Советник\""), std::string::npos) << out;
+    EXPECT_NE(out.find("folder C:\\Users\\王伟\\MT4\n"), std::string::npos) << out;
+    ASSERT_EQ(RunKosetup({"list", (dir / "Uninstall.exe").string(), "--json"}, out, err), 0);
+    EXPECT_NE(out.find("C:\\\\Users\\\\王伟\\\\MT4"), std::string::npos) << out;
 }
 
 // kosetup carries the stub of the Windows tree: --version names it by its SHA-256, and a build

@@ -152,10 +152,13 @@ TEST(BuilderInspect, VerifyNamesTheFirstBadRecord) {
     EXPECT_NE(ExtractProblem(cutRecords, dir / "out").find("ends before its end record"),
               std::string::npos);
 
-    // The first record's type turned into a list: it swallows the header records.
+    // The first record turned into a list of an unknown id: skipped, it swallows the header
+    // records.
     const auto firstDamaged = copy("first-damaged.exe");
     std::vector<uint8_t> bytes = ReadFile(firstDamaged);
-    bytes.at(size_t(GetLE32(bytes.data() + format::PackageOffsetPos) + 4 + 4)) = format::ttList;
+    const size_t first = GetLE32(bytes.data() + format::PackageOffsetPos) + 4;
+    bytes.at(first) = 99;
+    bytes.at(first + 4) = format::ttList;
     WriteFile(firstDamaged, bytes);
     EXPECT_EQ(Verify(firstDamaged).rfind("OK", 0), std::string::npos) << Verify(firstDamaged);
 

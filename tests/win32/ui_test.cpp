@@ -70,13 +70,14 @@ TEST_F(Toolkit, CheckListKeepsTicksInItemDataAndTogglesBySpaceAndClick) {
 TEST_F(Toolkit, RichViewReadsRtfAndFallsBackToPlainText) {
     TRichView viewer;
     viewer.Create(Panel, 2, {0, 0, 300, 200});
-    EXPECT_TRUE(viewer.LoadFromText("{\\rtf1\\ansi Hello {\\b bold} world\\par}"));
+    EXPECT_TRUE(viewer.LoadFromText("{\\rtf1\\ansi Hello {\\b bold} world\\par}", L""));
     EXPECT_EQ(viewer.PlainText().substr(0, 16), L"Hello bold world");
 
-    EXPECT_FALSE(viewer.LoadFromText("Plain {text} \\par with caf\xe9"));
+    EXPECT_FALSE(viewer.LoadFromText("Plain {text} \\par with caf\xe9",
+                                     L"Plain {text} \\par with caf\u00e9"));
     EXPECT_EQ(viewer.PlainText(), L"Plain {text} \\par with caf\u00e9");
 
-    EXPECT_FALSE(viewer.LoadFromText(""));
+    EXPECT_FALSE(viewer.LoadFromText("", L""));
     EXPECT_EQ(viewer.PlainText(), L"");
 }
 

@@ -1,6 +1,8 @@
 // The installer window driven through its handlers on data made in memory: page order, the
 // buttons going forward and back, the running-terminal refusal, the terminal list and the
 // review page.
+#include "base/win32_util.h"
+#include "engine/file_utils.h"
 #include "engine/install_run.h"
 #include "engine/sys_folders.h"
 #include "engine/temp_names.h"
@@ -334,47 +336,47 @@ TEST(SelfDelete, ScriptQuotesEveryPathAndEndsItsRetries) {
 
 // The script itself under cmd, in folders with blanks: the locked file is retried until it
 // comes free, then it, the emptied folder and the script are gone. cmd reads the script in the
-// OEM code page: the program folder holds Cyrillic letters read as code page 1252, which that
-// code page lacks, so those paths go short; the "\xE9" of the script's folder must reach cmd in
-// the OEM code page.
+// OEM code page: the program folder holds Cyrillic and Chinese letters, which that code page
+// lacks, so those paths go short; the "é" of the script's folder must reach cmd in the OEM
+// code page.
 TEST(SelfDelete, ScriptRemovesFileFolderAndItselfOnceTheFileComesFree) {
     const std::string root = TempFolder() + "kosetup self delete";
     std::system(("cmd /c rmdir /s /q \"" + root + "\" 2>nul").c_str());
-    CreateDirectoryA(root.c_str(), nullptr);
-    const std::string folder = root + "\\Program \xCF\xF0\xEE";
-    const std::string scripts = root + "\\Temp Caf\xE9";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    CreateDirectoryA(scripts.c_str(), nullptr);
+    CreateDirectoryW(Wide(root).c_str(), nullptr);
+    const std::string folder = root + "\\Program Проба 中文";
+    const std::string scripts = root + "\\Temp Café";
+    CreateDirectoryW(Wide(folder).c_str(), nullptr);
+    CreateDirectoryW(Wide(scripts).c_str(), nullptr);
     const std::string exe = folder + "\\Uninstall.exe";
     const std::string batch = scripts + "\\20240102030405006.bat";
-    HANDLE held = CreateFileA(exe.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              0, nullptr);
+    HANDLE held = CreateFileW(Wide(exe).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     HANDLE script =
-        CreateFileA(batch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        CreateFileW(Wide(batch).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     const std::string text = SelfDeleteScript(exe, batch, true);
     SCOPED_TRACE(text);
     DWORD written = 0;
     ::WriteFile(script, text.data(), DWORD(text.size()), &written, nullptr);
     CloseHandle(script);
 
-    STARTUPINFOA startup = {sizeof startup};
+    STARTUPINFOW startup = {sizeof startup};
     PROCESS_INFORMATION process = {};
-    std::string commandLine = "cmd /c \"\"" + batch + "\"\"";
-    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
-                               CREATE_NO_WINDOW, nullptr, root.c_str(), &startup, &process));
+    std::wstring commandLine = Wide("cmd /c \"\"" + batch + "\"\"");
+    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
+                               CREATE_NO_WINDOW, nullptr, Wide(root).c_str(), &startup, &process));
     // Still held after a first try: the script must wait, not give up or go on.
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 1500), DWORD(WAIT_TIMEOUT));
-    EXPECT_NE(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(DirectoryExists(folder));
     CloseHandle(held);
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), DWORD(WAIT_OBJECT_0));
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
-    EXPECT_EQ(GetFileAttributesA(exe.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(GetFileAttributesA(batch.c_str()), INVALID_FILE_ATTRIBUTES);
-    RemoveDirectoryA(scripts.c_str());
-    RemoveDirectoryA(root.c_str());
+    EXPECT_FALSE(FileExists(exe));
+    EXPECT_FALSE(DirectoryExists(folder));
+    EXPECT_FALSE(FileExists(batch));
+    RemoveFolder(scripts);
+    RemoveFolder(root);
 }
 
 TEST(ModeTexts, WelcomeTextBreaksAndVersionedName) {

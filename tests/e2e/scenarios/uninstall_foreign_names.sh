@@ -1,8 +1,8 @@
 # Products named with letters beyond ASCII: an accented name, and a Cyrillic one packaged in code
-# page 1251 on this Western system (its bytes read as code page 1252: letters the OEM code page
-# lacks), each uninstalled from the path its registry entry names. cmd reads the self-removal
-# script in the OEM code page: after the uninstall the uninstaller, its folder and the script
-# are gone for both.
+# page 1251 on this Western system, which keeps its letters (the OEM code page lacks them), each
+# uninstalled from the path its registry entry names. cmd reads the self-removal script in the
+# OEM code page: after the uninstall the uninstaller, its folder and the script are gone for
+# both.
 require_no_terminals
 pf_add_terminal "E2E Foreign Names"
 plain=$KOSETUP_SOURCE/tests/e2e/products/plain
@@ -10,9 +10,8 @@ cp "$plain/license.rtf" "$plain/Plain Indicator.mq4" "$WORK/"
 temp=$(unix_path "$(temp_dir)")
 bats=$(bat_count "$temp")
 
-uninstall_named() { # CODEPAGE NAME: the name as the manifest writes it
-  local shown
-  shown=$(printf '%s' "$2" | iconv -f utf-8 -t "cp$1" | iconv -f cp1252 -t utf-8)
+uninstall_named() { # CODEPAGE NAME
+  local shown=$2
   product_paths "$shown"
   cat >"$WORK/product.toml" <<END
 codepage = $1
