@@ -1,0 +1,88 @@
+# A package keeps its names whatever the system's code page. "Café Trend EA" in code page 1252
+# installs through the wizard on a UTF-8 system (code page 65001, the system option for
+# worldwide language support) into folders and an entry of that name, and a Cyrillic system
+# (1251) uninstalls it. On a Japanese system (932, double-byte) a folder whose last character's
+# second byte is that of "\" keeps it, and names in Chinese install and uninstall. A package in a
+# code page the system does not know is refused with a message that names it.
+require_no_terminals
+pf_add_terminal "E2E Code Pages"
+TERMINAL="$PF/E2E Code Pages"
+plain=$KOSETUP_SOURCE/tests/e2e/products/plain
+INDICATOR='MQL4/Indicators/Plain Indicator.mq4'
+cp "$plain/license.rtf" "$plain/Plain Indicator.mq4" "$WORK/"
+product() { # CODEPAGE NAME: a Setup.exe of the plain indicator under that name
+  cat >"$WORK/product.toml" <<END
+codepage = $1
+[product]
+name = "$2"
+[documents]
+license = "license.rtf"
+[[file]]
+source = "Plain Indicator.mq4"
+target = '{metatrader}\\${INDICATOR//\//\\}'
+END
+  build_setup "$WORK/product.toml" "$WORK/Setup.exe"
+}
+silent() { # SETUP-OR-UNINSTALLER [ARGUMENT...]: runs it with /S, expecting exit code 0
+  local program=$1
+  shift
+  drive <<END
+start '$program' /S $(printf "'%s' " "$@")
+expect-windowless-exit 0 60
+END
+}
+
+NAME="Café Trend EA"
+product_paths "$NAME"
+product 1252 "$NAME"
+export KOSETUP_WINE_LOCALE=ka_GE.UTF-8
+drive_install "$WORK/Setup.exe" "$NAME" <<END
+press BtnNext
+press CheckRun
+press BtnCancel
+expect-exit 0
+END
+[ -e "$APP/Uninstall.exe" ] && [ -e "$MENU/License.lnk" ]
+key_exists "$NAME"
+cmp "$plain/Plain Indicator.mq4" "$TERMINAL/$INDICATOR"
+export KOSETUP_WINE_LOCALE=ru_RU.UTF-8
+silent "$APP_WIN\\Uninstall.exe"
+wait_gone "$APP" 30
+[ ! -e "$MENU" ] && [ ! -e "$TERMINAL/$INDICATOR" ]
+if key_exists "$NAME"; then exit 1; fi
+
+# "ソ" is 0x83 0x5C in code page 932: split byte by byte at "\" its folder would lose it. Polish
+# and simplified Chinese letters are not in that code page either.
+export KOSETUP_WINE_LOCALE=ja_JP.UTF-8
+NAME="E2E Łódź EA"
+product_paths "$NAME"
+product 1250 "$NAME"
+KANA="$PREFIX/drive_c/E2E MT4ソ"
+CHINESE="$PREFIX/drive_c/E2E 中文 指标"
+for folder in "$KANA" "$PREFIX/drive_c/E2E MT4" "$CHINESE"; do add_path "$folder"; done
+silent "$(winpath "$WORK/Setup.exe")" '/T=C:\E2E MT4ソ' '/T=C:\E2E 中文 指标'
+cmp "$plain/Plain Indicator.mq4" "$KANA/$INDICATOR"
+cmp "$plain/Plain Indicator.mq4" "$CHINESE/$INDICATOR"
+[ ! -e "$PREFIX/drive_c/E2E MT4" ] && [ -e "$MENU/License.lnk" ]
+key_exists "$NAME"
+silent "$APP_WIN\\Uninstall.exe"
+wait_gone "$APP" 30
+[ ! -e "$KANA/$INDICATOR" ] && [ ! -e "$CHINESE/$INDICATOR" ] && [ ! -e "$MENU" ]
+if key_exists "$NAME"; then exit 1; fi
+unset KOSETUP_WINE_LOCALE
+
+# The code page is the package's first record: a number no system knows.
+python3 - "$WORK/Setup.exe" <<'END'
+import struct, sys
+data = bytearray(open(sys.argv[1], "rb").read())
+record = struct.unpack_from("<I", data, 136)[0] + 4
+assert struct.unpack_from("<iB", data, record) == (1, 4)
+struct.pack_into("<i", data, record + 5, 59999)
+open(sys.argv[1], "wb").write(data)
+END
+log="$WORK/unknown.txt"
+drive <<END
+start '$(winpath "$WORK/Setup.exe")' /S '/LOG=$(winpath "$log")'
+expect-windowless-exit 2 60
+END
+grep -qF "the texts are in code page 59999, which this system does not know" "$log"
