@@ -260,8 +260,12 @@ std::optional<TVersionInfo> ReadVersionResource(const uint8_t* program, size_t s
 
 std::optional<TVersionInfo> ReadVersionResource(const std::string& fileName,
                                                 uint32_t packageOffset) {
+    // The stub's image is some hundred KB; whatever a damaged pointer says, no more than this
+    // is read.
+    constexpr int64_t MostProgramBytes = 16 << 20;
     TFileStream file(fileName, TFileMode::OpenRead);
-    std::vector<uint8_t> program(size_t(std::min<int64_t>(packageOffset, file.Size())));
+    std::vector<uint8_t> program(
+        size_t(std::min({int64_t(packageOffset), file.Size(), MostProgramBytes})));
     file.ReadBuffer(program.data(), int64_t(program.size()));
     return ReadVersionResource(program.data(), program.size());
 }

@@ -59,6 +59,16 @@ std::vector<uint8_t> ScaleRgb(const std::vector<uint8_t>& rgb, int width, int he
         from.Left > width - from.Width || from.Top > height - from.Height || toWidth <= 0 ||
         toHeight <= 0 || rgb.size() < size_t(width) * size_t(height) * 3)
         return {};
+    if (toWidth == from.Width && toHeight == from.Height) {
+        // The same size: the part as it is.
+        std::vector<uint8_t> part;
+        for (int y = 0; y < from.Height; ++y) {
+            const uint8_t* line =
+                rgb.data() + (size_t(from.Top + y) * size_t(width) + size_t(from.Left)) * 3;
+            part.insert(part.end(), line, line + size_t(from.Width) * 3);
+        }
+        return part;
+    }
     const TTaps across = Taps(from.Left, from.Width, toWidth);
     const TTaps down = Taps(from.Top, from.Height, toHeight);
     // Rows first, into a picture of ToWidth x From.Height, then columns.

@@ -313,11 +313,8 @@ void TPicture::Prepare() {
         part.Top = (FSourceHeight - part.Height) / 2;
         const int width = std::max(1, Scale(part.Width, FDpi));
         const int height = std::max(1, Scale(part.Height, FDpi));
-        std::vector<uint8_t> rgb;
-        if (FDpi == BaseDpi && part.Width == FSourceWidth && part.Height == FSourceHeight)
-            rgb = FRgb;
-        else
-            rgb = ScaleRgb(FRgb, FSourceWidth, FSourceHeight, part, width, height);
+        const std::vector<uint8_t> rgb =
+            ScaleRgb(FRgb, FSourceWidth, FSourceHeight, part, width, height);
         if (rgb.empty())
             return;
         // In 64 bits: on a 32-bit system the products below could wrap to a small buffer.

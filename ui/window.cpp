@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <exception>
 #include <iterator>
 
@@ -451,8 +452,10 @@ void TForm::Create(const std::wstring& caption, int clientWidth, int clientHeigh
     const int height = area.bottom - area.top;
     RECT work;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const TRect bounds = {work.left + (work.right - work.left - width) / 2,
-                          work.top + (work.bottom - work.top - height) / 2, width, height};
+    // Centred; on a screen too small for it, its title bar stays on the screen.
+    const TRect bounds = {
+        std::max<int>(work.left, work.left + (work.right - work.left - width) / 2),
+        std::max<int>(work.top, work.top + (work.bottom - work.top - height) / 2), width, height};
     CreateContainer(L"KoContainer", nullptr, 0, bounds, style, exStyle, caption.c_str());
     if (font)
         SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(font->Handle()), FALSE);

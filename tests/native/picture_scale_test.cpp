@@ -57,6 +57,8 @@ TEST(PictureScale, PartStaysInsideAndBadRequestsGiveNothing) {
     const auto halves = Picture(6, 2, [](int x, int) { return x < 3 ? 10 : 250; });
     const auto right = ScaleRgb(halves, 6, 2, {3, 0, 3, 2}, 5, 3);
     EXPECT_TRUE(std::all_of(right.begin(), right.end(), [](uint8_t v) { return v == 250; }));
+    const auto same = ScaleRgb(halves, 6, 2, {2, 0, 2, 2}, 2, 2);
+    EXPECT_EQ(same, Picture(2, 2, [](int x, int) { return x == 0 ? 10 : 250; }));
     EXPECT_TRUE(ScaleRgb(halves, 6, 2, {4, 0, 3, 2}, 5, 3).empty());
     EXPECT_TRUE(ScaleRgb(halves, 6, 2, {0, 0, 6, 2}, 0, 3).empty());
     EXPECT_TRUE(ScaleRgb(halves, 6, 3, {0, 0, 6, 3}, 5, 3).empty()); // too few bytes
