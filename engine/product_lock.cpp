@@ -6,6 +6,22 @@
 
 namespace ko {
 
+namespace {
+
+// After CreateMutex was denied: either another user's run holds a mutex this one may not open,
+// or this process lacks the right to create objects in the global namespace (it was started
+// without elevation) and there is no such mutex.
+bool Exists(const std::string& name) {
+    const HANDLE handle = OpenMutexA(SYNCHRONIZE, FALSE, name.c_str());
+    if (handle) {
+        CloseHandle(handle);
+        return true;
+    }
+    return GetLastError() == ERROR_ACCESS_DENIED;
+}
+
+} // namespace
+
 TProductLock::~TProductLock() {
     if (FHandle)
         CloseHandle(FHandle);
@@ -23,8 +39,7 @@ bool TProductLock::Acquire(const std::string& folderName) {
     const HANDLE handle = CreateMutexW(nullptr, TRUE, name.c_str());
     const DWORD error = GetLastError();
     if (!handle)
-        // Held by a run of another user whose mutex this one may not open.
-        return error != ERROR_ACCESS_DENIED;
+        return error != ERROR_ACCESS_DENIED || !Exists(name);
     if (error == ERROR_ALREADY_EXISTS) {
         CloseHandle(handle);
         return false;
