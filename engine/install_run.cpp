@@ -7,6 +7,7 @@
 #include "engine/run_items.h"
 #include "engine/shell_link.h"
 #include "engine/sys_folders.h"
+#include "engine/system_codec.h"
 #include "package/rtf_code_page.h"
 #include "package/windows_names.h"
 
@@ -142,11 +143,11 @@ void InstallDocuments(TKoInstallRun& run, const std::string& programFolder,
     const TKoInstall& data = run.Data;
     // Whoever opens the file reads it in the package's code page, not in the system's.
     InstallTextFile(run, programFolder + "\\Readme.rtf", menuFolder + "\\Readme.lnk",
-                    DeclareRtfCodePage(data.ReadmeText, data.CodePage));
+                    RtfInCodePage(data.ReadmeText, SystemCodec(), data.CodePage));
     InstallTextFile(run, programFolder + "\\License.rtf", menuFolder + "\\License.lnk",
-                    DeclareRtfCodePage(data.LicenseText, data.CodePage));
+                    RtfInCodePage(data.LicenseText, SystemCodec(), data.CodePage));
     InstallTextFile(run, programFolder + "\\What's New.rtf", menuFolder + "\\What's New.lnk",
-                    DeclareRtfCodePage(data.WhatsNewText, data.CodePage));
+                    RtfInCodePage(data.WhatsNewText, SystemCodec(), data.CodePage));
 }
 
 void InstallInternetShortcuts(TKoInstallRun& run, const std::string& menuFolder) {

@@ -227,7 +227,7 @@ void TFormInstaller::FillReadyMemo() {
 
 bool TFormInstaller::LoadDocument(ui::TRichView& viewer, const std::string& text, int codePage) {
     const std::string plain = SystemCodec().Decode(text, codePage).value_or(text);
-    return viewer.LoadFromText(DeclareRtfCodePage(text, codePage), ui::Widen(plain));
+    return viewer.LoadFromText(RtfInCodePage(text, SystemCodec(), codePage), ui::Widen(plain));
 }
 
 } // namespace ko

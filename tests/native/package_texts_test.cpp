@@ -103,15 +103,24 @@ TEST(PackageTexts, TheUninstallLogKeepsNamesItsCodePageLacks) {
     EXPECT_EQ(log.ProductName, "?????");
 }
 
-TEST(PackageTexts, RtfDocumentsDeclareTheirCodePage) {
+TEST(PackageTexts, RtfDocumentsReadInTheirCodePageEverywhere) {
     EXPECT_EQ(DeclareRtfCodePage("{\\rtf1\\ansi\\deff0 Caf\xE9}", 1252),
               "{\\rtf1\\ansi\\ansicpg1252\\deff0 Caf\xE9}");
-    EXPECT_EQ(DeclareRtfCodePage("{\\rtf1\\ansi Caf\xE9}", 1251),
-              "{\\rtf1\\ansi\\ansicpg1251 Caf\xE9}");
-    EXPECT_EQ(DeclareRtfCodePage("{\\rtf1 x}", 1250), "{\\rtf1\\ansicpg1250 x}");
-    // A declared code page, plain text and the system's own code page stay as they are.
-    for (const std::string& kept :
-         {std::string("{\\rtf1\\ansi\\ansicpg1251 x}"), std::string("Plain caf\xE9")})
+    EXPECT_EQ(DeclareRtfCodePage("{\\rtf1\\ansi Caf\\'e9}", 1251),
+              "{\\rtf1\\ansi\\ansicpg1251 Caf\\'e9}");
+    EXPECT_EQ(DeclareRtfCodePage("{\\rtf1 \xE9}", 1250), "{\\rtf1\\ansicpg1250 \xE9}");
+    // A declared code page, ASCII alone, plain text and the system's own code page stay.
+    for (const std::string& kept : {std::string("{\\rtf1\\ansi\\ansicpg1251 \xE9}"),
+                                    std::string("{\\rtf1 x}"), std::string("Plain caf\xE9")})
         EXPECT_EQ(DeclareRtfCodePage(kept, 1252), kept);
-    EXPECT_EQ(DeclareRtfCodePage("{\\rtf1 x}", 0), "{\\rtf1 x}");
+    EXPECT_EQ(DeclareRtfCodePage("{\\rtf1 \xE9}", 0), "{\\rtf1 \xE9}");
+
+    // Bytes and \'hh escapes become Unicode escapes; "\\'" is an apostrophe after a backslash.
+    const TTextCodec codec = TableCodec(1252);
+    EXPECT_EQ(WithUnicodeEscapes("{\\rtf1 \xA3\\'f3d\\'9f \\\\'e9 \\'41}", codec, 1250),
+              "{\\rtf1 {\\uc1\\u321?}{\\uc1\\u243?}d{\\uc1\\u378?} \\\\'e9 \\'41}");
+    // A document whose fonts name their character sets says what its bytes are.
+    const std::string charsets = "{\\rtf1{\\fonttbl{\\f0\\fcharset204 Arial;}}\\f0 \\'c0}";
+    EXPECT_EQ(WithUnicodeEscapes(charsets, codec, 1251), charsets);
+    EXPECT_EQ(RtfInCodePage("{\\rtf1 \\'e9}", codec, 1252), "{\\rtf1\\ansicpg1252 {\\uc1\\u233?}}");
 }

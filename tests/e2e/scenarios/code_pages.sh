@@ -1,5 +1,5 @@
-# A package keeps its names whatever the system's code page. "Café Trend EA" in code page 1252
-# installs through the wizard on a UTF-8 system (code page 65001, the system option for
+# A package keeps its names whatever the system's code page. "Café Trend EA" in code page 1252,
+# with a licence in that code page, installs through the wizard on a UTF-8 system (code page 65001, the system option for
 # worldwide language support) into folders and an entry of that name, and a Cyrillic system
 # (1251) uninstalls it. On a Japanese system (932, double-byte) a folder whose last character's
 # second byte is that of "\" keeps it, and names in Chinese install and uninstall. A package in a
@@ -9,7 +9,9 @@ pf_add_terminal "E2E Code Pages"
 TERMINAL="$PF/E2E Code Pages"
 plain=$KOSETUP_SOURCE/tests/e2e/products/plain
 INDICATOR='MQL4/Indicators/Plain Indicator.mq4'
-cp "$plain/license.rtf" "$plain/Plain Indicator.mq4" "$WORK/"
+cp "$plain/Plain Indicator.mq4" "$WORK/"
+# The licence's letters are bytes of the package's code page: its viewer reads them in that one.
+printf '%s' '{\rtf1\ansi\deff0{\fonttbl{\f0 Arial;}}\f0 Licence Caf\'"'"'e9}' >"$WORK/license.rtf"
 product() { # CODEPAGE NAME: a Setup.exe of the plain indicator under that name
   cat >"$WORK/product.toml" <<END
 codepage = $1
@@ -36,7 +38,7 @@ NAME="Café Trend EA"
 product_paths "$NAME"
 product 1252 "$NAME"
 export KOSETUP_WINE_LOCALE=ka_GE.UTF-8
-drive_install "$WORK/Setup.exe" "$NAME" <<END
+drive_install "$WORK/Setup.exe" "$NAME" --at-welcome 'expect-caption RichLicense "Licence Café"' <<END
 press BtnNext
 press CheckRun
 press BtnCancel
