@@ -11,8 +11,8 @@ namespace {
 // After CreateMutex was denied: either another user's run holds a mutex this one may not open,
 // or this process lacks the right to create objects in the global namespace (it was started
 // without elevation) and there is no such mutex.
-bool Exists(const std::string& name) {
-    const HANDLE handle = OpenMutexA(SYNCHRONIZE, FALSE, name.c_str());
+bool Exists(const std::wstring& name) {
+    const HANDLE handle = OpenMutexW(SYNCHRONIZE, FALSE, name.c_str());
     if (handle) {
         CloseHandle(handle);
         return true;
