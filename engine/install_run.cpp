@@ -4,6 +4,7 @@
 #include "base/win32_util.h"
 #include "engine/expert_settings.h"
 #include "engine/file_utils.h"
+#include "engine/link_guard.h"
 #include "engine/run_items.h"
 #include "engine/shell_link.h"
 #include "engine/sys_folders.h"
@@ -94,14 +95,42 @@ bool InTerminalFolder(const std::string& path) {
     return lower.find("{metatrader}") != std::string::npos;
 }
 
+// The first link on the way to anything the run would write or read in another user's data
+// folder: the terminal-side files and the settings file. "" when there is none.
+std::string LinkInOtherProfile(const TKoInstallRun& run, const TDataFolder& dataFolder) {
+    TVariables variables;
+    FillVariables(run.Data, variables);
+    variables.SetValue("{metatrader}", dataFolder.Folder);
+    std::vector<std::string> paths = {dataFolder.Folder + "\\config\\experts.ini"};
+    for (const auto& file : run.Data.Files)
+        if (InTerminalFolder(file->Path))
+            paths.push_back(ExpandPath(file->Path, variables));
+    for (const std::string& path : paths)
+        if (std::string link = LinkBelow(dataFolder.OtherProfile, path); !link.empty())
+            return link;
+    return {};
+}
+
 // The folders "{metatrader}" stands for, one pass each: every terminal folder followed by its
-// data folders, where a terminal under Program Files actually reads its MQL4 folder.
-std::vector<std::string> MetaTraderFolders(const TKoInstallRun& run) {
+// data folders, where a terminal under Program Files actually reads its MQL4 folder. Another
+// user's data folder with a link on the way is left out, with a warning in Skipped; the
+// current user's own follow their links (traders share one MQL4 folder between terminals).
+std::vector<std::string> MetaTraderFolders(const TKoInstallRun& run,
+                                           std::vector<std::string>& skipped) {
     std::vector<std::string> folders;
     for (const std::string& terminal : run.TerminalFolders) {
         folders.push_back(terminal);
-        for (std::string& dataFolder : DataFoldersOf(run.DataFolders, terminal))
-            folders.push_back(std::move(dataFolder));
+        for (const TDataFolder& dataFolder : run.DataFolders) {
+            if (!SameFolder(dataFolder.Terminal, terminal))
+                continue;
+            const std::string link =
+                dataFolder.OtherProfile.empty() ? "" : LinkInOtherProfile(run, dataFolder);
+            if (link.empty())
+                folders.push_back(dataFolder.Folder);
+            else
+                skipped.push_back("WARNING: Leaving " + dataFolder.Folder + " alone: " + link +
+                                  " is a link in another user's profile ...");
+        }
     }
     return folders;
 }
@@ -197,12 +226,15 @@ std::string WebsiteAddress(const std::string& website) {
 }
 
 void TKoInstallRun::Execute() {
-    const std::vector<std::string> passes = MetaTraderFolders(*this);
+    std::vector<std::string> skipped;
+    const std::vector<std::string> passes = MetaTraderFolders(*this, skipped);
     const int32_t passCount = static_cast<int32_t>(passes.size());
     Position = 0;
     Max = (Data.ExpertOptions.empty() ? 0 : passCount) +
           passCount * static_cast<int32_t>(Data.Files.size()) +
           static_cast<int32_t>(Data.Execs.size()) + 10;
+    for (const std::string& warning : skipped)
+        Report(warning, 0);
     const std::string programFolder = ProgramFolder(Data);
     const std::string menuFolder = MenuFolder(Data);
     UninstallList.push_back({programFolder, true});

@@ -129,15 +129,20 @@ bool IsTerminal(const std::string& folder) {
     return FileExists(folder + "\\terminal.exe");
 }
 
-void ScanDataFolders(const std::string& applicationData, TTerminalDiscovery& found) {
+// OtherProfile is the profile folder ApplicationData belongs to when it is another user's.
+void ScanDataFolders(const std::string& applicationData, const std::string& otherProfile,
+                     TTerminalDiscovery& found) {
     for (const std::string& folder :
          Subfolders(applicationData + "\\MetaQuotes\\Terminal", false)) {
         const std::optional<std::string> terminal =
             ReadOriginText(ReadHead(folder + "\\origin.txt"), FromSystemCodePage);
         if (!terminal || SameFolder(*terminal, folder) || !IsTerminal(*terminal))
             continue;
-        found.DataFolders.push_back({folder, *terminal});
+        found.DataFolders.push_back({folder, *terminal, otherProfile});
+        const size_t listed = found.Terminals.size();
         AddOnce(found.Terminals, *terminal);
+        if (!otherProfile.empty() && found.Terminals.size() > listed)
+            found.OthersOnly.push_back(*terminal);
     }
 }
 
@@ -149,9 +154,11 @@ TTerminalPlaces TerminalPlaces() {
     const std::string native = NativeProgramFiles();
     if (!native.empty() && !SameFolder(native, places.ProgramFiles.front()))
         places.ProgramFiles.push_back(native);
-    AddOnce(places.ApplicationData, CurrentUserApplicationData());
+    const std::string own = CurrentUserApplicationData();
+    AddOnce(places.ApplicationData, own);
     for (const std::string& profile : ProfileFolders())
-        AddOnce(places.ApplicationData, profile + "\\AppData\\Roaming");
+        if (own.empty() || !SameFolder(profile + "\\AppData\\Roaming", own))
+            AddOnce(places.OtherProfiles, profile);
     return places;
 }
 
@@ -162,7 +169,9 @@ TTerminalDiscovery DiscoverTerminals(const TTerminalPlaces& places) {
             if (IsTerminal(folder))
                 AddOnce(found.Terminals, folder);
     for (const std::string& applicationData : places.ApplicationData)
-        ScanDataFolders(applicationData, found);
+        ScanDataFolders(applicationData, "", found);
+    for (const std::string& profile : places.OtherProfiles)
+        ScanDataFolders(profile + "\\AppData\\Roaming", profile, found);
     return found;
 }
 

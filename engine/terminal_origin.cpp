@@ -69,17 +69,13 @@ bool IsLetter(char16_t c) {
     return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
 }
 
-// "X:\name..." or "\\server\share...", with no character Windows refuses in a path.
+// "X:\name...", with no character Windows refuses in a path. Never a network path
+// ("\\server\share..."): the elevated installer would contact whatever computer another
+// user's origin.txt names.
 bool IsAbsoluteFolder(std::u16string_view path) {
     const bool drive = path.size() > 3 && IsLetter(path[0]) && path[1] == u':' &&
                        path[2] == u'\\' && path[3] != u'\\';
-    bool share = false;
-    if (!drive && path.starts_with(u"\\\\") && path.size() > 2 && path[2] != u'\\') {
-        const size_t separator = path.find(u'\\', 2);
-        share = separator != std::u16string_view::npos && separator + 1 < path.size() &&
-                path[separator + 1] != u'\\';
-    }
-    if (!drive && !share)
+    if (!drive)
         return false;
     for (size_t i = 0; i < path.size(); ++i) {
         const char16_t c = path[i];

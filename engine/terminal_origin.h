@@ -22,7 +22,8 @@ using TAnsiDecoder = std::function<std::string(std::string_view)>;
 // with a byte-order mark, UTF-8 with or without one, or else 8-bit text in the system's code
 // page (Ansi). Blanks and line ends around it and one trailing "\" are removed. Nothing for an
 // empty or oversized file, for one that is not text (control characters, broken UTF-16) and for
-// a text that is not an absolute folder path ("X:\..." or "\\server\share...").
+// a text that is not an absolute folder path on a drive ("X:\...", never a network path
+// "\\server\share...").
 std::optional<std::string> ReadOriginText(std::string_view bytes, const TAnsiDecoder& ansi);
 
 // Two folder paths name the same folder: compared without regard to ASCII letter case, with
@@ -33,6 +34,9 @@ bool SameFolder(const std::string& a, const std::string& b);
 struct TDataFolder {
     std::string Folder;
     std::string Terminal;
+    // The profile folder of the other user whose data folder this is; empty for the current
+    // user's own. That user controls what lies below it, links included.
+    std::string OtherProfile;
 };
 
 // The data folders of Terminal, in the order found.

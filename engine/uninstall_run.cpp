@@ -2,27 +2,30 @@
 
 #include "base/win32_util.h"
 #include "engine/file_utils.h"
+#include "engine/link_guard.h"
 #include "engine/transaction.h"
 #include "engine/uninstall_registry.h"
 #include "package/windows_names.h"
 
 #include <windows.h>
 
+#include <functional>
 #include <set>
 
 namespace ko {
 
 namespace {
 
-// What a killed install left beside the logged files.
-void RemoveInstallLeftovers(const TKoUninstall& data) {
+// What a killed install left beside the logged files, except where Linked names a link.
+void RemoveInstallLeftovers(const TKoUninstall& data,
+                            const std::function<std::string(const std::string&)>& linked) {
     std::set<std::string> folders;
     for (const std::string& file : data.FileList)
         folders.insert(LowerPath(ExtractFileDir(file)));
     for (const std::string& folder : data.FolderList)
         folders.insert(LowerPath(folder));
     for (const std::string& folder : folders)
-        if (!folder.empty())
+        if (!folder.empty() && linked(folder).empty())
             RemoveLeftovers(folder);
 }
 
@@ -48,12 +51,23 @@ void ScheduleRemoval(TKoRun& run, const std::string& path, const char* kind) {
 void TKoUninstallRun::Execute() {
     Position = 0;
     Max = static_cast<int32_t>(Data.FileList.size() + Data.FolderList.size()) + 1;
-    RemoveInstallLeftovers(Data);
+    // In another user's profile nothing is deleted through a link that user may have put on
+    // the way since the install, pointing anywhere.
+    const std::vector<std::string> others = OtherProfileFolders();
+    const auto linked = [&others](const std::string& path) {
+        const std::string profile = ProfileOf(path, others);
+        return profile.empty() ? std::string() : LinkBelow(profile, path);
+    };
+    RemoveInstallLeftovers(Data, linked);
     // The read-only attribute is left as it is: a file the user protected stays, with a warning.
     std::vector<std::string> held;
     for (const std::string& file : Data.FileList) {
         Report("Delete file " + file + " ...", 1);
-        if (!DeleteFilePath(file)) {
+        if (const std::string link = linked(file); !link.empty()) {
+            Report("WARNING: Leaving " + file + " alone: " + link +
+                       " is a link in another user's profile ...",
+                   0);
+        } else if (!DeleteFilePath(file)) {
             Report("WARNING: Unable to delete file " + file + " ...", 0);
             if (HeldOpen(file))
                 held.push_back(file);
@@ -62,7 +76,8 @@ void TKoUninstallRun::Execute() {
     // Only empty folders go: whatever the user added keeps its folder.
     for (const std::string& folder : Data.FolderList) {
         Report("Remove folder " + folder + " ...", 1);
-        RemoveFolder(folder);
+        if (linked(folder).empty())
+            RemoveFolder(folder);
     }
     // The files first, then their folders: the system works through the list in order.
     for (const std::string& file : held)

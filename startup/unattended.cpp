@@ -14,6 +14,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <exception>
 
 namespace ko {
@@ -39,7 +40,11 @@ void ChooseTerminals(TKoInstallRun& run, const std::vector<std::string>& termina
     TTerminalFolders found = FindMetaTraderFolders();
     run.DataFolders = std::move(found.DataFolders);
     if (terminals.empty()) {
-        run.TerminalFolders = std::move(found.Folders);
+        // Those the destination page would tick: another user's terminal only when named.
+        for (std::string& folder : found.Folders)
+            if (std::find(found.Unticked.begin(), found.Unticked.end(), folder) ==
+                found.Unticked.end())
+                run.TerminalFolders.push_back(std::move(folder));
         return;
     }
     for (const std::string& folder : terminals)

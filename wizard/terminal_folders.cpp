@@ -9,6 +9,8 @@
 #include "wizard/browse_folder.h"
 #include "wizard/form_installer.h"
 
+#include <algorithm>
+
 namespace ko {
 
 namespace {
@@ -24,6 +26,7 @@ TTerminalFolders FindMetaTraderFolders(const TTerminalPlaces& places) {
     TTerminalFolders found;
     found.Folders = std::move(discovered.Terminals);
     found.DataFolders = std::move(discovered.DataFolders);
+    found.Unticked = std::move(discovered.OthersOnly);
     if (found.Folders.empty()) {
         found.Folders.push_back(places.ProgramFiles.front() + "\\MetaTrader 4");
         found.Default = true;
@@ -44,8 +47,11 @@ void TFormInstaller::ListMetaTraderFolders(const TTerminalPlaces& places) {
         return;
     ListMetaTrader.Clear();
     TTerminalFolders found = FindMetaTraderFolders(places);
-    for (const std::string& folder : found.Folders)
-        ListMetaTrader.Add(ui::Widen(folder), true);
+    for (const std::string& folder : found.Folders) {
+        const bool unticked =
+            std::find(found.Unticked.begin(), found.Unticked.end(), folder) != found.Unticked.end();
+        ListMetaTrader.Add(ui::Widen(folder), !unticked);
+    }
     FDataFolders = std::move(found.DataFolders);
     if (found.Default)
         ui::ShowMessage(Handle(), ui::TMessageKind::Warning, MsgNoTerminal);

@@ -10,12 +10,14 @@
 namespace ko {
 
 struct TTerminalFolders {
-    std::vector<std::string> Folders;     // each ticked at first on the destination page
+    std::vector<std::string> Folders;     // listed on the destination page
+    std::vector<std::string> Unticked;    // those of Folders not ticked at first (OthersOnly)
     std::vector<TDataFolder> DataFolders; // for the install run: see DataFoldersOf
     bool Default = false;                 // none was found: Folders holds the default folder only
 };
 
-// The terminals DiscoverTerminals finds in Places, with their data folders; when there is none,
+// The terminals DiscoverTerminals finds in Places, with their data folders, those known only from
+// other users' profiles unticked; when there is none,
 // the first Program Files folder + "\MetaTrader 4", which is not created here: the install run
 // creates what it needs.
 TTerminalFolders FindMetaTraderFolders(const TTerminalPlaces& places);

@@ -41,9 +41,9 @@ TEST(OriginText, EveryEncodingGivesThePathInUtf8) {
     EXPECT_EQ(Read(Elan1252), Elan);
     // Names the system's code page cannot hold are as good as any other.
     EXPECT_EQ(Read(Utf16(u"C:\\\u6307\u6807")), "C:\\\xE6\x8C\x87\xE6\xA0\x87");
-    // Blanks, line ends and trailing separators go; a share is a path too.
+    // Blanks, line ends and trailing separators go; a network path is no terminal folder.
     EXPECT_EQ(Read(Utf16(u" \tD:\\Trading\\MT4\\\r\n") + std::string(2, '\0')), "D:\\Trading\\MT4");
-    EXPECT_EQ(Read("\\\\server\\share\\MT4\\\r\n"), "\\\\server\\share\\MT4");
+    EXPECT_EQ(Read("\\\\server\\share\\MT4\\\r\n"), std::nullopt);
     std::string largest = "C:\\MT4" + std::string(OriginFileLimit - 6, ' ');
     EXPECT_EQ(Read(largest), "C:\\MT4");
     EXPECT_EQ(Read(largest + " "), std::nullopt);

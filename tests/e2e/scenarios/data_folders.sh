@@ -1,10 +1,14 @@
 # Terminals and their data folders: a terminal under Program Files whose data folder (the
 # current user's) names it in UTF-16, one in the 64-bit Program Files, and one outside Program
 # Files known only through the data folder of another profile, named there in 8-bit text; a
-# stale data folder, a garbage one and Common are passed over. The terminals are listed once
-# each, ticked; the terminal-side files and the settings go into the installation folders and
-# both data folders, stage-2 run items see the last installation folder; the uninstall removes
-# the copied files from all of them.
+# stale data folder, a garbage one, one naming a network path and Common are passed over. The
+# terminals are listed once each; the other profile's is not ticked until the administrator
+# ticks it. The terminal-side files and the settings go into the installation folders and the
+# data folders, stage-2 run items see the last installation folder; the uninstall removes the
+# copied files from all of them. In the other profile nothing passes through a link: a data
+# folder whose MQL4 is one is left alone with a warning, and so is a file the uninstall would
+# reach through a link that user made after the install. Unattended, the other profile's
+# terminal is not chosen unless named.
 NAME="E2E Data EA"
 require_no_terminals
 product_paths "$NAME"
@@ -36,6 +40,18 @@ DA="$ROAMING/MetaQuotes/Terminal/E2E0A1B2C3D4E5F60718293A4B5C6D7E"
 DA_WIN="$ROAMING_WIN\\MetaQuotes\\Terminal\\E2E0A1B2C3D4E5F60718293A4B5C6D7E"
 DB="$PREFIX/drive_c/users/E2E Trader/AppData/Roaming/MetaQuotes/Terminal/E2E1F0E1D2C3B4A5968778695A4B3C2D"
 DB_WIN='C:\users\E2E Trader\AppData\Roaming\MetaQuotes\Terminal\E2E1F0E1D2C3B4A5968778695A4B3C2D'
+# Another data folder of the other profile, for the Program Files terminal, whose MQL4 is a
+# link out of the profile.
+DL="$PREFIX/drive_c/users/E2E Trader/AppData/Roaming/MetaQuotes/Terminal/E2E4000000000000000000000000LINK"
+DL_WIN='C:\users\E2E Trader\AppData\Roaming\MetaQuotes\Terminal\E2E4000000000000000000000000LINK'
+ELSEWHERE="$WORK/elsewhere"
+mkdir -p "$DL" "$ELSEWHERE"
+ln -s "$ELSEWHERE" "$DL/MQL4"
+printf '%s' "$TA_WIN" >"$DL/origin.txt"
+NETWORK="$ROAMING/MetaQuotes/Terminal/E2E5000000000000000000000NETWORK"
+add_path "$NETWORK"
+mkdir -p "$NETWORK"
+printf '\\\\e2e-server\\share\\MT4' >"$NETWORK/origin.txt"
 STALE="$ROAMING/MetaQuotes/Terminal/E2E2000000000000000000000000STALE"
 GARBAGE="$ROAMING/MetaQuotes/Terminal/E2E3000000000000000000000GARBAGE"
 COMMON="$ROAMING/MetaQuotes/Terminal/Common"
@@ -88,6 +104,7 @@ copies() { # FOLDER...: the progress lines of the terminal-side files copied int
 }
 {
   echo "expect-lines MemoProgress"
+  echo "|WARNING: Leaving $DL_WIN alone: $DL_WIN\\MQL4 is a link in another user's profile ..."
   copies "$TA_WIN" "$DA_WIN" "$TN_WIN" "$TB_WIN" "$DB_WIN"
   echo "|Executing Stage Two ..."
   for folder in "$TA_WIN" "$DA_WIN" "$TN_WIN" "$TB_WIN" "$DB_WIN"; do
@@ -98,7 +115,8 @@ copies() { # FOLDER...: the progress lines of the terminal-side files copied int
   printf '|%s\n' "Creating unistaller ..." "Registering unistaller ..." "Done."
   printf '%s\n' "press BtnNext" "expect-page finish" "press BtnCancel" "expect-exit 0"
 } | drive_install "$WORK/Setup.exe" "$NAME" --at-destination "$(
-  printf '%s\n' "expect-lines ListMetaTrader" "|[x] $TA_WIN" "|[x] $TN_WIN" "|[x] $TB_WIN"
+  printf '%s\n' "expect-lines ListMetaTrader" "|[x] $TA_WIN" "|[x] $TN_WIN" "|[ ] $TB_WIN" \
+    "toggle ListMetaTrader 2"
 )"
 
 # Byte for byte and the settings record in every terminal and data folder; nothing in the others.
@@ -108,11 +126,19 @@ for folder in "$TA" "$DA" "$TN" "$TB" "$DB"; do
   cmp "$src/Kept.dll" "$folder/MQL4/Libraries/E2E Kept.dll"
   cmp <(expected_ini) "$folder/config/experts.ini"
 done
-[ "$(find "$STALE" "$GARBAGE" "$COMMON" -type f | wc -l)" -eq 2 ]
+[ "$(find "$STALE" "$GARBAGE" "$COMMON" "$NETWORK" -type f | wc -l)" -eq 3 ]
+[ -z "$(ls -A "$ELSEWHERE")" ]
+[ "$(ls "$DL")" = "MQL4
+origin.txt" ]
 [ -e "$TB/e2e-stage2.exe.txt" ] && [ ! -e "$DB/e2e-stage2.exe" ]
 
+# The other user swaps their Experts folder for a link to a file of the same name elsewhere.
+mkdir -p "$ELSEWHERE/Experts"
+echo "not the product's" >"$ELSEWHERE/Experts/E2E Data.ex4"
+rm -r "$DB/MQL4/Experts"
+ln -s "$ELSEWHERE/Experts" "$DB/MQL4/Experts"
 drive <<END
-start '$APP_WIN\\Uninstall.exe'
+start '$APP_WIN\\Uninstall.exe' '/LOG=$(winpath "$WORK/uninstall.txt")'
 wait-window "Uninstall - $NAME" 30
 press BtnNext
 expect-buttons off on Cancel:off 30
@@ -123,7 +149,19 @@ press BtnCancel
 expect-exit 0
 END
 wait_gone "$APP" 30
+expert="$DB_WIN\\MQL4\\Experts\\E2E Data.ex4"
+grep -A1 -F "Delete file $expert ..." "$WORK/uninstall.txt" | tr -d '\r' | tail -1 |
+  grep -qxF "WARNING: Leaving $expert alone: $DB_WIN\\MQL4\\Experts is a link in another user's profile ..."
+[ -e "$ELSEWHERE/Experts/E2E Data.ex4" ]
 for folder in "$TA" "$DA" "$TN" "$TB" "$DB"; do
-  [ ! -e "$folder/MQL4/Experts/E2E Data.ex4" ]
+  [ "$folder" = "$DB" ] || [ ! -e "$folder/MQL4/Experts/E2E Data.ex4" ]
   cmp "$src/Kept.dll" "$folder/MQL4/Libraries/E2E Kept.dll"
 done
+
+# Unattended without /T: the terminals the page ticks, not the other profile's.
+rm "$DB/MQL4/Experts"
+wine_run "$WORK/Setup.exe" /S "/LOG=$(winpath "$WORK/silent.txt")"
+grep -qF "Copying file $TA_WIN\\MQL4\\Experts\\E2E Data.ex4 ..." "$WORK/silent.txt"
+if grep -qF "$TB_WIN" "$WORK/silent.txt"; then exit 1; fi
+wine_run "$APP/Uninstall.exe" /S
+wait_gone "$APP" 30
