@@ -8,8 +8,7 @@
 #include "wizard/form_installer.h"
 #include "wizard/form_layout.h"
 #include "wizard/self_delete.h"
-
-#include <shellapi.h>
+#include "wizard/user_launch.h"
 
 #include <exception>
 
@@ -179,8 +178,7 @@ void TFormInstaller::FinishAction() {
     }
     const std::wstring folder = ComboRun.Text();
     if (CheckRun.Checked() && !folder.empty())
-        ShellExecuteW(nullptr, L"open", (folder + L"\\terminal.exe").c_str(), nullptr, nullptr,
-                      SW_SHOW);
+        OpenAsUser(folder + L"\\terminal.exe");
 }
 
 void TFormInstaller::RunStage(int stage) {

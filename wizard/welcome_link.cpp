@@ -2,8 +2,7 @@
 
 #include "ui/text.h"
 #include "wizard/form_installer.h"
-
-#include <shellapi.h>
+#include "wizard/user_launch.h"
 
 namespace ko {
 
@@ -20,8 +19,7 @@ std::string LinkTarget(const std::string& linkText) {
 // web page that fails to load would not either.
 void TFormInstaller::LabelStart2LinkClick(markup::TUniCustomLinkLabel&, int,
                                           const std::u16string& linkText) {
-    const std::string target = LinkTarget(ui::NarrowUtf16(linkText));
-    ShellExecuteW(nullptr, L"open", ui::Widen(target).c_str(), nullptr, nullptr, SW_SHOW);
+    OpenAsUser(ui::Widen(LinkTarget(ui::NarrowUtf16(linkText))));
 }
 
 } // namespace ko

@@ -1,0 +1,92 @@
+#include "wizard/user_launch.h"
+
+#include <windows.h>
+
+#include <exdisp.h>
+#include <shellapi.h>
+#include <shldisp.h>
+#include <shlguid.h>
+#include <shlobj.h>
+
+namespace ko {
+
+namespace {
+
+// Releases a COM interface when the scope ends.
+template <typename T>
+struct TComPtr {
+    T* P = nullptr;
+    ~TComPtr() {
+        if (P)
+            P->Release();
+    }
+    T** operator&() { return &P; }
+    T* operator->() const { return P; }
+    explicit operator bool() const { return P != nullptr; }
+};
+
+// The desktop's own shell dispatch object: the desktop window among the shell's windows, its
+// active view, that view's background object and, through it, the shell application object,
+// which lives in the desktop's process.
+bool DesktopShell(TComPtr<IShellDispatch2>& shell) {
+    TComPtr<IShellWindows> windows;
+    if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+                                reinterpret_cast<void**>(&windows))))
+        return false;
+    VARIANT location = {}, root = {};
+    location.vt = VT_I4;
+    location.lVal = CSIDL_DESKTOP;
+    root.vt = VT_EMPTY;
+    LONG window = 0;
+    TComPtr<IDispatch> found;
+    if (windows->FindWindowSW(&location, &root, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, &found) !=
+            S_OK ||
+        !found)
+        return false;
+    TComPtr<IServiceProvider> provider;
+    TComPtr<IShellBrowser> browser;
+    TComPtr<IShellView> view;
+    TComPtr<IDispatch> background;
+    TComPtr<IShellFolderViewDual> folderView;
+    TComPtr<IDispatch> application;
+    return SUCCEEDED(
+               found->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&provider))) &&
+           SUCCEEDED(provider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser,
+                                            reinterpret_cast<void**>(&browser))) &&
+           SUCCEEDED(browser->QueryActiveShellView(&view)) &&
+           SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch,
+                                         reinterpret_cast<void**>(&background))) &&
+           SUCCEEDED(background->QueryInterface(IID_IShellFolderViewDual,
+                                                reinterpret_cast<void**>(&folderView))) &&
+           SUCCEEDED(folderView->get_Application(&application)) &&
+           SUCCEEDED(application->QueryInterface(IID_IShellDispatch2,
+                                                 reinterpret_cast<void**>(&shell.P)));
+}
+
+bool OpenThroughDesktop(const std::wstring& file) {
+    TComPtr<IShellDispatch2> shell;
+    if (!DesktopShell(shell))
+        return false;
+    BSTR name = SysAllocString(file.c_str());
+    if (!name)
+        return false;
+    VARIANT none = {}, verb = {}, show = {};
+    none.vt = VT_EMPTY;
+    verb.vt = VT_BSTR;
+    verb.bstrVal = SysAllocString(L"open");
+    show.vt = VT_I4;
+    show.lVal = SW_SHOW;
+    const HRESULT result = shell->ShellExecute(name, none, none, verb, show);
+    SysFreeString(verb.bstrVal);
+    SysFreeString(name);
+    return SUCCEEDED(result);
+}
+
+} // namespace
+
+void OpenAsUser(const std::wstring& file) {
+    if (!OpenThroughDesktop(file))
+        ShellExecuteW(nullptr, L"open", file.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+} // namespace ko
