@@ -2,7 +2,8 @@
 # from the Downloads folder of a profile named in Polish finds a terminal named in Russian under
 # Program Files and one named in Chinese outside it, known only through its data folder in the
 # Polish profile (which only the system's profile list names), and installs a package of code
-# page 1250 with a Polish product name into both and that data folder; a second run installs
+# page 1250 with a Polish product name into both (the other profile's terminal named with /T=,
+# as the administrator's choice) and that data folder; a second run installs
 # into a new folder named in Polish given with /T=. The log file keeps every name; the uninstall
 # log keeps in UTF-8 what code page 1250 cannot hold, and kosetup list shows it. The
 # uninstaller then removes everything, its self-removal script going into a temporary folder
@@ -56,7 +57,7 @@ build_setup "$src/product.toml" "$PROFILE/Downloads/Setup.exe"
 log="$WORK/log 中文.txt"
 
 drive <<END
-start '$PROFILE_WIN\\Downloads\\Setup.exe' /S '/LOG=$(winpath "$log")'
+start '$PROFILE_WIN\\Downloads\\Setup.exe' /S '/T=$TC_WIN' '/T=$CHINESE_WIN' '/LOG=$(winpath "$log")'
 expect-windowless-exit 0 60
 END
 drive <<END
