@@ -115,8 +115,13 @@ TCodePageText Utf8ToCodePage(std::string_view utf8, int codePage) {
 }
 
 std::string CodePageToUtf8(std::string_view bytes, int codePage) {
-    const uint16_t* high = HighTable(codePage);
     std::string result;
+    if (codePage == Utf8CodePage) {
+        for (const char32_t c : DecodeUtf8(bytes))
+            AppendUtf8(result, c);
+        return result;
+    }
+    const uint16_t* high = HighTable(codePage);
     for (char byte : bytes) {
         const auto b = static_cast<unsigned char>(byte);
         const char32_t c = b < 0x80 ? b : high && high[b - 0x80] ? high[b - 0x80] : Replacement;

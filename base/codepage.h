@@ -12,6 +12,9 @@
 namespace ko {
 
 inline constexpr int DefaultCodePage = 1252;
+// Windows' code page of UTF-8: that of a log written on a system with the UTF-8 option from a
+// package that records no code page of its own. The builder writes no package in it.
+inline constexpr int Utf8CodePage = 65001;
 
 bool IsSupportedCodePage(int codePage);
 // "874, 1250, 1251, ..., 1258", for messages and help texts.
@@ -34,7 +37,8 @@ struct TCodePageText {
 };
 // Both directions expect a supported code page.
 TCodePageText Utf8ToCodePage(std::string_view utf8, int codePage);
-// Bytes the code page leaves undefined become U+FFFD.
+// Bytes the code page leaves undefined become U+FFFD. Also takes Utf8CodePage, whose malformed
+// sequences become U+FFFD.
 std::string CodePageToUtf8(std::string_view bytes, int codePage);
 // The first byte that the code page leaves undefined, with its position.
 std::optional<size_t> FindUndefinedByte(std::string_view bytes, int codePage);

@@ -177,9 +177,10 @@ int ListCommand(const std::string& file, std::optional<int> codePage, bool json,
     const std::string native = NativeName(PathFromUtf8(file));
     const TPackageScan scan = ScanPackage(native);
     const int shown = codePage.value_or(scan.CodePage.value_or(DefaultCodePage));
+    const int known = IsSupportedCodePage(shown) || shown == Utf8CodePage ? shown : DefaultCodePage;
     if (json)
-        return ListJson(file, scan, IsSupportedCodePage(shown) ? shown : DefaultCodePage, out), 0;
-    TLister list(out, IsSupportedCodePage(shown) ? shown : DefaultCodePage);
+        return ListJson(file, scan, known, out), 0;
+    TLister list(out, known);
     const bool install = scan.Kind == TPackageKind::Install;
     list.Line("File", file);
     list.Line("Kind",

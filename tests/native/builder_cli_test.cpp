@@ -1,3 +1,4 @@
+#include "base/codepage.h"
 #include "builder/digest.h"
 #include "builder/embedded_stub.h"
 #include "package/ko_data.h"
@@ -135,6 +136,15 @@ TEST(BuilderCli, ListShowsAnUninstallLogInOrder) {
     EXPECT_NE(out.find("folder C:\\Users\\王伟\\MT4\n"), std::string::npos) << out;
     ASSERT_EQ(RunKosetup({"list", (dir / "Uninstall.exe").string(), "--json"}, out, err), 0);
     EXPECT_NE(out.find("C:\\\\Users\\\\王伟\\\\MT4"), std::string::npos) << out;
+    // Written on a system with the UTF-8 option from a package without a code page of its own.
+    install.CodePage = ko::Utf8CodePage;
+    ko::TMemoryStream utf8(kotest::FakeStub());
+    utf8.Seek(0, ko::TSeekOrigin::End);
+    install.AppendUninstallLog(utf8, {{"C:\\Users\\王伟\\MT4", true}});
+    kotest::WriteFile(dir / "Uninstall.exe", utf8.Data());
+    ASSERT_EQ(RunKosetup({"list", (dir / "Uninstall.exe").string()}, out, err), 0) << err;
+    EXPECT_NE(out.find("Code page       65001\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("folder C:\\Users\\王伟\\MT4\n"), std::string::npos) << out;
 }
 
 // kosetup carries the stub of the Windows tree: --version names it by its SHA-256, and a build
