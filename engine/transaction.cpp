@@ -129,21 +129,20 @@ void TFileTransaction::EnsureFolder(const std::string& folder) {
             FSteps.push_back({*it, TStep::CreatedFolder});
 }
 
-bool TFileTransaction::Replaces(const std::string& target) {
-    return FileExists(target) && !FWritten.count(LowerPath(target));
-}
-
 bool TFileTransaction::WriteFile(const std::string& target,
                                  const std::function<void(const std::string&)>& write,
                                  THeldTarget held) {
     EnsureFolder(ExtractFilePath(target));
-    if (DirectoryExists(target))
+    // One look at the target serves every decision below: most targets are new.
+    const DWORD attributes = GetFileAttributesW(Wide(target).c_str());
+    const bool existed = attributes != INVALID_FILE_ATTRIBUTES;
+    if (existed && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         throw EFOpenError("Cannot create file \"" + target + "\". " +
                           SystemMessage(ERROR_ACCESS_DENIED));
     // Found before anything is written, so that a held target costs no copy and leaves no
     // backup that could not be deleted while the other program holds its data.
     const int attempts = held == THeldTarget::Retry ? MoveAttempts : 1;
-    DWORD blocker = ReplaceBlocker(target);
+    DWORD blocker = existed ? ReplaceBlocker(target) : 0;
     for (int attempt = 1; blocker != 0 && attempt < attempts; ++attempt) {
         Sleep(MovePause);
         blocker = ReplaceBlocker(target);
@@ -153,9 +152,8 @@ bool TFileTransaction::WriteFile(const std::string& target,
             return false;
         throw EFOpenError("Cannot create file \"" + target + "\". " + SystemMessage(blocker));
     }
+    // A temporary file of that name left by a killed run is overwritten by the new one.
     const std::string temp = target + TempSuffix;
-    ClearReadOnly(temp);
-    DeleteFilePath(temp);
     try {
         write(temp);
     } catch (const EKoError& e) {
@@ -173,7 +171,9 @@ bool TFileTransaction::WriteFile(const std::string& target,
         DeleteFilePath(temp);
         throw;
     }
-    const bool replaces = Replaces(target);
+    // A file this transaction wrote already (a shortcut in every pass) keeps the backup of what
+    // was there before the run, and one it created stays one to delete.
+    const bool replaces = existed && !FWritten.count(LowerPath(target));
     const std::string backup = target + BackupSuffix;
     if (replaces) {
         try {
@@ -183,7 +183,6 @@ bool TFileTransaction::WriteFile(const std::string& target,
             throw;
         }
     }
-    const bool existed = FileExists(target);
     if (!MoveReplacing(temp, target, attempts)) {
         const DWORD code = GetLastError();
         DeleteFilePath(temp);

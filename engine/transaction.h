@@ -66,7 +66,6 @@ private:
         std::string Path;
         enum { CreatedFolder, CreatedFile, ReplacedFile } Kind;
     };
-    bool Replaces(const std::string& target);
 
     std::vector<TStep> FSteps;
     // Lower-case paths of the files this transaction has written, so that a file written twice

@@ -123,9 +123,12 @@ void TFormInstaller::ExecuteRun(TKoRun& run) {
         const DWORD woke =
             MsgWaitForMultipleObjects(1, &thread, FALSE, layout::ProgressInterval, QS_ALLINPUT);
         ProcessPendingMessages();
-        FlushProgress();
         if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED)
             break;
+        // Every message wakes this loop; the log takes the lines only every ProgressInterval,
+        // since each addition to a long log costs the more the longer it is.
+        if (GetTickCount() - FLastFlush >= layout::ProgressInterval)
+            FlushProgress();
     }
     if (thread) {
         WaitForSingleObject(thread, INFINITE);

@@ -165,7 +165,8 @@ void ForgetPendingRenames(const std::wstring& marker) {
 } // namespace
 
 // A file a running program holds keeps its warning and goes at the next restart, then its
-// folder; the run counts the warning. A file the user made read-only stays where it is.
+// folder; the run counts the warning. A file the user made read-only stays where it is. What a
+// killed install left beside the files goes at once.
 TEST_F(UninstallRun, FilesInUseGoAtTheNextRestart) {
     AddFile("{app}\\held.dll", Pattern(20, 1));
     AddFile("{app}\\kept.txt", Pattern(20, 2));
@@ -175,6 +176,7 @@ TEST_F(UninstallRun, FilesInUseGoAtTheNextRestart) {
     Run.Execute();
     const std::string app = App(), held = app + "\\held.dll", kept = app + "\\kept.txt";
     SetFileAttributesA(kept.c_str(), FILE_ATTRIBUTE_READONLY);
+    WriteBytes(app + "\\free.txt.~ko-new", Bytes{1});
     const HANDLE handle = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(handle, INVALID_HANDLE_VALUE);
@@ -210,5 +212,6 @@ TEST_F(UninstallRun, FilesInUseGoAtTheNextRestart) {
     EXPECT_EQ(ours, (std::vector<std::wstring>{L"\\??\\" + wideApp + L"\\held.dll",
                                                L"\\??\\" + wideApp}));
     EXPECT_FALSE(Exists(app + "\\free.txt"));
+    EXPECT_FALSE(Exists(app + "\\free.txt.~ko-new"));
     SetFileAttributesA(kept.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
