@@ -140,11 +140,13 @@ std::optional<size_t> FindUndefinedByte(std::string_view bytes, int codePage) {
     return std::nullopt;
 }
 
-std::u16string Utf8ToUtf16(std::string_view utf8) {
+std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8, bool strict) {
     std::u16string text;
     text.reserve(utf8.size());
     for (size_t pos = 0; pos < utf8.size();) {
         const TUtf8Char c = DecodeUtf8Char(utf8, pos);
+        if (strict && c.CodePoint == Replacement && c.Length == 1)
+            return std::nullopt;
         if (c.CodePoint >= 0x10000) {
             text += static_cast<char16_t>(0xD800 + ((c.CodePoint - 0x10000) >> 10));
             text += static_cast<char16_t>(0xDC00 + ((c.CodePoint - 0x10000) & 0x3FF));
@@ -154,6 +156,10 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
         pos += c.Length;
     }
     return text;
+}
+
+std::u16string Utf8ToUtf16(std::string_view utf8) {
+    return *Utf8ToUtf16(utf8, false);
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) {

@@ -47,6 +47,8 @@ std::optional<size_t> FindUndefinedByte(std::string_view bytes, int codePage);
 // sequence or a lone surrogate becomes U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
+// With Strict, nothing when any sequence is malformed instead of U+FFFD in its place.
+std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8, bool strict);
 
 // "U+4E2D '中'" for a printable character, "U+0007" for a control character.
 std::string DescribeCharacter(char32_t codePoint);

@@ -26,33 +26,15 @@ std::optional<std::u16string> DecodeUtf16(std::string_view bytes) {
     return text;
 }
 
-// A UTF-8 text; nothing when any sequence is malformed.
-std::optional<std::u16string> DecodeUtf8Strict(std::string_view bytes) {
-    std::u16string text;
-    for (size_t pos = 0; pos < bytes.size();) {
-        const TUtf8Char c = DecodeUtf8Char(bytes, pos);
-        if (c.CodePoint == 0xFFFD && c.Length == 1)
-            return std::nullopt;
-        if (c.CodePoint >= 0x10000) {
-            text += static_cast<char16_t>(0xD800 + ((c.CodePoint - 0x10000) >> 10));
-            text += static_cast<char16_t>(0xDC00 + ((c.CodePoint - 0x10000) & 0x3FF));
-        } else {
-            text += static_cast<char16_t>(c.CodePoint);
-        }
-        pos += c.Length;
-    }
-    return text;
-}
-
 // The text in whichever encoding the bytes are in; nothing for a broken UTF-16 or UTF-8 text
 // that announced its encoding with a byte-order mark.
 std::optional<std::u16string> DecodeOrigin(std::string_view bytes, const TAnsiDecoder& ansi) {
     if (bytes.starts_with("\xFF\xFE"))
         return DecodeUtf16(bytes.substr(2));
     if (bytes.starts_with("\xEF\xBB\xBF"))
-        return DecodeUtf8Strict(bytes.substr(3));
+        return Utf8ToUtf16(bytes.substr(3), true);
     // 8-bit text with accented letters is rarely valid UTF-8 by chance.
-    if (auto text = DecodeUtf8Strict(bytes))
+    if (auto text = Utf8ToUtf16(bytes, true))
         return text;
     return Utf8ToUtf16(ansi(bytes));
 }
