@@ -5,7 +5,7 @@ build_setup "$KOSETUP_SOURCE/tests/e2e/products/plain/product.toml" "$WORK/Setup
 make_uninstaller "$WORK/Uninstall.exe" "Plain Indicator" 2 0 0 0
 MESSAGE='"The wizard detect a MetaTrader program currently running.\rPlease close the program and then click OK to continue."'
 
-refusal() { # the program's caption, the page after welcome
+refusal() { # the program's caption, the page after welcome (on progress, closed once the run ends)
   cat <<END
 spawn '$FAKE' --window
 wait-class $TERMINAL_CLASS
@@ -24,6 +24,7 @@ close-class $TERMINAL_CLASS
 press BtnNext
 expect-no-msgbox
 expect-page $2
+$([ "$2" != progress ] || run_done)
 close
 expect-exit 0
 END
