@@ -62,15 +62,5 @@ END
 none_loaded "$WORK/download"
 
 plant "$APP"
-drive <<END
-start '$APP_WIN\\Uninstall.exe'
-wait-window "Uninstall - $NAME" 30
-press BtnNext
-expect-buttons off on Cancel:off 30
-press BtnNext
-expect-page finish
-press BtnCancel
-expect-exit 0
-END
-wait_gone "$APP/Uninstall.exe" 30
+drive_uninstall "$APP_WIN\\Uninstall.exe" "$NAME"
 none_loaded "$APP"
