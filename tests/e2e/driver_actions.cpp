@@ -7,6 +7,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <fstream>
 
 namespace e2e {
@@ -288,20 +289,41 @@ void TDriver::ExpectVersion(const TArgs& args) {
 }
 
 // xdotool ARG...: runs the X tool of that name (Wine starts Unix programs too), so that keys
-// come through the X server and Wine's keyboard driver as a person's would.
+// come through the X server and Wine's keyboard driver as a person's would. Wine's handle of a
+// Unix process is signalled at once, so waiting on it would let the next keys overlap these
+// (a Tab pressed while ctrl+Tab still holds ctrl): a shell runs the tool and leaves its exit
+// code in a file, which this waits for.
 void TDriver::XdoTool(const TArgs& args) {
-    std::wstring commandLine = L"xdotool";
+    static int calls = 0;
+    const std::wstring marker = L"/tmp/kosetup-xdotool-" + std::to_wstring(GetCurrentProcessId()) +
+                                L"-" + std::to_wstring(++calls);
+    std::wstring commandLine = L"sh -c \"xdotool \\\"$@\\\"; echo $? >\\\"$0.new\\\" && mv "
+                               L"\\\"$0.new\\\" \\\"$0\\\"\" \"" +
+                               marker + L"\"";
     for (size_t i = 1; i < args.size(); ++i)
         commandLine += L" \"" + args[i] + L"\"";
+    std::wstring windowsMarker = L"Z:" + marker;
+    std::replace(windowsMarker.begin(), windowsMarker.end(), L'/', L'\\');
+    DeleteFileW(windowsMarker.c_str()); // left by an earlier driver of the same process id
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(L"Z:\\usr\\bin\\xdotool", commandLine.data(), nullptr, nullptr, FALSE, 0,
-                        nullptr, nullptr, &startup, &info))
+    if (!CreateProcessW(L"Z:\\bin\\sh", commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &info))
         throw EFatal(L"cannot start xdotool (error " + std::to_wstring(GetLastError()) + L")");
-    WaitForSingleObject(info.hProcess, 10000);
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
+    std::string code;
+    Poll(Timeout, [&]() -> std::optional<std::wstring> {
+        std::ifstream in(std::string(windowsMarker.begin(), windowsMarker.end()));
+        if (!(in >> code))
+            return L"xdotool has not ended";
+        return std::nullopt;
+    });
+    DeleteFileW(windowsMarker.c_str());
+    if (code != "0")
+        throw EFailure(L"xdotool failed (exit code " + std::wstring(code.begin(), code.end()) +
+                       L")");
     Sync();
 }
 
