@@ -38,8 +38,18 @@ TFileStream::TFileStream(const std::string& path, TFileMode mode) : FFileName(pa
         share = FILE_SHARE_READ | FILE_SHARE_DELETE;
         disposition = CREATE_NEW;
     }
-    const HANDLE handle = CreateFileW(Wide(path).c_str(), access, share, nullptr, disposition,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::wstring name = Wide(path);
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    // Most files written are new. Wine truncates a file opened to be replaced even when it has
+    // just created it, and ext4 writes a truncated file out to disk when it is closed: asking for
+    // a new file first spares every new file that wait.
+    if (mode == TFileMode::Create)
+        handle = CreateFileW(name.c_str(), access, share, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE &&
+        (mode != TFileMode::Create || GetLastError() == ERROR_FILE_EXISTS))
+        handle = CreateFileW(name.c_str(), access, share, nullptr, disposition,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         const bool creating = mode == TFileMode::Create || mode == TFileMode::CreateNew;

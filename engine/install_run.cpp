@@ -72,7 +72,7 @@ void InstallFile(TKoInstallRun& run, TStream& package, const TVariables& variabl
                 run.UninstallList.push_back({target, false});
             if (!timesSet)
                 run.Report("WARNING: Unable to set the time of " + target + " ...", 0);
-            run.CopiedBytes += FileSize(target);
+            run.CopiedBytes += file.Size;
         }
     } else {
         run.Report("Skipping " + ExtractFileName(target) + ", found newer version at " + target +

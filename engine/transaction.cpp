@@ -125,16 +125,24 @@ void TFileTransaction::EnsureFolder(const std::string& folder) {
         return;
     }
     for (auto it = missing.rbegin(); it != missing.rend(); ++it)
-        if (CreateDirectoryW(Wide(*it).c_str(), nullptr))
+        if (CreateDirectoryW(Wide(*it).c_str(), nullptr)) {
             FSteps.push_back({*it, TStep::CreatedFolder});
+            FNewFolders.insert(LowerPath(*it));
+        }
 }
 
 bool TFileTransaction::WriteFile(const std::string& target,
                                  const std::function<void(const std::string&)>& write,
                                  THeldTarget held) {
-    EnsureFolder(ExtractFilePath(target));
-    // One look at the target serves every decision below: most targets are new.
-    const DWORD attributes = GetFileAttributesW(Wide(target).c_str());
+    const std::string folder = ExtractFilePath(target);
+    EnsureFolder(folder);
+    // One look at the target serves every decision below: most targets are new, and in a folder
+    // this run created only what it wrote itself can be there.
+    const std::string lowerTarget = LowerPath(target);
+    const bool unseen = FNewFolders.count(LowerPath(WithoutDelimiter(folder))) != 0 &&
+                        FWritten.count(lowerTarget) == 0;
+    const DWORD attributes =
+        unseen ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(Wide(target).c_str());
     const bool existed = attributes != INVALID_FILE_ATTRIBUTES;
     if (existed && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         throw EFOpenError("Cannot create file \"" + target + "\". " +
@@ -173,7 +181,7 @@ bool TFileTransaction::WriteFile(const std::string& target,
     }
     // A file this transaction wrote already (a shortcut in every pass) keeps the backup of what
     // was there before the run, and one it created stays one to delete.
-    const bool replaces = existed && !FWritten.count(LowerPath(target));
+    const bool replaces = existed && !FWritten.count(lowerTarget);
     const std::string backup = target + BackupSuffix;
     if (replaces) {
         try {
@@ -196,7 +204,7 @@ bool TFileTransaction::WriteFile(const std::string& target,
         FSteps.push_back({target, TStep::ReplacedFile});
     else if (!existed)
         FSteps.push_back({target, TStep::CreatedFile});
-    FWritten.insert(LowerPath(target));
+    FWritten.insert(lowerTarget);
     return true;
 }
 
@@ -210,6 +218,7 @@ void TFileTransaction::Commit() {
     }
     FSteps.clear();
     FWritten.clear();
+    FNewFolders.clear();
 }
 
 void TFileTransaction::Rollback(const std::function<void(const std::string&)>& report) {
@@ -232,6 +241,7 @@ void TFileTransaction::Rollback(const std::function<void(const std::string&)>& r
     }
     FSteps.clear();
     FWritten.clear();
+    FNewFolders.clear();
 }
 
 } // namespace ko

@@ -72,6 +72,9 @@ private:
     // (a shortcut in every pass) keeps the backup of what was there before the run.
     std::set<std::string> FWritten;
     std::set<std::string> FKnownFolders;
+    // Lower-case paths of the folders this transaction created: nothing in them is older than
+    // the run, so their targets need no look before they are written.
+    std::set<std::string> FNewFolders;
 };
 
 } // namespace ko

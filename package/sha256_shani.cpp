@@ -87,6 +87,9 @@ KO_SHANI void BlocksShaNi(uint32_t* h, const uint8_t* data, size_t blocks) {
         for (int i = 0; i < 4; ++i)
             m[i] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data) + i),
                                     byteSwap);
+        // Unrolled, so that the four message registers stay registers: a loop indexes them in
+        // memory, which halves the speed.
+#pragma GCC unroll 16
         for (int i = 0; i < 16; ++i) {
             __m128i message =
                 _mm_add_epi32(m[i & 3], _mm_loadu_si128(reinterpret_cast<const __m128i*>(K) + i));
