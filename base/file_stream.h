@@ -9,12 +9,13 @@
 namespace ko {
 
 enum class TFileMode {
-    OpenRead,       // read only; others may read, write and delete (share-deny-none)
-    OpenReadLocked, // read only; on Windows others may read but not write, delete or rename it
-    OpenReadWrite,  // an existing file, read and write
-    Create,         // create or truncate, read and write
-    Append,         // create when missing, write only, every write at the end; others may read
-    CreateNew,      // create a file that must not exist yet, read and write; others may delete it
+    OpenRead,        // read only; others may read, write and delete (share-deny-none)
+    OpenReadLocked,  // read only; on Windows others may read but not write, delete or rename it
+    OpenReadWrite,   // an existing file, read and write
+    Create,          // create or truncate, read and write
+    Append,          // create when missing, write only, every write at the end; others may read
+    CreateNew,       // create a file that must not exist yet, read and write; others may delete it
+    CreateRenamable, // as Create; on Windows the handle may also rename or delete the open file
 };
 
 class TFileStream : public TStream {

@@ -20,7 +20,7 @@ TFileStream::TFileStream(const std::string& path, TFileMode mode) : FFileName(pa
     int flags = O_RDONLY;
     if (mode == TFileMode::OpenReadWrite)
         flags = O_RDWR;
-    else if (mode == TFileMode::Create)
+    else if (mode == TFileMode::Create || mode == TFileMode::CreateRenamable)
         flags = O_RDWR | O_CREAT | O_TRUNC;
     else if (mode == TFileMode::Append)
         flags = O_WRONLY | O_CREAT | O_APPEND;
@@ -28,7 +28,8 @@ TFileStream::TFileStream(const std::string& path, TFileMode mode) : FFileName(pa
         flags = O_RDWR | O_CREAT | O_EXCL;
     const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
     if (fd < 0) {
-        const bool creating = mode == TFileMode::Create || mode == TFileMode::CreateNew;
+        const bool creating = mode == TFileMode::Create || mode == TFileMode::CreateNew ||
+                              mode == TFileMode::CreateRenamable;
         const char* verb = creating ? "create" : "open";
         throw EFOpenError("Cannot " + std::string(verb) + " file \"" + path + "\". " +
                           SystemMessage());

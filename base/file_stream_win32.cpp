@@ -23,8 +23,8 @@ TFileStream::TFileStream(const std::string& path, TFileMode mode) : FFileName(pa
     } else if (mode == TFileMode::OpenReadWrite) {
         access = GENERIC_READ | GENERIC_WRITE;
         share = FILE_SHARE_READ;
-    } else if (mode == TFileMode::Create) {
-        access = GENERIC_READ | GENERIC_WRITE;
+    } else if (mode == TFileMode::Create || mode == TFileMode::CreateRenamable) {
+        access = GENERIC_READ | GENERIC_WRITE | (mode == TFileMode::CreateRenamable ? DELETE : 0);
         share = FILE_SHARE_READ;
         disposition = CREATE_ALWAYS;
     } else if (mode == TFileMode::Append) {
@@ -43,17 +43,16 @@ TFileStream::TFileStream(const std::string& path, TFileMode mode) : FFileName(pa
     // Most files written are new. Wine truncates a file opened to be replaced even when it has
     // just created it, and ext4 writes a truncated file out to disk when it is closed: asking for
     // a new file first spares every new file that wait.
-    if (mode == TFileMode::Create)
+    const bool replacing = disposition == CREATE_ALWAYS;
+    if (replacing)
         handle = CreateFileW(name.c_str(), access, share, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE &&
-        (mode != TFileMode::Create || GetLastError() == ERROR_FILE_EXISTS))
+    if (handle == INVALID_HANDLE_VALUE && (!replacing || GetLastError() == ERROR_FILE_EXISTS))
         handle = CreateFileW(name.c_str(), access, share, nullptr, disposition,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
-        const bool creating = mode == TFileMode::Create || mode == TFileMode::CreateNew;
-        const char* verb = creating ? "create" : "open";
+        const char* verb = replacing || mode == TFileMode::CreateNew ? "create" : "open";
         throw EFOpenError("Cannot " + std::string(verb) + " file \"" + path + "\". " +
                           SystemMessage(code));
     }

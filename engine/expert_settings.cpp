@@ -35,10 +35,8 @@ void OverrideExpertSettings(TKoInstall& data, const std::string& terminalFolder,
             record[OptionOffsets[i]] = c == '1' ? 1 : 0;
     }
     ClearReadOnly(path);
-    transaction.WriteFile(path, [&record](const std::string& temp) {
-        TFileStream output(temp, TFileMode::Create);
-        output.WriteBuffer(record, ExpertSettingsSize);
-    });
+    transaction.WriteStream(
+        path, [&record](TFileStream& output) { output.WriteBuffer(record, ExpertSettingsSize); });
 }
 
 } // namespace ko

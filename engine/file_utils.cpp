@@ -104,11 +104,6 @@ void ClearReadOnly(const std::string& path) {
         SetFileAttributesW(wide.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
 }
 
-void WriteWholeFile(const std::string& path, const std::string& text) {
-    TFileStream output(path, TFileMode::Create);
-    output.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
-}
-
 std::string RunningProgramPath() {
     // A path may be longer than MAX_PATH; the call cuts it off and says so by filling the
     // buffer to its end.
@@ -175,32 +170,24 @@ std::vector<TFolderEntry> ListFolder(const std::string& folder) {
 }
 
 bool WriteStoredData(TStream& package, const TStoredData& data, const uint8_t* key,
-                     const std::string& path, const std::string& target) {
-    bool matches = true;
+                     TFileStream& output, const std::string& target) {
+    // The digest is taken from each deciphered chunk on its way to the file, while it is still in
+    // the cache: no second pass over the data.
+    TSha256Stream digesting(output);
     {
-        TFileStream output(path, TFileMode::Create);
-        // The digest is taken from each deciphered chunk on its way to the file, while it is
-        // still in the cache: no second pass over the data.
-        TSha256Stream digesting(output);
-        {
-            TSubStream window(package, data.Offset, int64_t(data.Offset) + data.Size - 1);
-            window.SetPosition(0);
-            CipherStream(window, digesting, key, format::KeySize, false);
-        }
-        if (data.Digest)
-            matches = digesting.Finish() == *data.Digest;
-        if (matches) {
-            // Set after the last write, so that writing does not move the last-write time again.
-            const FILETIME creation = ToFileTime(data.CreationTime);
-            const FILETIME lastWrite = ToFileTime(data.LastWriteTime);
-            return SetFileTime(reinterpret_cast<HANDLE>(output.Handle()), &creation, &lastWrite,
-                               &lastWrite);
-        }
+        TSubStream window(package, data.Offset, int64_t(data.Offset) + data.Size - 1);
+        window.SetPosition(0);
+        CipherStream(window, digesting, key, format::KeySize, false);
     }
-    DeleteFilePath(path);
-    throw EDamagedInstaller("The installer is damaged: the data of \"" +
-                            (target.empty() ? path : target) +
-                            "\" does not match its checksum. Please download the installer again.");
+    if (data.Digest && digesting.Finish() != *data.Digest)
+        throw EDamagedInstaller("The installer is damaged: the data of \"" + target +
+                                "\" does not match its checksum. Please download the installer "
+                                "again.");
+    // Set after the last write, so that writing does not move the last-write time again.
+    const FILETIME creation = ToFileTime(data.CreationTime);
+    const FILETIME lastWrite = ToFileTime(data.LastWriteTime);
+    return SetFileTime(reinterpret_cast<HANDLE>(output.Handle()), &creation, &lastWrite,
+                       &lastWrite);
 }
 
 } // namespace ko

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "base/errors.h"
+#include "base/file_stream.h"
 #include "base/stream.h"
 #include "package/sha256.h"
 
@@ -42,10 +43,6 @@ void ForceDirectories(const std::string& folder);
 
 // Clears the read-only attribute of an existing file; every failure is ignored.
 void ClearReadOnly(const std::string& path);
-
-// Creates (or truncates) Path and writes Text into it as it is. Throws EFOpenError when the file
-// cannot be created and EStreamError when it cannot be written.
-void WriteWholeFile(const std::string& path, const std::string& text);
 
 // The running program's full path.
 std::string RunningProgramPath();
@@ -91,14 +88,13 @@ struct TStoredData {
     const TDigest* Digest = nullptr;
 };
 
-// Creates (or truncates) Path and deciphers the stored bytes from Package into it, then sets
-// its creation time and its last-access and last-write times while it is still open. Throws
-// EFOpenError when Path cannot be created and ECipherException "Invalid file format" when the
-// stored bytes end early; the file then keeps what was written. When the content does not match
-// the digest the file is removed again and EDamagedInstaller names Target (the file the data is
-// meant for; Path itself when empty). False when the times could not be set: the caller warns,
-// since the next install's newer-version check reads them.
+// Deciphers the stored bytes from Package into Output, then sets its creation time and its
+// last-access and last-write times while it is still open. Throws ECipherException "Invalid file
+// format" when the stored bytes end early, and EDamagedInstaller naming Target (the file the
+// data is meant for) when the content does not match the digest; the caller removes what was
+// written. False when the times could not be set: the caller warns, since the next install's
+// newer-version check reads them.
 [[nodiscard]] bool WriteStoredData(TStream& package, const TStoredData& data, const uint8_t* key,
-                                   const std::string& path, const std::string& target = {});
+                                   TFileStream& output, const std::string& target);
 
 } // namespace ko

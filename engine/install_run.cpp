@@ -58,14 +58,14 @@ void InstallFile(TKoInstallRun& run, TStream& package, const TVariables& variabl
         // The data is checked before it goes over the file it replaces: a damaged installer
         // leaves the installed version as it was.
         bool timesSet = true;
-        const auto write = [&](const std::string& temp) {
+        const auto write = [&](TFileStream& output) {
             timesSet =
                 WriteStoredData(package,
                                 {file.Offset, file.Size, file.CreationTime, file.LastWriteTime,
                                  file.HasDigest ? &file.Digest : nullptr},
-                                run.Data.Key, temp, target);
+                                run.Data.Key, output, target);
         };
-        if (!run.Transaction.WriteFile(target, write, THeldTarget::Skip)) {
+        if (!run.Transaction.WriteStream(target, write, THeldTarget::Skip)) {
             run.Report("WARNING: Unable to overwrite " + target + " ...", 0);
         } else {
             if (!file.NoUninstall)
@@ -202,8 +202,9 @@ void InstallTextFile(TKoInstallRun& run, const std::string& filePath, const std:
     run.Report("Copying file " + filePath + " ...", 1);
     run.UninstallList.push_back({filePath, false});
     const std::string lines = CrLfLines(text);
-    run.Transaction.WriteFile(filePath,
-                              [&](const std::string& temp) { WriteWholeFile(temp, lines); });
+    run.Transaction.WriteStream(filePath, [&](TFileStream& output) {
+        output.WriteBuffer(lines.data(), int64_t(lines.size()));
+    });
     run.Report("Creating shortcut " + linkPath + " ...", 1);
     run.UninstallList.push_back({linkPath, false});
     SaveShortcut(run.Transaction, linkPath, filePath);
@@ -215,7 +216,8 @@ void CreateUrlShortcut(TKoInstallRun& run, const std::string& path, const std::s
     run.Report("Creating shortcut " + path + " ...", 1);
     run.UninstallList.push_back({path, false});
     const std::string text = "[InternetShortcut]\r\nURL=" + address + "\r\n\r\n";
-    run.Transaction.WriteFile(path, [&](const std::string& temp) { WriteWholeFile(temp, text); });
+    run.Transaction.WriteStream(
+        path, [&](TFileStream& output) { output.WriteBuffer(text.data(), int64_t(text.size())); });
 }
 
 std::string WebsiteAddress(const std::string& website) {

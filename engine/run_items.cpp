@@ -52,12 +52,12 @@ void RunOne(TKoInstallRun& run, TStream& package, const TVariables& variables,
     if (!exec.External) {
         ClearReadOnly(program);
         bool timesSet = true;
-        run.Transaction.WriteFile(program, [&](const std::string& temp) {
+        run.Transaction.WriteStream(program, [&](TFileStream& output) {
             timesSet =
                 WriteStoredData(package,
                                 {exec.Offset, exec.Size, exec.CreationTime, exec.LastWriteTime,
                                  exec.HasDigest ? &exec.Digest : nullptr},
-                                run.Data.Key, temp, program);
+                                run.Data.Key, output, program);
         });
         if (!timesSet)
             run.Report("WARNING: Unable to set the time of " + program + " ...", 0);

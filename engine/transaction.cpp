@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <cstring>
+#include <optional>
+#include <vector>
 
 namespace ko {
 
@@ -76,6 +78,42 @@ bool MoveReplacing(const std::string& from, const std::string& to, int attempts)
     }
 }
 
+// Renames the open file behind Handle (opened with delete access) to Target, replacing it.
+bool RenameOpenFile(HANDLE handle, const std::string& target, int attempts) {
+    const std::wstring name = Wide(target);
+    // The name follows the structure's fixed part, with its terminating null.
+    std::vector<uint8_t> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = DWORD(name.size() * sizeof(wchar_t));
+    std::memcpy(info->FileName, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
+    for (int attempt = 1;; ++attempt) {
+        if (SetFileInformationByHandle(handle, FileRenameInfo, info, DWORD(buffer.size())))
+            return true;
+        if (attempt >= attempts)
+            return false;
+        Sleep(MovePause);
+    }
+}
+
+// Rethrows the exception being handled with the temporary name in its message replaced by
+// Target's: the user knows the file by its own name, not by the one it was written under.
+[[noreturn]] void RethrowForTarget(const std::string& temp, const std::string& target) {
+    try {
+        throw;
+    } catch (const EKoError& e) {
+        const std::string message = e.what();
+        if (message.find(temp) == std::string::npos)
+            throw;
+        if (dynamic_cast<const EFOpenError*>(&e))
+            throw EFOpenError(ReplaceAll(message, temp, target));
+        if (dynamic_cast<const EStreamError*>(&e))
+            throw EStreamError(ReplaceAll(message, temp, target));
+        throw EKoError(ReplaceAll(message, temp, target));
+    }
+}
+
 } // namespace
 
 void RemoveLeftovers(const std::string& folder) {
@@ -131,81 +169,109 @@ void TFileTransaction::EnsureFolder(const std::string& folder) {
         }
 }
 
-bool TFileTransaction::WriteFile(const std::string& target,
-                                 const std::function<void(const std::string&)>& write,
-                                 THeldTarget held) {
+bool TFileTransaction::Begin(const std::string& target, THeldTarget held, TPending& pending) {
     const std::string folder = ExtractFilePath(target);
     EnsureFolder(folder);
+    pending.Target = target;
+    pending.Lower = LowerPath(target);
+    pending.Temp = target + TempSuffix;
+    pending.Attempts = held == THeldTarget::Retry ? MoveAttempts : 1;
     // One look at the target serves every decision below: most targets are new, and in a folder
     // this run created only what it wrote itself can be there.
-    const std::string lowerTarget = LowerPath(target);
     const bool unseen = FNewFolders.count(LowerPath(WithoutDelimiter(folder))) != 0 &&
-                        FWritten.count(lowerTarget) == 0;
+                        FWritten.count(pending.Lower) == 0;
     const DWORD attributes =
         unseen ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(Wide(target).c_str());
-    const bool existed = attributes != INVALID_FILE_ATTRIBUTES;
-    if (existed && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    pending.Existed = attributes != INVALID_FILE_ATTRIBUTES;
+    if (pending.Existed && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         throw EFOpenError("Cannot create file \"" + target + "\". " +
                           SystemMessage(ERROR_ACCESS_DENIED));
     // Found before anything is written, so that a held target costs no copy and leaves no
     // backup that could not be deleted while the other program holds its data.
-    const int attempts = held == THeldTarget::Retry ? MoveAttempts : 1;
-    DWORD blocker = existed ? ReplaceBlocker(target) : 0;
-    for (int attempt = 1; blocker != 0 && attempt < attempts; ++attempt) {
+    DWORD blocker = pending.Existed ? ReplaceBlocker(target) : 0;
+    for (int attempt = 1; blocker != 0 && attempt < pending.Attempts; ++attempt) {
         Sleep(MovePause);
         blocker = ReplaceBlocker(target);
     }
-    if (blocker != 0) {
-        if (held == THeldTarget::Skip)
-            return false;
-        throw EFOpenError("Cannot create file \"" + target + "\". " + SystemMessage(blocker));
-    }
-    // A temporary file of that name left by a killed run is overwritten by the new one.
-    const std::string temp = target + TempSuffix;
-    try {
-        write(temp);
-    } catch (const EKoError& e) {
-        DeleteFilePath(temp);
-        // The user knows the file by its own name, not by the one it was written under.
-        const std::string message = e.what();
-        if (message.find(temp) == std::string::npos)
-            throw;
-        if (dynamic_cast<const EFOpenError*>(&e))
-            throw EFOpenError(ReplaceAll(message, temp, target));
-        if (dynamic_cast<const EStreamError*>(&e))
-            throw EStreamError(ReplaceAll(message, temp, target));
-        throw EKoError(ReplaceAll(message, temp, target));
-    } catch (...) {
-        DeleteFilePath(temp);
-        throw;
-    }
+    if (blocker == 0)
+        return true;
+    if (held == THeldTarget::Skip)
+        return false;
+    throw EFOpenError("Cannot create file \"" + target + "\". " + SystemMessage(blocker));
+}
+
+bool TFileTransaction::Finish(const TPending& pending, THeldTarget held,
+                              const std::function<bool()>& move,
+                              const std::function<void()>& release) {
     // A file this transaction wrote already (a shortcut in every pass) keeps the backup of what
     // was there before the run, and one it created stays one to delete.
-    const bool replaces = existed && !FWritten.count(lowerTarget);
-    const std::string backup = target + BackupSuffix;
+    const bool replaces = pending.Existed && !FWritten.count(pending.Lower);
+    const std::string backup = pending.Target + BackupSuffix;
     if (replaces) {
         try {
-            MakeBackup(target, backup);
+            MakeBackup(pending.Target, backup);
         } catch (...) {
-            DeleteFilePath(temp);
+            release();
+            DeleteFilePath(pending.Temp);
             throw;
         }
     }
-    if (!MoveReplacing(temp, target, attempts)) {
+    if (!move()) {
         const DWORD code = GetLastError();
-        DeleteFilePath(temp);
+        release();
+        DeleteFilePath(pending.Temp);
         if (replaces)
             DeleteFilePath(backup);
         if (held == THeldTarget::Skip)
             return false;
-        throw EFOpenError("Cannot create file \"" + target + "\". " + SystemMessage(code));
+        throw EFOpenError("Cannot create file \"" + pending.Target + "\". " + SystemMessage(code));
     }
+    release();
     if (replaces)
-        FSteps.push_back({target, TStep::ReplacedFile});
-    else if (!existed)
-        FSteps.push_back({target, TStep::CreatedFile});
-    FWritten.insert(lowerTarget);
+        FSteps.push_back({pending.Target, TStep::ReplacedFile});
+    else if (!pending.Existed)
+        FSteps.push_back({pending.Target, TStep::CreatedFile});
+    FWritten.insert(pending.Lower);
     return true;
+}
+
+bool TFileTransaction::WriteFile(const std::string& target,
+                                 const std::function<void(const std::string&)>& write,
+                                 THeldTarget held) {
+    TPending pending;
+    if (!Begin(target, held, pending))
+        return false;
+    // A temporary file of that name left by a killed run is overwritten by the new one.
+    try {
+        write(pending.Temp);
+    } catch (...) {
+        DeleteFilePath(pending.Temp);
+        RethrowForTarget(pending.Temp, target);
+    }
+    return Finish(
+        pending, held, [&] { return MoveReplacing(pending.Temp, target, pending.Attempts); },
+        [] {});
+}
+
+bool TFileTransaction::WriteStream(const std::string& target,
+                                   const std::function<void(TFileStream&)>& fill,
+                                   THeldTarget held) {
+    TPending pending;
+    if (!Begin(target, held, pending))
+        return false;
+    std::optional<TFileStream> output;
+    try {
+        output.emplace(pending.Temp, TFileMode::CreateRenamable);
+        fill(*output);
+    } catch (...) {
+        output.reset();
+        DeleteFilePath(pending.Temp);
+        RethrowForTarget(pending.Temp, target);
+    }
+    const HANDLE handle = reinterpret_cast<HANDLE>(output->Handle());
+    return Finish(
+        pending, held, [&] { return RenameOpenFile(handle, target, pending.Attempts); },
+        [&] { output.reset(); });
 }
 
 void TFileTransaction::Commit() {

@@ -5,6 +5,8 @@
 // created.
 #pragma once
 
+#include "base/file_stream.h"
+
 #include <functional>
 #include <map>
 #include <set>
@@ -50,6 +52,12 @@ public:
     bool WriteFile(const std::string& target, const std::function<void(const std::string&)>& write,
                    THeldTarget held = THeldTarget::Fail);
 
+    // The same for a file written through a stream: Fill writes the temporary file opened for it
+    // (and may set its times through its handle), which is then renamed over Target while it is
+    // still open, without another look-up of its name.
+    bool WriteStream(const std::string& target, const std::function<void(TFileStream&)>& fill,
+                     THeldTarget held = THeldTarget::Fail);
+
     // Ends the transaction: the backups are deleted and nothing is undone any more.
     void Commit();
 
@@ -62,6 +70,19 @@ public:
     bool Changed() const { return !FSteps.empty(); }
 
 private:
+    // One write between Begin and Finish.
+    struct TPending {
+        std::string Target, Lower, Temp;
+        bool Existed = false;
+        int Attempts = 1;
+    };
+    // Looks at Target and fills Pending; false when Held is Skip and Target cannot be replaced.
+    bool Begin(const std::string& target, THeldTarget held, TPending& pending);
+    // Backs up a replaced target and puts the temporary file in its place with Move. Release lets
+    // go of the temporary file before it is deleted on a failure, and after a Move that worked.
+    bool Finish(const TPending& pending, THeldTarget held, const std::function<bool()>& move,
+                const std::function<void()>& release);
+
     struct TStep {
         std::string Path;
         enum { CreatedFolder, CreatedFile, ReplacedFile } Kind;

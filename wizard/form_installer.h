@@ -82,11 +82,14 @@ public:
     void RunUninstall();
     // The engine's progress handler, called on the run's thread: keeps the line and the
     // percentage. Called on the window's thread, it also hands what has gathered to the log and
-    // the bar when the last hand-over is ProgressInterval ago.
+    // the bar when the last hand-over is FFlushInterval ago.
     void ReportProgress(TKoRun& sender, const std::string& text, int percent);
     // Appends the gathered lines to the log in one edit, moves the bar and paints at once. The
-    // window's thread does it every ProgressInterval while the run works, and when it ends.
+    // window's thread does it every FFlushInterval while the run works, and when it ends.
     void FlushProgress();
+    // True when the last hand-over is FFlushInterval ago. Under FPendingLock off the window's
+    // thread.
+    bool FlushDue() const;
     // When set (/LOG), also receives every line of the run and the message of an error that
     // ends it. Not owned.
     TLogFile* Log = nullptr;
@@ -164,6 +167,8 @@ private:
     std::vector<std::wstring> FPendingLines;
     int FPendingPercent = 0;
     DWORD FLastFlush = 0;
+    // ProgressInterval, or more when a hand-over takes long: ProgressShare times its cost.
+    DWORD FFlushInterval = 0;
     bool FRunning = false;
     std::unique_ptr<TPrivateFolder> FCopyFolder;
     std::unique_ptr<TKoInstall> FInstall;

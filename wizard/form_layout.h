@@ -77,5 +77,8 @@ inline constexpr int ProgressMax = 100;
 // The log and the bar take the run's progress at most this often (ms): smooth to the eye, and
 // the run is not paced by the edit control.
 inline constexpr unsigned ProgressInterval = 30;
+// Each addition to the log costs the more the longer the log is; the hand-overs are spaced so
+// that they take at most about 1 / ProgressShare of the time, leaving the processor to the run.
+inline constexpr unsigned ProgressShare = 5;
 
 } // namespace ko::layout

@@ -10,6 +10,7 @@
 #include "wizard/self_delete.h"
 #include "wizard/user_launch.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace ko {
@@ -118,16 +119,17 @@ void TFormInstaller::ExecuteRun(TKoRun& run) {
     if (!thread)
         TRunThread::Main(&work);
     // The window answers while the run works: every message is taken as it comes and the
-    // run's lines are shown every ProgressInterval. Closing stays refused meanwhile.
+    // run's lines are shown every FFlushInterval. Closing stays refused meanwhile.
+    FFlushInterval = layout::ProgressInterval;
     while (thread) {
         const DWORD woke =
             MsgWaitForMultipleObjects(1, &thread, FALSE, layout::ProgressInterval, QS_ALLINPUT);
         ProcessPendingMessages();
         if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED)
             break;
-        // Every message wakes this loop; the log takes the lines only every ProgressInterval,
+        // Every message wakes this loop; the log takes the lines only every FFlushInterval,
         // since each addition to a long log costs the more the longer it is.
-        if (GetTickCount() - FLastFlush >= layout::ProgressInterval)
+        if (FlushDue())
             FlushProgress();
     }
     if (thread) {
@@ -150,7 +152,7 @@ void TFormInstaller::ReportProgress(TKoRun&, const std::string& text, int percen
         TLock lock(FPendingLock);
         FPendingLines.push_back(ui::Widen(text));
         FPendingPercent = percent;
-        due = GetTickCount() - FLastFlush >= layout::ProgressInterval;
+        due = FlushDue();
     }
     // Only the window's own thread touches the window; the run's thread leaves the lines to it.
     if (due && GetCurrentThreadId() == GetWindowThreadProcessId(Handle(), nullptr))
@@ -168,10 +170,18 @@ void TFormInstaller::FlushProgress() {
     }
     if (lines.empty())
         return;
+    const DWORD start = GetTickCount();
     MemoProgress.AddLines(lines);
     // The bar keeps to its range by itself: the engine's percentage may pass 100.
     ProgressBar1.SetPosition(percent);
     UpdateWindow(Handle());
+    const DWORD cost = GetTickCount() - start;
+    TLock lock(FPendingLock);
+    FFlushInterval = std::max<DWORD>(layout::ProgressInterval, cost * layout::ProgressShare);
+}
+
+bool TFormInstaller::FlushDue() const {
+    return GetTickCount() - FLastFlush >= FFlushInterval;
 }
 
 void TFormInstaller::FinishAction() {
