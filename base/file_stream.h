@@ -37,6 +37,9 @@ public:
 private:
     std::string FFileName;
     intptr_t FHandle;
+    // Where the next read or write happens, kept here so that asking for it or seeking to it
+    // costs no system call; -1 when unknown (a file opened for appending, or after a failure).
+    [[maybe_unused]] int64_t FPosition = -1; // used on Windows
 };
 
 } // namespace ko

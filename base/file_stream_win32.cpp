@@ -57,6 +57,7 @@ TFileStream::TFileStream(const std::string& path, TFileMode mode) : FFileName(pa
                           SystemMessage(code));
     }
     FHandle = reinterpret_cast<intptr_t>(handle);
+    FPosition = mode == TFileMode::Append ? -1 : 0;
 }
 
 TFileStream::~TFileStream() {
@@ -68,8 +69,12 @@ int64_t TFileStream::Read(void* buffer, int64_t count) {
         return 0;
     DWORD n = 0;
     const DWORD want = count > 0x40000000 ? 0x40000000 : static_cast<DWORD>(count);
-    if (!ReadFile(AsHandle(FHandle), buffer, want, &n, nullptr))
+    if (!ReadFile(AsHandle(FHandle), buffer, want, &n, nullptr)) {
+        FPosition = -1;
         throw EStreamError("Read error on \"" + FFileName + "\". " + SystemMessage(GetLastError()));
+    }
+    if (FPosition >= 0)
+        FPosition += n;
     return n;
 }
 
@@ -78,20 +83,33 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
         return 0;
     DWORD n = 0;
     const DWORD want = count > 0x40000000 ? 0x40000000 : static_cast<DWORD>(count);
-    if (!WriteFile(AsHandle(FHandle), buffer, want, &n, nullptr))
+    if (!WriteFile(AsHandle(FHandle), buffer, want, &n, nullptr)) {
+        FPosition = -1;
         throw EStreamError("Write error on \"" + FFileName + "\". " +
                            SystemMessage(GetLastError()));
+    }
+    if (FPosition >= 0)
+        FPosition += n;
     return n;
 }
 
 int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
+    // Reading a stored file asks where it stands before every read; under Wine each answer from
+    // the system is a call of its own.
+    if (FPosition >= 0 && ((origin == TSeekOrigin::Current && offset == 0) ||
+                           (origin == TSeekOrigin::Beginning && offset == FPosition)))
+        return FPosition;
     const DWORD method = origin == TSeekOrigin::Beginning ? FILE_BEGIN
                          : origin == TSeekOrigin::Current ? FILE_CURRENT
                                                           : FILE_END;
     LARGE_INTEGER distance, position;
     distance.QuadPart = offset;
-    if (!SetFilePointerEx(AsHandle(FHandle), distance, &position, method))
+    if (!SetFilePointerEx(AsHandle(FHandle), distance, &position, method)) {
+        FPosition = -1;
         throw EStreamError("Seek error on \"" + FFileName + "\". " + SystemMessage(GetLastError()));
+    }
+    if (FPosition >= 0)
+        FPosition = position.QuadPart;
     return position.QuadPart;
 }
 

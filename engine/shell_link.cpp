@@ -1,5 +1,6 @@
 #include "engine/shell_link.h"
 
+#include "base/com_ptr.h"
 #include "base/errors.h"
 #include "base/win32_util.h"
 #include "engine/file_utils.h"
@@ -16,16 +17,6 @@ namespace {
 // The interface ids come from __uuidof rather than libuuid: one id from that library brings
 // along every id of its object file, 40 KB in every Setup.exe.
 
-// Releases a COM interface when it goes out of scope, also when a step throws.
-template <typename T>
-struct TComRef {
-    T* Ptr = nullptr;
-    ~TComRef() {
-        if (Ptr)
-            Ptr->Release();
-    }
-};
-
 [[noreturn]] void Fail(const std::string& fileName, HRESULT result) {
     throw EKoError("Cannot create shortcut \"" + fileName + "\". " +
                    SystemMessage(static_cast<DWORD>(result)));
@@ -34,25 +25,25 @@ struct TComRef {
 } // namespace
 
 void TShellLink::SaveLink(const std::string& fileName) const {
-    TComRef<IShellLinkW> link;
+    TComPtr<IShellLinkW> link;
     HRESULT result = CoCreateInstance(__uuidof(ShellLink), nullptr, CLSCTX_INPROC_SERVER,
-                                      __uuidof(IShellLinkW), reinterpret_cast<void**>(&link.Ptr));
+                                      __uuidof(IShellLinkW), reinterpret_cast<void**>(&link));
     if (FAILED(result))
         Fail(fileName, result);
     // The order of the setters is the one the shell-link object has always been fed in.
-    link.Ptr->SetArguments(Wide(Arguments).c_str());
-    link.Ptr->SetShowCmd(ShowCommand);
-    link.Ptr->SetWorkingDirectory(Wide(WorkingDirectory).c_str());
-    link.Ptr->SetPath(Wide(Target).c_str());
-    link.Ptr->SetDescription(Wide(Description).c_str());
-    link.Ptr->SetHotkey(Hotkey);
-    link.Ptr->SetIconLocation(Wide(IconPath).c_str(), IconIndex);
+    link->SetArguments(Wide(Arguments).c_str());
+    link->SetShowCmd(ShowCommand);
+    link->SetWorkingDirectory(Wide(WorkingDirectory).c_str());
+    link->SetPath(Wide(Target).c_str());
+    link->SetDescription(Wide(Description).c_str());
+    link->SetHotkey(Hotkey);
+    link->SetIconLocation(Wide(IconPath).c_str(), IconIndex);
 
-    TComRef<IPersistFile> file;
-    result = link.Ptr->QueryInterface(__uuidof(IPersistFile), reinterpret_cast<void**>(&file.Ptr));
+    TComPtr<IPersistFile> file;
+    result = link->QueryInterface(__uuidof(IPersistFile), reinterpret_cast<void**>(&file));
     if (FAILED(result))
         Fail(fileName, result);
-    file.Ptr->Save(Wide(fileName).c_str(), TRUE);
+    file->Save(Wide(fileName).c_str(), TRUE);
 }
 
 void SaveShortcut(TFileTransaction& transaction, const std::string& linkPath,

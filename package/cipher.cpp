@@ -64,15 +64,31 @@ void CipherStream(TStream& input, TStream& output, const uint8_t* key, int keySi
         output.WriteBuffer(last, Block);
         return;
     }
-    ProcessBlocks(input, output, aes, size / Block - 1, buffer);
-    if (input.ReadFully(last, Block) != Block)
+    // The last block says how many of its bytes belong to the data. It is deciphered with the
+    // chunk it ends, so that a small file takes one read and one write.
+    int64_t blocks = size / Block;
+    if (blocks == 0)
         InvalidFormat();
-    aes.Process(last, 1);
-    // A count above 15 means a wrong key or damaged data; the block holds at most 15 bytes.
-    const uint8_t count = last[Block - 1];
-    if (count >= Block)
-        InvalidFormat();
-    output.WriteBuffer(last, count);
+    while (blocks > 0) {
+        const int64_t want = std::min(blocks, ChunkBlocks) * Block;
+        const int64_t got = input.ReadFully(buffer.data(), want);
+        const int64_t whole = got / Block;
+        aes.Process(buffer.data(), static_cast<size_t>(whole));
+        blocks -= whole;
+        if (got != want) {
+            output.WriteBuffer(buffer.data(), whole * Block);
+            InvalidFormat();
+        }
+        if (blocks > 0) {
+            output.WriteBuffer(buffer.data(), want);
+            continue;
+        }
+        // A count above 15 means a wrong key or damaged data; the block holds at most 15 bytes.
+        const uint8_t count = buffer[static_cast<size_t>(want - 1)];
+        output.WriteBuffer(buffer.data(), want - Block + (count < Block ? count : 0));
+        if (count >= Block)
+            InvalidFormat();
+    }
 }
 
 } // namespace ko

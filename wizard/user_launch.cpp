@@ -1,5 +1,7 @@
 #include "wizard/user_launch.h"
 
+#include "base/com_ptr.h"
+
 #include <windows.h>
 
 #include <exdisp.h>
@@ -11,19 +13,6 @@
 namespace ko {
 
 namespace {
-
-// Releases a COM interface when the scope ends.
-template <typename T>
-struct TComPtr {
-    T* P = nullptr;
-    ~TComPtr() {
-        if (P)
-            P->Release();
-    }
-    T** operator&() { return &P; }
-    T* operator->() const { return P; }
-    explicit operator bool() const { return P != nullptr; }
-};
 
 // The desktop's own shell dispatch object: the desktop window among the shell's windows, its
 // active view, that view's background object and, through it, the shell application object,
@@ -60,7 +49,7 @@ bool DesktopShell(TComPtr<IShellDispatch2>& shell) {
                                                 reinterpret_cast<void**>(&folderView))) &&
            SUCCEEDED(folderView->get_Application(&application)) &&
            SUCCEEDED(application->QueryInterface(IID_IShellDispatch2,
-                                                 reinterpret_cast<void**>(&shell.P)));
+                                                 reinterpret_cast<void**>(&shell)));
 }
 
 bool OpenThroughDesktop(const std::wstring& file) {

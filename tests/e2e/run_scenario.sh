@@ -46,6 +46,32 @@ build_setup() {
   "$KOSETUP_NATIVE/kosetup" build "$1" -o "$2" --stub "$KOSETUP_WIN32/stub.exe" >/dev/null
 }
 
+# licensed_product NAME: writes a one-line licence to $WORK/license.rtf and prints the start of a
+# manifest for version 1.0 of NAME with it; the scenario adds its [[file]] and [[run]] tables.
+licensed_product() {
+  printf '{\\rtf1 Licence}' >"$WORK/license.rtf"
+  printf '%s\n' "[product]" "name = \"$1\"" "version_major = 1" "version_minor = 0" "[documents]" \
+    'license = "license.rtf"'
+}
+
+# plain_setup CODEPAGE NAME TARGET: $WORK/Setup.exe of the plain indicator under NAME in CODEPAGE,
+# installed as TARGET (a manifest target such as {app}\Plain Indicator.mq4), with the licence the
+# scenario wrote to $WORK/license.rtf.
+plain_setup() {
+  cp "$KOSETUP_SOURCE/tests/e2e/products/plain/Plain Indicator.mq4" "$WORK/"
+  cat >"$WORK/product.toml" <<END
+codepage = $1
+[product]
+name = "$2"
+[documents]
+license = "license.rtf"
+[[file]]
+source = "Plain Indicator.mq4"
+target = '$3'
+END
+  build_setup "$WORK/product.toml" "$WORK/Setup.exe"
+}
+
 # make_uninstaller OUT NAME [MAJOR MINOR BUILD RELEASE]: the stub with an uninstall log.
 make_uninstaller() {
   local out=$1
@@ -179,6 +205,13 @@ to_progress() {
 # Next enabled and "Done." its last line.
 run_done() {
   printf '%s\n' "expect-buttons off on Cancel:off ${1:-30}" "expect-last-line MemoProgress Done."
+}
+
+# finish_quietly [--whats-new]: the driver lines that go on from the end of the run (past the
+# what's-new page too) to the finish page and close the wizard there without starting a terminal.
+finish_quietly() {
+  [ "${1:-}" != --whats-new ] || echo "press BtnNext"
+  printf '%s\n' "press BtnNext" "expect-page finish" "press CheckRun" "press BtnCancel" "expect-exit 0"
 }
 
 # drive_uninstall UNINSTALLER NAME: runs the uninstaller (a Windows path) through its run and

@@ -233,4 +233,19 @@ private:
     int FSources = 0;
 };
 
+// Two terminal folders in the work folder; the second holds a terminal.exe.
+class TTwoTerminalsTest : public TEngineTest {
+protected:
+    void SetUp() override {
+        TEngineTest::SetUp();
+        TerminalA = Work + "Terminal A";
+        TerminalB = Work + "Terminal B";
+        CreateDirectoryA(TerminalA.c_str(), nullptr);
+        CreateDirectoryA(TerminalB.c_str(), nullptr);
+        WriteBytes(TerminalB + "\\terminal.exe", Bytes{'M', 'Z'});
+    }
+
+    std::string TerminalA, TerminalB;
+};
+
 } // namespace kotest

@@ -13,19 +13,7 @@ using namespace kotest;
 
 namespace {
 
-class InstallRun : public TEngineTest {
-protected:
-    void SetUp() override {
-        TEngineTest::SetUp();
-        TerminalA = Work + "Terminal A";
-        TerminalB = Work + "Terminal B";
-        CreateDirectoryA(TerminalA.c_str(), nullptr);
-        CreateDirectoryA(TerminalB.c_str(), nullptr);
-        WriteBytes(TerminalB + "\\terminal.exe", Bytes{'M', 'Z'});
-    }
-
-    std::string TerminalA, TerminalB;
-};
+class InstallRun : public TTwoTerminalsTest {};
 
 } // namespace
 

@@ -12,16 +12,8 @@ using namespace kotest;
 
 namespace {
 
-class Reinstall : public TEngineTest {
+class Reinstall : public TTwoTerminalsTest {
 protected:
-    void SetUp() override {
-        TEngineTest::SetUp();
-        TerminalA = Work + "Terminal A";
-        TerminalB = Work + "Terminal B";
-        CreateDirectoryA(TerminalA.c_str(), nullptr);
-        CreateDirectoryA(TerminalB.c_str(), nullptr);
-    }
-
     // One more install run of the loaded package into Terminals, its lines in Lines.
     void InstallInto(const std::vector<std::string>& terminals) {
         TKoInstallRun run(Data);
@@ -47,8 +39,6 @@ protected:
         FindClose(search);
         return found;
     }
-
-    std::string TerminalA, TerminalB;
 };
 
 } // namespace

@@ -7,20 +7,16 @@ pf_may_create "MetaTrader 4"
 menu_remove "$NAME"
 key_remove "$NAME"
 cp "$KOSETUP_WIN32/fake_terminal.exe" "$WORK/waiter.exe"
-printf '{\\rtf1 Licence}' >"$WORK/license.rtf"
-cat >"$WORK/product.toml" <<END
-[product]
-name = "$NAME"
-version_major = 1
-version_minor = 0
-[documents]
-license = "license.rtf"
+{
+  licensed_product "$NAME"
+  cat <<END
 [[run]]
 path = '$(winpath "$WORK/waiter.exe")'
 title = "Waiting Tool"
 parameters = "--window"
 stage = 1
 END
+} >"$WORK/product.toml"
 build_setup "$WORK/product.toml" "$WORK/Setup.exe"
 
 {

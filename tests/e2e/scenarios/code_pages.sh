@@ -9,21 +9,10 @@ pf_add_terminal "E2E Code Pages"
 TERMINAL="$PF/E2E Code Pages"
 plain=$KOSETUP_SOURCE/tests/e2e/products/plain
 INDICATOR='MQL4/Indicators/Plain Indicator.mq4'
-cp "$plain/Plain Indicator.mq4" "$WORK/"
 # The licence's letters are bytes of the package's code page: its viewer reads them in that one.
 printf '%s' '{\rtf1\ansi\deff0{\fonttbl{\f0 Arial;}}\f0 Licence Caf\'"'"'e9}' >"$WORK/license.rtf"
 product() { # CODEPAGE NAME: a Setup.exe of the plain indicator under that name
-  cat >"$WORK/product.toml" <<END
-codepage = $1
-[product]
-name = "$2"
-[documents]
-license = "license.rtf"
-[[file]]
-source = "Plain Indicator.mq4"
-target = '{metatrader}\\${INDICATOR//\//\\}'
-END
-  build_setup "$WORK/product.toml" "$WORK/Setup.exe"
+  plain_setup "$1" "$2" "{metatrader}\\${INDICATOR//\//\\}"
 }
 silent() { # SETUP-OR-UNINSTALLER [ARGUMENT...]: runs it with /S, expecting exit code 0
   local program=$1

@@ -30,13 +30,7 @@ touch "$WORK/at-destination"
 drive_install "$SETUP" "$NAME" --at-destination "$(
   printf '%s\n' "delete-file '$(winpath "$WORK/at-destination")'" \
     "expect-file '$(winpath "$WORK/replaced")' 60"
-)" <<END &
-press BtnNext
-expect-page finish
-press CheckRun
-press BtnCancel
-expect-exit 0
-END
+)" < <(finish_quietly) &
 driving=$!
 wait_gone "$WORK/at-destination" 60
 wine_run "$KOSETUP_WIN32/e2e_driver.exe" "expect-locked '$(winpath "$SETUP")'" >/dev/null

@@ -52,13 +52,7 @@ answer-msgbox
 expect-exit 0
 END
 none_loaded "$WORK/download"
-drive_install "$SETUP" "$NAME" <<END
-press BtnNext
-expect-page finish
-press CheckRun
-press BtnCancel
-expect-exit 0
-END
+drive_install "$SETUP" "$NAME" < <(finish_quietly)
 none_loaded "$WORK/download"
 
 plant "$APP"

@@ -21,14 +21,7 @@ osslsigncode extract-signature -in "$WORK/Setup.exe" -out "$WORK/signature.der" 
 "$KOSETUP_NATIVE/kosetup" extract "$WORK/Setup.exe" "$WORK/extracted" >/dev/null
 cmp "$WORK/extracted/app/Manual.pdf" "$sample/docs/Manual.pdf"
 
-drive_install "$WORK/Setup.exe" "$NAME" --information <<END
-press BtnNext
-press BtnNext
-expect-page finish
-press CheckRun
-press BtnCancel
-expect-exit 0
-END
+drive_install "$WORK/Setup.exe" "$NAME" --information < <(finish_quietly --whats-new)
 cmp "$PF/E2E Signed/MQL4/Experts/Sample Trend EA.ex4" "$sample/files/MQL4/Experts/Sample Trend EA.ex4"
 
 osslsigncode verify -in "$APP/Uninstall.exe" >"$WORK/verify.txt" 2>&1 || true

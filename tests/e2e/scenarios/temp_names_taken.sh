@@ -7,13 +7,7 @@ require_no_terminals
 product_paths "$NAME"
 pf_add_terminal "E2E Temp Taken"
 build_setup "$KOSETUP_SOURCE/tests/e2e/products/plain/product.toml" "$WORK/Setup.exe"
-drive_install "$WORK/Setup.exe" "$NAME" <<END
-press BtnNext
-expect-page finish
-press CheckRun
-press BtnCancel
-expect-exit 0
-END
+drive_install "$WORK/Setup.exe" "$NAME" < <(finish_quietly)
 
 temp=$(unix_path "$(temp_dir)")
 bats=$(bat_count "$temp")

@@ -6,24 +6,14 @@
 require_no_terminals
 pf_add_terminal "E2E Foreign Names"
 plain=$KOSETUP_SOURCE/tests/e2e/products/plain
-cp "$plain/license.rtf" "$plain/Plain Indicator.mq4" "$WORK/"
+cp "$plain/license.rtf" "$WORK/"
 temp=$(unix_path "$(temp_dir)")
 bats=$(bat_count "$temp")
 
 uninstall_named() { # CODEPAGE NAME
   local shown=$2
   product_paths "$shown"
-  cat >"$WORK/product.toml" <<END
-codepage = $1
-[product]
-name = "$2"
-[documents]
-license = "license.rtf"
-[[file]]
-source = "Plain Indicator.mq4"
-target = '{app}\\Plain Indicator.mq4'
-END
-  build_setup "$WORK/product.toml" "$WORK/Setup.exe"
+  plain_setup "$1" "$2" '{app}\Plain Indicator.mq4'
   drive_install "$WORK/Setup.exe" "$shown" <<END
 press BtnNext
 press CheckRun

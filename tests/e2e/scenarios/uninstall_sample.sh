@@ -13,14 +13,7 @@ pf_add_terminal "E2E Uninstall One"
 pf_add_terminal "E2E Uninstall Two"
 build_setup "$KOSETUP_SOURCE/examples/sample-ea/product.toml" "$WORK/Setup.exe"
 
-drive_install "$WORK/Setup.exe" "$NAME" --information <<END
-press BtnNext
-press BtnNext
-expect-page finish
-press CheckRun
-press BtnCancel
-expect-exit 0
-END
+drive_install "$WORK/Setup.exe" "$NAME" --information < <(finish_quietly --whats-new)
 
 uninstaller=$(key_query "$NAME" | sed -n 's/^ *UninstallString *REG_SZ *//p')
 [ "$uninstaller" = "$PF_WIN\\$NAME\\Uninstall.exe" ]

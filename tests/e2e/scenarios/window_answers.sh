@@ -10,18 +10,14 @@ product_paths "$NAME"
 pf_add_terminal "E2E Many Terminal"
 mkdir -p "$WORK/files"
 (cd "$WORK/files" && for ((i = 0; i < count; i++)); do echo "$i" >"f$i.txt"; done)
-printf '{\\rtf1 Licence}' >"$WORK/license.rtf"
-cat >"$WORK/product.toml" <<END
-[product]
-name = "$NAME"
-version_major = 1
-version_minor = 0
-[documents]
-license = "license.rtf"
+{
+  licensed_product "$NAME"
+  cat <<END
 [[file]]
 source = "files/*"
 target = '{metatrader}\\MQL4\\Files\\Many\\'
 END
+} >"$WORK/product.toml"
 build_setup "$WORK/product.toml" "$WORK/Setup.exe"
 
 {
