@@ -3,6 +3,7 @@
 #include "base/errors.h"
 #include "base/file_stream.h"
 #include "base/win32_util.h"
+#include "engine/threaded_digest.h"
 #include "package/cipher.h"
 #include "package/format.h"
 #include "package/sub_stream.h"
@@ -12,6 +13,10 @@
 namespace ko {
 
 namespace {
+
+// From this size on a stored file's digest is taken on a thread of its own; below it, starting
+// the thread would cost more than it saves.
+constexpr uint64_t ThreadedDigestSize = uint64_t(8) << 20;
 
 bool IsDelimiter(char c) {
     return c == '\\' || c == ':';
@@ -171,15 +176,23 @@ std::vector<TFolderEntry> ListFolder(const std::string& folder) {
 
 bool WriteStoredData(TStream& package, const TStoredData& data, const uint8_t* key,
                      TFileStream& output, const std::string& target) {
+    TSubStream window(package, data.Offset, int64_t(data.Offset) + data.Size - 1);
+    window.SetPosition(0);
     // The digest is taken from each deciphered chunk on its way to the file, while it is still in
-    // the cache: no second pass over the data.
-    TSha256Stream digesting(output);
-    {
-        TSubStream window(package, data.Offset, int64_t(data.Offset) + data.Size - 1);
-        window.SetPosition(0);
+    // the cache: no second pass over the data. A large file's is taken on a second processor.
+    std::optional<TDigest> digest;
+    if (!data.Digest) {
+        CipherStream(window, output, key, format::KeySize, false);
+    } else if (data.Size >= ThreadedDigestSize) {
+        TThreadedSha256Stream digesting(output);
         CipherStream(window, digesting, key, format::KeySize, false);
+        digest = digesting.Finish();
+    } else {
+        TSha256Stream digesting(output);
+        CipherStream(window, digesting, key, format::KeySize, false);
+        digest = digesting.Finish();
     }
-    if (data.Digest && digesting.Finish() != *data.Digest)
+    if (digest && *digest != *data.Digest)
         throw EDamagedInstaller("The installer is damaged: the data of \"" + target +
                                 "\" does not match its checksum. Please download the installer "
                                 "again.");

@@ -1,10 +1,14 @@
 // The stub's SHA-256: the processor's SHA instructions where it has them, a plain loop
 // elsewhere. ctest runs these twice, once with the SHA instructions masked off.
+#include "base/errors.h"
+#include "engine/threaded_digest.h"
 #include "package/sha256.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -48,4 +52,52 @@ TEST(StubSha, KnownAnswersAtEveryBlockEdge) {
         pieces.Update(million.data() + at, std::min(step, million.size() - at));
     EXPECT_EQ(Hex(pieces.Finish()),
               "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+}
+
+namespace {
+
+// Takes writes until Limit bytes have passed, then fails as a full disk does.
+class TFailingStream : public TMemoryStream {
+public:
+    explicit TFailingStream(int64_t limit) : FLimit(limit) {}
+    int64_t Write(const void* buffer, int64_t count) override {
+        if (Size() + count > FLimit)
+            throw EStreamError("Write error on \"target\". There is not enough space on the disk.");
+        return TMemoryStream::Write(buffer, count);
+    }
+
+private:
+    int64_t FLimit;
+};
+
+} // namespace
+
+// The digest taken on a second thread equals the one taken in line, byte for byte in the output
+// too, whatever the sizes of the writes (empty, odd, one buffer and more); a write that fails
+// lets the worker end instead of leaving it waiting.
+TEST(StubSha, ThreadedDigestMatchesTheInlineOne) {
+    std::vector<uint8_t> data(5 << 20);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<uint8_t>(i * 131 + (i >> 11));
+    const size_t pieces[] = {0, 1, 63, 1 << 20, (1 << 20) + 1, 3 << 19, 7};
+    TMemoryStream inlineOut, threadedOut;
+    TSha256Stream inlineSha(inlineOut);
+    TThreadedSha256Stream threadedSha(threadedOut);
+    size_t at = 0;
+    for (size_t round = 0; at < data.size(); ++round) {
+        const size_t piece = std::min(pieces[round % std::size(pieces)], data.size() - at);
+        inlineSha.WriteBuffer(data.data() + at, int64_t(piece));
+        threadedSha.WriteBuffer(data.data() + at, int64_t(piece));
+        at += piece;
+    }
+    EXPECT_EQ(Hex(threadedSha.Finish()), Hex(inlineSha.Finish()));
+    EXPECT_EQ(threadedOut.Data(), inlineOut.Data());
+
+    TFailingStream full(3 << 20);
+    {
+        TThreadedSha256Stream failing(full);
+        EXPECT_THROW(for (int i = 0; i < 8; ++i) failing.WriteBuffer(data.data(), 1 << 20),
+                     EStreamError);
+    }
+    EXPECT_EQ(full.Size(), 3 << 20);
 }
