@@ -1,7 +1,7 @@
 // The toolkit's start and its message loop.
 #pragma once
 
-#include "ui/window.h"
+#include "ui/form.h"
 
 namespace ko::ui {
 

@@ -4,7 +4,7 @@
 // click on the row toggle the tick.
 #pragma once
 
-#include "ui/window.h"
+#include "ui/container.h"
 
 #include <string>
 

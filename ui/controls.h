@@ -2,7 +2,7 @@
 // screen readers and UI automation read them, with Unicode captions.
 #pragma once
 
-#include "ui/window.h"
+#include "ui/container.h"
 
 #include <windows.h>
 

@@ -10,8 +10,8 @@
 #undef TextOut
 
 #include "markup/link_label.h"
+#include "ui/container.h"
 #include "ui/gdi_canvas.h"
-#include "ui/window.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 // bar.
 #pragma once
 
-#include "ui/window.h"
+#include "ui/container.h"
 
 #include <string>
 

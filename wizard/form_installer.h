@@ -14,7 +14,7 @@
 #include "ui/controls.h"
 #include "ui/link_label.h"
 #include "ui/rich_view.h"
-#include "ui/window.h"
+#include "ui/form.h"
 
 #include <memory>
 #include <string>

@@ -2,6 +2,7 @@
 // mouse (on every line piece of a wrapped one), the cursor turns into the hand over links, the
 // label paints its own background unless transparent and fits its height to the text, and its
 // hidden text window carries the plain text.
+#include "ui/form.h"
 #include "ui/link_label.h"
 
 #include <gtest/gtest.h>

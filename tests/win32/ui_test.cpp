@@ -4,6 +4,7 @@
 #include "base/errors.h"
 #include "ui/check_list.h"
 #include "ui/controls.h"
+#include "ui/form.h"
 #include "ui/message_box.h"
 #include "ui/rich_view.h"
 
