@@ -5,6 +5,7 @@
 #include "base/stream.h"
 
 #include <string>
+#include <vector>
 
 namespace ko {
 
@@ -35,11 +36,21 @@ public:
     intptr_t Handle() const { return FHandle; }
 
 private:
+    // Reads at Offset, wherever the system's file pointer stands (Windows).
+    int64_t ReadAt(void* buffer, int64_t count, int64_t offset);
+
     std::string FFileName;
     intptr_t FHandle;
     // Where the next read or write happens, kept here so that asking for it or seeking to it
     // costs no system call; -1 when unknown (a file opened for appending, or after a failure).
     [[maybe_unused]] int64_t FPosition = -1; // used on Windows
+    // A file opened only for reading is read ahead in blocks on Windows: the loader reads a
+    // package's records a few bytes at a time, and under Wine every read is a system call.
+    struct TReadAhead {
+        bool Enabled = false;
+        int64_t Start = 0; // the file position of Data's first byte
+        std::vector<uint8_t> Data;
+    } FReadAhead;
 };
 
 } // namespace ko

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
+
 namespace ko {
 
 namespace {
@@ -11,6 +14,9 @@ namespace {
 HANDLE AsHandle(intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
+
+// What a file opened for reading reads at a time when asked for less.
+constexpr int64_t ReadAheadSize = 64 * 1024;
 
 } // namespace
 
@@ -58,6 +64,22 @@ TFileStream::TFileStream(const std::string& path, TFileMode mode) : FFileName(pa
     }
     FHandle = reinterpret_cast<intptr_t>(handle);
     FPosition = mode == TFileMode::Append ? -1 : 0;
+    FReadAhead.Enabled = mode == TFileMode::OpenRead || mode == TFileMode::OpenReadLocked;
+}
+
+int64_t TFileStream::ReadAt(void* buffer, int64_t count, int64_t offset) {
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD n = 0;
+    const DWORD want = count > 0x40000000 ? 0x40000000 : static_cast<DWORD>(count);
+    if (!ReadFile(AsHandle(FHandle), buffer, want, &n, &at)) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_HANDLE_EOF)
+            return 0;
+        throw EStreamError("Read error on \"" + FFileName + "\". " + SystemMessage(code));
+    }
+    return n;
 }
 
 TFileStream::~TFileStream() {
@@ -67,6 +89,29 @@ TFileStream::~TFileStream() {
 int64_t TFileStream::Read(void* buffer, int64_t count) {
     if (count <= 0)
         return 0;
+    if (FReadAhead.Enabled) {
+        // Every read names its position, so the system's own file pointer does not matter.
+        TReadAhead& ahead = FReadAhead;
+        int64_t end = ahead.Start + static_cast<int64_t>(ahead.Data.size());
+        if (FPosition < ahead.Start || FPosition >= end) {
+            if (count >= ReadAheadSize) {
+                const int64_t n = ReadAt(buffer, count, FPosition);
+                FPosition += n;
+                return n;
+            }
+            ahead.Data.resize(ReadAheadSize);
+            ahead.Data.resize(
+                static_cast<size_t>(ReadAt(ahead.Data.data(), ReadAheadSize, FPosition)));
+            ahead.Start = FPosition;
+            end = ahead.Start + static_cast<int64_t>(ahead.Data.size());
+            if (ahead.Data.empty())
+                return 0;
+        }
+        const int64_t n = std::min(count, end - FPosition);
+        std::memcpy(buffer, ahead.Data.data() + (FPosition - ahead.Start), static_cast<size_t>(n));
+        FPosition += n;
+        return n;
+    }
     DWORD n = 0;
     const DWORD want = count > 0x40000000 ? 0x40000000 : static_cast<DWORD>(count);
     if (!ReadFile(AsHandle(FHandle), buffer, want, &n, nullptr)) {
@@ -94,6 +139,21 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
 }
 
 int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
+    if (FReadAhead.Enabled) {
+        int64_t base = origin == TSeekOrigin::Current ? FPosition : 0;
+        if (origin == TSeekOrigin::End) {
+            LARGE_INTEGER size;
+            if (!GetFileSizeEx(AsHandle(FHandle), &size))
+                throw EStreamError("Seek error on \"" + FFileName + "\". " +
+                                   SystemMessage(GetLastError()));
+            base = size.QuadPart;
+        }
+        if (base + offset < 0)
+            throw EStreamError("Seek error on \"" + FFileName + "\". " +
+                               SystemMessage(ERROR_NEGATIVE_SEEK));
+        FPosition = base + offset;
+        return FPosition;
+    }
     // Reading a stored file asks where it stands before every read; under Wine each answer from
     // the system is a call of its own.
     if (FPosition >= 0 && ((origin == TSeekOrigin::Current && offset == 0) ||
