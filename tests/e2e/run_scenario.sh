@@ -230,6 +230,18 @@ expect-exit 0
 END
   wait_gone "$(unix_path "$1")" 30
 }
+# silent_uninstall UNINSTALLER [ARGUMENT...]: runs the uninstaller (a Windows path) with /S and
+# the arguments, expecting exit code 0 and no window, then waits until it has removed $APP; both
+# within a minute.
+silent_uninstall() {
+  local uninstaller=$1 began=$SECONDS
+  shift
+  drive <<END
+start '$uninstaller' /S $(printf "'%s' " "$@")
+expect-windowless-exit 0 60
+END
+  wait_gone "$APP" $((60 - (SECONDS - began)))
+}
 bats_gone() {
   local i
   for ((i = 0; i < 300; i++)); do [ "$(bat_count "$temp")" = "$1" ] && return 0; sleep 0.1; done

@@ -87,12 +87,7 @@ old_temp=$(wine_run reg query 'HKCU\Environment' /v TEMP | tr -d '\r' | sed -n '
 at_exit "wine_run reg add 'HKCU\\Environment' /v TEMP /t REG_EXPAND_SZ /d '$old_temp' /f >/dev/null"
 wine_run reg add 'HKCU\Environment' /v TEMP /t REG_EXPAND_SZ /d "$PROFILE_WIN\\Temp 中文" /f >/dev/null
 case "$(temp_dir)" in 'C:\users\E2E '*) ;; *) echo "$SCENARIO: TEMP is $(temp_dir)" >&2 && exit 1 ;; esac
-began=$SECONDS
-drive <<END
-start '$APP_WIN\\Uninstall.exe' /S '/LOG=$(winpath "$log")'
-expect-windowless-exit 0 60
-END
-wait_gone "$APP" $((60 - (SECONDS - began)))
+silent_uninstall "$APP_WIN\\Uninstall.exe" "/LOG=$(winpath "$log")"
 for folder in "$PF/$TERMINAL" "$CHINESE" "$DATA" "$POLISH"; do
   [ ! -e "$folder/${EXPERT//\\//}" ]
 done

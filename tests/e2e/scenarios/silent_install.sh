@@ -40,12 +40,7 @@ grep -qF "Copying file $PF_WIN\\E2E Silent New\\${INDICATOR//\//\\} ..." "$log"
 [ ! -e "$PF/E2E Silent Two/$INDICATOR" ]
 [ "$(grep -c '^Done' "$log")" = 2 ]
 
-start=$SECONDS
-drive <<END
-start '$(winpath "$APP/Uninstall.exe")' /S '$LOG_ARG'
-expect-windowless-exit 0 60
-END
-wait_gone "$APP" $((60 - (SECONDS - start)))
+silent_uninstall "$(winpath "$APP/Uninstall.exe")" "$LOG_ARG"
 [ ! -e "$PF/E2E Silent New/$INDICATOR" ]
 [ ! -e "$MENU_ROOT/$NAME" ]
 if key_exists "$NAME"; then exit 1; fi
