@@ -18,6 +18,11 @@ HANDLE AsHandle(intptr_t handle) {
 // What a file opened for reading reads at a time when asked for less.
 constexpr int64_t ReadAheadSize = 64 * 1024;
 
+// The part of Count one call of the system takes: it counts in 32 bits.
+DWORD Portion(int64_t count) {
+    return count > 0x40000000 ? 0x40000000 : static_cast<DWORD>(count);
+}
+
 } // namespace
 
 TFileStream::TFileStream(const std::string& path, TFileMode mode) : FFileName(path) {
@@ -72,8 +77,7 @@ int64_t TFileStream::ReadAt(void* buffer, int64_t count, int64_t offset) {
     at.Offset = static_cast<DWORD>(offset);
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD n = 0;
-    const DWORD want = count > 0x40000000 ? 0x40000000 : static_cast<DWORD>(count);
-    if (!ReadFile(AsHandle(FHandle), buffer, want, &n, &at)) {
+    if (!ReadFile(AsHandle(FHandle), buffer, Portion(count), &n, &at)) {
         const DWORD code = GetLastError();
         if (code == ERROR_HANDLE_EOF)
             return 0;
@@ -113,8 +117,7 @@ int64_t TFileStream::Read(void* buffer, int64_t count) {
         return n;
     }
     DWORD n = 0;
-    const DWORD want = count > 0x40000000 ? 0x40000000 : static_cast<DWORD>(count);
-    if (!ReadFile(AsHandle(FHandle), buffer, want, &n, nullptr)) {
+    if (!ReadFile(AsHandle(FHandle), buffer, Portion(count), &n, nullptr)) {
         FPosition = -1;
         throw EStreamError("Read error on \"" + FFileName + "\". " + SystemMessage(GetLastError()));
     }
@@ -127,8 +130,7 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
     if (count <= 0)
         return 0;
     DWORD n = 0;
-    const DWORD want = count > 0x40000000 ? 0x40000000 : static_cast<DWORD>(count);
-    if (!WriteFile(AsHandle(FHandle), buffer, want, &n, nullptr)) {
+    if (!WriteFile(AsHandle(FHandle), buffer, Portion(count), &n, nullptr)) {
         FPosition = -1;
         throw EStreamError("Write error on \"" + FFileName + "\". " +
                            SystemMessage(GetLastError()));
@@ -154,8 +156,8 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
         FPosition = base + offset;
         return FPosition;
     }
-    // Reading a stored file asks where it stands before every read; under Wine each answer from
-    // the system is a call of its own.
+    // Asking where a stream stands, or moving it to where it stands, needs no call of the system:
+    // under Wine each is a call of its own.
     if (FPosition >= 0 && ((origin == TSeekOrigin::Current && offset == 0) ||
                            (origin == TSeekOrigin::Beginning && offset == FPosition)))
         return FPosition;

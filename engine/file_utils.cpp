@@ -16,7 +16,7 @@ namespace {
 
 // From this size on a stored file's digest is taken on a thread of its own; below it, starting
 // the thread would cost more than it saves.
-constexpr uint64_t ThreadedDigestSize = uint64_t(8) << 20;
+constexpr int64_t ThreadedDigestSize = int64_t(8) << 20;
 
 bool IsDelimiter(char c) {
     return c == '\\' || c == ':';
@@ -180,19 +180,15 @@ bool WriteStoredData(TStream& package, const TStoredData& data, const uint8_t* k
     window.SetPosition(0);
     // The digest is taken from each deciphered chunk on its way to the file, while it is still in
     // the cache: no second pass over the data. A large file's is taken on a second processor.
-    std::optional<TDigest> digest;
-    if (!data.Digest) {
+    const auto digestThrough = [&](auto&& digesting) {
+        CipherStream(window, digesting, key, format::KeySize, false);
+        return digesting.Finish();
+    };
+    if (!data.Digest)
         CipherStream(window, output, key, format::KeySize, false);
-    } else if (data.Size >= ThreadedDigestSize) {
-        TThreadedSha256Stream digesting(output);
-        CipherStream(window, digesting, key, format::KeySize, false);
-        digest = digesting.Finish();
-    } else {
-        TSha256Stream digesting(output);
-        CipherStream(window, digesting, key, format::KeySize, false);
-        digest = digesting.Finish();
-    }
-    if (digest && *digest != *data.Digest)
+    else if ((data.Size >= ThreadedDigestSize
+                  ? digestThrough(TThreadedSha256Stream(output))
+                  : digestThrough(TSha256Stream(output))) != *data.Digest)
         throw EDamagedInstaller("The installer is damaged: the data of \"" + target +
                                 "\" does not match its checksum. Please download the installer "
                                 "again.");

@@ -68,14 +68,20 @@ void MakeBackup(const std::string& target, const std::string& backup) {
     throw EFOpenError("Cannot back up file \"" + target + "\". " + SystemMessage(code));
 }
 
-bool MoveReplacing(const std::string& from, const std::string& to, int attempts) {
+// Tries Step up to Attempts times, MovePause apart; false (with Step's error) when none worked.
+template <typename TStep>
+bool WithRetries(int attempts, const TStep& step) {
     for (int attempt = 1;; ++attempt) {
-        if (MoveFileReplacing(from, to))
+        if (step())
             return true;
         if (attempt >= attempts)
             return false;
         Sleep(MovePause);
     }
+}
+
+bool MoveReplacing(const std::string& from, const std::string& to, int attempts) {
+    return WithRetries(attempts, [&] { return MoveFileReplacing(from, to); });
 }
 
 // Renames the open file behind Handle (opened with delete access) to Target, replacing it.
@@ -88,13 +94,10 @@ bool RenameOpenFile(HANDLE handle, const std::string& target, int attempts) {
     info->RootDirectory = nullptr;
     info->FileNameLength = DWORD(name.size() * sizeof(wchar_t));
     std::memcpy(info->FileName, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
-    for (int attempt = 1;; ++attempt) {
-        if (SetFileInformationByHandle(handle, FileRenameInfo, info, DWORD(buffer.size())))
-            return true;
-        if (attempt >= attempts)
-            return false;
-        Sleep(MovePause);
-    }
+    return WithRetries(attempts, [&] {
+        return SetFileInformationByHandle(handle, FileRenameInfo, info, DWORD(buffer.size())) !=
+               FALSE;
+    });
 }
 
 // Rethrows the exception being handled with the temporary name in its message replaced by
