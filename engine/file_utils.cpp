@@ -3,20 +3,12 @@
 #include "base/errors.h"
 #include "base/file_stream.h"
 #include "base/win32_util.h"
-#include "engine/threaded_digest.h"
-#include "package/cipher.h"
-#include "package/format.h"
-#include "package/sub_stream.h"
 
 #include <windows.h>
 
 namespace ko {
 
 namespace {
-
-// From this size on a stored file's digest is taken on a thread of its own; below it, starting
-// the thread would cost more than it saves.
-constexpr int64_t ThreadedDigestSize = int64_t(8) << 20;
 
 bool IsDelimiter(char c) {
     return c == '\\' || c == ':';
@@ -172,31 +164,6 @@ std::vector<TFolderEntry> ListFolder(const std::string& folder) {
     } while (FindNextFileW(search, &entry));
     FindClose(search);
     return entries;
-}
-
-bool WriteStoredData(TStream& package, const TStoredData& data, const uint8_t* key,
-                     TFileStream& output, const std::string& target) {
-    TSubStream window(package, data.Offset, int64_t(data.Offset) + data.Size - 1);
-    window.SetPosition(0);
-    // The digest is taken from each deciphered chunk on its way to the file, while it is still in
-    // the cache: no second pass over the data. A large file's is taken on a second processor.
-    const auto digestThrough = [&](auto&& digesting) {
-        CipherStream(window, digesting, key, format::KeySize, false);
-        return digesting.Finish();
-    };
-    if (!data.Digest)
-        CipherStream(window, output, key, format::KeySize, false);
-    else if ((data.Size >= ThreadedDigestSize
-                  ? digestThrough(TThreadedSha256Stream(output))
-                  : digestThrough(TSha256Stream(output))) != *data.Digest)
-        throw EDamagedInstaller("The installer is damaged: the data of \"" + target +
-                                "\" does not match its checksum. Please download the installer "
-                                "again.");
-    // Set after the last write, so that writing does not move the last-write time again.
-    const FILETIME creation = ToFileTime(data.CreationTime);
-    const FILETIME lastWrite = ToFileTime(data.LastWriteTime);
-    return SetFileTime(reinterpret_cast<HANDLE>(output.Handle()), &creation, &lastWrite,
-                       &lastWrite);
 }
 
 } // namespace ko

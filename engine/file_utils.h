@@ -7,7 +7,6 @@
 #include "base/errors.h"
 #include "base/file_stream.h"
 #include "base/stream.h"
-#include "package/sha256.h"
 
 #include <cstdint>
 #include <optional>
@@ -70,31 +69,5 @@ struct TFolderEntry {
 // The entries of Folder in the order the file system lists them, without "." and "..";
 // nothing when the folder cannot be listed.
 std::vector<TFolderEntry> ListFolder(const std::string& folder);
-
-// The content deciphered from the installer is not what its builder stored: the installer file
-// was damaged on its way (a download cut or altered).
-class EDamagedInstaller : public EKoError {
-public:
-    using EKoError::EKoError;
-};
-
-// Stored data of a file or program record: the enciphered bytes at Offset of the package, the
-// times to give the written file and, when the package records one, the content's SHA-256.
-struct TStoredData {
-    int32_t Offset = 0;
-    int32_t Size = 0;
-    uint64_t CreationTime = 0;
-    uint64_t LastWriteTime = 0;
-    const TDigest* Digest = nullptr;
-};
-
-// Deciphers the stored bytes from Package into Output, then sets its creation time and its
-// last-access and last-write times while it is still open. Throws ECipherException "Invalid file
-// format" when the stored bytes end early, and EDamagedInstaller naming Target (the file the
-// data is meant for) when the content does not match the digest; the caller removes what was
-// written. False when the times could not be set: the caller warns, since the next install's
-// newer-version check reads them.
-[[nodiscard]] bool WriteStoredData(TStream& package, const TStoredData& data, const uint8_t* key,
-                                   TFileStream& output, const std::string& target);
 
 } // namespace ko

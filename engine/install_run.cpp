@@ -57,20 +57,17 @@ void InstallFile(TKoInstallRun& run, TStream& package, const TVariables& variabl
         run.Report("Copying file " + target + " ...", 1);
         // The data is checked before it goes over the file it replaces: a damaged installer
         // leaves the installed version as it was.
-        bool timesSet = true;
-        const auto write = [&](TFileStream& output) {
-            timesSet =
-                WriteStoredData(package,
-                                {file.Offset, file.Size, file.CreationTime, file.LastWriteTime,
-                                 file.HasDigest ? &file.Digest : nullptr},
-                                run.Data.Key, output, target);
-        };
-        if (!run.Transaction.WriteStream(target, write, THeldTarget::Skip)) {
+        const TStoredWrite written =
+            run.StoredData.Write(run.Transaction, package,
+                                 {file.Offset, file.Size, file.CreationTime, file.LastWriteTime,
+                                  file.HasDigest ? &file.Digest : nullptr},
+                                 run.Data.Key, target, THeldTarget::Skip);
+        if (written == TStoredWrite::Skipped) {
             run.Report("WARNING: Unable to overwrite " + target + " ...", 0);
         } else {
             if (!file.NoUninstall)
                 run.UninstallList.push_back({target, false});
-            if (!timesSet)
+            if (written == TStoredWrite::TimesNotSet)
                 run.Report("WARNING: Unable to set the time of " + target + " ...", 0);
             run.CopiedBytes += file.Size;
         }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/run_state.h"
+#include "engine/stored_data.h"
 #include "engine/terminal_origin.h"
 #include "engine/transaction.h"
 #include "package/ko_data.h"
@@ -39,6 +40,8 @@ public:
     int64_t CopiedBytes = 0;
     // Every file and folder the run writes, until it commits or rolls back.
     TFileTransaction Transaction;
+    // Writes the product's files and run items through Transaction.
+    TStoredDataWriter StoredData;
     // The titles of the run items started so far: a rollback cannot undo what they did.
     std::vector<std::string> StartedItems;
 };

@@ -51,15 +51,12 @@ void RunOne(TKoInstallRun& run, TStream& package, const TVariables& variables,
     const std::string program = ExpandPath(exec.Path, variables);
     if (!exec.External) {
         ClearReadOnly(program);
-        bool timesSet = true;
-        run.Transaction.WriteStream(program, [&](TFileStream& output) {
-            timesSet =
-                WriteStoredData(package,
-                                {exec.Offset, exec.Size, exec.CreationTime, exec.LastWriteTime,
-                                 exec.HasDigest ? &exec.Digest : nullptr},
-                                run.Data.Key, output, program);
-        });
-        if (!timesSet)
+        const TStoredWrite written =
+            run.StoredData.Write(run.Transaction, package,
+                                 {exec.Offset, exec.Size, exec.CreationTime, exec.LastWriteTime,
+                                  exec.HasDigest ? &exec.Digest : nullptr},
+                                 run.Data.Key, program);
+        if (written == TStoredWrite::TimesNotSet)
             run.Report("WARNING: Unable to set the time of " + program + " ...", 0);
     }
     if (FileExists(program)) {

@@ -47,6 +47,20 @@ TAesEcb MakeCipher(const uint8_t* key, int keySize, bool encrypt) {
 
 } // namespace
 
+int64_t DecipherToMemory(TStream& input, std::vector<uint8_t>& buffer, const uint8_t* key,
+                         int keySize) {
+    // As in CipherStream, bytes after the last whole block are no part of the data.
+    const int64_t size = input.Size() / Block * Block;
+    buffer.resize(static_cast<size_t>(size));
+    if (size == 0 || input.ReadFully(buffer.data(), size) != size)
+        InvalidFormat();
+    MakeCipher(key, keySize, false).Process(buffer.data(), static_cast<size_t>(size / Block));
+    const uint8_t count = buffer[static_cast<size_t>(size - 1)];
+    if (count >= Block)
+        InvalidFormat();
+    return size - Block + count;
+}
+
 void CipherStream(TStream& input, TStream& output, const uint8_t* key, int keySize, bool encrypt) {
     TAesEcb aes = MakeCipher(key, keySize, encrypt);
     const int64_t size = input.Size();

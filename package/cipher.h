@@ -6,6 +6,7 @@
 #include "base/stream.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace ko {
 
@@ -19,5 +20,11 @@ public:
 // exactly that record. Throws ECipherException "Invalid file format" when Input ends inside a
 // block or a final block's count is above 15; what was written before stays written.
 void CipherStream(TStream& input, TStream& output, const uint8_t* key, int keySize, bool encrypt);
+
+// Deciphers the whole of Input into Buffer, for data small enough to hold in memory, and returns
+// how many bytes at the start of Buffer are content. Throws ECipherException "Invalid file format"
+// as CipherStream does.
+int64_t DecipherToMemory(TStream& input, std::vector<uint8_t>& buffer, const uint8_t* key,
+                         int keySize);
 
 } // namespace ko

@@ -116,3 +116,42 @@ TEST(Cipher, EmptyFinalBlockWritesNothing) {
     CipherStream(in, out, TestKey, 16, false);
     EXPECT_EQ(out.Size(), 0);
 }
+
+// The stub deciphers small files in memory and large ones as a stream: both must give the same
+// content and fail on the same inputs.
+TEST(Cipher, InMemoryDecipherAgreesWithTheStream) {
+    const auto plain = RandomBytes(100, 2);
+    const auto stored = Encipher(plain);
+    uint8_t badCount[16] = {};
+    badCount[15] = 16;
+    TAesEcb(TestKey, 16, true).Process(badCount, 1);
+    std::vector<uint8_t> withStray = stored;
+    withStray.insert(withStray.end(), {1, 2, 3});
+    const std::vector<std::vector<uint8_t>> inputs = {
+        stored,
+        Encipher({}),
+        Encipher(RandomBytes((1 << 20) + 5, 3)),
+        withStray,
+        std::vector<uint8_t>(stored.begin(), stored.begin() + 15),
+        {},
+        std::vector<uint8_t>(badCount, badCount + 16)};
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        TMemoryStream streamIn(inputs[i]), streamOut, memoryIn(inputs[i]);
+        bool streamFailed = false;
+        try {
+            CipherStream(streamIn, streamOut, TestKey, 16, false);
+        } catch (const ECipherException&) {
+            streamFailed = true;
+        }
+        std::vector<uint8_t> buffer;
+        try {
+            const int64_t n = DecipherToMemory(memoryIn, buffer, TestKey, 16);
+            EXPECT_FALSE(streamFailed) << i;
+            EXPECT_EQ(std::vector<uint8_t>(buffer.begin(), buffer.begin() + n), streamOut.Data())
+                << i;
+        } catch (const ECipherException& e) {
+            EXPECT_TRUE(streamFailed) << i;
+            EXPECT_STREQ(e.what(), "Invalid file format");
+        }
+    }
+}

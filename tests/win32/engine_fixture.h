@@ -159,19 +159,26 @@ protected:
         for (size_t i = 0; i < Content.Key.size(); ++i)
             Content.Key[i] = static_cast<uint8_t>(0x5A + i * 7);
         Work = ko::TempFolder() + Content.ProductName + "\\";
+        // Wine reuses process ids: an earlier test process that died may have left this name's
+        // folders and key behind.
+        RemoveProduct();
         CreateDirectoryA(Work.c_str(), nullptr);
         Setup = Work + "Setup.exe";
     }
 
+    void TearDown() override {
+        RemoveProduct();
+        CoUninitialize();
+    }
+
     // Removes by the product's folder name, which is never empty: with an empty one the two
     // folders would be Program Files and the programs menu themselves.
-    void TearDown() override {
+    void RemoveProduct() {
         const std::string name = ko::ProductFolderName(Content.ProductName);
         RemoveTree(ko::GetSystemFolder(ko::sfProgramFiles, false) + "\\" + name);
         RemoveTree(ko::GetSystemFolder(ko::sfCommonPrograms, false) + "\\" + name);
         RemoveTree(Work);
         ko::DeleteUninstallKey(name);
-        CoUninitialize();
     }
 
     ko::TStoredSource Source(const Bytes& content) {

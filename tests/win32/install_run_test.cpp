@@ -379,10 +379,12 @@ TEST_F(InstallRun, UnhandledErrorsEndTheRun) {
 }
 
 // Damaged data (a byte flipped in transit) still deciphers; its digest stops the run before the
-// file it was to replace is touched. The same holds for a stored program. A package without
-// digests installs as before.
+// file it was to replace is touched. The same holds for a stored program, and for a file large
+// enough to be streamed to disk rather than deciphered in memory. A package without digests
+// installs as before.
 TEST_F(InstallRun, DamagedDataStopsTheRunAndLeavesTheTargetAsItWas) {
     AddFile("{metatrader}\\expert.ex4", Pattern(70000, 4));
+    AddFile("{app}\\large.bin", Pattern((8 << 20) + 5, 5));
     AddExec("{app}\\setup.exe", "Set up", "", 2);
     Build();
     const Bytes whole = ReadBytes(Setup);
@@ -408,6 +410,9 @@ TEST_F(InstallRun, DamagedDataStopsTheRunAndLeavesTheTargetAsItWas) {
               "The installer is damaged: the data of \"" + target +
                   "\" does not match its checksum. Please download the installer again.");
     EXPECT_EQ(ReadBytes(target), (Bytes{'v', '1'}));
+    EXPECT_NE(runDamaged(Data.Files[1]->Offset + (4 << 20)).find("large.bin\" does not match"),
+              std::string::npos);
+    EXPECT_FALSE(Exists(App() + "\\large.bin"));
     const std::string program = App() + "\\setup.exe";
     EXPECT_NE(runDamaged(Data.Execs[0]->Offset).find("\"" + program + "\" does not match"),
               std::string::npos);

@@ -1,6 +1,7 @@
 // The stub's SHA-256: the processor's SHA instructions where it has them, a plain loop
 // elsewhere. ctest runs these twice, once with the SHA instructions masked off.
 #include "base/errors.h"
+#include "engine/digest_worker.h"
 #include "engine/threaded_digest.h"
 #include "package/sha256.h"
 
@@ -100,4 +101,29 @@ TEST(StubSha, ThreadedDigestMatchesTheInlineOne) {
                      EStreamError);
     }
     EXPECT_EQ(full.Size(), 3 << 20);
+}
+
+// The run's digest worker, one piece after another: each digest is that piece's, whether it is
+// waited for at once, replaced by the next piece before anyone waited, or empty; a worker that
+// never started, or is still busy at its end, ends cleanly.
+TEST(StubSha, DigestWorkerDigestsEachPieceItWasGiven) {
+    std::vector<uint8_t> data(300000);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<uint8_t>(i * 7 + (i >> 9));
+    const auto inlineDigest = [&](size_t from, size_t size) {
+        TSha256 sha;
+        sha.Update(data.data() + from, size);
+        return Hex(sha.Finish());
+    };
+    TDigestWorker worker;
+    for (size_t size : {size_t(100), size_t(0), size_t(65), data.size()}) {
+        worker.Start(data.data(), size);
+        EXPECT_EQ(Hex(worker.Wait()), inlineDigest(0, size)) << size;
+    }
+    worker.Start(data.data(), data.size());
+    worker.Start(data.data() + 1, 1000);
+    EXPECT_EQ(Hex(worker.Wait()), inlineDigest(1, 1000));
+    EXPECT_EQ(Hex(worker.Wait()), inlineDigest(1, 1000)) << "waiting twice gives the same";
+    worker.Start(data.data(), data.size());
+    { TDigestWorker unused; }
 }
