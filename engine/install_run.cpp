@@ -240,6 +240,7 @@ void TKoInstallRun::Execute() {
     UninstallList.push_back({menuFolder, true});
 
     try {
+        Transaction.KeepJournal(programFolder + "\\" + JournalName);
         CopyFiles(*this, passes, menuFolder);
         if (!Data.ExpertOptions.empty()) {
             for (const std::string& folder : passes) {

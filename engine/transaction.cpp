@@ -146,6 +146,73 @@ void RemoveLeftovers(const std::string& folder) {
     FindClose(search);
 }
 
+std::vector<TUninstallEntry> ReadJournal(const std::string& path) {
+    std::vector<TUninstallEntry> entries;
+    std::string text;
+    try {
+        TFileStream journal(path, TFileMode::OpenRead);
+        text.resize(static_cast<size_t>(journal.Size()));
+        text.resize(static_cast<size_t>(journal.ReadFully(text.data(), int64_t(text.size()))));
+    } catch (const EKoError&) {
+        return entries;
+    }
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const bool folder = !line.empty() && line.back() == '\\';
+        if (folder)
+            line.pop_back();
+        if (!line.empty())
+            entries.push_back({line, folder});
+    }
+    return entries;
+}
+
+void TFileTransaction::KeepJournal(const std::string& path) {
+    EnsureFolder(ExtractFilePath(path));
+    FInherited = ReadJournal(path);
+    FJournalBefore.clear();
+    for (const TUninstallEntry& entry : FInherited)
+        FJournalBefore += entry.Path + (entry.Folder ? "\\\r\n" : "\r\n");
+    FJournalPath = path;
+    // Written again without an unfinished line a killed run may have left at its end.
+    FJournal = std::make_unique<TFileStream>(path, TFileMode::Create);
+    FJournal->WriteBuffer(FJournalBefore.data(), int64_t(FJournalBefore.size()));
+}
+
+void TFileTransaction::Record(const std::string& path, bool folder) {
+    if (!FJournal)
+        return;
+    const std::string line = path + (folder ? "\\\r\n" : "\r\n");
+    FJournal->WriteBuffer(line.data(), int64_t(line.size()));
+}
+
+bool TFileTransaction::Wrote(const std::string& file) const {
+    return FWritten.count(LowerPath(file)) != 0;
+}
+
+void TFileTransaction::CloseJournal(bool keepInherited) {
+    if (!FJournal)
+        return;
+    FJournal.reset();
+    bool kept = false;
+    if (keepInherited && !FJournalBefore.empty()) {
+        try {
+            TFileStream(FJournalPath, TFileMode::Create)
+                .WriteBuffer(FJournalBefore.data(), int64_t(FJournalBefore.size()));
+            kept = true;
+        } catch (const EKoError&) {
+        }
+    }
+    if (!kept)
+        DeleteFilePath(FJournalPath);
+    FJournalPath.clear();
+    FJournalBefore.clear();
+    FInherited.clear();
+}
+
 void TFileTransaction::EnsureFolder(const std::string& folder) {
     if (folder.empty())
         throw EKoError("Unable to create directory");
@@ -165,11 +232,13 @@ void TFileTransaction::EnsureFolder(const std::string& folder) {
         RemoveLeftovers(dir);
         return;
     }
-    for (auto it = missing.rbegin(); it != missing.rend(); ++it)
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        Record(*it, true);
         if (CreateDirectoryW(Wide(*it).c_str(), nullptr)) {
             FSteps.push_back({*it, TStep::CreatedFolder});
             FNewFolders.insert(LowerPath(*it));
         }
+    }
 }
 
 bool TFileTransaction::Begin(const std::string& target, THeldTarget held, TPending& pending) {
@@ -210,6 +279,8 @@ bool TFileTransaction::Finish(const TPending& pending, THeldTarget held,
     // was there before the run, and one it created stays one to delete.
     const bool replaces = pending.Existed && !FWritten.count(pending.Lower);
     const std::string backup = pending.Target + BackupSuffix;
+    if (!pending.Existed)
+        Record(pending.Target, false);
     if (replaces) {
         try {
             MakeBackup(pending.Target, backup);
@@ -285,12 +356,16 @@ void TFileTransaction::Commit() {
         ClearReadOnly(backup);
         DeleteFilePath(backup);
     }
+    CloseJournal(false);
     FSteps.clear();
     FWritten.clear();
     FNewFolders.clear();
 }
 
 void TFileTransaction::Rollback(const std::function<void(const std::string&)>& report) {
+    // What a killed run left stays listed; a journal that listed nothing else goes, so that the
+    // folder it is in can go too.
+    CloseJournal(true);
     for (auto it = FSteps.rbegin(); it != FSteps.rend(); ++it) {
         const std::string& path = it->Path;
         if (it->Kind == TStep::ReplacedFile) {

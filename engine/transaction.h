@@ -6,9 +6,11 @@
 #pragma once
 
 #include "base/file_stream.h"
+#include "package/ko_data.h"
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -23,6 +25,13 @@ inline constexpr char BackupSuffix[] = ".~ko-old";
 
 // Removes the files a killed run left in Folder under the transaction's name endings.
 void RemoveLeftovers(const std::string& folder);
+
+// The name of the journal an install keeps in its program folder (TFileTransaction::KeepJournal).
+inline constexpr char JournalName[] = "Uninstall.~ko-run";
+
+// The files and folders a journal lists, in the order they were created; nothing when there is
+// no journal. A line a killed run did not finish is no entry.
+std::vector<TUninstallEntry> ReadJournal(const std::string& path);
 
 // What WriteFile does when the target cannot be replaced: another program holds it open, or it is
 // read-only.
@@ -69,6 +78,17 @@ public:
     // True once a file or folder has been written since the start or the last Commit.
     bool Changed() const { return !FSteps.empty(); }
 
+    // From now on records in the journal at Path every file and folder the transaction creates,
+    // each before it appears under its name: a run killed on its way then leaves nothing without
+    // a record. The next install takes what a journal lists into its uninstaller's log, and the
+    // uninstaller removes it. What the journal already lists (a killed run's) stays listed until
+    // Commit deletes the journal; Rollback puts it back as it was.
+    void KeepJournal(const std::string& path);
+    // What the journal listed when KeepJournal opened it.
+    const std::vector<TUninstallEntry>& InheritedEntries() const { return FInherited; }
+    // True when this transaction wrote File.
+    bool Wrote(const std::string& file) const;
+
 private:
     // One write between Begin and Finish.
     struct TPending {
@@ -96,6 +116,14 @@ private:
     // Lower-case paths of the folders this transaction created: nothing in them is older than
     // the run, so their targets need no look before they are written.
     std::set<std::string> FNewFolders;
+
+    void Record(const std::string& path, bool folder);
+    // Deletes the journal, or with KeepInherited writes back what it listed when it was opened.
+    void CloseJournal(bool keepInherited);
+    std::string FJournalPath;
+    std::string FJournalBefore;
+    std::unique_ptr<TFileStream> FJournal;
+    std::vector<TUninstallEntry> FInherited;
 };
 
 } // namespace ko

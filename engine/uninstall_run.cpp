@@ -3,6 +3,7 @@
 #include "base/win32_util.h"
 #include "engine/file_utils.h"
 #include "engine/link_guard.h"
+#include "engine/sys_folders.h"
 #include "engine/transaction.h"
 #include "engine/uninstall_registry.h"
 #include "package/windows_names.h"
@@ -16,17 +17,26 @@ namespace ko {
 
 namespace {
 
-// What a killed install left beside the logged files, except where Linked names a link.
-void RemoveInstallLeftovers(const TKoUninstall& data,
+// What a killed install left beside the files, except where Linked names a link.
+void RemoveInstallLeftovers(const std::vector<std::string>& files,
+                            const std::vector<std::string>& folders,
                             const std::function<std::string(const std::string&)>& linked) {
-    std::set<std::string> folders;
-    for (const std::string& file : data.FileList)
-        folders.insert(LowerPath(ExtractFileDir(file)));
-    for (const std::string& folder : data.FolderList)
-        folders.insert(LowerPath(folder));
+    std::set<std::string> all;
+    for (const std::string& file : files)
+        all.insert(LowerPath(ExtractFileDir(file)));
     for (const std::string& folder : folders)
+        all.insert(LowerPath(folder));
+    for (const std::string& folder : all)
         if (!folder.empty() && linked(folder).empty())
             RemoveLeftovers(folder);
+}
+
+// Adds Paths to List, each once whatever its letter case.
+void AddOnce(std::vector<std::string>& list, std::set<std::string>& seen,
+             const std::vector<std::string>& paths) {
+    for (const std::string& path : paths)
+        if (seen.insert(LowerPath(path)).second)
+            list.push_back(path);
 }
 
 // A file another program holds (a terminal running the expert) goes when the system restarts,
@@ -49,8 +59,23 @@ void ScheduleRemoval(TKoRun& run, const std::string& path, const char* kind) {
 } // namespace
 
 void TKoUninstallRun::Execute() {
+    // Besides the log, what a killed install created, as its journal lists it: the files, then
+    // the folders from the newest (the deepest) on, before the logged ones that hold them.
+    std::vector<std::string> files, folders, journalFiles, journalFolders;
+    std::string journal;
+    if (!Data.ProductName.empty()) {
+        journal = ProgramFolder(Data) + "\\" + JournalName;
+        const std::vector<TUninstallEntry> entries = ReadJournal(journal);
+        for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
+            (entry->Folder ? journalFolders : journalFiles).push_back(entry->Path);
+    }
+    std::set<std::string> seenFiles, seenFolders;
+    AddOnce(files, seenFiles, Data.FileList);
+    AddOnce(files, seenFiles, journalFiles);
+    AddOnce(folders, seenFolders, journalFolders);
+    AddOnce(folders, seenFolders, Data.FolderList);
     Position = 0;
-    Max = static_cast<int32_t>(Data.FileList.size() + Data.FolderList.size()) + 1;
+    Max = static_cast<int32_t>(files.size() + folders.size()) + 1;
     // In another user's profile nothing is deleted through a link that user may have put on
     // the way since the install, pointing anywhere.
     const std::vector<std::string> others = OtherProfileFolders();
@@ -58,10 +83,10 @@ void TKoUninstallRun::Execute() {
         const std::string profile = ProfileOf(path, others);
         return profile.empty() ? std::string() : LinkBelow(profile, path);
     };
-    RemoveInstallLeftovers(Data, linked);
+    RemoveInstallLeftovers(files, folders, linked);
     // The read-only attribute is left as it is: a file the user protected stays, with a warning.
     std::vector<std::string> held;
-    for (const std::string& file : Data.FileList) {
+    for (const std::string& file : files) {
         Report("Delete file " + file + " ...", 1);
         if (const std::string link = linked(file); !link.empty()) {
             Report("WARNING: Leaving " + file + " alone: " + link +
@@ -73,8 +98,10 @@ void TKoUninstallRun::Execute() {
                 held.push_back(file);
         }
     }
+    if (!journal.empty())
+        DeleteFilePath(journal);
     // Only empty folders go: whatever the user added keeps its folder.
-    for (const std::string& folder : Data.FolderList) {
+    for (const std::string& folder : folders) {
         Report("Remove folder " + folder + " ...", 1);
         if (linked(folder).empty())
             RemoveFolder(folder);
@@ -82,7 +109,7 @@ void TKoUninstallRun::Execute() {
     // The files first, then their folders: the system works through the list in order.
     for (const std::string& file : held)
         ScheduleRemoval(*this, file, "File");
-    for (const std::string& folder : Data.FolderList) {
+    for (const std::string& folder : folders) {
         bool holdsOne = false;
         for (const std::string& file : held)
             holdsOne = holdsOne || FolderHolds(folder, file);

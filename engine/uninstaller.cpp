@@ -51,8 +51,9 @@ TUninstallRegistration Registration(const TKoInstallRun& run, const std::string&
     return entry;
 }
 
-// This run's entries with those of the uninstaller at ExePath that still exist. An earlier
-// uninstaller that cannot be read (missing, damaged, or from another tool) adds nothing.
+// This run's entries with those of the uninstaller at ExePath that still exist, and with what a
+// killed run created and this one did not write again. An earlier uninstaller that cannot be
+// read (missing, damaged, or from another tool) adds nothing.
 std::vector<TUninstallEntry> AccumulatedLog(const TKoInstallRun& run, const std::string& exePath) {
     TKoUninstall earlier;
     if (FileExists(exePath)) {
@@ -62,6 +63,12 @@ std::vector<TUninstallEntry> AccumulatedLog(const TKoInstallRun& run, const std:
             earlier.Clear();
         }
     }
+    // A file this run wrote is in its own entries, or left out of them on purpose.
+    for (const TUninstallEntry& entry : run.Transaction.InheritedEntries())
+        if (entry.Folder)
+            earlier.FolderList.push_back(entry.Path);
+        else if (!run.Transaction.Wrote(entry.Path))
+            earlier.FileList.push_back(entry.Path);
     return MergeUninstallLog(run.UninstallList, earlier, [](const TUninstallEntry& entry) {
         return entry.Folder ? DirectoryExists(entry.Path) : FileExists(entry.Path);
     });

@@ -3,6 +3,7 @@
 #include "engine_fixture.h"
 
 #include "base/errors.h"
+#include "engine/transaction.h"
 #include "engine/uninstall_run.h"
 
 #include <algorithm>
@@ -184,4 +185,67 @@ TEST_F(Reinstall, AnUninstallerThatCannotBeReplacedFailsTheRun) {
     EXPECT_EQ(Leftovers(App()), std::vector<std::string>{});
     EXPECT_FALSE(Exists(App() + "\\Uninstall.tmp"));
     EXPECT_TRUE(Exists(App() + "\\Manual.txt")) << "restored, not removed: it was there before";
+}
+
+// Runs killed on their way: what they created is in the journal before it appears, so the next
+// install takes it into its uninstaller and the uninstaller removes it. A failed run keeps what
+// the journal listed; a line a kill cut short names nothing.
+TEST_F(Reinstall, WhatAKilledRunCreatedIsRemovedWithTheRest) {
+    AddFile("{metatrader}\\MQL4\\Experts\\Expert.ex4", Pattern(50, 1));
+    AddFile("{app}\\Manual.txt", Pattern(50, 2));
+    Build();
+    InstallInto({TerminalA});
+    const std::string journal = App() + "\\" + JournalName;
+    const std::string indicators = TerminalA + "\\MQL4\\Indicators";
+    const auto killedRun = [&](const std::vector<std::string>& files) {
+        TFileTransaction killed;
+        killed.KeepJournal(journal);
+        for (const std::string& file : files)
+            killed.WriteStream(file, [](TFileStream& out) { out.WriteBuffer("v2", 2); });
+        // Gone without a commit or a rollback, as a killed process goes.
+    };
+    killedRun({indicators + "\\Killed.ex4", App() + "\\Extra\\Killed.txt"});
+    EXPECT_TRUE(Exists(indicators + "\\Killed.ex4"));
+    const std::vector<TUninstallEntry> listed = ReadJournal(journal);
+    ASSERT_EQ(listed.size(), 4u);
+    EXPECT_TRUE(listed[0].Folder);
+    EXPECT_EQ(listed[0].Path, indicators);
+    EXPECT_EQ(listed[1].Path, indicators + "\\Killed.ex4");
+
+    {
+        // A run that fails puts the journal back as it found it.
+        TFileTransaction failed;
+        failed.KeepJournal(journal);
+        EXPECT_EQ(failed.InheritedEntries().size(), 4u);
+        failed.WriteStream(App() + "\\Failed.txt",
+                           [](TFileStream& out) { out.WriteBuffer("x", 1); });
+        failed.Rollback([](const std::string&) {});
+        EXPECT_EQ(ReadJournal(journal).size(), 4u);
+        EXPECT_FALSE(Exists(App() + "\\Failed.txt"));
+    }
+
+    // The repair that follows completes: its uninstaller lists the killed run's files.
+    InstallInto({TerminalA});
+    EXPECT_FALSE(Exists(journal));
+    TKoUninstall log;
+    LoadLog(log);
+    for (const std::string& file : {indicators + "\\Killed.ex4", App() + "\\Extra\\Killed.txt"})
+        EXPECT_NE(std::find(log.FileList.begin(), log.FileList.end(), file), log.FileList.end())
+            << file;
+
+    // Killed again, its journal's last line cut short: the uninstall removes what the log and
+    // the journal list, and nothing the cut line might seem to name.
+    killedRun({App() + "\\Extra2\\Second.txt"});
+    const std::string keep = Work + "keep";
+    WriteBytes(keep, Bytes{1});
+    {
+        TFileStream torn(journal, TFileMode::Append);
+        torn.WriteBuffer(keep.data(), int64_t(keep.size()));
+    }
+    TKoUninstallRun uninstall(log);
+    uninstall.Execute();
+    // The uninstaller itself goes when it has ended, and its folder with it.
+    for (const std::string& gone : {indicators, App() + "\\Extra", App() + "\\Extra2", journal})
+        EXPECT_FALSE(Exists(gone)) << gone;
+    EXPECT_TRUE(Exists(keep));
 }
