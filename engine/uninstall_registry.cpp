@@ -13,22 +13,35 @@ namespace {
 
 const char UninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-void SetValue(HKEY key, bool opened, const char* name, DWORD type, const void* data, DWORD size) {
-    const LONG result = opened ? RegSetValueExW(key, Wide(name).c_str(), 0, type,
-                                                static_cast<const BYTE*>(data), size)
-                               : ERROR_INVALID_HANDLE;
-    if (result != ERROR_SUCCESS)
-        throw EKoError(std::string("Failed to set data for '") + name + "'");
+TRegistryValue DwordValue(const char* name, DWORD value) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(&value);
+    return {name, REG_DWORD, std::vector<uint8_t>(bytes, bytes + sizeof value)};
 }
 
-void SetDword(HKEY key, bool opened, const char* name, DWORD value) {
-    SetValue(key, opened, name, REG_DWORD, &value, sizeof value);
-}
-
-void SetString(HKEY key, bool opened, const char* name, const std::string& value) {
+TRegistryValue StringValue(const char* name, const std::string& value) {
     const std::wstring wide = Wide(value);
-    SetValue(key, opened, name, REG_SZ, wide.c_str(),
-             static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
+    const auto* bytes = reinterpret_cast<const uint8_t*>(wide.c_str());
+    return {name, REG_SZ, std::vector<uint8_t>(bytes, bytes + (wide.size() + 1) * sizeof(wchar_t))};
+}
+
+// A value as it was before a write: its type and data, or none.
+struct TOldValue {
+    std::wstring Name;
+    bool Present = false;
+    DWORD Type = 0;
+    std::vector<BYTE> Data;
+};
+
+TOldValue ReadOldValue(HKEY key, const std::wstring& name) {
+    TOldValue old{name};
+    DWORD size = 0;
+    if (RegQueryValueExW(key, name.c_str(), nullptr, &old.Type, nullptr, &size) != ERROR_SUCCESS)
+        return old;
+    old.Data.resize(size);
+    old.Present = RegQueryValueExW(key, name.c_str(), nullptr, &old.Type, old.Data.data(), &size) ==
+                  ERROR_SUCCESS;
+    old.Data.resize(size);
+    return old;
 }
 
 std::vector<std::wstring> SubkeyNames(HKEY key) {
@@ -76,34 +89,57 @@ std::string DisplayVersion(int32_t major, int32_t minor, int32_t build, int32_t 
     return version;
 }
 
-void RegisterUninstaller(const TUninstallRegistration& entry) {
+void WriteRegistryValues(const std::string& path, const std::vector<TRegistryValue>& values) {
+    const std::wstring widePath = Wide(path);
     HKEY key = nullptr;
-    const bool opened =
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, Wide(UninstallKeyPath(entry.KeyName)).c_str(), 0,
-                        nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS;
-    try {
-        SetString(key, opened, "DisplayName", entry.KeyName);
-        SetString(key, opened, "UninstallString", entry.UninstallerPath);
-        SetString(key, opened, "DisplayIcon", entry.UninstallerPath);
-        const std::pair<const char*, const std::string*> texts[] = {
-            {"DisplayVersion", &entry.DisplayVersion},
-            {"Publisher", &entry.Publisher},
-            {"InstallLocation", &entry.InstallLocation},
-            {"URLInfoAbout", &entry.AboutUrl},
-            {"HelpLink", &entry.HelpLink}};
-        for (const auto& [name, value] : texts)
-            if (!value->empty())
-                SetString(key, opened, name, *value);
-        SetDword(key, opened, "EstimatedSize", entry.EstimatedSizeKb);
-        // The installer has no modify or repair mode: Apps & Features offers Uninstall alone.
-        SetDword(key, opened, "NoModify", 1);
-        SetDword(key, opened, "NoRepair", 1);
-    } catch (...) {
-        if (opened)
-            RegCloseKey(key);
-        throw;
+    DWORD disposition = 0;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, widePath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, &key, &disposition) != ERROR_SUCCESS) {
+        if (values.empty())
+            return;
+        throw EKoError("Failed to set data for '" + values.front().Name + "'");
+    }
+    std::vector<TOldValue> written;
+    for (const TRegistryValue& value : values) {
+        const std::wstring name = Wide(value.Name);
+        written.push_back(ReadOldValue(key, name));
+        if (RegSetValueExW(key, name.c_str(), 0, value.Type, value.Data.data(),
+                           static_cast<DWORD>(value.Data.size())) == ERROR_SUCCESS)
+            continue;
+        // The entry goes back to what it was: a list of programs that shows a half-updated
+        // entry (a new version with an old uninstaller) is worse than the old one.
+        for (auto old = written.rbegin(); old != written.rend(); ++old)
+            if (old->Present)
+                RegSetValueExW(key, old->Name.c_str(), 0, old->Type, old->Data.data(),
+                               static_cast<DWORD>(old->Data.size()));
+            else
+                RegDeleteValueW(key, old->Name.c_str());
+        RegCloseKey(key);
+        if (disposition == REG_CREATED_NEW_KEY)
+            DeleteKeyTree(HKEY_LOCAL_MACHINE, widePath);
+        throw EKoError("Failed to set data for '" + value.Name + "'");
     }
     RegCloseKey(key);
+}
+
+void RegisterUninstaller(const TUninstallRegistration& entry) {
+    std::vector<TRegistryValue> values = {StringValue("DisplayName", entry.KeyName),
+                                          StringValue("UninstallString", entry.UninstallerPath),
+                                          StringValue("DisplayIcon", entry.UninstallerPath)};
+    const std::pair<const char*, const std::string*> texts[] = {
+        {"DisplayVersion", &entry.DisplayVersion},
+        {"Publisher", &entry.Publisher},
+        {"InstallLocation", &entry.InstallLocation},
+        {"URLInfoAbout", &entry.AboutUrl},
+        {"HelpLink", &entry.HelpLink}};
+    for (const auto& [name, value] : texts)
+        if (!value->empty())
+            values.push_back(StringValue(name, *value));
+    values.push_back(DwordValue("EstimatedSize", entry.EstimatedSizeKb));
+    // The installer has no modify or repair mode: Apps & Features offers Uninstall alone.
+    values.push_back(DwordValue("NoModify", 1));
+    values.push_back(DwordValue("NoRepair", 1));
+    WriteRegistryValues(UninstallKeyPath(entry.KeyName), values);
 }
 
 void DeleteUninstallKey(const std::string& keyName) {

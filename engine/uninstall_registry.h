@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace ko {
 
@@ -33,10 +34,22 @@ std::string DisplayVersion(int32_t major, int32_t minor, int32_t build, int32_t 
 
 // Creates the key if missing and writes "DisplayName", "UninstallString" and "DisplayIcon",
 // then "DisplayVersion", "Publisher", "InstallLocation", "URLInfoAbout", "HelpLink",
-// "EstimatedSize" (DWORD, KB), "NoModify" and "NoRepair" (DWORD 1). Throws EKoError "Failed to
-// set data for '<value>'" when a value cannot be set (a key that cannot be opened fails at the
-// first value).
+// "EstimatedSize" (DWORD, KB), "NoModify" and "NoRepair" (DWORD 1), all or none, as
+// WriteRegistryValues does.
 void RegisterUninstaller(const TUninstallRegistration& entry);
+
+// One value to write: its name, its type (REG_SZ, REG_DWORD, ...) and its bytes.
+struct TRegistryValue {
+    std::string Name;
+    uint32_t Type = 0;
+    std::vector<uint8_t> Data;
+};
+
+// Writes Values, in order, to the key at Path below HKEY_LOCAL_MACHINE, creating it if missing.
+// All or none: when a value cannot be set, those written before it get their old type and data
+// back (or go, when they are new), a key this call created goes, and EKoError "Failed to set
+// data for '<value>'" is thrown (a key that cannot be opened fails at the first value).
+void WriteRegistryValues(const std::string& path, const std::vector<TRegistryValue>& values);
 
 // Deletes the key with all its subkeys, deepest first and each level from its last subkey to
 // its first. A missing key or a failed deletion is passed over. A name for which

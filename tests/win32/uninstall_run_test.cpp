@@ -1,6 +1,7 @@
 // The uninstall run on what a real install run left: files, folders and the registry key.
 #include "engine_fixture.h"
 
+#include "engine/uninstall_registry.h"
 #include "engine/uninstall_run.h"
 
 #include <algorithm>
@@ -110,6 +111,38 @@ TEST_F(UninstallRun, EmptyLogAndNamelessProduct) {
         EXPECT_EQ(Lines.back(), "Done.");
         EXPECT_TRUE(RegistryKeyExists(key)) << "'" << name << "'";
     }
+}
+
+// The entry is written all or none: a value the registry refuses (a name longer than it takes)
+// gives the values written before it their old data back, removes those that were new, and
+// removes a key made for the write.
+TEST_F(UninstallRun, TheRegistryEntryIsWrittenAllOrNone) {
+    const std::string key = UninstallKeyPath(Content.ProductName);
+    const auto text = [](const char* name, const std::wstring& value) {
+        const auto* bytes = reinterpret_cast<const uint8_t*>(value.c_str());
+        return TRegistryValue{name, REG_SZ,
+                              std::vector<uint8_t>(bytes, bytes + (value.size() + 1) * 2)};
+    };
+    const std::string refusedName(20000, 'n');
+    const std::vector<TRegistryValue> update = {text("DisplayVersion", L"2.0"),
+                                                text("Publisher", L"New Vendor"),
+                                                text(refusedName.c_str(), L"x")};
+    EXPECT_THROW(WriteRegistryValues(key, update), EKoError);
+    EXPECT_FALSE(RegistryKeyExists(key));
+
+    WriteRegistryValues(key, {text("DisplayVersion", L"1.0")});
+    EXPECT_THROW(WriteRegistryValues(key, update), EKoError);
+    HKEY handle;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &handle), ERROR_SUCCESS);
+    char version[16] = {};
+    DWORD size = sizeof version;
+    EXPECT_EQ(RegQueryValueExA(handle, "DisplayVersion", nullptr, nullptr,
+                               reinterpret_cast<BYTE*>(version), &size),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(version, "1.0");
+    EXPECT_EQ(RegQueryValueExA(handle, "Publisher", nullptr, nullptr, nullptr, nullptr),
+              ERROR_FILE_NOT_FOUND);
+    RegCloseKey(handle);
 }
 
 namespace {

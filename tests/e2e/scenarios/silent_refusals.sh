@@ -32,7 +32,9 @@ END
 grep -qF 'msgbox caption="Information" icon=information' "$WORK/transcript$drives.txt"
 grep -qF 'Setup.exe [/S] [/T=FOLDER]... [/LOG=FILE]' "$WORK/transcript$drives.txt"
 [ "$(tr -d '\r' <"$log" | head -1)" = "$UNKNOWN" ]
-[ "$(wc -l <"$log")" = 4 ]
+# The unknown switch, the running terminal; then the failed run's copy line, its rollback and
+# its error.
+[ "$(wc -l <"$log")" = 6 ]
 tail -1 "$log" | grep -qF "Cannot create file \"$PF_WIN\\E2E Silent File\\MQL4\\"
 [ ! -e "$PF/$NAME" ]
 if key_exists "$NAME"; then exit 1; fi

@@ -25,13 +25,13 @@ expect-lines MemoProgress
 |Removing folder $default\\MQL4\\Indicators ...
 |Removing folder $default\\MQL4 ...
 |Removing folder $default ...
+|Removing folder $PF_WIN\\Plain Indicator ...
 |Invalid file format
 close
 expect-exit 0
 END
 } | drive
-[ ! -e "$PF/Plain Indicator/License.rtf" ]
-[ ! -e "$PF/Plain Indicator/Uninstall.exe" ]
+[ ! -e "$PF/Plain Indicator" ]
 [ ! -e "$PF/MetaTrader 4" ]
 [ ! -e "$MENU_ROOT/Plain Indicator" ]
 ! key_exists "Plain Indicator"
