@@ -117,6 +117,18 @@ bool RenameOpenFile(HANDLE handle, const std::string& target, int attempts) {
     }
 }
 
+// A journal's line for Entry: its path, a folder's ending in a backslash.
+std::string JournalLine(const TUninstallEntry& entry) {
+    return entry.Path + (entry.Folder ? "\\\r\n" : "\r\n");
+}
+
+std::string JournalLines(const std::vector<TUninstallEntry>& entries) {
+    std::string text;
+    for (const TUninstallEntry& entry : entries)
+        text += JournalLine(entry);
+    return text;
+}
+
 } // namespace
 
 void RemoveLeftovers(const std::string& folder) {
@@ -173,19 +185,17 @@ std::vector<TUninstallEntry> ReadJournal(const std::string& path) {
 void TFileTransaction::KeepJournal(const std::string& path) {
     EnsureFolder(ExtractFilePath(path));
     FInherited = ReadJournal(path);
-    FJournalBefore.clear();
-    for (const TUninstallEntry& entry : FInherited)
-        FJournalBefore += entry.Path + (entry.Folder ? "\\\r\n" : "\r\n");
     FJournalPath = path;
     // Written again without an unfinished line a killed run may have left at its end.
     FJournal = std::make_unique<TFileStream>(path, TFileMode::Create);
-    FJournal->WriteBuffer(FJournalBefore.data(), int64_t(FJournalBefore.size()));
+    const std::string before = JournalLines(FInherited);
+    FJournal->WriteBuffer(before.data(), int64_t(before.size()));
 }
 
 void TFileTransaction::Record(const std::string& path, bool folder) {
     if (!FJournal)
         return;
-    const std::string line = path + (folder ? "\\\r\n" : "\r\n");
+    const std::string line = JournalLine({path, folder});
     FJournal->WriteBuffer(line.data(), int64_t(line.size()));
 }
 
@@ -198,10 +208,11 @@ void TFileTransaction::CloseJournal(bool keepInherited) {
         return;
     FJournal.reset();
     bool kept = false;
-    if (keepInherited && !FJournalBefore.empty()) {
+    if (keepInherited && !FInherited.empty()) {
         try {
+            const std::string before = JournalLines(FInherited);
             TFileStream(FJournalPath, TFileMode::Create)
-                .WriteBuffer(FJournalBefore.data(), int64_t(FJournalBefore.size()));
+                .WriteBuffer(before.data(), int64_t(before.size()));
             kept = true;
         } catch (const EKoError&) {
         }
@@ -209,7 +220,6 @@ void TFileTransaction::CloseJournal(bool keepInherited) {
     if (!kept)
         DeleteFilePath(FJournalPath);
     FJournalPath.clear();
-    FJournalBefore.clear();
     FInherited.clear();
 }
 

@@ -121,7 +121,6 @@ private:
     // Deletes the journal, or with KeepInherited writes back what it listed when it was opened.
     void CloseJournal(bool keepInherited);
     std::string FJournalPath;
-    std::string FJournalBefore;
     std::unique_ptr<TFileStream> FJournal;
     std::vector<TUninstallEntry> FInherited;
 };
