@@ -3,6 +3,8 @@
 #include "base/file_stream.h"
 #include "engine/file_utils.h"
 
+#include <vector>
+
 namespace ko {
 
 namespace {
@@ -23,20 +25,28 @@ void OverrideExpertSettings(TKoInstall& data, const std::string& terminalFolder,
     const std::string path = IncludeTrailingDelimiter(terminalFolder) + "config\\experts.ini";
     transaction.EnsureFolder(ExtractFilePath(path));
 
-    uint8_t record[ExpertSettingsSize] = {};
-    PutLE32(record, NewFileHeader);
+    // The terminal keeps more than the options in the file (the addresses the trader allowed
+    // for web requests, after the record): all of it is written back as it was.
+    std::vector<uint8_t> record;
     if (FileExists(path)) {
         TFileStream input(path, TFileMode::OpenRead);
-        input.ReadFully(record, ExpertSettingsSize);
+        record.resize(static_cast<size_t>(input.Size()));
+        record.resize(static_cast<size_t>(input.ReadFully(record.data(), int64_t(record.size()))));
+    } else {
+        record.resize(4);
+        PutLE32(record.data(), NewFileHeader);
     }
+    if (record.size() < ExpertSettingsSize)
+        record.resize(ExpertSettingsSize);
     for (int i = 0; i < 8; ++i) {
         const char c = options[static_cast<size_t>(i)];
         if (c != ' ')
             record[OptionOffsets[i]] = c == '1' ? 1 : 0;
     }
     ClearReadOnly(path);
-    transaction.WriteStream(
-        path, [&record](TFileStream& output) { output.WriteBuffer(record, ExpertSettingsSize); });
+    transaction.WriteStream(path, [&record](TFileStream& output) {
+        output.WriteBuffer(record.data(), int64_t(record.size()));
+    });
 }
 
 } // namespace ko

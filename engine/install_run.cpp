@@ -48,8 +48,9 @@ bool ShouldCopy(const TKoInstallFile& file, const std::string& target) {
     return !existing || *existing < file.LastWriteTime;
 }
 
+// The file's shortcut is made when WithShortcut is set, once per run.
 void InstallFile(TKoInstallRun& run, TStream& package, const TVariables& variables,
-                 const TKoInstallFile& file, const std::string& menuFolder) {
+                 const TKoInstallFile& file, const std::string& menuFolder, bool withShortcut) {
     const std::string target = ExpandPath(file.Path, variables);
     // Before the decision, so that the folder is there even when the copy is skipped.
     run.Transaction.EnsureFolder(ExtractFilePath(target));
@@ -76,7 +77,7 @@ void InstallFile(TKoInstallRun& run, TStream& package, const TVariables& variabl
                        " ...",
                    1);
     }
-    if (!file.ShortcutName.empty()) {
+    if (withShortcut && !file.ShortcutName.empty()) {
         // A name from another tool's package may hold folders, "..", or characters Windows
         // forbids: the shortcut stays in the menu folder whatever it says.
         const std::string link = menuFolder + "\\" + SafeRelativePath(file.ShortcutName) + ".lnk";
@@ -133,18 +134,28 @@ std::vector<std::string> MetaTraderFolders(const TKoInstallRun& run,
 }
 
 // Files under "{metatrader}" go into every pass's folder; all others once, in the first pass.
-// Run items of stage 2 see the last terminal folder, never a data folder.
+// The shortcut of a terminal-side file, in the menu every user sees, opens the file of the first
+// pass outside other users' profiles: the last pass is often another user's data folder, and
+// that user would decide what everyone's shortcut opens. Run items of stage 2 see the last
+// terminal folder, never a data folder.
 void CopyFiles(TKoInstallRun& run, const std::vector<std::string>& passes,
                const std::string& menuFolder) {
     TVariables variables;
     FillVariables(run.Data, variables);
     TStream& package = run.Data.File();
     RunExecs(run, package, variables, stBeforeFiles);
+    const std::vector<std::string> others = OtherProfileFolders();
+    size_t shortcutPass = 0;
+    while (shortcutPass < passes.size() && !ProfileOf(passes[shortcutPass], others).empty())
+        ++shortcutPass;
     for (size_t pass = 0; pass < passes.size(); ++pass) {
         variables.SetValue("{metatrader}", passes[pass]);
-        for (const auto& file : run.Data.Files)
-            if (pass == 0 || InTerminalFolder(file->Path))
-                InstallFile(run, package, variables, *file, menuFolder);
+        for (const auto& file : run.Data.Files) {
+            const bool terminalSide = InTerminalFolder(file->Path);
+            if (pass == 0 || terminalSide)
+                InstallFile(run, package, variables, *file, menuFolder,
+                            pass == (terminalSide ? shortcutPass : 0));
+        }
     }
     if (!run.TerminalFolders.empty())
         variables.SetValue("{metatrader}", run.TerminalFolders.back());
@@ -240,7 +251,9 @@ void TKoInstallRun::Execute() {
     UninstallList.push_back({menuFolder, true});
 
     try {
-        Transaction.KeepJournal(programFolder + "\\" + JournalName);
+        if (const std::string warning = Transaction.KeepJournal(programFolder + "\\" + JournalName);
+            !warning.empty())
+            Report(warning, 0);
         CopyFiles(*this, passes, menuFolder);
         if (!Data.ExpertOptions.empty()) {
             for (const std::string& folder : passes) {

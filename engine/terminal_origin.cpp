@@ -3,6 +3,8 @@
 #include "base/codepage.h"
 #include "engine/variables.h"
 
+#include <algorithm>
+
 namespace ko {
 
 namespace {
@@ -51,9 +53,18 @@ bool IsLetter(char16_t c) {
     return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
 }
 
-// "X:\name...", with no character Windows refuses in a path. Never a network path
-// ("\\server\share..."): the elevated installer would contact whatever computer another
-// user's origin.txt names.
+// A step of dots and blanks only: Windows reads "." and ".." as moves in the tree (and drops
+// the trailing dots and blanks of a name, so "..." and ". ." are no safer). A path through one
+// is not what it looks like: "C:\Program Files (x86)\..\Users\<other>\MT4" is in a
+// profile, not under Program Files.
+bool IsDotStep(std::u16string_view step) {
+    return !step.empty() && step.find_first_not_of(u". ") == std::u16string_view::npos &&
+           step.find(u'.') != std::u16string_view::npos;
+}
+
+// "X:\name...", with no character Windows refuses in a path and no "." or ".." step. Never a
+// network path ("\\server\share..."): the elevated installer would contact whatever computer
+// another user's origin.txt names.
 bool IsAbsoluteFolder(std::u16string_view path) {
     const bool drive = path.size() > 3 && IsLetter(path[0]) && path[1] == u':' &&
                        path[2] == u'\\' && path[3] != u'\\';
@@ -65,6 +76,12 @@ bool IsAbsoluteFolder(std::u16string_view path) {
             std::u16string_view(u"<>\"|?*").find(c) != std::u16string_view::npos ||
             (c == u':' && i != 1))
             return false;
+    }
+    for (size_t start = 3; start <= path.size();) {
+        const size_t end = std::min(path.find(u'\\', start), path.size());
+        if (IsDotStep(path.substr(start, end - start)))
+            return false;
+        start = end + 1;
     }
     return true;
 }

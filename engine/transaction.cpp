@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -55,11 +57,21 @@ DWORD ReplaceBlocker(const std::string& target) {
     return 0;
 }
 
+// Deletes Path unless it is gone already; a file another program holds there throws, naming
+// it, so that the user learns which file is in the way rather than the target beside it.
+void ClearLeftover(const std::string& path) {
+    if (DeleteFilePath(path))
+        return;
+    const DWORD code = GetLastError();
+    if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND)
+        throw EFOpenError("Cannot delete file \"" + path + "\". " + SystemMessage(code));
+}
+
 // A hard link keeps the replaced data without copying it; a file system without links gets a
 // copy.
 void MakeBackup(const std::string& target, const std::string& backup) {
     ClearReadOnly(backup);
-    DeleteFilePath(backup);
+    ClearLeftover(backup);
     if (CreateHardLinkW(Wide(backup).c_str(), Wide(target).c_str(), nullptr) ||
         CopyFileW(Wide(target).c_str(), Wide(backup).c_str(), FALSE))
         return;
@@ -100,9 +112,14 @@ bool RenameOpenFile(HANDLE handle, const std::string& target, int attempts) {
     });
 }
 
-// Rethrows the exception being handled with the temporary name in its message replaced by
-// Target's: the user knows the file by its own name, not by the one it was written under.
+// Deletes the temporary file of a write that failed and rethrows the exception being handled
+// with the temporary name in its message replaced by Target's: the user knows the file by its
+// own name, not by the one it was written under. A temporary file that stays is one a killed
+// run left and another program holds: that is the file in the way, and the message names it.
 [[noreturn]] void RethrowForTarget(const std::string& temp, const std::string& target) {
+    if (!DeleteFilePath(temp) && GetLastError() != ERROR_FILE_NOT_FOUND &&
+        GetLastError() != ERROR_PATH_NOT_FOUND)
+        throw;
     try {
         throw;
     } catch (const EKoError& e) {
@@ -131,35 +148,84 @@ std::string JournalLines(const std::vector<TUninstallEntry>& entries) {
 
 } // namespace
 
-void RemoveLeftovers(const std::string& folder) {
+std::vector<std::string> RemoveLeftovers(const std::string& folder) {
+    std::vector<std::string> stay;
     const std::string prefix = IncludeTrailingDelimiter(folder);
     WIN32_FIND_DATAW found;
     const HANDLE search = FindFirstFileW(Wide(prefix + "*.~ko-*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
-        return;
+        return stay;
     do {
         const std::string name = Utf8(found.cFileName);
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             continue;
         const std::string path = prefix + name;
         ClearReadOnly(path);
+        bool removed = true;
         if (EndsWith(name, TempSuffix)) {
-            DeleteFilePath(path);
+            removed = DeleteFilePath(path);
         } else if (EndsWith(name, BackupSuffix)) {
             // Backups are links to data that was replaced; the target always exists beside one,
             // unless someone removed it since, and then the backup is the only copy left.
             const std::string target = path.substr(0, path.size() - std::strlen(BackupSuffix));
             if (GetFileAttributesW(Wide(target).c_str()) == INVALID_FILE_ATTRIBUTES)
-                MoveFileW(Wide(path).c_str(), Wide(target).c_str());
+                removed = MoveFileW(Wide(path).c_str(), Wide(target).c_str()) != FALSE;
             else
-                DeleteFilePath(path);
+                removed = DeleteFilePath(path);
         }
+        if (!removed && GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES)
+            stay.push_back(path);
     } while (FindNextFileW(search, &found));
     FindClose(search);
+    return stay;
 }
 
-std::vector<TUninstallEntry> ReadJournal(const std::string& path) {
+bool TrustedOwner(void* sid) {
+    if (!sid || !IsValidSid(sid))
+        return false;
+    if (IsWellKnownSid(sid, WinBuiltinAdministratorsSid) || IsWellKnownSid(sid, WinLocalSystemSid))
+        return true;
+    // The administrator running this, whose files an elevated run may create under their own
+    // name (where the system is set up so, and always under Wine).
+    BOOL admin = FALSE;
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof administrators;
+    if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) ||
+        !CheckTokenMembership(nullptr, administrators, &admin) || !admin)
+        return false;
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    alignas(TOKEN_USER) BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    DWORD length = 0;
+    const bool same = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &length) &&
+                      EqualSid(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, sid);
+    CloseHandle(token);
+    return same;
+}
+
+bool OwnedByAdministrators(const std::string& path) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(Wide(path).c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION,
+                              &owner, nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    const bool trusted = TrustedOwner(owner);
+    LocalFree(descriptor);
+    return trusted;
+}
+
+std::vector<TUninstallEntry> ReadJournal(const std::string& path, std::string* warning) {
     std::vector<TUninstallEntry> entries;
+    if (GetFileAttributesW(Wide(path).c_str()) == INVALID_FILE_ATTRIBUTES)
+        return entries;
+    // A user who could write into the program folder could otherwise have the next run delete
+    // any file the administrator can.
+    if (!OwnedByAdministrators(path)) {
+        if (warning)
+            *warning = "WARNING: Ignoring " + path + ": it is not owned by the administrators ...";
+        return entries;
+    }
     std::string text;
     try {
         TFileStream journal(path, TFileMode::OpenRead);
@@ -182,14 +248,21 @@ std::vector<TUninstallEntry> ReadJournal(const std::string& path) {
     return entries;
 }
 
-void TFileTransaction::KeepJournal(const std::string& path) {
+std::string TFileTransaction::KeepJournal(const std::string& path) {
     EnsureFolder(ExtractFilePath(path));
-    FInherited = ReadJournal(path);
+    std::string warning;
+    FInherited = ReadJournal(path, &warning);
+    // Another owner's file is made anew rather than written over, which would keep its owner.
+    if (!warning.empty()) {
+        ClearReadOnly(path);
+        DeleteFilePath(path);
+    }
     FJournalPath = path;
     // Written again without an unfinished line a killed run may have left at its end.
     FJournal = std::make_unique<TFileStream>(path, TFileMode::Create);
     const std::string before = JournalLines(FInherited);
     FJournal->WriteBuffer(before.data(), int64_t(before.size()));
+    return warning;
 }
 
 void TFileTransaction::Record(const std::string& path, bool folder) {
@@ -329,7 +402,6 @@ bool TFileTransaction::WriteFile(const std::string& target,
     try {
         write(pending.Temp);
     } catch (...) {
-        DeleteFilePath(pending.Temp);
         RethrowForTarget(pending.Temp, target);
     }
     return Finish(
@@ -349,7 +421,6 @@ bool TFileTransaction::WriteStream(const std::string& target,
         fill(*output);
     } catch (...) {
         output.reset();
-        DeleteFilePath(pending.Temp);
         RethrowForTarget(pending.Temp, target);
     }
     const HANDLE handle = reinterpret_cast<HANDLE>(output->Handle());

@@ -23,15 +23,25 @@ namespace ko {
 inline constexpr char TempSuffix[] = ".~ko-new";
 inline constexpr char BackupSuffix[] = ".~ko-old";
 
-// Removes the files a killed run left in Folder under the transaction's name endings.
-void RemoveLeftovers(const std::string& folder);
+// Removes the files a killed run left in Folder under the transaction's name endings. The
+// leftovers that stay (another program holds them) are returned, by their own names.
+std::vector<std::string> RemoveLeftovers(const std::string& folder);
 
 // The name of the journal an install keeps in its program folder (TFileTransaction::KeepJournal).
 inline constexpr char JournalName[] = "Uninstall.~ko-run";
 
 // The files and folders a journal lists, in the order they were created; nothing when there is
-// no journal. A line a killed run did not finish is no entry.
-std::vector<TUninstallEntry> ReadJournal(const std::string& path);
+// no journal. A line a killed run did not finish is no entry. The journal decides what the
+// elevated installer and uninstaller delete, so it is followed only when its owner is trusted
+// (OwnedByAdministrators), as the file of an elevated run is; any other is ignored, and Warning
+// (when given) gets a line naming it.
+std::vector<TUninstallEntry> ReadJournal(const std::string& path, std::string* warning = nullptr);
+
+// True when Administrators, SYSTEM or the administrator running this program (the user of its
+// token, when that user is a member of Administrators) own the file or folder at Path.
+bool OwnedByAdministrators(const std::string& path);
+// The same test of an owner's SID (a PSID).
+bool TrustedOwner(void* sid);
 
 // What WriteFile does when the target cannot be replaced: another program holds it open, or it is
 // read-only.
@@ -82,8 +92,10 @@ public:
     // each before it appears under its name: a run killed on its way then leaves nothing without
     // a record. The next install takes what a journal lists into its uninstaller's log, and the
     // uninstaller removes it. What the journal already lists (a killed run's) stays listed until
-    // Commit deletes the journal; Rollback puts it back as it was.
-    void KeepJournal(const std::string& path);
+    // Commit deletes the journal; Rollback puts it back as it was. A journal found there that
+    // is not to be followed (see ReadJournal) is replaced; the warning about it is returned,
+    // else "".
+    std::string KeepJournal(const std::string& path);
     // What the journal listed when KeepJournal opened it.
     const std::vector<TUninstallEntry>& InheritedEntries() const { return FInherited; }
     // True when this transaction wrote File.

@@ -17,8 +17,9 @@ namespace ko {
 
 namespace {
 
-// What a killed install left beside the files, except where Linked names a link.
-void RemoveInstallLeftovers(const std::vector<std::string>& files,
+// What a killed install left beside the files, except where Linked names a link. A leftover
+// that stays (another program holds it) is reported by its own name.
+void RemoveInstallLeftovers(TKoRun& run, const std::vector<std::string>& files,
                             const std::vector<std::string>& folders,
                             const std::function<std::string(const std::string&)>& linked) {
     std::set<std::string> all;
@@ -28,7 +29,13 @@ void RemoveInstallLeftovers(const std::vector<std::string>& files,
         all.insert(LowerPath(folder));
     for (const std::string& folder : all)
         if (!folder.empty() && linked(folder).empty())
-            RemoveLeftovers(folder);
+            for (const std::string& leftover : RemoveLeftovers(folder))
+                run.Report("WARNING: Unable to delete file " + leftover + " ...", 0);
+}
+
+// A file already gone (the trader deleted it, or an uninstall that was killed did) is removed.
+bool Gone(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 // Adds Paths to List, each once whatever its letter case.
@@ -65,7 +72,10 @@ void TKoUninstallRun::Execute() {
     std::string journal;
     if (!Data.ProductName.empty()) {
         journal = ProgramFolder(Data) + "\\" + JournalName;
-        const std::vector<TUninstallEntry> entries = ReadJournal(journal);
+        std::string warning;
+        const std::vector<TUninstallEntry> entries = ReadJournal(journal, &warning);
+        if (!warning.empty())
+            Report(warning, 0);
         for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
             (entry->Folder ? journalFolders : journalFiles).push_back(entry->Path);
     }
@@ -83,7 +93,7 @@ void TKoUninstallRun::Execute() {
         const std::string profile = ProfileOf(path, others);
         return profile.empty() ? std::string() : LinkBelow(profile, path);
     };
-    RemoveInstallLeftovers(files, folders, linked);
+    RemoveInstallLeftovers(*this, files, folders, linked);
     // The read-only attribute is left as it is: a file the user protected stays, with a warning.
     std::vector<std::string> held;
     for (const std::string& file : files) {
@@ -92,7 +102,7 @@ void TKoUninstallRun::Execute() {
             Report("WARNING: Leaving " + file + " alone: " + link +
                        " is a link in another user's profile ...",
                    0);
-        } else if (!DeleteFilePath(file)) {
+        } else if (!DeleteFilePath(file) && !Gone(GetLastError())) {
             Report("WARNING: Unable to delete file " + file + " ...", 0);
             if (HeldOpen(file))
                 held.push_back(file);

@@ -191,7 +191,10 @@ void TFormInstaller::FinishAction() {
     }
     const std::wstring folder = ComboRun.Text();
     if (CheckRun.Checked() && !folder.empty())
-        OpenAsUser(folder + L"\\terminal.exe");
+        OpenAsUser(folder + L"\\terminal.exe", [this](const std::string& line) {
+            if (Log)
+                Log->WriteLine(line);
+        });
 }
 
 void TFormInstaller::RunStage(int stage) {

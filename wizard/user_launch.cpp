@@ -1,6 +1,7 @@
 #include "wizard/user_launch.h"
 
 #include "base/com_ptr.h"
+#include "base/win32_util.h"
 
 #include <windows.h>
 
@@ -48,17 +49,17 @@ bool DesktopShell(TComPtr<IShellDispatch2>& shell) {
            SUCCEEDED(background->QueryInterface(IID_IShellFolderViewDual,
                                                 reinterpret_cast<void**>(&folderView))) &&
            SUCCEEDED(folderView->get_Application(&application)) &&
-           SUCCEEDED(application->QueryInterface(IID_IShellDispatch2,
-                                                 reinterpret_cast<void**>(&shell)));
+           SUCCEEDED(
+               application->QueryInterface(IID_IShellDispatch2, reinterpret_cast<void**>(&shell)));
 }
 
-bool OpenThroughDesktop(const std::wstring& file) {
+TDesktopAnswer OpenThroughDesktop(const std::wstring& file) {
     TComPtr<IShellDispatch2> shell;
     if (!DesktopShell(shell))
-        return false;
+        return TDesktopAnswer::NoShell;
     BSTR name = SysAllocString(file.c_str());
     if (!name)
-        return false;
+        return TDesktopAnswer::Refused;
     VARIANT none = {}, verb = {}, show = {};
     none.vt = VT_EMPTY;
     verb.vt = VT_BSTR;
@@ -68,14 +69,34 @@ bool OpenThroughDesktop(const std::wstring& file) {
     const HRESULT result = shell->ShellExecute(name, none, none, verb, show);
     SysFreeString(verb.bstrVal);
     SysFreeString(name);
-    return SUCCEEDED(result);
+    return SUCCEEDED(result) ? TDesktopAnswer::Opened : TDesktopAnswer::Refused;
+}
+
+void OpenHere(const std::wstring& file) {
+    ShellExecuteW(nullptr, L"open", file.c_str(), nullptr, nullptr, SW_SHOW);
 }
 
 } // namespace
 
-void OpenAsUser(const std::wstring& file) {
-    if (!OpenThroughDesktop(file))
-        ShellExecuteW(nullptr, L"open", file.c_str(), nullptr, nullptr, SW_SHOW);
+void OpenAsUser(const std::wstring& file,
+                const std::function<TDesktopAnswer(const std::wstring&)>& desktop,
+                const std::function<void(const std::wstring&)>& elevated, const TLaunchLog& log) {
+    switch (desktop(file)) {
+    case TDesktopAnswer::NoShell:
+        elevated(file);
+        break;
+    case TDesktopAnswer::Refused:
+        if (log)
+            log("WARNING: The desktop did not open " + Utf8(file) +
+                "; it is not started with administrator rights instead ...");
+        break;
+    case TDesktopAnswer::Opened:
+        break;
+    }
+}
+
+void OpenAsUser(const std::wstring& file, const TLaunchLog& log) {
+    OpenAsUser(file, OpenThroughDesktop, OpenHere, log);
 }
 
 } // namespace ko

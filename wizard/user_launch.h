@@ -3,14 +3,27 @@
 // read the data folder the product went into), and so would a browser opened for a link.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace ko {
 
+// What the desktop's shell made of a request to open a file.
+enum class TDesktopAnswer { NoShell, Opened, Refused };
+
+// Writes a line where the run's lines go; may be empty.
+using TLaunchLog = std::function<void(const std::string&)>;
+
 // Opens File ("open" verb, shown normally) through the shell of the desktop, which runs with
-// the rights of the user logged on to it, as other installers do. Where there is no desktop
-// shell to ask (another shell, a service session), opens it from this process instead.
-// Nothing is reported: a file that cannot be opened gives no message.
-void OpenAsUser(const std::wstring& file);
+// the rights of the user logged on to it, as other installers do. Only where there is no
+// desktop shell to ask (another shell, a service session) is it opened from this process
+// instead. When the desktop's shell refuses, nothing else is tried: this process would start
+// it as administrator; Log gets a line naming the file.
+void OpenAsUser(const std::wstring& file, const TLaunchLog& log = {});
+
+// The same decision with the desktop's shell and this process's own opening passed in.
+void OpenAsUser(const std::wstring& file,
+                const std::function<TDesktopAnswer(const std::wstring&)>& desktop,
+                const std::function<void(const std::wstring&)>& elevated, const TLaunchLog& log);
 
 } // namespace ko

@@ -67,6 +67,11 @@ TEST(OriginText, WhatIsNoPathOrNoTextIsRefused) {
         "C:\\MT4|x",
         "C:\\MT4\\a:b",
         "\\\\?\\C:\\MT4",
+        "C:\\Program Files (x86)\\..\\Users\\other\\MT4", // elsewhere than it looks
+        "C:\\.\\MT4",
+        "C:\\MT4\\..",
+        "C:\\MT4\\...\\x",
+        "C:\\MT4\\. .\\x",
         std::string("C:\\MT4\0\x01\x02"
                     "garbage",
                     16),

@@ -6,6 +6,8 @@
 #include "engine/transaction.h"
 #include "engine/uninstall_run.h"
 
+#include <sddl.h>
+
 #include <algorithm>
 
 using namespace ko;
@@ -248,4 +250,70 @@ TEST_F(Reinstall, WhatAKilledRunCreatedIsRemovedWithTheRest) {
     for (const std::string& gone : {indicators, App() + "\\Extra", App() + "\\Extra2", journal})
         EXPECT_FALSE(Exists(gone)) << gone;
     EXPECT_TRUE(Exists(keep));
+}
+
+// A shortcut written in every pass of a run is one target written twice: the backup keeps what
+// was there before the run, so that a run failing after the second write still puts it back.
+TEST_F(Reinstall, ATargetWrittenTwiceKeepsItsFirstBackup) {
+    const std::string target = Work + "Twice.lnk";
+    WriteBytes(target, Bytes{1});
+    TFileTransaction transaction;
+    const auto write = [&](char data) {
+        transaction.WriteStream(target, [data](TFileStream& out) { out.WriteBuffer(&data, 1); });
+    };
+    write(2);
+    write(3);
+    EXPECT_EQ(ReadBytes(target + BackupSuffix), Bytes{1});
+    transaction.Rollback([](const std::string&) {});
+    EXPECT_EQ(ReadBytes(target), Bytes{1});
+    EXPECT_FALSE(Exists(target + BackupSuffix));
+}
+
+// A leftover of a killed run that another program holds is the file in the way: the error names
+// it, not the target beside it.
+TEST_F(Reinstall, AHeldLeftoverIsNamedAsItself) {
+    const std::string target = Work + "Target.txt";
+    WriteBytes(target, Bytes{1});
+    for (const char* suffix : {TempSuffix, BackupSuffix}) {
+        const std::string leftover = target + suffix;
+        WriteBytes(leftover, Bytes{2});
+        const HANDLE held = CreateFileA(leftover.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        std::string message;
+        try {
+            TFileTransaction transaction;
+            transaction.WriteStream(target, [](TFileStream& out) { out.WriteBuffer("x", 1); });
+        } catch (const EKoError& e) {
+            message = e.what();
+        }
+        CloseHandle(held);
+        DeleteFileA(leftover.c_str());
+        EXPECT_NE(message.find("\"" + leftover + "\""), std::string::npos) << message;
+        EXPECT_EQ(ReadBytes(target), Bytes{1});
+    }
+}
+
+// The journal decides what the elevated runs delete: only the owners that stand for an
+// administrator are followed, never another user or a group every user is in.
+TEST(JournalOwner, OnlyAdministratorsAreTrusted) {
+    const auto trusted = [](const char* text) {
+        PSID sid = nullptr;
+        EXPECT_TRUE(ConvertStringSidToSidA(text, &sid)) << text;
+        const bool result = TrustedOwner(sid);
+        LocalFree(sid);
+        return result;
+    };
+    EXPECT_TRUE(trusted("S-1-5-32-544"));
+    EXPECT_TRUE(trusted("S-1-5-18"));
+    EXPECT_FALSE(trusted("S-1-5-32-545"));
+    EXPECT_FALSE(trusted("S-1-1-0"));
+    EXPECT_FALSE(trusted("S-1-5-11"));
+    EXPECT_FALSE(trusted("S-1-5-21-0-0-0-1990"));
+    EXPECT_FALSE(TrustedOwner(nullptr));
+    // What this run creates itself is followed, or no killed run could be cleaned up.
+    const std::string own = ko::TempFolder() + "owned.txt";
+    WriteBytes(own, Bytes{1});
+    EXPECT_TRUE(OwnedByAdministrators(own));
+    DeleteFileA(own.c_str());
 }

@@ -11,6 +11,7 @@
 #include "wizard/form_installer.h"
 #include "wizard/mode_texts.h"
 #include "wizard/self_delete.h"
+#include "wizard/user_launch.h"
 
 #include <gtest/gtest.h>
 
@@ -393,3 +394,21 @@ TEST(ModeTexts, WelcomeTextBreaksAndVersionedName) {
 }
 
 } // namespace
+
+// The installer runs as administrator: only where no desktop shell exists to ask is the terminal
+// started from it. A shell that refuses leaves a line in the log and nothing started.
+TEST(UserLaunch, OnlyAMissingDesktopShellStartsItFromTheInstaller) {
+    for (const TDesktopAnswer answer :
+         {TDesktopAnswer::NoShell, TDesktopAnswer::Opened, TDesktopAnswer::Refused}) {
+        std::vector<std::wstring> started;
+        std::vector<std::string> log;
+        OpenAsUser(
+            L"C:\\MT4\\terminal.exe", [answer](const std::wstring&) { return answer; },
+            [&started](const std::wstring& file) { started.push_back(file); },
+            [&log](const std::string& line) { log.push_back(line); });
+        EXPECT_EQ(started.size(), answer == TDesktopAnswer::NoShell ? 1u : 0u);
+        ASSERT_EQ(log.size(), answer == TDesktopAnswer::Refused ? 1u : 0u);
+        if (!log.empty())
+            EXPECT_NE(log[0].find("C:\\MT4\\terminal.exe"), std::string::npos) << log[0];
+    }
+}

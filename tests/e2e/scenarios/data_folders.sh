@@ -61,6 +61,12 @@ mkdir -p "$DA" "$DB" "$STALE" "$GARBAGE" "$COMMON/Files"
 printf ' %s\\\r\n' "$TB_WIN" | iconv -f UTF-8 -t CP1252 >"$DB/origin.txt"
 printf 'C:\\E2E Gone\\MT4' >"$STALE/origin.txt"
 head -c 600 /dev/urandom >"$GARBAGE/origin.txt"
+# The current user's settings as the terminal writes them: the option record, then the addresses
+# allowed for web requests.
+mkdir -p "$DA/config"
+python3 -c 'import sys; r = bytearray(b"\x90\x01" + bytes(4386)); r[48] = 1
+r[292:] = "https://e2e.example.com".encode("utf-16-le").ljust(4388 - 292, b"\0"); sys.stdout.buffer.write(r)' >"$WORK/ini4388"
+cp "$WORK/ini4388" "$DA/config/experts.ini"
 
 src=$WORK/product
 mkdir -p "$src"
@@ -79,6 +85,7 @@ expert_options = "1"
 [[file]]
 source = "Expert.ex4"
 target = '{metatrader}\\MQL4\\Experts\\E2E Data.ex4'
+shortcut = "E2E Data Expert"
 [[file]]
 source = "Kept.dll"
 target = '{metatrader}\\MQL4\\Libraries\\E2E Kept.dll'
@@ -113,6 +120,7 @@ copies() { # FOLDER...: the progress lines of the terminal-side files copied int
   echo "|Copying file $APP_WIN\\License.rtf ..."
   echo "|Creating shortcut $MENU_WIN\\License.lnk ..."
   printf '|%s\n' "Creating unistaller ..." "Registering unistaller ..." "Done."
+  echo "shortcut '$MENU_WIN\\E2E Data Expert.lnk'"
   printf '%s\n' "press BtnNext" "expect-page finish" "press BtnCancel" "expect-exit 0"
 } | drive_install "$WORK/Setup.exe" "$NAME" --at-destination "$(
   printf '%s\n' "expect-lines ListMetaTrader" "|[x] $TA_WIN" "|[x] $TN_WIN" "|[ ] $TB_WIN" \
@@ -120,12 +128,26 @@ copies() { # FOLDER...: the progress lines of the terminal-side files copied int
 )"
 
 # Byte for byte and the settings record in every terminal and data folder; nothing in the others.
-expected_ini() { python3 -c 'import sys; r = bytearray(292); r[0:2] = b"\x90\x01"; r[4] = 1; sys.stdout.buffer.write(r)'; }
+# The trader's own settings file keeps its length and all but the option it set.
+expected_ini() { # [FILE]
+  python3 - "$@" <<'PY'
+import sys
+r = bytearray(open(sys.argv[1], 'rb').read()) if len(sys.argv) > 1 else bytearray(b"\x90\x01" + bytes(290))
+r[4] = 1; sys.stdout.buffer.write(r)
+PY
+}
 for folder in "$TA" "$DA" "$TN" "$TB" "$DB"; do
   cmp "$src/Expert.ex4" "$folder/MQL4/Experts/E2E Data.ex4"
   cmp "$src/Kept.dll" "$folder/MQL4/Libraries/E2E Kept.dll"
-  cmp <(expected_ini) "$folder/config/experts.ini"
+  if [ "$folder" = "$DA" ]; then
+    cmp <(expected_ini "$WORK/ini4388") "$folder/config/experts.ini"
+  else
+    cmp <(expected_ini) "$folder/config/experts.ini"
+  fi
 done
+# Everyone's shortcut opens the first terminal's file, whichever folder the run wrote last.
+grep -A2 "shortcut '.*E2E Data Expert.lnk'" "$WORK/transcript$drives.txt" |
+  grep -qF "target = \"$TA_WIN\\MQL4\\Experts\\E2E Data.ex4\""
 [ "$(find "$STALE" "$GARBAGE" "$COMMON" "$NETWORK" -type f | wc -l)" -eq 3 ]
 [ -z "$(ls -A "$ELSEWHERE")" ]
 [ "$(ls "$DL")" = "MQL4

@@ -3,7 +3,8 @@
 # exit code 4). Version 2 then runs out of space on the small drive: version 1's files, the
 # uninstaller and the registry entry stay as they were, and the run exits 1. The uninstall
 # finally removes what every install left, in both terminals, and schedules the file a terminal
-# holds for the next restart (exit code 4 again).
+# holds for the next restart (exit code 4 again); a file the trader deleted counts as removed,
+# and a held leftover of a killed run is named in a warning.
 NAME="E2E Rollback EA"
 product_paths "$NAME"
 pf_add "E2E Rollback Two"
@@ -80,10 +81,16 @@ grep -qF "Restoring $T1_WIN\\MQL4\\Indicators\\Signal.mq4 ..." "$log"
 # The error is the last line, and names the file that did not fit.
 tail -1 "$log" | grep -qF "$T1_WIN\\MQL4\\Experts\\Expert.ex4"
 
+# The trader deleted one installed file, and a leftover of a killed run is held open: the first
+# counts as removed, the second is named.
+rm "$T1/MQL4/Indicators/Signal.mq4"
+leftover="$T1_WIN\\MQL4\\Indicators\\Signal.mq4.~ko-new"
 : >"$log"
 drive <<END
 $holder '$T2_WIN\\MQL4\\Experts\\Expert.ex4'
 expect-file '$T2_WIN\\MQL4\\Experts\\Expert.ex4'
+$holder '$leftover'
+expect-file '$leftover'
 start '$(winpath "$APP/Uninstall.exe")' /S '$LOG_ARG'
 expect-windowless-exit 4 60
 END
@@ -93,4 +100,6 @@ wait_gone "$APP/Uninstall.exe" 30
 [ ! -e "$T1/MQL4/Indicators/Signal.mq4" ]
 [ ! -e "$T2/MQL4/Indicators/Signal.mq4" ]
 grep -qF "File $T2_WIN\\MQL4\\Experts\\Expert.ex4 will be removed at the next restart ..." "$log"
+if grep -qF "Unable to delete file $T1_WIN\\MQL4\\Indicators\\Signal.mq4 ..." "$log"; then exit 1; fi
+grep -qxF "WARNING: Unable to delete file $leftover ..."$'\r' "$log"
 if key_exists "$NAME"; then exit 1; fi
