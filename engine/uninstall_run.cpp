@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <set>
 
 namespace ko {
@@ -22,12 +23,13 @@ namespace {
 void RemoveInstallLeftovers(TKoRun& run, const std::vector<std::string>& files,
                             const std::vector<std::string>& folders,
                             const std::function<std::string(const std::string&)>& linked) {
-    std::set<std::string> all;
+    // Each folder once, under the name it is logged by: the warnings show it.
+    std::map<std::string, std::string> all;
     for (const std::string& file : files)
-        all.insert(LowerPath(ExtractFileDir(file)));
+        all.emplace(LowerPath(ExtractFileDir(file)), ExtractFileDir(file));
     for (const std::string& folder : folders)
-        all.insert(LowerPath(folder));
-    for (const std::string& folder : all)
+        all.emplace(LowerPath(folder), folder);
+    for (const auto& [lower, folder] : all)
         if (!folder.empty() && linked(folder).empty())
             for (const std::string& leftover : RemoveLeftovers(folder))
                 run.Report("WARNING: Unable to delete file " + leftover + " ...", 0);

@@ -146,7 +146,7 @@ for folder in "$TA" "$DA" "$TN" "$TB" "$DB"; do
   fi
 done
 # Everyone's shortcut opens the first terminal's file, whichever folder the run wrote last.
-grep -A2 "shortcut '.*E2E Data Expert.lnk'" "$WORK/transcript$drives.txt" |
+grep -A2 "shortcut '.*E2E Data Expert.lnk'" "$WORK"/transcript*.txt |
   grep -qF "target = \"$TA_WIN\\MQL4\\Experts\\E2E Data.ex4\""
 [ "$(find "$STALE" "$GARBAGE" "$COMMON" "$NETWORK" -type f | wc -l)" -eq 3 ]
 [ -z "$(ls -A "$ELSEWHERE")" ]
