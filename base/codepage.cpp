@@ -11,7 +11,7 @@ extern const uint16_t CodePageHigh[10][128];
 
 namespace {
 
-constexpr char32_t Replacement = 0xFFFD;
+constexpr char32_t Replacement = ReplacementCharacter;
 
 // The table of bytes 0x80..0xFF of a code page, or null when it is not one we carry.
 const uint16_t* HighTable(int codePage) {
@@ -138,43 +138,6 @@ std::optional<size_t> FindUndefinedByte(std::string_view bytes, int codePage) {
             return i;
     }
     return std::nullopt;
-}
-
-std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8, bool strict) {
-    std::u16string text;
-    text.reserve(utf8.size());
-    for (size_t pos = 0; pos < utf8.size();) {
-        const TUtf8Char c = DecodeUtf8Char(utf8, pos);
-        if (strict && c.CodePoint == Replacement && c.Length == 1)
-            return std::nullopt;
-        if (c.CodePoint >= 0x10000) {
-            text += static_cast<char16_t>(0xD800 + ((c.CodePoint - 0x10000) >> 10));
-            text += static_cast<char16_t>(0xDC00 + ((c.CodePoint - 0x10000) & 0x3FF));
-        } else {
-            text += static_cast<char16_t>(c.CodePoint);
-        }
-        pos += c.Length;
-    }
-    return text;
-}
-
-std::u16string Utf8ToUtf16(std::string_view utf8) {
-    return *Utf8ToUtf16(utf8, false);
-}
-
-std::string Utf16ToUtf8(std::u16string_view utf16) {
-    std::string text;
-    text.reserve(utf16.size());
-    for (size_t i = 0; i < utf16.size(); ++i) {
-        char32_t c = utf16[i];
-        const bool high = c >= 0xD800 && c <= 0xDBFF;
-        if (high && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF)
-            c = 0x10000 + ((c - 0xD800) << 10) + (utf16[++i] - 0xDC00);
-        else if (c >= 0xD800 && c <= 0xDFFF)
-            c = Replacement;
-        AppendUtf8(text, c);
-    }
-    return text;
 }
 
 std::string DescribeCharacter(char32_t c) {

@@ -15,6 +15,8 @@ inline constexpr int DefaultCodePage = 1252;
 // Windows' code page of UTF-8: that of a log written on a system with the UTF-8 option from a
 // package that records no code page of its own. The builder writes no package in it.
 inline constexpr int Utf8CodePage = 65001;
+// What a malformed sequence or an undefined byte decodes to.
+inline constexpr char32_t ReplacementCharacter = 0xFFFD;
 
 bool IsSupportedCodePage(int codePage);
 // "874, 1250, 1251, ..., 1258", for messages and help texts.
@@ -42,13 +44,6 @@ TCodePageText Utf8ToCodePage(std::string_view utf8, int codePage);
 std::string CodePageToUtf8(std::string_view bytes, int codePage);
 // The first byte that the code page leaves undefined, with its position.
 std::optional<size_t> FindUndefinedByte(std::string_view bytes, int codePage);
-
-// UTF-8 and UTF-16, the stub's inner text and the text of Windows' wide functions. A malformed
-// sequence or a lone surrogate becomes U+FFFD.
-std::u16string Utf8ToUtf16(std::string_view utf8);
-std::string Utf16ToUtf8(std::u16string_view utf16);
-// With Strict, nothing when any sequence is malformed instead of U+FFFD in its place.
-std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8, bool strict);
 
 // "U+4E2D '中'" for a printable character, "U+0007" for a control character.
 std::string DescribeCharacter(char32_t codePoint);

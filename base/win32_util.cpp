@@ -1,14 +1,12 @@
 #include "base/win32_util.h"
 
-#include "base/codepage.h"
+#include "base/utf16.h"
 
 #include <ntsecapi.h>
 
 #include <iterator>
 
 namespace ko {
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16 units");
 
 std::wstring Wide(std::string_view utf8) {
     const std::u16string text = Utf8ToUtf16(utf8);

@@ -1,7 +1,7 @@
 // Small Windows helpers shared by the stub's layers and the Windows builder. Inside the program
 // every path and text is UTF-8 in a std::string; Windows gets and gives UTF-16 through its wide
-// ("W") functions, and Wide and Utf8 convert at that boundary. No text goes through the 8-bit
-// "A" functions, which would squeeze it into the system's ANSI code page.
+// ("W") functions, and Wide and Utf8 convert at that boundary (with base/utf16.h). No text goes
+// through the 8-bit "A" functions, which would squeeze it into the system's ANSI code page.
 #pragma once
 
 #include <windows.h>
@@ -18,6 +18,11 @@ std::string Utf8(std::wstring_view wide);
 // A NUL-terminated text that Windows filled in (a buffer of a fixed size).
 inline std::string Utf8(const wchar_t* wide) {
     return Utf8(std::wstring_view(wide));
+}
+// A UTF-16 text as it is handed to a wide function: wchar_t is a UTF-16 unit on Windows.
+inline const wchar_t* WideChars(std::u16string_view text) {
+    static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16 units");
+    return reinterpret_cast<const wchar_t*>(text.data());
 }
 
 // Bytes in a code page the system knows (CP_ACP: its own ANSI code page) as UTF-8; nothing when

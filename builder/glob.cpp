@@ -1,5 +1,6 @@
 #include "builder/glob.h"
 
+#include "base/ascii_text.h"
 #include "base/codepage.h"
 #include "builder/build_error.h"
 #include "builder/platform.h"
@@ -76,13 +77,6 @@ bool Excluded(const std::vector<TParts>& excludes, const TParts& parts) {
     return false;
 }
 
-std::string Lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 // A pattern component that itself begins with a dot may match hidden names.
 bool Allows(const TParts& pattern, const std::string& name) {
     if (!IsClutter(name))
@@ -102,7 +96,7 @@ bool MatchWildcard(const std::string& pattern, const std::string& name) {
 }
 
 bool IsClutter(const std::string& name) {
-    const std::string lower = Lower(name);
+    const std::string lower = AsciiLowerCase(name);
     return name.empty() || name[0] == '.' || lower == "thumbs.db" || lower == "desktop.ini";
 }
 

@@ -1,5 +1,6 @@
 #include "builder/manifest.h"
 
+#include "base/ascii_text.h"
 #include "base/codepage.h"
 #include "builder/build_error.h"
 #include "builder/platform.h"
@@ -116,20 +117,13 @@ bool IsInvalidPathChar(unsigned char c) {
            std::string_view("<>:\"|?*{}").find(static_cast<char>(c)) != std::string_view::npos;
 }
 
-std::string Lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 // Checks the first component: a path variable, or for an external program a drive.
 std::string CheckPathStart(const std::string& first, bool allowDrive) {
     if (allowDrive && first.size() == 2 && std::isalpha(static_cast<unsigned char>(first[0])) &&
         first[1] == ':')
         return {};
     const auto& known = PathVariables();
-    if (std::find(known.begin(), known.end(), Lower(first)) != known.end())
+    if (std::find(known.begin(), known.end(), AsciiLowerCase(first)) != known.end())
         return {};
     if (!first.empty() && first.front() == '{')
         return "unknown path variable " + first;

@@ -1,5 +1,6 @@
 #include "builder/product.h"
 
+#include "base/ascii_text.h"
 #include "base/codepage.h"
 #include "builder/build_error.h"
 #include "builder/glob.h"
@@ -23,13 +24,6 @@ constexpr int BannerWidth = 160;
 constexpr int BannerHeight = 320;
 // Stored sizes and offsets are signed 32-bit numbers in the records.
 constexpr int64_t MaxStoredSize = 0x7FFFFFFF;
-
-std::string FoldCase(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
 
 // Resolves one manifest, adding every mistake to Problems and going on with the next value, so
 // that a vendor sees all of them at once.
@@ -237,7 +231,8 @@ private:
                 item.NoUninstall = file.NoUninstall;
                 if (!Measure(file.Source.Line, source.Path, item.Data))
                     continue;
-                const auto [at, added] = targets.emplace(FoldCase(item.Path), file.Target.Line);
+                const auto [at, added] =
+                    targets.emplace(AsciiLowerCase(item.Path), file.Target.Line);
                 if (!added)
                     FProblems.Add(
                         file.Target.Line,

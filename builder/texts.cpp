@@ -1,6 +1,7 @@
 #include "builder/texts.h"
 
 #include "base/unicode.h"
+#include "base/utf16.h"
 
 #include <cstdio>
 #include <optional>
@@ -46,16 +47,12 @@ void AppendRtfChar(std::string& out, char32_t c, int codePage) {
         out += escape;
         return;
     }
-    const auto unit = [&](unsigned value) {
+    std::u16string units;
+    AppendUtf16(units, c);
+    for (const char16_t unit : units) {
         std::snprintf(escape, sizeof escape, "\\u%d?",
-                      static_cast<int>(static_cast<int16_t>(value)));
+                      static_cast<int>(static_cast<int16_t>(unit)));
         out += escape;
-    };
-    if (c >= 0x10000) {
-        unit(0xD800 + ((c - 0x10000) >> 10));
-        unit(0xDC00 + ((c - 0x10000) & 0x3FF));
-    } else {
-        unit(c);
     }
 }
 

@@ -1,13 +1,12 @@
 #include "builder/version_resource.h"
 
-#include "base/codepage.h"
 #include "base/file_stream.h"
 #include "base/stream.h"
 #include "base/unicode.h"
+#include "base/utf16.h"
 #include "builder/manifest.h"
 #include "builder/pe_resource.h"
-#include "markup/node_tree.h"
-#include "markup/parser.h"
+#include "package/windows_names.h"
 
 #include <algorithm>
 #include <cstring>
@@ -24,32 +23,11 @@ constexpr size_t FixedSize = 52;
 const char16_t StringTableName[] = u"040904B0";
 constexpr uint16_t Language = 0x0409, CodePage = 1200;
 
-std::u16string Utf16(std::string_view utf8, size_t limit = std::u16string::npos) {
-    std::u16string text;
-    for (char32_t c : DecodeUtf8(utf8)) {
-        const size_t units = c >= 0x10000 ? 2 : 1;
-        if (text.size() + units > limit)
-            break;
-        if (units == 2) {
-            text += char16_t(0xD800 + ((c - 0x10000) >> 10));
-            text += char16_t(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            text += char16_t(c);
-        }
-    }
+// At most Limit units of a text, never half of a surrogate pair.
+std::u16string Clipped(std::u16string text, size_t limit) {
+    if (text.size() > limit)
+        text.resize(limit > 0 && IsHighSurrogate(text[limit - 1]) ? limit - 1 : limit);
     return text;
-}
-
-std::string Utf8(std::u16string_view text) {
-    std::string utf8;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] < 0xE000)
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        AppendUtf8(utf8, c);
-    }
-    return utf8;
 }
 
 void Put16(std::vector<uint8_t>& out, uint16_t value) {
@@ -95,8 +73,8 @@ void Encode(std::vector<uint8_t>& out, const TBlock& block) {
 }
 
 TBlock StringBlock(const std::string& name, const std::string& value) {
-    TBlock block{Utf16(name), {}, 0, 1, {}};
-    const std::u16string text = Utf16(value, VersionTextLimit);
+    TBlock block{Utf8ToUtf16(name), {}, 0, 1, {}};
+    const std::u16string text = Clipped(Utf8ToUtf16(value), VersionTextLimit);
     for (char16_t c : text)
         Put16(block.Value, c);
     Put16(block.Value, 0);
@@ -116,23 +94,10 @@ std::vector<uint8_t> FixedInfo(const int32_t (&version)[4]) {
     return fixed;
 }
 
-// The text a product name shows: a plain name as written; of a name with markup its plain
-// text, breaks as single blanks, trimmed.
+// The text a product name shows: a plain name as written, of a name with markup its plain text.
 std::string ShownName(const std::string& name) {
-    markup::TDefaultParser parser;
-    const std::u16string wide = Utf16(name);
-    const std::u16string shown = markup::ShownText(parser.Parse(wide)->Root());
-    if (shown == wide)
-        return name;
-    std::u16string text;
-    for (char16_t c : shown)
-        if (c > u' ')
-            text += c;
-        else if (!text.empty() && text.back() != u' ')
-            text += u' ';
-    while (!text.empty() && text.back() == u' ')
-        text.pop_back();
-    return Utf8(text);
+    const std::optional<std::u16string> shown = ShownProductName(Utf8ToUtf16(name));
+    return shown ? Utf16ToUtf8(*shown) : name;
 }
 
 // A view of one block of a resource being read, bounded by its parent.
@@ -179,7 +144,7 @@ std::string TextValue(const TBlockView& block) {
             break;
         text += c;
     }
-    return Utf8(text);
+    return Utf16ToUtf8(text);
 }
 
 } // namespace
@@ -235,7 +200,7 @@ std::optional<TVersionInfo> DecodeVersionInfo(const uint8_t* data, size_t size) 
         if (child.Key == u"StringFileInfo")
             for (const TBlockView& table : child.Children)
                 for (const TBlockView& entry : table.Children)
-                    info.Strings.push_back({Utf8(entry.Key), TextValue(entry)});
+                    info.Strings.push_back({Utf16ToUtf8(entry.Key), TextValue(entry)});
     return info;
 }
 

@@ -8,67 +8,6 @@
 
 namespace ko {
 
-namespace {
-
-bool IsDelimiter(char c) {
-    return c == '\\' || c == ':';
-}
-
-size_t LastDelimiter(const std::string& path) {
-    return path.find_last_of("\\:");
-}
-
-} // namespace
-
-std::string ExtractFilePath(const std::string& path) {
-    const size_t last = LastDelimiter(path);
-    return last == std::string::npos ? std::string() : path.substr(0, last + 1);
-}
-
-std::string ExtractFileDir(const std::string& path) {
-    std::string folder = ExtractFilePath(path);
-    if (folder.size() > 1 && folder.back() == '\\' && !IsDelimiter(folder[folder.size() - 2]))
-        folder.pop_back();
-    return folder;
-}
-
-std::string ExtractFileName(const std::string& path) {
-    const size_t last = LastDelimiter(path);
-    return last == std::string::npos ? path : path.substr(last + 1);
-}
-
-std::string ChangeFileExt(const std::string& path, const std::string& extension) {
-    const size_t dot = path.find_last_of(".\\:");
-    if (dot == std::string::npos || path[dot] != '.')
-        return path + extension;
-    return path.substr(0, dot) + extension;
-}
-
-std::string IncludeTrailingDelimiter(const std::string& path) {
-    return !path.empty() && path.back() == '\\' ? path : path + "\\";
-}
-
-std::string LowerPath(std::string path) {
-    for (char& c : path)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return path;
-}
-
-bool FolderHolds(const std::string& folder, const std::string& path) {
-    const std::string parent = LowerPath(IncludeTrailingDelimiter(folder));
-    return path.size() > parent.size() && LowerPath(path.substr(0, parent.size())) == parent;
-}
-
-std::string Trim(const std::string& text) {
-    size_t first = 0, last = text.size();
-    while (first < last && static_cast<unsigned char>(text[first]) <= ' ')
-        ++first;
-    while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ')
-        --last;
-    return text.substr(first, last - first);
-}
-
 bool FileExists(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);

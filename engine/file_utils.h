@@ -1,11 +1,11 @@
-// Path helpers and the file operations the install and uninstall runs, the wizard and start-up
-// share. Paths are UTF-8 and reach Windows through its wide functions: a folder named in any
-// script works whatever the system's code page. Splitting at "\" byte by byte is safe in UTF-8,
-// whose multi-byte characters never hold that byte.
+// The file operations the install and uninstall runs, the wizard and start-up share. Paths are
+// UTF-8 and reach Windows through its wide functions: a folder named in any script works
+// whatever the system's code page. Their callers take them apart with base/path_names.h.
 #pragma once
 
 #include "base/errors.h"
 #include "base/file_stream.h"
+#include "base/path_names.h"
 #include "base/stream.h"
 
 #include <cstdint>
@@ -14,22 +14,6 @@
 #include <vector>
 
 namespace ko {
-
-// The folder part of Path up to and including its last "\" or ":" ("" when there is none).
-std::string ExtractFilePath(const std::string& path);
-// The folder part without its trailing "\", except for a drive root, which keeps it ("C:\").
-std::string ExtractFileDir(const std::string& path);
-// The part after the last "\" or ":".
-std::string ExtractFileName(const std::string& path);
-// Path with the extension of its file name replaced (or added).
-std::string ChangeFileExt(const std::string& path, const std::string& extension);
-std::string IncludeTrailingDelimiter(const std::string& path);
-// Path with A to Z in lower case, for comparing paths as Windows does for the names of programs.
-std::string LowerPath(std::string path);
-// True when Path lies somewhere inside Folder (both full paths, any letter case).
-bool FolderHolds(const std::string& folder, const std::string& path);
-// Text without leading and trailing blanks and control characters.
-std::string Trim(const std::string& text);
 
 // True for an existing file, false for a folder or nothing.
 bool FileExists(const std::string& path);

@@ -1,5 +1,6 @@
 #include "engine/install_run.h"
 
+#include "base/ascii_text.h"
 #include "base/file_stream.h"
 #include "base/win32_util.h"
 #include "engine/expert_settings.h"
@@ -87,10 +88,7 @@ void InstallFile(TKoInstallRun& run, TStream& package, const TVariables& variabl
 }
 
 bool InTerminalFolder(const std::string& path) {
-    std::string lower = path;
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower.find("{metatrader}") != std::string::npos;
+    return AsciiLowerCase(path).find("{metatrader}") != std::string::npos;
 }
 
 // The first link on the way to anything the run would write or read in another user's data

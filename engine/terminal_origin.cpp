@@ -1,7 +1,7 @@
 #include "engine/terminal_origin.h"
 
-#include "base/codepage.h"
-#include "engine/variables.h"
+#include "base/ascii_text.h"
+#include "base/utf16.h"
 
 #include <algorithm>
 
@@ -18,9 +18,9 @@ std::optional<std::u16string> DecodeUtf16(std::string_view bytes) {
         text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
                                       static_cast<unsigned char>(bytes[i + 1]) << 8);
     for (size_t i = 0; i < text.size(); ++i) {
-        const bool high = text[i] >= 0xD800 && text[i] <= 0xDBFF;
-        const bool low = text[i] >= 0xDC00 && text[i] <= 0xDFFF;
-        if (low || (high && (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF)))
+        const bool high = IsHighSurrogate(text[i]);
+        if (IsLowSurrogate(text[i]) ||
+            (high && (i + 1 == text.size() || !IsLowSurrogate(text[i + 1]))))
             return std::nullopt;
         if (high)
             ++i;

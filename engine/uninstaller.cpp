@@ -1,4 +1,5 @@
 // Writing and registering the uninstaller at the end of the install run.
+#include "base/ascii_text.h"
 #include "base/file_stream.h"
 #include "engine/file_utils.h"
 #include "engine/install_run.h"

@@ -1,25 +1,17 @@
 #include "engine/variables.h"
 
+#include "base/ascii_text.h"
+
 namespace ko {
 
 namespace {
-
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string LowerCase(std::string text) {
-    for (char& c : text)
-        c = Lower(c);
-    return text;
-}
 
 // Every occurrence of Name in Text (ignoring case) replaced by Value, scanning left to right;
 // the inserted values are not scanned again for the same name.
 std::string ReplaceAll(const std::string& text, const std::string& name, const std::string& value) {
     if (name.empty())
         return text;
-    const std::string lowerText = LowerCase(text), lowerName = LowerCase(name);
+    const std::string lowerText = AsciiLowerCase(text), lowerName = AsciiLowerCase(name);
     std::string result;
     size_t from = 0;
     for (size_t at; (at = lowerText.find(lowerName, from)) != std::string::npos;
@@ -29,15 +21,6 @@ std::string ReplaceAll(const std::string& text, const std::string& name, const s
 }
 
 } // namespace
-
-bool SameText(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    return true;
-}
 
 void TVariables::Add(const std::string& name, const std::string& value) {
     FEntries.emplace_back(name, value);

@@ -2,6 +2,8 @@
 // package. Portable: the values come from the system folders (sys_folders.h) on Windows.
 #pragma once
 
+#include "base/ascii_text.h"
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,7 +11,7 @@
 namespace ko {
 
 // An ordered list of name=value entries; names include their braces and are compared without
-// regard to ASCII letter case.
+// regard to ASCII letter case (SameText).
 class TVariables {
 public:
     void Clear() { FEntries.clear(); }
@@ -29,8 +31,5 @@ private:
 // case) by its value. A value holding the name of a later entry is therefore expanded again;
 // a name not in the list stays as it is.
 std::string ExpandPath(const std::string& path, const TVariables& variables);
-
-// ASCII-case-insensitive equality, as Windows compares the names of paths and variables.
-bool SameText(const std::string& a, const std::string& b);
 
 } // namespace ko

@@ -1,6 +1,8 @@
 #include "markup/parser.h"
 
+#include "base/ascii_text.h"
 #include "base/codepage.h"
+#include "base/utf16.h"
 
 namespace ko::markup {
 
@@ -14,19 +16,8 @@ bool TakesChildren(const TNode& node) {
 std::u16string UpperCase(std::u16string_view text) {
     std::u16string upper(text);
     for (char16_t& c : upper)
-        if (c >= u'a' && c <= u'z')
-            c = char16_t(c - u'a' + u'A');
+        c = AsciiUpper(c);
     return upper;
-}
-
-void AppendUtf16(std::u16string& out, char32_t c) {
-    if (c < 0x10000) {
-        out += char16_t(c);
-    } else {
-        c -= 0x10000;
-        out += char16_t(0xD800 + (c >> 10));
-        out += char16_t(0xDC00 + (c & 0x3FF));
-    }
 }
 
 } // namespace
@@ -147,10 +138,7 @@ std::unique_ptr<TNodeTree> TDefaultParser::ParseStrings(const std::vector<std::s
             joined += "\r\n";
         joined += lines[i];
     }
-    std::u16string text;
-    for (char32_t c : DecodeUtf8(CodePageToUtf8(joined, codePage)))
-        AppendUtf16(text, c);
-    return Parse(text);
+    return Parse(Utf8ToUtf16(CodePageToUtf8(joined, codePage)));
 }
 
 } // namespace ko::markup

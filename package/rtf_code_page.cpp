@@ -1,6 +1,7 @@
 #include "package/rtf_code_page.h"
 
 #include "base/codepage.h"
+#include "base/utf16.h"
 
 #include <algorithm>
 

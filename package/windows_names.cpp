@@ -1,5 +1,6 @@
 #include "package/windows_names.h"
 
+#include "base/ascii_text.h"
 #include "base/codepage.h"
 #include "markup/parser.h"
 
@@ -19,10 +20,6 @@ bool IsOnly(std::string_view text, std::string_view characters) {
     return text.find_first_not_of(characters) == std::string_view::npos;
 }
 
-char Upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // The device name that Name stands for, or empty. Windows reads "con.txt" and "CON " as the
 // console too: the part before the first dot counts, without its trailing blanks.
 std::string DeviceName(std::string_view name) {
@@ -30,7 +27,7 @@ std::string DeviceName(std::string_view name) {
     while (!base.empty() && base.back() == ' ')
         base.pop_back();
     for (char& c : base)
-        c = Upper(c);
+        c = AsciiUpper(c);
     static constexpr std::array<std::string_view, 4> plain = {"CON", "PRN", "AUX", "NUL"};
     for (std::string_view device : plain)
         if (base == device)
@@ -84,17 +81,32 @@ std::string SafeRelativePath(std::string_view path) {
     return safe.empty() ? "_" : safe;
 }
 
+std::optional<std::u16string> ShownProductName(std::u16string_view productName) {
+    markup::TDefaultParser parser;
+    const std::u16string shown = markup::ShownText(parser.Parse(productName)->Root());
+    if (shown == productName)
+        return std::nullopt;
+    std::u16string text;
+    for (char16_t c : shown)
+        if (c > u' ')
+            text += c;
+        else if (!text.empty() && text.back() != u' ')
+            text += u' ';
+    while (!text.empty() && text.back() == u' ')
+        text.pop_back();
+    return text;
+}
+
 std::string FolderNameOf(std::string_view productName) {
     // Tags and entities are ASCII, so the bytes pass through the parser one character each,
     // whatever the code page, and come back unchanged.
     std::u16string wide;
     for (char c : productName)
         wide += char16_t(static_cast<unsigned char>(c));
-    markup::TDefaultParser parser;
-    const std::u16string shown = markup::ShownText(parser.Parse(wide)->Root());
+    const std::optional<std::u16string> shown = ShownProductName(wide);
     // A plain name is the vendor's own spelling, blanks included: only what Windows cannot
     // keep goes.
-    if (shown == wide) {
+    if (!shown) {
         std::string name;
         for (char c : productName)
             if (!IsForbidden(c) && c != '{' && c != '}')
@@ -103,11 +115,12 @@ std::string FolderNameOf(std::string_view productName) {
         return last == std::string::npos ? std::string() : name.substr(0, last + 1);
     }
     std::string name;
-    for (char16_t c : shown) {
+    for (char16_t c : *shown) {
         const char byte = static_cast<char>(c);
         // Braces stay out: the name becomes the value of {app}, and a later variable would be
-        // expanded inside it.
-        if (c < 0x20 || byte == ' ') {
+        // expanded inside it. Dropping a character Windows forbids may leave two blanks side
+        // by side: they become one as well.
+        if (byte == ' ') {
             if (!name.empty() && name.back() != ' ')
                 name += ' ';
         } else if (!IsForbidden(byte) && byte != '{' && byte != '}') {

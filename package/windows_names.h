@@ -4,6 +4,7 @@
 // package's code page in the stub; every rule is about ASCII characters, so both read alike.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,11 @@ std::string SafeName(std::string_view name);
 // parts of nothing but dots and blanks (such as "..") dropped, the others made safe as by
 // SafeName, joined with '\'; "_" when no part is left.
 std::string SafeRelativePath(std::string_view path);
+
+// The plain text of a product name written with markup: the text the markup shows, every run of
+// blanks, breaks and control characters made one blank, blanks trimmed at both ends. Nothing
+// for a name without markup, which is the vendor's own spelling and stays as written.
+std::optional<std::u16string> ShownProductName(std::u16string_view productName);
 
 // The folder name of a product name. A plain name is kept as written, with characters Windows
 // forbids, the braces of path variables and trailing dots and blanks removed. A name with

@@ -11,7 +11,7 @@
 #include "startup/unattended.h"
 #include "ui/application.h"
 #include "ui/message_box.h"
-#include "ui/text.h"
+
 #include "wizard/form_installer.h"
 
 #include <objbase.h>
@@ -69,7 +69,7 @@ int Run() {
         return ExitBadCommandLine;
     }
     if (commandLine.Help) {
-        ui::ShowMessage(nullptr, ui::TMessageKind::Information, ui::Widen(UsageText(uninstall)));
+        ui::ShowMessage(nullptr, ui::TMessageKind::Information, Wide(UsageText(uninstall)));
         return ExitDone;
     }
     if (!commandLine.Silent)

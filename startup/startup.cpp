@@ -1,12 +1,13 @@
 #include "startup/startup.h"
 
+#include "base/ascii_text.h"
 #include "base/errors.h"
+#include "base/win32_util.h"
 #include "engine/file_utils.h"
 #include "engine/system_codec.h"
 #include "engine/temp_names.h"
 #include "package/windows_names.h"
 #include "ui/message_box.h"
-#include "ui/text.h"
 
 namespace ko {
 
@@ -17,7 +18,7 @@ bool Lock(const TKoData& data, TProductLock& lock, bool& busy) {
     const std::string name = ProductFolderName(data.ProductName);
     busy = !lock.Acquire(name);
     if (busy)
-        ui::ShowMessage(nullptr, ui::TMessageKind::Error, ui::Widen(TProductLock::Message(name)));
+        ui::ShowMessage(nullptr, ui::TMessageKind::Error, Wide(TProductLock::Message(name)));
     return !busy;
 }
 
@@ -26,7 +27,7 @@ bool PrepareInstall(TFormInstaller& form, const std::string& exePath, TProductLo
     auto install = std::make_unique<TKoInstall>();
     std::unique_ptr<TPrivateFolder> copyFolder;
     if (!LoadInstallWithFallback(*install, exePath, copyFolder)) {
-        ui::ShowMessage(nullptr, ui::TMessageKind::Error, ui::Widen(MsgCannotExecute));
+        ui::ShowMessage(nullptr, ui::TMessageKind::Error, Wide(MsgCannotExecute));
         return false;
     }
     if (!Lock(*install, lock, busy))
@@ -60,15 +61,7 @@ bool FormCreate(TFormInstaller& form, TProductLock& lock, bool& busy) {
 bool IsUninstallName(const std::string& path) {
     const size_t slash = path.find_last_of("\\/:");
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    static const char expected[] = "uninstall.exe";
-    if (name.size() != sizeof expected - 1)
-        return false;
-    for (size_t i = 0; i < name.size(); ++i) {
-        const char c = name[i] >= 'A' && name[i] <= 'Z' ? char(name[i] - 'A' + 'a') : name[i];
-        if (c != expected[i])
-            return false;
-    }
-    return true;
+    return SameText(name, "uninstall.exe");
 }
 
 bool LoadInstallWithFallback(TKoInstall& install, const std::string& exePath,

@@ -1,7 +1,7 @@
 #include "ui/controls.h"
 
-#include "package/picture_scale.h"
 #include "ui/dpi.h"
+#include "ui/picture_scale.h"
 
 #include <commctrl.h>
 

@@ -1,17 +1,9 @@
 #include "ui/gdi_canvas.h"
 
+#include "base/win32_util.h"
 #include "ui/gdi.h"
 
 namespace ko::ui {
-
-namespace {
-
-// The canvas hands UTF-16 text to the wide GDI calls as it is: wchar_t is 16 bits on Windows.
-const wchar_t* Wide(std::u16string_view text) {
-    return reinterpret_cast<const wchar_t*>(text.data());
-}
-
-} // namespace
 
 void TFontVariants::SetBase(HFONT base) {
     if (base == FBase)
@@ -75,12 +67,12 @@ void TGdiCanvas::SetFontColor(markup::TColor color) {
 
 markup::TSize TGdiCanvas::TextExtent(std::u16string_view text) {
     SIZE size = {};
-    GetTextExtentPoint32W(FDC, Wide(text), int(text.size()), &size);
+    GetTextExtentPoint32W(FDC, WideChars(text), int(text.size()), &size);
     return {int(size.cx), int(size.cy)};
 }
 
 void TGdiCanvas::TextOut(int x, int y, std::u16string_view text) {
-    ExtTextOutW(FDC, x, y, 0, nullptr, Wide(text), UINT(text.size()), nullptr);
+    ExtTextOutW(FDC, x, y, 0, nullptr, WideChars(text), UINT(text.size()), nullptr);
 }
 
 void TGdiCanvas::FillRect(const markup::TRect& rect, markup::TColor color) {

@@ -1,6 +1,6 @@
 #include "ui/message_box.h"
 
-#include "ui/text.h"
+#include "base/win32_util.h"
 
 namespace ko::ui {
 
@@ -31,7 +31,7 @@ void ShowMessage(HWND owner, TMessageKind kind, const std::wstring& text) {
 }
 
 void ShowErrorText(HWND owner, const std::string& text) {
-    ShowMessage(owner, TMessageKind::Error, Widen(text));
+    ShowMessage(owner, TMessageKind::Error, Wide(text));
 }
 
 void SetMessageHandler(TMessageHandler handler) {

@@ -1,6 +1,6 @@
 // Building the installer window's controls from the layout table.
+#include "base/win32_util.h"
 #include "resources/resource_ids.h"
-#include "ui/text.h"
 #include "wizard/control_ids.h"
 #include "wizard/form_installer.h"
 #include "wizard/form_layout.h"
@@ -22,7 +22,7 @@ TFormInstaller::TFormInstaller()
 TFormInstaller::~TFormInstaller() = default;
 
 void TFormInstaller::CreateControls(const std::string& caption) {
-    Create(ui::Widen(caption), L::ClientWidth, L::ClientHeight, &FDefaultFont);
+    Create(Wide(caption), L::ClientWidth, L::ClientHeight, &FDefaultFont);
     DefaultButton = ids::BtnNext;
     CreateStartPage();
     CreateDocumentPages();

@@ -1,11 +1,12 @@
 #include "wizard/form_installer.h"
 
+#include "base/utf16.h"
+#include "base/win32_util.h"
 #include "engine/sys_folders.h"
 #include "engine/system_codec.h"
 #include "package/rtf_code_page.h"
 #include "package/windows_names.h"
 #include "ui/message_box.h"
-#include "ui/text.h"
 #include "wizard/mode_texts.h"
 #include "wizard/terminal_folders.h"
 
@@ -67,13 +68,13 @@ void TFormInstaller::CreateForUninstall(std::unique_ptr<TKoUninstall> uninstall)
 }
 
 void TFormInstaller::SetTexts(const TModeTexts& texts) {
-    LabelStart1.SetCaption(ui::Widen(texts.Start1));
-    LabelStart2->SetCaption(ui::WidenUtf16(texts.Start2));
-    LabelFinish1.SetCaption(ui::Widen(texts.Finish1));
-    LabelFinish2.SetCaption(ui::Widen(texts.Finish2));
-    LabelProgress1.SetCaption(ui::Widen(texts.Progress1));
-    LabelProgress2.SetCaption(ui::Widen(texts.Progress2));
-    LabelProgress3.SetCaption(ui::Widen(texts.Progress3));
+    LabelStart1.SetCaption(Wide(texts.Start1));
+    LabelStart2->SetCaption(Utf8ToUtf16(texts.Start2));
+    LabelFinish1.SetCaption(Wide(texts.Finish1));
+    LabelFinish2.SetCaption(Wide(texts.Finish2));
+    LabelProgress1.SetCaption(Wide(texts.Progress1));
+    LabelProgress2.SetCaption(Wide(texts.Progress2));
+    LabelProgress3.SetCaption(Wide(texts.Progress3));
 }
 
 void TFormInstaller::ShowBanner(const TKoData& data) {
@@ -205,12 +206,12 @@ void TFormInstaller::FillReadyMemo() {
     if (FInstall->Release > 0)
         version += " Release " + std::to_string(FInstall->Release);
     // The folder the install run creates: a name with markup shows its plain text there.
-    const std::wstring menuFolder = ui::Widen(ProductFolderName(FInstall->ProductName));
+    const std::wstring menuFolder = Wide(ProductFolderName(FInstall->ProductName));
 
     MemoReady.BeginUpdate();
     MemoReady.Clear();
     MemoReady.AddLine(L"Program Name");
-    MemoReady.AddLine(Indent + ui::Widen(version));
+    MemoReady.AddLine(Indent + Wide(version));
     MemoReady.AddLine(L"");
     MemoReady.AddLine(L"Target Folder(s)");
     for (int i = 0; i < ListMetaTrader.Count(); ++i)
@@ -218,7 +219,7 @@ void TFormInstaller::FillReadyMemo() {
             MemoReady.AddLine(Indent + ListMetaTrader.Text(i));
     MemoReady.AddLine(L"");
     MemoReady.AddLine(L"Program Folder");
-    MemoReady.AddLine(Indent + ui::Widen(ProgramFolder(*FInstall)));
+    MemoReady.AddLine(Indent + Wide(ProgramFolder(*FInstall)));
     MemoReady.AddLine(L"");
     MemoReady.AddLine(L"Start Menu Folder");
     MemoReady.AddLine(Indent + menuFolder);
@@ -227,7 +228,7 @@ void TFormInstaller::FillReadyMemo() {
 
 bool TFormInstaller::LoadDocument(ui::TRichView& viewer, const std::string& text, int codePage) {
     const std::string plain = SystemCodec().Decode(text, codePage).value_or(text);
-    return viewer.LoadFromText(RtfInCodePage(text, SystemCodec(), codePage), ui::Widen(plain));
+    return viewer.LoadFromText(RtfInCodePage(text, SystemCodec(), codePage), Wide(plain));
 }
 
 } // namespace ko

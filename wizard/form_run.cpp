@@ -1,10 +1,10 @@
 // The progress page's run, the finish page's offer to start a terminal, and what Finish does.
 #include "base/errors.h"
+#include "base/win32_util.h"
 #include "engine/file_utils.h"
 #include "engine/run_items.h"
 #include "engine/uninstall_run.h"
 #include "ui/message_box.h"
-#include "ui/text.h"
 #include "wizard/form_installer.h"
 #include "wizard/form_layout.h"
 #include "wizard/self_delete.h"
@@ -73,7 +73,7 @@ void TFormInstaller::StartRun() {
         // box is left. The error ends the log, after what the rollback reported.
         if (Log)
             Log->WriteLine(e.what());
-        MemoProgress.AddLines({ui::Widen(e.what())});
+        MemoProgress.AddLines({Wide(e.what())});
         ui::ShowErrorText(Handle(), e.what());
     }
 }
@@ -84,7 +84,7 @@ void TFormInstaller::RunInstall() {
     for (int i = 0; i < ListMetaTrader.Count(); ++i) {
         if (!ListMetaTrader.Checked(i))
             continue;
-        const std::string folder = ui::Narrow(ListMetaTrader.Text(i));
+        const std::string folder = Utf8(ListMetaTrader.Text(i));
         run.TerminalFolders.push_back(folder);
         // Looked at before the run: a terminal the run itself would put there is not offered.
         if (FileExists(folder + "\\terminal.exe"))
@@ -150,7 +150,7 @@ void TFormInstaller::ReportProgress(TKoRun&, const std::string& text, int percen
     bool due = false;
     {
         TLock lock(FPendingLock);
-        FPendingLines.push_back(ui::Widen(text));
+        FPendingLines.push_back(Wide(text));
         FPendingPercent = percent;
         due = FlushDue();
     }

@@ -2,10 +2,10 @@
 // data folders, folders the user adds by hand, and the test for a running terminal.
 #include "wizard/terminal_folders.h"
 
+#include "base/win32_util.h"
 #include "engine/file_utils.h"
 #include "engine/sys_folders.h"
 #include "ui/message_box.h"
-#include "ui/text.h"
 #include "wizard/browse_folder.h"
 #include "wizard/form_installer.h"
 
@@ -50,7 +50,7 @@ void TFormInstaller::ListMetaTraderFolders(const TTerminalPlaces& places) {
     for (const std::string& folder : found.Folders) {
         const bool unticked =
             std::find(found.Unticked.begin(), found.Unticked.end(), folder) != found.Unticked.end();
-        ListMetaTrader.Add(ui::Widen(folder), !unticked);
+        ListMetaTrader.Add(Wide(folder), !unticked);
     }
     FDataFolders = std::move(found.DataFolders);
     if (found.Default)
@@ -65,7 +65,7 @@ bool NoMetaTraderRunning() {
 void TFormInstaller::BtnAddMetaTraderClick() {
     std::string folder = GetSystemFolder(sfProgramFiles, false);
     if (BrowseForFolder(Handle(), "Select MetaTrader Folder", {}, folder))
-        ListMetaTrader.Add(ui::Widen(folder), true);
+        ListMetaTrader.Add(Wide(folder), true);
 }
 
 } // namespace ko

@@ -1,6 +1,7 @@
 #include "wizard/welcome_link.h"
 
-#include "ui/text.h"
+#include "base/utf16.h"
+#include "base/win32_util.h"
 #include "wizard/form_installer.h"
 #include "wizard/user_launch.h"
 
@@ -19,7 +20,7 @@ std::string LinkTarget(const std::string& linkText) {
 // web page that fails to load would not either.
 void TFormInstaller::LabelStart2LinkClick(markup::TUniCustomLinkLabel&, int,
                                           const std::u16string& linkText) {
-    OpenAsUser(ui::Widen(LinkTarget(ui::NarrowUtf16(linkText))));
+    OpenAsUser(Wide(LinkTarget(Utf16ToUtf8(linkText))));
 }
 
 } // namespace ko

@@ -1,10 +1,10 @@
-#include "package/picture_scale.h"
+#include "ui/picture_scale.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-using namespace ko;
+using namespace ko::ui;
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The welcome text of the installer window: markup in the label, plain text in the window
 // caption and the title, and what a click on a link opens.
-#include "ui/text.h"
+#include "base/utf16.h"
 #include "wizard/control_ids.h"
 #include "wizard/form_installer.h"
 #include "wizard/welcome_link.h"
@@ -25,10 +25,10 @@ TEST(WelcomeText, ProductNameMarkupShowsOnlyInTheWelcomeText) {
               L"Installation Wizard");
     ASSERT_NE(form.LabelStart2, nullptr);
     EXPECT_EQ(form.LabelStart2->Caption(),
-              ui::WidenUtf16("This will install Gamma <b>Pro</b> <link>www.example.com</link> "
-                             "v3.1 on your computer. Please close all MetaTrader applications "
-                             "before you continue with the installation.<br><br>Click Next to "
-                             "continue with the installation, or click Cancel to exit."));
+              Utf8ToUtf16("This will install Gamma <b>Pro</b> <link>www.example.com</link> "
+                          "v3.1 on your computer. Please close all MetaTrader applications "
+                          "before you continue with the installation.<br><br>Click Next to "
+                          "continue with the installation, or click Cancel to exit."));
     // The label's settings that differ from what a plain label would do.
     EXPECT_FALSE(form.LabelStart2->Transparent());
     EXPECT_FALSE(form.LabelStart2->HotLinks);

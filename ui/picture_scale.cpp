@@ -1,9 +1,9 @@
-#include "package/picture_scale.h"
+#include "ui/picture_scale.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace ko {
+namespace ko::ui {
 
 namespace {
 
@@ -99,4 +99,4 @@ std::vector<uint8_t> ScaleRgb(const std::vector<uint8_t>& rgb, int width, int he
     return out;
 }
 
-} // namespace ko
+} // namespace ko::ui

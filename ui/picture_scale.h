@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace ko {
+namespace ko::ui {
 
 struct TPixelRect {
     int Left = 0;
@@ -21,4 +21,4 @@ struct TPixelRect {
 std::vector<uint8_t> ScaleRgb(const std::vector<uint8_t>& rgb, int width, int height,
                               const TPixelRect& from, int toWidth, int toHeight);
 
-} // namespace ko
+} // namespace ko::ui
