@@ -4,12 +4,12 @@
 #include "engine/install_run.h"
 #include "engine/product_lock.h"
 #include "engine/run_items.h"
+#include "engine/self_delete.h"
 #include "engine/system_codec.h"
 #include "engine/uninstall_run.h"
 #include "package/windows_names.h"
 #include "startup/command_line.h"
 #include "startup/startup.h"
-#include "wizard/self_delete.h"
 #include "wizard/terminal_folders.h"
 
 #include <windows.h>

@@ -2,12 +2,12 @@
 #include "base/errors.h"
 #include "engine/file_utils.h"
 #include "engine/run_items.h"
+#include "engine/self_delete.h"
 #include "engine/uninstall_run.h"
 #include "ui/message_box.h"
 #include "ui/text.h"
 #include "wizard/form_installer.h"
 #include "wizard/form_layout.h"
-#include "wizard/self_delete.h"
 #include "wizard/user_launch.h"
 
 #include <algorithm>

@@ -4,13 +4,13 @@
 #include "base/win32_util.h"
 #include "engine/file_utils.h"
 #include "engine/install_run.h"
+#include "engine/self_delete.h"
 #include "engine/sys_folders.h"
 #include "engine/temp_names.h"
 #include "ui/message_box.h"
 #include "wizard/control_ids.h"
 #include "wizard/form_installer.h"
 #include "wizard/mode_texts.h"
-#include "wizard/self_delete.h"
 
 #include <gtest/gtest.h>
 
