@@ -1,5 +1,8 @@
+// The pages of each mode and the moves between them: the page order, the handlers of Next, Prev
+// and Cancel, and what a page fills in as it shows.
 #include "wizard/form_installer.h"
 
+#include "engine/running_terminal.h"
 #include "engine/sys_folders.h"
 #include "engine/system_codec.h"
 #include "package/rtf_code_page.h"
@@ -7,7 +10,6 @@
 #include "ui/message_box.h"
 #include "ui/text.h"
 #include "wizard/mode_texts.h"
-#include "wizard/terminal_folders.h"
 
 namespace ko {
 

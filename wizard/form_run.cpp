@@ -87,7 +87,7 @@ void TFormInstaller::RunInstall() {
         const std::string folder = ui::Narrow(ListMetaTrader.Text(i));
         run.TerminalFolders.push_back(folder);
         // Looked at before the run: a terminal the run itself would put there is not offered.
-        if (FileExists(folder + "\\terminal.exe"))
+        if (IsTerminal(folder))
             ComboRun.Add(ListMetaTrader.Text(i));
     }
     run.DataFolders = FDataFolders;

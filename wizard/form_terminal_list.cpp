@@ -1,15 +1,10 @@
-// The destination page: the MetaTrader terminals found under Program Files and through their
-// data folders, folders the user adds by hand, and the test for a running terminal.
-#include "wizard/terminal_folders.h"
-
-#include "engine/file_utils.h"
+// The destination page's terminal list: the terminals the engine offers, and folders the user
+// adds by hand.
 #include "engine/sys_folders.h"
 #include "ui/message_box.h"
 #include "ui/text.h"
 #include "wizard/browse_folder.h"
 #include "wizard/form_installer.h"
-
-#include <algorithm>
 
 namespace ko {
 
@@ -21,23 +16,6 @@ const wchar_t MsgNoTerminal[] =
 
 } // namespace
 
-TTerminalFolders FindMetaTraderFolders(const TTerminalPlaces& places) {
-    TTerminalDiscovery discovered = DiscoverTerminals(places);
-    TTerminalFolders found;
-    found.Folders = std::move(discovered.Terminals);
-    found.DataFolders = std::move(discovered.DataFolders);
-    found.Unticked = std::move(discovered.OthersOnly);
-    if (found.Folders.empty()) {
-        found.Folders.push_back(places.ProgramFiles.front() + "\\MetaTrader 4");
-        found.Default = true;
-    }
-    return found;
-}
-
-TTerminalFolders FindMetaTraderFolders() {
-    return FindMetaTraderFolders(TerminalPlaces());
-}
-
 void TFormInstaller::ListMetaTraderFolders() {
     ListMetaTraderFolders(TerminalPlaces());
 }
@@ -46,20 +24,13 @@ void TFormInstaller::ListMetaTraderFolders(const TTerminalPlaces& places) {
     if (FFoldersListed)
         return;
     ListMetaTrader.Clear();
-    TTerminalFolders found = FindMetaTraderFolders(places);
-    for (const std::string& folder : found.Folders) {
-        const bool unticked =
-            std::find(found.Unticked.begin(), found.Unticked.end(), folder) != found.Unticked.end();
-        ListMetaTrader.Add(ui::Widen(folder), !unticked);
-    }
-    FDataFolders = std::move(found.DataFolders);
-    if (found.Default)
+    TTerminalOffer offer = OfferTerminals(places);
+    for (const TTerminal& terminal : offer.Terminals)
+        ListMetaTrader.Add(ui::Widen(terminal.Folder), terminal.Preselected());
+    FDataFolders = std::move(offer.DataFolders);
+    if (offer.Default)
         ui::ShowMessage(Handle(), ui::TMessageKind::Warning, MsgNoTerminal);
     FFoldersListed = true;
-}
-
-bool NoMetaTraderRunning() {
-    return FindWindowW(L"MetaQuotes::MetaTrader::4.00", nullptr) == nullptr;
 }
 
 void TFormInstaller::BtnAddMetaTraderClick() {
