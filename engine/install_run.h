@@ -30,7 +30,7 @@ public:
     TKoInstall& Data;
     // The terminal folders to install into, as the wizard lists them; set before Execute.
     std::vector<std::string> TerminalFolders;
-    // The data folders found with the terminals (FindMetaTraderFolders): those of a terminal
+    // The data folders found with the terminals (OfferTerminals): those of a terminal
     // folder get the terminal-side files and settings too, each in a pass after the terminal's.
     std::vector<TDataFolder> DataFolders;
     // Everything the run created, in order; the uninstall log lists it.

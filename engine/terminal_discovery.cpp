@@ -86,13 +86,24 @@ std::vector<std::string> ProfileFolders() {
     return folders;
 }
 
-void AddOnce(std::vector<std::string>& list, const std::string& folder) {
-    if (folder.empty())
+const std::string& FolderOf(const std::string& folder) {
+    return folder;
+}
+
+const std::string& FolderOf(const TTerminal& terminal) {
+    return terminal.Folder;
+}
+
+// The first entry of a folder stays: a terminal found under Program Files or through the
+// current user's data folders is not another user's alone.
+template <class TEntry>
+void AddOnce(std::vector<TEntry>& list, TEntry entry) {
+    if (FolderOf(entry).empty())
         return;
-    for (const std::string& listed : list)
-        if (SameFolder(listed, folder))
+    for (const TEntry& listed : list)
+        if (SameFolder(FolderOf(listed), FolderOf(entry)))
             return;
-    list.push_back(folder);
+    list.push_back(std::move(entry));
 }
 
 // The direct subfolders of Folder in the order the file system lists them, without "." and
@@ -125,10 +136,6 @@ std::string ReadHead(const std::string& path) {
     return bytes;
 }
 
-bool IsTerminal(const std::string& folder) {
-    return FileExists(folder + "\\terminal.exe");
-}
-
 // OtherProfile is the profile folder ApplicationData belongs to when it is another user's.
 void ScanDataFolders(const std::string& applicationData, const std::string& otherProfile,
                      TTerminalDiscovery& found) {
@@ -139,14 +146,15 @@ void ScanDataFolders(const std::string& applicationData, const std::string& othe
         if (!terminal || SameFolder(*terminal, folder) || !IsTerminal(*terminal))
             continue;
         found.DataFolders.push_back({folder, *terminal, otherProfile});
-        const size_t listed = found.Terminals.size();
-        AddOnce(found.Terminals, *terminal);
-        if (!otherProfile.empty() && found.Terminals.size() > listed)
-            found.OthersOnly.push_back(*terminal);
+        AddOnce(found.Terminals, TTerminal{*terminal, !otherProfile.empty()});
     }
 }
 
 } // namespace
+
+bool IsTerminal(const std::string& folder) {
+    return FileExists(folder + "\\terminal.exe");
+}
 
 TTerminalPlaces TerminalPlaces() {
     TTerminalPlaces places;
@@ -167,12 +175,21 @@ TTerminalDiscovery DiscoverTerminals(const TTerminalPlaces& places) {
     for (const std::string& programFiles : places.ProgramFiles)
         for (const std::string& folder : Subfolders(programFiles, true))
             if (IsTerminal(folder))
-                AddOnce(found.Terminals, folder);
+                AddOnce(found.Terminals, TTerminal{folder});
     for (const std::string& applicationData : places.ApplicationData)
         ScanDataFolders(applicationData, "", found);
     for (const std::string& profile : places.OtherProfiles)
         ScanDataFolders(profile + "\\AppData\\Roaming", profile, found);
     return found;
+}
+
+TTerminalOffer OfferTerminals(const TTerminalPlaces& places) {
+    TTerminalOffer offer{DiscoverTerminals(places), false};
+    if (offer.Terminals.empty()) {
+        offer.Terminals.push_back({places.ProgramFiles.front() + "\\MetaTrader 4"});
+        offer.Default = true;
+    }
+    return offer;
 }
 
 } // namespace ko

@@ -1,6 +1,6 @@
 // The MetaTrader terminals on this computer: those directly under Program Files, and those that
-// a data folder in some user's roaming application data names in its origin.txt. Used by the
-// destination page and by whatever installs without the window.
+// a data folder in some user's roaming application data names in its origin.txt, and which of
+// them an install offers. Used by the destination page and by the install without the window.
 #pragma once
 
 #include "engine/terminal_origin.h"
@@ -25,14 +25,28 @@ struct TTerminalPlaces {
 // The places of this computer.
 TTerminalPlaces TerminalPlaces();
 
+// A terminal found on this computer. One record per terminal, so that whatever else is learnt
+// about a terminal travels with its folder.
+struct TTerminal {
+    // The installation folder, without a trailing "\".
+    std::string Folder;
+    // Known only from other profiles' data folders: another user's origin.txt may name any
+    // folder, so the administrator chooses such a terminal, nobody else.
+    bool OthersOnly = false;
+
+    // An install goes into it unless told otherwise: ticked at first on the destination page,
+    // and taken by the unattended install when no terminal is named.
+    bool Preselected() const { return !OthersOnly; }
+};
+
+// Holds "terminal.exe".
+bool IsTerminal(const std::string& folder);
+
 struct TTerminalDiscovery {
-    // Terminal folders in the order found, each once, without a trailing "\".
-    std::vector<std::string> Terminals;
+    // In the order found, each folder once.
+    std::vector<TTerminal> Terminals;
     // Every data folder whose origin.txt names an existing terminal; see DataFoldersOf.
     std::vector<TDataFolder> DataFolders;
-    // The terminals of Terminals known only from other profiles' data folders: another user's
-    // origin.txt may name any folder, so the administrator chooses them, nobody else.
-    std::vector<std::string> OthersOnly;
 };
 
 // First the visible direct subfolders of each Program Files folder that hold "terminal.exe", in
@@ -40,5 +54,17 @@ struct TTerminalDiscovery {
 // subfolder of ApplicationData\MetaQuotes\Terminal, then of the other profiles' ones, when they
 // hold "terminal.exe" and are not listed yet.
 TTerminalDiscovery DiscoverTerminals(const TTerminalPlaces& places);
+
+// The terminals an install offers: the destination page lists them, the unattended install
+// takes the preselected ones.
+struct TTerminalOffer : TTerminalDiscovery {
+    // None was found: Terminals holds the default folder alone.
+    bool Default = false;
+};
+
+// The terminals DiscoverTerminals finds in Places; when there is none, the first Program Files
+// folder + "\MetaTrader 4", preselected, which is not created here: the install run creates
+// what it needs.
+TTerminalOffer OfferTerminals(const TTerminalPlaces& places);
 
 } // namespace ko

@@ -1,11 +1,9 @@
 #include "startup/startup.h"
 
 #include "base/ascii_text.h"
-#include "base/errors.h"
 #include "base/win32_util.h"
 #include "engine/file_utils.h"
 #include "engine/system_codec.h"
-#include "engine/temp_names.h"
 #include "package/windows_names.h"
 #include "ui/message_box.h"
 
@@ -62,31 +60,6 @@ bool IsUninstallName(const std::string& path) {
     const size_t slash = path.find_last_of("\\/:");
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     return SameText(name, "uninstall.exe");
-}
-
-bool LoadInstallWithFallback(TKoInstall& install, const std::string& exePath,
-                             std::unique_ptr<TPrivateFolder>& copyFolder) {
-    try {
-        LoadData(install, exePath);
-        return true;
-    } catch (const EFOpenError&) {
-        // Started from a network location the program file may refuse to be opened while
-        // running; a local copy can still be read. It goes into a folder of its own, under a
-        // name nobody could have prepared, and is read until the run ends.
-    }
-    try {
-        auto folder = std::make_unique<TPrivateFolder>();
-        SYSTEMTIME now;
-        GetLocalTime(&now);
-        const std::string copy = folder->NewFile(TimeStampedName("", now, ".dat"));
-        if (!CopyToNewFile(exePath, copy))
-            return false;
-        LoadData(install, copy);
-        copyFolder = std::move(folder);
-        return true;
-    } catch (const EKoError&) {
-        return false;
-    }
 }
 
 } // namespace ko

@@ -2,19 +2,19 @@
 
 #include "engine/file_utils.h"
 #include "engine/install_run.h"
+#include "engine/load_installer.h"
 #include "engine/product_lock.h"
 #include "engine/run_items.h"
+#include "engine/running_terminal.h"
+#include "engine/self_delete.h"
 #include "engine/system_codec.h"
+#include "engine/terminal_discovery.h"
 #include "engine/uninstall_run.h"
 #include "package/windows_names.h"
 #include "startup/command_line.h"
-#include "startup/startup.h"
-#include "wizard/self_delete.h"
-#include "wizard/terminal_folders.h"
 
 #include <windows.h>
 
-#include <algorithm>
 #include <exception>
 
 namespace ko {
@@ -37,14 +37,13 @@ TKoProgressEvent LogLines(TLogFile* log) {
 // The terminals the run goes into, with the data folders discovered for them as the wizard
 // hands them over.
 void ChooseTerminals(TKoInstallRun& run, const std::vector<std::string>& terminals) {
-    TTerminalFolders found = FindMetaTraderFolders();
-    run.DataFolders = std::move(found.DataFolders);
+    TTerminalOffer offer = OfferTerminals(TerminalPlaces());
+    run.DataFolders = std::move(offer.DataFolders);
     if (terminals.empty()) {
         // Those the destination page would tick: another user's terminal only when named.
-        for (std::string& folder : found.Folders)
-            if (std::find(found.Unticked.begin(), found.Unticked.end(), folder) ==
-                found.Unticked.end())
-                run.TerminalFolders.push_back(std::move(folder));
+        for (TTerminal& terminal : offer.Terminals)
+            if (terminal.Preselected())
+                run.TerminalFolders.push_back(std::move(terminal.Folder));
         return;
     }
     for (const std::string& folder : terminals)

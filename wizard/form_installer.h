@@ -12,9 +12,9 @@
 #include "package/ko_data.h"
 #include "ui/check_list.h"
 #include "ui/controls.h"
+#include "ui/form.h"
 #include "ui/link_label.h"
 #include "ui/rich_view.h"
-#include "ui/form.h"
 
 #include <memory>
 #include <string>
@@ -62,7 +62,7 @@ public:
     // text. True for RTF.
     static bool LoadDocument(ui::TRichView& viewer, const std::string& text, int codePage);
 
-    // Fills the terminal list with the terminals found on this computer (FindMetaTraderFolders);
+    // Fills the terminal list with the terminals offered on this computer (OfferTerminals);
     // only the first call does anything.
     void ListMetaTraderFolders();
     // The same for other places to search.

@@ -3,11 +3,11 @@
 #include "base/win32_util.h"
 #include "engine/file_utils.h"
 #include "engine/run_items.h"
+#include "engine/self_delete.h"
 #include "engine/uninstall_run.h"
 #include "ui/message_box.h"
 #include "wizard/form_installer.h"
 #include "wizard/form_layout.h"
-#include "wizard/self_delete.h"
 #include "wizard/user_launch.h"
 
 #include <algorithm>
@@ -87,7 +87,7 @@ void TFormInstaller::RunInstall() {
         const std::string folder = Utf8(ListMetaTrader.Text(i));
         run.TerminalFolders.push_back(folder);
         // Looked at before the run: a terminal the run itself would put there is not offered.
-        if (FileExists(folder + "\\terminal.exe"))
+        if (IsTerminal(folder))
             ComboRun.Add(ListMetaTrader.Text(i));
     }
     run.DataFolders = FDataFolders;

@@ -1,14 +1,16 @@
+// The pages of each mode and the moves between them: the page order, the handlers of Next, Prev
+// and Cancel, and what a page fills in as it shows.
 #include "wizard/form_installer.h"
 
 #include "base/utf16.h"
 #include "base/win32_util.h"
+#include "engine/running_terminal.h"
 #include "engine/sys_folders.h"
 #include "engine/system_codec.h"
 #include "package/rtf_code_page.h"
 #include "package/windows_names.h"
 #include "ui/message_box.h"
 #include "wizard/mode_texts.h"
-#include "wizard/terminal_folders.h"
 
 namespace ko {
 

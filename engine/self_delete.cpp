@@ -1,4 +1,4 @@
-#include "wizard/self_delete.h"
+#include "engine/self_delete.h"
 
 #include "base/errors.h"
 #include "base/file_stream.h"
