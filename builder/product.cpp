@@ -21,8 +21,6 @@ namespace {
 // The banner area of the welcome and finish pages; a larger picture is cut off.
 constexpr int BannerWidth = 160;
 constexpr int BannerHeight = 320;
-// Stored sizes and offsets are signed 32-bit numbers in the records.
-constexpr int64_t MaxStoredSize = 0x7FFFFFFF;
 
 std::string FoldCase(std::string text) {
     for (char& c : text)
@@ -153,7 +151,7 @@ private:
         }
         source.Source = path;
         source.Length = static_cast<int64_t>(std::filesystem::file_size(path));
-        if (format::StoredSize(source.Length) > MaxStoredSize) {
+        if (format::StoredSize(source.Length) > format::MaxOffset) {
             FProblems.Add(line, "source file " + name +
                                     " is too large: stored sizes are limited to 2 GiB");
             return false;
