@@ -4,9 +4,7 @@
 #include "builder/commands.h"
 #include "builder/package_reader.h"
 #include "builder/platform.h"
-#include "package/cipher.h"
-#include "package/format.h"
-#include "package/sub_stream.h"
+#include "package/stored_item.h"
 
 #include <algorithm>
 
@@ -31,9 +29,7 @@ void ExtractRecord(TStream& package, const TStoredRecord& record, const uint8_t*
     std::filesystem::create_directories(path.parent_path());
     try {
         TFileStream output(NativeName(path), TFileMode::Create);
-        TSubStream window(package, record.Offset, int64_t(record.Offset) + record.Size - 1);
-        window.SetPosition(0);
-        CipherStream(window, output, key, format::KeySize, false);
+        DecipherStored(package, record, key, output);
     } catch (const EKoError& error) {
         std::error_code ignored;
         std::filesystem::remove(path, ignored);
@@ -102,8 +98,7 @@ int ExtractCommand(const std::string& file, const std::string& dir, bool documen
         throw EBuildError(file + ": an uninstaller carries no files to extract");
     const int codePage =
         IsSupportedCodePage(scan.CodePage.value_or(0)) ? *scan.CodePage : DefaultCodePage;
-    TKoInstall install;
-    install.LoadFromFile(native);
+    const TKoInstall& install = *scan.Install;
     const std::vector<TStoredRecord> records = StoredRecords(install);
     // The structure, every path and every record's data are checked before anything is
     // written, so a damaged or hostile package writes nothing.

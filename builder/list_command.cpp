@@ -119,8 +119,7 @@ void ListExec(TLister& list, size_t number, const TKoInstallExec& exec,
 }
 
 void ListInstall(const std::string& native, const TPackageScan& scan, TLister& list) {
-    TKoInstall install;
-    install.LoadFromFile(native);
+    const TKoInstall& install = *scan.Install;
     ListIdentity(list, install);
     list.Document("Licence", install.LicenseText);
     list.Document("Readme", install.ReadmeText);
@@ -131,26 +130,24 @@ void ListInstall(const std::string& native, const TPackageScan& scan, TLister& l
     list.Line("Files", std::to_string(install.Files.size()));
     for (size_t i = 0; i < install.Files.size(); ++i) {
         const TKoInstallFile& file = *install.Files[i];
-        ListFile(list, i + 1, file, ContentSize(package, file.Offset, file.Size, install.Key));
+        ListFile(list, i + 1, file, ContentSize(package, file, install.Key));
     }
     list.Line("Run items", std::to_string(install.Execs.size()));
     for (size_t i = 0; i < install.Execs.size(); ++i) {
         const TKoInstallExec& exec = *install.Execs[i];
         ListExec(list, i + 1, exec,
-                 exec.External ? std::nullopt
-                               : ContentSize(package, exec.Offset, exec.Size, install.Key));
+                 exec.External ? std::nullopt : ContentSize(package, exec, install.Key));
     }
     if (scan.RecordsEnd < 0)
         list.FOut << "warning: the package ends before its end record\n";
 }
 
-void ListUninstall(const std::string& native, const TPackageScan& scan, TLister& list) {
-    TKoUninstall uninstall;
-    uninstall.LoadFromFile(native);
+void ListUninstall(const TPackageScan& scan, TLister& list) {
+    const TKoUninstall& uninstall = *scan.Uninstall;
     ListIdentity(list, uninstall);
     list.Line("Entries", std::to_string(uninstall.FolderList.size()) + " folders, " +
                              std::to_string(uninstall.FileList.size()) + " files");
-    for (const TLogEntry& entry : scan.LogEntries)
+    for (const TLogEntry& entry : uninstall.Entries)
         list.FOut << "  " << (entry.Folder ? "folder " : "file   ")
                   << (entry.Utf8 ? entry.Path : list.Utf8(entry.Path)) << "\n";
 }
@@ -193,7 +190,7 @@ int ListCommand(const std::string& file, std::optional<int> codePage, bool json,
     if (install)
         ListInstall(native, scan, list);
     else
-        ListUninstall(native, scan, list);
+        ListUninstall(scan, list);
     return 0;
 }
 

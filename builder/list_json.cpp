@@ -59,7 +59,7 @@ public:
 
     template <typename TItem>
     void Stored(TStream& package, const uint8_t* key, const TItem& item) {
-        Size("size", ContentSize(package, item.Offset, item.Size, key));
+        Size("size", ContentSize(package, item, key));
         Number("stored_size", item.Size);
         Number("offset", item.Offset);
         Time("created", item.CreationTime);
@@ -84,9 +84,7 @@ public:
         FJson.End();
     }
 
-    void Install(const std::string& native) {
-        TKoInstall install;
-        install.LoadFromFile(native);
+    void Install(const std::string& native, const TKoInstall& install) {
         Identity(install);
         FJson.Key("documents").BeginObject();
         Number("license", int64_t(install.LicenseText.size()));
@@ -122,12 +120,10 @@ public:
         FJson.End();
     }
 
-    void Uninstall(const std::string& native, const TPackageScan& scan) {
-        TKoUninstall uninstall;
-        uninstall.LoadFromFile(native);
+    void Uninstall(const TKoUninstall& uninstall) {
         Identity(uninstall);
         FJson.Key("entries").BeginArray();
-        for (const TLogEntry& entry : scan.LogEntries) {
+        for (const TLogEntry& entry : uninstall.Entries) {
             FJson.BeginObject();
             FJson.Key("type").String(entry.Folder ? "folder" : "file");
             if (entry.Utf8)
@@ -156,9 +152,9 @@ void ListJson(const std::string& file, const TPackageScan& scan, int codePage, s
     list.Number("code_page", codePage);
     list.VersionInfo(ReadVersionResource(native, scan.PackageOffset));
     if (install)
-        list.Install(native);
+        list.Install(native, *scan.Install);
     else
-        list.Uninstall(native, scan);
+        list.Uninstall(*scan.Uninstall);
     list.FJson.End();
 }
 

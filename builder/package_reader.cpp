@@ -3,12 +3,9 @@
 #include "base/codepage.h"
 #include "base/file_stream.h"
 #include "builder/build_error.h"
-#include "package/cipher.h"
 #include "package/format.h"
-#include "package/scramble.h"
 #include "package/sha256.h"
-#include "package/sub_stream.h"
-#include "package/tag_stream.h"
+#include "package/stored_item.h"
 
 #include <algorithm>
 
@@ -16,91 +13,50 @@ namespace ko {
 
 using namespace format;
 
-namespace {
-
-// Walks the top level of a package, keeping the code-page note, the key's size and where the
-// records end.
-void ScanInstall(TTagStreamAdapter& reader, TPackageScan& scan) {
-    while (reader.ReadTag()) {
-        if (reader.Tag == ptCodePage) {
-            scan.CodePage = reader.ReadInteger();
-        } else if (reader.Tag == ptKey) {
-            // Read as the loader reads it, whatever type the record claims.
-            const int64_t count = reader.ReadCount();
-            scan.KeySize = count;
-            if (count > 0)
-                reader.Stream.Seek(count, TSeekOrigin::Current);
-        } else {
-            reader.SkipValue();
-        }
-    }
-    if (!reader.StreamEnded)
-        scan.RecordsEnd = reader.Stream.Position();
-}
-
-void ScanUninstall(TTagStreamAdapter& reader, TPackageScan& scan) {
-    bool amendable = false;
-    while (reader.ReadTag()) {
-        if (reader.Tag == ltCodePage) {
-            scan.CodePage = reader.ReadInteger();
-        } else if (reader.Tag == ltFolder || reader.Tag == ltFile) {
-            scan.LogEntries.push_back(
-                {DecodeString(reader.ReadString()), reader.Tag == ltFolder, false});
-            amendable = true;
-        } else if (reader.Tag == ltUtf8Path && amendable) {
-            scan.LogEntries.back().Path = DecodeString(reader.ReadString());
-            scan.LogEntries.back().Utf8 = true;
-            amendable = false;
-        } else {
-            reader.SkipValue();
-        }
-    }
-    scan.RecordsEnd = reader.Stream.Position();
-}
-
-} // namespace
-
 TPackageScan ScanPackage(const std::string& fileName) {
-    TFileStream stream(fileName, TFileMode::OpenRead);
     TPackageScan scan;
-    scan.FileSize = stream.Size();
+    {
+        TFileStream stream(fileName, TFileMode::OpenRead);
+        scan.FileSize = stream.Size();
+    }
     if (scan.FileSize < PackageOffsetPos + 4)
         throw EBuildError("\"" + fileName + "\" is too short to be a Setup.exe or Uninstall.exe");
-    stream.SetPosition(PackageOffsetPos);
-    scan.PackageOffset = ReadLE32(stream);
-    stream.SetPosition(scan.PackageOffset);
-    TTagStreamAdapter reader(stream);
-    if (scan.PackageOffset < scan.FileSize && reader.ReadMagic(MagicPackage)) {
-        scan.Kind = TPackageKind::Install;
-        ScanInstall(reader, scan);
-        return scan;
-    }
-    stream.SetPosition(scan.PackageOffset);
-    if (scan.PackageOffset < scan.FileSize && reader.ReadMagic(MagicUninstall)) {
+    scan.Install = std::make_unique<TKoInstall>();
+    scan.Install->LoadFromFile(fileName);
+    scan.PackageOffset = scan.Install->DataOffset;
+    const TKoData* data = scan.Install.get();
+    if (!data->DataFound) {
+        scan.Install.reset();
         scan.Kind = TPackageKind::Uninstall;
-        ScanUninstall(reader, scan);
-        return scan;
+        scan.Uninstall = std::make_unique<TKoUninstall>();
+        scan.Uninstall->LoadFromFile(fileName);
+        data = scan.Uninstall.get();
     }
-    throw EBuildError("\"" + fileName +
-                      "\" holds no package: there is no \"KOVA\" or \"KOVU\" at " + "offset " +
-                      std::to_string(scan.PackageOffset) + " (the pointer at 136)");
+    if (!data->DataFound)
+        throw EBuildError("\"" + fileName +
+                          "\" holds no package: there is no \"KOVA\" or \"KOVU\" at " + "offset " +
+                          std::to_string(scan.PackageOffset) + " (the pointer at 136)");
+    scan.RecordsEnd = data->RecordsEnd;
+    if (data->HasCodePage)
+        scan.CodePage = data->CodePage;
+    return scan;
 }
 
-std::optional<int64_t> ContentSize(TStream& package, int32_t offset, int32_t size,
-                                   const uint8_t* key) {
+std::optional<int64_t> ContentSize(TStream& package, const TStoredItem& item, const uint8_t* key) {
     const int64_t block = CipherBlock;
-    if (size < block || size % block != 0 || offset < 0 || int64_t(offset) + size > package.Size())
+    if (item.Size < block || item.Size % block != 0 || item.Offset < 0 ||
+        int64_t(item.Offset) + item.Size > package.Size())
         return std::nullopt;
-    const int64_t last = int64_t(offset) + size - block;
-    TSubStream window(package, last, last + block - 1);
-    window.SetPosition(0);
+    TStoredItem last;
+    last.Offset = item.Offset + item.Size - block;
+    last.Size = block;
     TMemoryStream plain;
     try {
-        CipherStream(window, plain, key, KeySize, false);
+        DecipherStored(package, last, key, plain);
     } catch (const EKoError&) {
         return std::nullopt;
     }
-    return size - block + plain.Size();
+    return item.Size - block + plain.Size();
 }
 
 std::string TStoredRecord::Describe(int codePage) const {
@@ -110,15 +66,13 @@ std::string TStoredRecord::Describe(int codePage) const {
 std::vector<TStoredRecord> StoredRecords(const TKoInstall& install) {
     std::vector<TStoredRecord> records;
     for (size_t i = 0; i < install.Files.size(); ++i) {
-        const TKoInstallFile& f = *install.Files[i];
-        records.push_back({"file", i + 1, f.Path, f.Size, f.Offset, f.CreationTime, f.LastWriteTime,
-                           f.HasDigest, f.Digest});
+        const TKoInstallFile& file = *install.Files[i];
+        records.push_back({file, "file", i + 1, file.Path});
     }
     for (size_t i = 0; i < install.Execs.size(); ++i) {
-        const TKoInstallExec& e = *install.Execs[i];
-        if (!e.External)
-            records.push_back({"program", i + 1, e.Path, e.Size, e.Offset, e.CreationTime,
-                               e.LastWriteTime, e.HasDigest, e.Digest});
+        const TKoInstallExec& exec = *install.Execs[i];
+        if (!exec.External)
+            records.push_back({exec, "program", i + 1, exec.Path});
     }
     return records;
 }
@@ -175,12 +129,10 @@ void TPackageCheck::CheckOverlaps(std::vector<TStoredRecord> records) const {
 
 int64_t TPackageCheck::CheckCipher(TStream& package, const TStoredRecord& record,
                                    const uint8_t* key) const {
-    TSubStream window(package, record.Offset, int64_t(record.Offset) + record.Size - 1);
-    window.SetPosition(0);
     TCountingStream sink;
     TSha256Stream digesting(sink);
     try {
-        CipherStream(window, digesting, key, KeySize, false);
+        DecipherStored(package, record, key, digesting);
     } catch (const EKoError&) {
         Bad(record, "data does not decipher to a valid final block (wrong key or damage)");
     }

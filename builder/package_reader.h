@@ -1,11 +1,11 @@
-// What the inspecting commands (list, verify, extract) need beyond the stub's own loaders: which
-// kind of data a file carries, where its tag stream ends, the builder's code-page note, and the
-// uninstall log's entries in their order.
+// What the inspecting commands (list, verify, extract) read: the file loaded by the installer's
+// own readers, and the checks on its stored data.
 #pragma once
 
 #include "package/ko_data.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -15,40 +15,27 @@ namespace ko {
 
 enum class TPackageKind { Install, Uninstall };
 
-// An entry of an uninstall log: its path in the log's code page, or in UTF-8 when the log
-// carries it so (a name that code page cannot hold).
-struct TLogEntry {
-    std::string Path;
-    bool Folder = false;
-    bool Utf8 = false;
-};
-
 struct TPackageScan {
     TPackageKind Kind = TPackageKind::Install;
     int64_t FileSize = 0;
     uint32_t PackageOffset = 0;
     // Just behind the top-level end record; -1 when the stream ended before one.
     int64_t RecordsEnd = -1;
-    std::optional<int32_t> CodePage;
-    std::optional<int64_t> KeySize;    // the count of the key record, when there is one
-    std::vector<TLogEntry> LogEntries; // uninstall logs only, in log order
+    std::optional<int32_t> CodePage; // when the file records one
+    // The one of the two that Kind names, loaded, its texts as stored.
+    std::unique_ptr<TKoInstall> Install;
+    std::unique_ptr<TKoUninstall> Uninstall;
 };
 
-// Reads the pointer at 136 and walks the top level of what it finds. Throws EBuildError naming
-// the file when it carries neither a package nor an uninstall log.
+// Loads what the pointer at 136 finds. Throws EBuildError naming the file when it carries
+// neither a package nor an uninstall log, and EKoError naming it when the data is damaged.
 TPackageScan ScanPackage(const std::string& fileName);
 
 // A record with stored data: a file or a program kept in the package.
-struct TStoredRecord {
+struct TStoredRecord : TStoredItem {
     std::string Kind;  // "file" or "program"
     size_t Number = 0; // 1-based among the records of its kind
     std::string Path;
-    int32_t Size = 0;
-    int32_t Offset = 0;
-    uint64_t CreationTime = 0;
-    uint64_t LastWriteTime = 0;
-    bool HasDigest = false;
-    TDigest Digest{};
 
     // "file 3 ({app}\Manual.txt)", the path in UTF-8.
     std::string Describe(int codePage) const;
@@ -85,7 +72,6 @@ void ListJson(const std::string& file, const TPackageScan& scan, int codePage, s
 
 // The content bytes of a record's stored data, read from its deciphered final block; nothing
 // when the data lies outside the package or its final block is not valid.
-std::optional<int64_t> ContentSize(TStream& package, int32_t offset, int32_t size,
-                                   const uint8_t* key);
+std::optional<int64_t> ContentSize(TStream& package, const TStoredItem& item, const uint8_t* key);
 
 } // namespace ko

@@ -6,8 +6,7 @@
 #include "builder/output_file.h"
 #include "package/cipher.h"
 #include "package/format.h"
-#include "package/scramble.h"
-#include "package/tag_stream.h"
+#include "package/package_writer.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,84 +17,58 @@ using namespace format;
 
 namespace {
 
-// Offsets and sizes are signed 32-bit numbers in the records, so nothing may end past 2 GiB.
-constexpr int64_t MaxOffset = 0x7FFFFFFF;
-constexpr int64_t DosHeaderEnd = 128;
-constexpr int64_t NewHeaderPointer = 0x3C;
-
-void WriteText(TTagStreamAdapter& writer, int32_t tag, const std::string& text) {
-    writer.WriteString(tag, EncodeString(text));
-}
-
-void WriteBytes(TTagStreamAdapter& writer, int32_t tag, std::vector<uint8_t> bytes) {
-    TMemoryStream source(std::move(bytes));
-    writer.WriteStream(tag, source, source.Size());
-}
-
-void WriteTime(TTagStreamAdapter& writer, int32_t lowTag, uint64_t time) {
-    writer.WriteInteger(lowTag, static_cast<int32_t>(static_cast<uint32_t>(time)));
-    writer.WriteInteger(lowTag + 1, static_cast<int32_t>(static_cast<uint32_t>(time >> 32)));
-}
-
-void WriteHeader(TTagStreamAdapter& writer, const TPackageContent& c) {
-    writer.WriteInteger(ptCodePage, c.CodePage);
-    WriteText(writer, ptProductName, c.ProductName);
-    writer.WriteInteger(ptVersionMajor, c.VersionMajor);
-    writer.WriteInteger(ptVersionMinor, c.VersionMinor);
-    writer.WriteInteger(ptBuild, c.Build);
-    writer.WriteInteger(ptRelease, c.Release);
-    WriteText(writer, ptPublisher, c.Publisher);
-    WriteText(writer, ptWebsite, c.Website);
-    WriteText(writer, ptAddress, c.Address);
-    WriteText(writer, ptContactName, c.ContactName);
-    WriteText(writer, ptContactEmail, c.ContactEmail);
-    WriteText(writer, ptLicenseText, c.LicenseText);
-    WriteText(writer, ptReadmeText, c.ReadmeText);
-    WriteText(writer, ptWhatsNewText, c.WhatsNewText);
-    WriteText(writer, ptExpertOptions, c.ExpertOptions);
-    std::vector<uint8_t> masked(c.Key.begin(), c.Key.end());
-    for (uint8_t& byte : masked)
-        byte ^= KeyMask;
-    WriteBytes(writer, ptKey, std::move(masked));
-    if (!c.Banner.empty())
-        WriteBytes(writer, ptBanner, c.Banner);
-}
-
-void WriteDigest(TTagStreamAdapter& writer, int32_t tag, const TDigest& digest) {
-    WriteBytes(writer, tag, std::vector<uint8_t>(digest.begin(), digest.end()));
-}
-
-void WriteFile(TTagStreamAdapter& writer, const TPackageFile& file, int64_t offset,
-               const TDigest& digest) {
-    writer.WriteTag(ptFile, ttList);
-    WriteText(writer, ftPath, file.Path);
-    WriteTime(writer, ftCreationLow, file.Data.Times.Creation);
-    WriteTime(writer, ftLastWriteLow, file.Data.Times.LastWrite);
-    WriteText(writer, ftShortcutName, file.ShortcutName);
-    writer.WriteInteger(ftSize, static_cast<int32_t>(StoredSize(file.Data.Length)));
-    writer.WriteInteger(ftOffset, static_cast<int32_t>(offset));
-    writer.WriteByte(ftCheckNewer, file.CheckNewer ? 1 : 0);
-    writer.WriteByte(ftNoUninstall, file.NoUninstall ? 1 : 0);
-    WriteDigest(writer, ftDigest, digest);
-    writer.WriteTag(TagEnd, 0);
-}
-
-void WriteExec(TTagStreamAdapter& writer, const TPackageExec& exec, int64_t offset,
-               const TDigest& digest) {
-    writer.WriteTag(ptExec, ttList);
-    writer.WriteByte(etExternal, exec.External ? 1 : 0);
-    WriteText(writer, etPath, exec.Path);
-    WriteText(writer, etTitle, exec.Title);
-    WriteText(writer, etParameters, exec.Parameters);
-    writer.WriteInteger(etStage, exec.Stage);
-    if (!exec.External) {
-        WriteTime(writer, etCreationLow, exec.Data.Times.Creation);
-        WriteTime(writer, etLastWriteLow, exec.Data.Times.LastWrite);
-        writer.WriteInteger(etSize, static_cast<int32_t>(StoredSize(exec.Data.Length)));
-        writer.WriteInteger(etOffset, static_cast<int32_t>(offset));
-        WriteDigest(writer, etDigest, digest);
+// Fills Install with the records of the package as the installer will load them; the stored
+// data will start at DataStart.
+void FillPackage(TKoInstall& install, const TPackageContent& c, int64_t dataStart,
+                 const std::vector<TDigest>& digests) {
+    install.CodePage = c.CodePage;
+    install.ProductName = c.ProductName;
+    install.VersionMajor = c.VersionMajor;
+    install.VersionMinor = c.VersionMinor;
+    install.Build = c.Build;
+    install.Release = c.Release;
+    install.Publisher = c.Publisher;
+    install.Website = c.Website;
+    install.Address = c.Address;
+    install.ContactName = c.ContactName;
+    install.ContactEmail = c.ContactEmail;
+    install.LicenseText = c.LicenseText;
+    install.ReadmeText = c.ReadmeText;
+    install.WhatsNewText = c.WhatsNewText;
+    install.ExpertOptions = c.ExpertOptions;
+    std::copy(c.Key.begin(), c.Key.end(), install.Key);
+    install.Banner.LoadFromBytes(c.Banner);
+    int64_t offset = dataStart;
+    size_t item = 0;
+    // Missing digests are zeros, of the same length.
+    const auto store = [&](TStoredItem& stored, const TStoredSource& source) {
+        stored.Size = static_cast<int32_t>(StoredSize(source.Length));
+        stored.Offset = static_cast<int32_t>(offset);
+        stored.CreationTime = source.Times.Creation;
+        stored.LastWriteTime = source.Times.LastWrite;
+        stored.HasDigest = item < digests.size();
+        stored.Digest = stored.HasDigest ? digests[item] : TDigest{};
+        ++item;
+        offset += StoredSize(source.Length);
+    };
+    for (const TPackageFile& file : c.Files) {
+        TKoInstallFile& record = install.AddFile();
+        record.Path = file.Path;
+        record.ShortcutName = file.ShortcutName;
+        record.CheckNewer = file.CheckNewer ? 1 : 0;
+        record.NoUninstall = file.NoUninstall ? 1 : 0;
+        store(record, file.Data);
     }
-    writer.WriteTag(TagEnd, 0);
+    for (const TPackageExec& exec : c.Execs) {
+        TKoInstallExec& record = install.AddExec();
+        record.External = exec.External ? 1 : 0;
+        record.Path = exec.Path;
+        record.Title = exec.Title;
+        record.Parameters = exec.Parameters;
+        record.Stage = exec.Stage;
+        if (!exec.External)
+            store(record, exec.Data);
+    }
 }
 
 int64_t TotalStoredBytes(const TPackageContent& content) {
@@ -210,25 +183,9 @@ void CheckStub(const std::vector<uint8_t>& stub, const std::string& name) {
 
 void WritePackageRecords(TStream& output, const TPackageContent& content, int64_t dataStart,
                          const std::vector<TDigest>& digests) {
-    TTagStreamAdapter writer(output);
-    writer.WriteMagic(MagicPackage);
-    WriteHeader(writer, content);
-    int64_t offset = dataStart;
-    size_t item = 0;
-    const auto digest = [&] { return item < digests.size() ? digests[item++] : TDigest{}; };
-    for (const TPackageFile& file : content.Files) {
-        WriteFile(writer, file, offset, digest());
-        offset += StoredSize(file.Data.Length);
-    }
-    for (const TPackageExec& exec : content.Execs) {
-        if (exec.External) {
-            WriteExec(writer, exec, offset, {});
-            continue;
-        }
-        WriteExec(writer, exec, offset, digest());
-        offset += StoredSize(exec.Data.Length);
-    }
-    writer.WriteTag(TagEnd, 0);
+    TKoInstall install;
+    FillPackage(install, content, dataStart, digests);
+    WritePackage(output, install);
 }
 
 void WriteSetup(TStream& output, std::vector<uint8_t> stub, const TPackageContent& content,

@@ -5,6 +5,7 @@
 #include "base/stream.h"
 #include "builder/output_file.h"
 #include "builder/platform.h"
+#include "package/format.h"
 #include "package/sha256.h"
 
 #include <array>
@@ -48,7 +49,7 @@ struct TPackageContent {
     std::string Publisher, Website, Address, ContactName, ContactEmail;
     std::string LicenseText, ReadmeText, WhatsNewText, ExpertOptions;
     std::vector<uint8_t> Banner;
-    std::array<uint8_t, 16> Key{};
+    std::array<uint8_t, format::KeySize> Key{};
     std::vector<TPackageFile> Files;
     std::vector<TPackageExec> Execs;
 };

@@ -1,6 +1,7 @@
 #include "builder/pe_resource.h"
 
 #include "base/stream.h"
+#include "package/format.h"
 
 namespace ko {
 
@@ -67,7 +68,7 @@ std::optional<uint32_t> DirectoryEntry(const TImage& image, size_t directory, ui
 std::optional<TFileRange> FindResource(const uint8_t* data, size_t size, uint16_t type,
                                        uint16_t id) {
     const TImage image(data, size);
-    const auto pe = image.U32(0x3C);
+    const auto pe = image.U32(format::NewHeaderPointer);
     if (!pe || image.U32(*pe) != 0x00004550u)
         return std::nullopt;
     const auto count = image.U16(*pe + 6), optionalSize = image.U16(*pe + 20);

@@ -22,8 +22,6 @@ namespace {
 // The banner area of the welcome and finish pages; a larger picture is cut off.
 constexpr int BannerWidth = 160;
 constexpr int BannerHeight = 320;
-// Stored sizes and offsets are signed 32-bit numbers in the records.
-constexpr int64_t MaxStoredSize = 0x7FFFFFFF;
 
 // Resolves one manifest, adding every mistake to Problems and going on with the next value, so
 // that a vendor sees all of them at once.
@@ -147,7 +145,7 @@ private:
         }
         source.Source = path;
         source.Length = static_cast<int64_t>(std::filesystem::file_size(path));
-        if (format::StoredSize(source.Length) > MaxStoredSize) {
+        if (format::StoredSize(source.Length) > format::MaxOffset) {
             FProblems.Add(line, "source file " + name +
                                     " is too large: stored sizes are limited to 2 GiB");
             return false;

@@ -10,9 +10,7 @@ namespace ko {
 
 namespace {
 
-int VerifyUninstall(const std::string& native, const std::string& file, std::ostream& out) {
-    TKoUninstall uninstall;
-    uninstall.LoadFromFile(native);
+int VerifyUninstall(const TKoUninstall& uninstall, const std::string& file, std::ostream& out) {
     out << "OK: " << file << ": uninstall log with " << uninstall.FolderList.size()
         << " folders and " << uninstall.FileList.size() << " files\n";
     return 0;
@@ -20,13 +18,13 @@ int VerifyUninstall(const std::string& native, const std::string& file, std::ost
 
 // What the installer needs besides the stored data: a damaged first record would otherwise
 // read as a product without a name or files and pass every other check.
-void CheckIdentity(const std::string& file, const TPackageScan& scan, const TKoInstall& install) {
+void CheckIdentity(const std::string& file, const TKoInstall& install) {
     if (install.ProductName.empty())
         throw EBuildError(file + ": the package names no product (its first records damaged?)");
-    if (!scan.KeySize)
+    if (!install.KeyCount)
         throw EBuildError(file + ": the package holds no key record");
-    if (*scan.KeySize != format::KeySize)
-        throw EBuildError(file + ": the key record holds " + std::to_string(*scan.KeySize) +
+    if (*install.KeyCount != format::KeySize)
+        throw EBuildError(file + ": the key record holds " + std::to_string(*install.KeyCount) +
                           " bytes instead of " + std::to_string(format::KeySize));
 }
 
@@ -36,15 +34,14 @@ int VerifyCommand(const std::string& file, std::ostream& out) {
     const std::string native = NativeName(PathFromUtf8(file));
     const TPackageScan scan = ScanPackage(native);
     if (scan.Kind == TPackageKind::Uninstall)
-        return VerifyUninstall(native, file, out);
-    TKoInstall install;
-    install.LoadFromFile(native);
+        return VerifyUninstall(*scan.Uninstall, file, out);
+    const TKoInstall& install = *scan.Install;
     const int codePage =
         IsSupportedCodePage(scan.CodePage.value_or(0)) ? *scan.CodePage : DefaultCodePage;
     const std::vector<TStoredRecord> records = StoredRecords(install);
     const TPackageCheck check(file, scan, codePage);
     check.CheckStructure(records);
-    CheckIdentity(file, scan, install);
+    CheckIdentity(file, install);
     TFileStream package(native, TFileMode::OpenRead);
     int64_t content = 0;
     for (const TStoredRecord& record : records)

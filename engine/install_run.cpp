@@ -59,11 +59,8 @@ void InstallFile(TKoInstallRun& run, TStream& package, const TVariables& variabl
         run.Report("Copying file " + target + " ...", 1);
         // The data is checked before it goes over the file it replaces: a damaged installer
         // leaves the installed version as it was.
-        const TStoredWrite written =
-            run.StoredData.Write(run.Transaction, package,
-                                 {file.Offset, file.Size, file.CreationTime, file.LastWriteTime,
-                                  file.HasDigest ? &file.Digest : nullptr},
-                                 run.Data.Key, target, THeldTarget::Skip);
+        const TStoredWrite written = run.StoredData.Write(run.Transaction, package, file,
+                                                          run.Data.Key, target, THeldTarget::Skip);
         if (written == TStoredWrite::Skipped) {
             run.Report("WARNING: Unable to overwrite " + target + " ...", 0);
         } else {

@@ -52,10 +52,7 @@ void RunOne(TKoInstallRun& run, TStream& package, const TVariables& variables,
     if (!exec.External) {
         ClearReadOnly(program);
         const TStoredWrite written =
-            run.StoredData.Write(run.Transaction, package,
-                                 {exec.Offset, exec.Size, exec.CreationTime, exec.LastWriteTime,
-                                  exec.HasDigest ? &exec.Digest : nullptr},
-                                 run.Data.Key, program);
+            run.StoredData.Write(run.Transaction, package, exec, run.Data.Key, program);
         if (written == TStoredWrite::TimesNotSet)
             run.Report("WARNING: Unable to set the time of " + program + " ...", 0);
     }

@@ -2,9 +2,6 @@
 
 #include "base/win32_util.h"
 #include "engine/threaded_digest.h"
-#include "package/cipher.h"
-#include "package/format.h"
-#include "package/sub_stream.h"
 
 #include <windows.h>
 
@@ -25,28 +22,21 @@ constexpr int64_t StreamedSize = int64_t(8) << 20;
 }
 
 // Set after the last write, so that writing does not move the last-write time again.
-bool SetStoredTimes(TFileStream& output, const TStoredData& data) {
+bool SetStoredTimes(TFileStream& output, const TStoredItem& data) {
     const FILETIME creation = ToFileTime(data.CreationTime);
     const FILETIME lastWrite = ToFileTime(data.LastWriteTime);
     return SetFileTime(reinterpret_cast<HANDLE>(output.Handle()), &creation, &lastWrite,
                        &lastWrite);
 }
 
-// The last byte of the stored data in the package.
-int64_t StoredEnd(const TStoredData& data) {
-    return int64_t(data.Offset) + data.Size - 1;
-}
-
-bool StreamStoredData(TStream& package, const TStoredData& data, const uint8_t* key,
+bool StreamStoredData(TStream& package, const TStoredItem& data, const uint8_t* key,
                       TFileStream& output, const std::string& target) {
-    TSubStream window(package, data.Offset, StoredEnd(data));
-    window.SetPosition(0);
-    if (!data.Digest) {
-        CipherStream(window, output, key, format::KeySize, false);
+    if (!data.HasDigest) {
+        DecipherStored(package, data, key, output);
     } else {
         TThreadedSha256Stream digesting(output);
-        CipherStream(window, digesting, key, format::KeySize, false);
-        if (digesting.Finish() != *data.Digest)
+        DecipherStored(package, data, key, digesting);
+        if (digesting.Finish() != data.Digest)
             Damaged(target);
     }
     return SetStoredTimes(output, data);
@@ -55,11 +45,11 @@ bool StreamStoredData(TStream& package, const TStoredData& data, const uint8_t* 
 } // namespace
 
 TStoredWrite TStoredDataWriter::Write(TFileTransaction& transaction, TStream& package,
-                                      const TStoredData& data, const uint8_t* key,
+                                      const TStoredItem& data, const uint8_t* key,
                                       const std::string& target, THeldTarget held) {
     bool timesSet = true;
     bool written = false;
-    if (!data.Digest || data.Size >= StreamedSize) {
+    if (!data.HasDigest || data.Size >= StreamedSize) {
         written = transaction.WriteStream(
             target,
             [&](TFileStream& output) {
@@ -74,9 +64,7 @@ TStoredWrite TStoredDataWriter::Write(TFileTransaction& transaction, TStream& pa
         std::exception_ptr failed;
         int64_t length = 0;
         try {
-            TSubStream window(package, data.Offset, StoredEnd(data));
-            window.SetPosition(0);
-            length = DecipherToMemory(window, FBuffer, key, format::KeySize);
+            length = DecipherStoredToMemory(package, data, key, FBuffer);
             FWorker.Start(FBuffer.data(), static_cast<size_t>(length));
         } catch (...) {
             failed = std::current_exception();
@@ -88,7 +76,7 @@ TStoredWrite TStoredDataWriter::Write(TFileTransaction& transaction, TStream& pa
                     std::rethrow_exception(failed);
                 output.WriteBuffer(FBuffer.data(), length);
                 timesSet = SetStoredTimes(output, data);
-                if (FWorker.Wait() != *data.Digest)
+                if (FWorker.Wait() != data.Digest)
                     Damaged(target);
             },
             held);

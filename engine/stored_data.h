@@ -6,7 +6,7 @@
 #include "base/stream.h"
 #include "engine/digest_worker.h"
 #include "engine/transaction.h"
-#include "package/sha256.h"
+#include "package/stored_item.h"
 
 #include <cstdint>
 #include <string>
@@ -19,16 +19,6 @@ namespace ko {
 class EDamagedInstaller : public EKoError {
 public:
     using EKoError::EKoError;
-};
-
-// Stored data of a file or program record: the enciphered bytes at Offset of the package, the
-// times to give the written file and, when the package records one, the content's SHA-256.
-struct TStoredData {
-    int32_t Offset = 0;
-    int32_t Size = 0;
-    uint64_t CreationTime = 0;
-    uint64_t LastWriteTime = 0;
-    const TDigest* Digest = nullptr;
 };
 
 // TimesNotSet: the caller warns, since the next install's newer-version check reads the times.
@@ -47,7 +37,7 @@ public:
     // content does not match the digest, both only once Transaction has found the target
     // writable; Transaction removes what was written. Skipped when Held is Skip and another
     // program holds the target.
-    TStoredWrite Write(TFileTransaction& transaction, TStream& package, const TStoredData& data,
+    TStoredWrite Write(TFileTransaction& transaction, TStream& package, const TStoredItem& data,
                        const uint8_t* key, const std::string& target,
                        THeldTarget held = THeldTarget::Fail);
 

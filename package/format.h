@@ -33,6 +33,11 @@ namespace ko::format {
 inline constexpr int64_t PackageOffsetPos = 136;
 // Where the stub's PE header must start so that the bytes at 128..255 are loader-ignored padding.
 inline constexpr uint32_t StubPeHeaderOffset = 256;
+// The DOS header's end, and where in it the PE header's offset is kept.
+inline constexpr int64_t DosHeaderEnd = 128;
+inline constexpr int64_t NewHeaderPointer = 0x3C;
+// Offsets and sizes are signed 32-bit numbers in the records, so nothing may end past 2 GiB.
+inline constexpr int64_t MaxOffset = 0x7FFFFFFF;
 
 inline constexpr uint32_t MagicPackage = 0x41564F4B;   // "KOVA"
 inline constexpr uint32_t MagicUninstall = 0x55564F4B; // "KOVU"

@@ -27,6 +27,10 @@ void TKoData::Clear() {
     Address.clear();
     ContactName.clear();
     ContactEmail.clear();
+    DataOffset = 0;
+    DataFound = false;
+    HasCodePage = false;
+    RecordsEnd = -1;
 }
 
 void TKoData::LoadFromFile(const std::string& name) {
@@ -87,14 +91,14 @@ void TKoData::ReadBanner(TTagStreamAdapter& reader) {
     }
 }
 
-namespace {
-
-// Seeks to the offset that the pointer at 136 holds.
-void SeekToPackage(TStream& stream) {
-    stream.Seek(PackageOffsetPos, TSeekOrigin::Beginning);
-    const uint32_t offset = ReadLE32(stream);
-    stream.Seek(offset, TSeekOrigin::Beginning);
+void TKoData::OpenData(TTagStreamAdapter& reader, uint32_t magic) {
+    reader.Stream.Seek(PackageOffsetPos, TSeekOrigin::Beginning);
+    DataOffset = ReadLE32(reader.Stream);
+    reader.Stream.Seek(DataOffset, TSeekOrigin::Beginning);
+    DataFound = reader.ReadMagic(magic);
 }
+
+namespace {
 
 uint64_t SetLow(uint64_t value, int32_t low) {
     return (value & 0xFFFFFFFF00000000ull) | uint32_t(low);
@@ -207,8 +211,8 @@ void ReadExecRecord(TTagStreamAdapter& reader, TKoInstallExec& exec) {
     }
 }
 
-// The string field of the header records that the package and the log share, or null.
-std::string* SharedStringField(TKoData& data, int32_t tag) {
+// The string field of a header record, or null.
+std::string* StringField(TKoInstall& data, int32_t tag) {
     switch (tag) {
     case ptProductName:
         return &data.ProductName;
@@ -222,12 +226,20 @@ std::string* SharedStringField(TKoData& data, int32_t tag) {
         return &data.ContactName;
     case ptContactEmail:
         return &data.ContactEmail;
+    case ptLicenseText:
+        return &data.LicenseText;
+    case ptReadmeText:
+        return &data.ReadmeText;
+    case ptWhatsNewText:
+        return &data.WhatsNewText;
+    case ptExpertOptions:
+        return &data.ExpertOptions;
     default:
         return nullptr;
     }
 }
 
-int32_t* SharedIntegerField(TKoData& data, int32_t tag) {
+int32_t* IntegerField(TKoInstall& data, int32_t tag) {
     switch (tag) {
     case ptVersionMajor:
         return &data.VersionMajor;
@@ -255,6 +267,7 @@ void TKoInstall::Clear() {
     ReadmeText.clear();
     WhatsNewText.clear();
     std::memset(Key, 0, sizeof Key);
+    KeyCount.reset();
 }
 
 TKoInstallFile& TKoInstall::AddFile() {
@@ -267,35 +280,30 @@ TKoInstallExec& TKoInstall::AddExec() {
 
 void TKoInstall::LoadFromStream(TStream& stream) {
     Clear();
-    SeekToPackage(stream);
     TTagStreamAdapter reader(stream);
-    if (!reader.ReadMagic(MagicPackage))
+    OpenData(reader, MagicPackage);
+    if (!DataFound)
         return;
     while (reader.ReadTag()) {
         const int32_t tag = reader.Tag;
-        if (tag == ptCodePage) {
+        if (tag == ptCodePage && reader.TagType == ttInteger) {
             CodePage = reader.ReadInteger();
-        } else if (std::string* field = SharedStringField(*this, tag)) {
+            HasCodePage = true;
+        } else if (std::string* field = StringField(*this, tag)) {
             *field = DecodeString(reader.ReadString());
-        } else if (int32_t* number = SharedIntegerField(*this, tag)) {
+        } else if (int32_t* number = IntegerField(*this, tag)) {
             *number = reader.ReadInteger();
-        } else if (tag == ptLicenseText || tag == ptReadmeText || tag == ptWhatsNewText ||
-                   tag == ptExpertOptions) {
-            std::string& text = tag == ptLicenseText    ? LicenseText
-                                : tag == ptReadmeText   ? ReadmeText
-                                : tag == ptWhatsNewText ? WhatsNewText
-                                                        : ExpertOptions;
-            text = DecodeString(reader.ReadString());
         } else if (tag == ptKey) {
-            // The key holds exactly 16 bytes whatever count the record claims.
+            // The key holds exactly KeySize bytes whatever count or type the record claims.
             const int64_t count = reader.ReadCount();
-            uint8_t stored[16] = {};
-            const int64_t take = count < 16 ? count : 16;
+            KeyCount = count;
+            uint8_t stored[KeySize] = {};
+            const int64_t take = count < KeySize ? count : KeySize;
             if (take > 0)
                 stream.ReadFully(stored, take);
-            if (count > 16)
-                stream.Seek(count - 16, TSeekOrigin::Current);
-            for (int i = 0; i < 16; ++i)
+            if (count > KeySize)
+                stream.Seek(count - KeySize, TSeekOrigin::Current);
+            for (int i = 0; i < KeySize; ++i)
                 Key[i] = stored[i] ^ KeyMask;
         } else if (tag == ptBanner) {
             ReadBanner(reader);
@@ -307,6 +315,8 @@ void TKoInstall::LoadFromStream(TStream& stream) {
             reader.SkipValue();
         }
     }
+    if (!reader.StreamEnded)
+        RecordsEnd = stream.Position();
 }
 
 void TKoInstall::DecodeTexts(const TTextCodec& codec) {
@@ -318,109 +328,6 @@ void TKoInstall::DecodeTexts(const TTextCodec& codec) {
         for (std::string* text : {&exec->Path, &exec->Title, &exec->Parameters})
             *text = Decoded(codec, *text);
     // The documents stay RTF, whose bytes the viewer reads in the package's code page.
-}
-
-void TKoInstall::WriteUninstallLog(TStream& stream, const std::vector<TUninstallEntry>& entries,
-                                   const TTextCodec* codec) const {
-    const int32_t codePage = codec && CodePage == 0 ? codec->SystemCodePage : CodePage;
-    // A text of the package: its code page holds it, so the lossy form is only a safeguard.
-    auto stored = [&](const std::string& text) {
-        return EncodeString(codec ? EncodeLossy(*codec, text, codePage) : text);
-    };
-    TTagStreamAdapter writer(stream);
-    writer.WriteMagic(MagicUninstall);
-    if (codePage != 0)
-        writer.WriteInteger(ltCodePage, codePage);
-    writer.WriteString(ltProductName, stored(ProductName));
-    writer.WriteInteger(ltVersionMajor, VersionMajor);
-    writer.WriteInteger(ltVersionMinor, VersionMinor);
-    writer.WriteInteger(ltBuild, Build);
-    writer.WriteInteger(ltRelease, Release);
-    writer.WriteString(ltPublisher, stored(Publisher));
-    writer.WriteString(ltWebsite, stored(Website));
-    writer.WriteString(ltAddress, stored(Address));
-    writer.WriteString(ltContactName, stored(ContactName));
-    writer.WriteString(ltContactEmail, stored(ContactEmail));
-    if (!Banner.Empty()) {
-        TMemoryStream picture;
-        Banner.SaveToStream(picture);
-        picture.SetPosition(0);
-        writer.WriteStream(ltBanner, picture, picture.Size());
-    }
-    for (const TUninstallEntry& entry : entries) {
-        const std::optional<std::string> bytes =
-            codec ? codec->Encode(entry.Path, codePage) : entry.Path;
-        writer.WriteString(
-            entry.Folder ? ltFolder : ltFile,
-            EncodeString(bytes ? *bytes : EncodeLossy(*codec, entry.Path, codePage)));
-        // A user's folder may be named in any script: the uninstall must find it all the same.
-        if (!bytes)
-            writer.WriteString(ltUtf8Path, EncodeString(entry.Path));
-    }
-}
-
-void TKoInstall::AppendUninstallLog(TStream& stream, const std::vector<TUninstallEntry>& entries,
-                                    const TTextCodec* codec) const {
-    const int64_t position = stream.Position();
-    WriteUninstallLog(stream, entries, codec);
-    stream.Seek(PackageOffsetPos, TSeekOrigin::Beginning);
-    WriteLE32(stream, static_cast<uint32_t>(position));
-}
-
-// ---- TKoUninstall ---------------------------------------------------------------------------
-
-void TKoUninstall::Clear() {
-    TKoData::Clear();
-    FileList.clear();
-    FolderList.clear();
-    FUtf8Files.clear();
-    FUtf8Folders.clear();
-}
-
-void TKoUninstall::LoadFromStream(TStream& stream) {
-    Clear();
-    SeekToPackage(stream);
-    ReadUninstallLog(stream);
-}
-
-void TKoUninstall::ReadUninstallLog(TStream& stream) {
-    TTagStreamAdapter reader(stream);
-    if (!reader.ReadMagic(MagicUninstall))
-        return;
-    // The list of the last entry read, which a UTF-8 record amends.
-    std::vector<std::string>* lastList = nullptr;
-    while (reader.ReadTag()) {
-        const int32_t tag = reader.Tag;
-        if (tag == ltCodePage) {
-            CodePage = reader.ReadInteger();
-        } else if (std::string* field = SharedStringField(*this, tag)) {
-            *field = DecodeString(reader.ReadString());
-        } else if (int32_t* number = SharedIntegerField(*this, tag)) {
-            *number = reader.ReadInteger();
-        } else if (tag == ltBanner) {
-            ReadBanner(reader);
-        } else if (tag == ltFolder || tag == ltFile) {
-            lastList = tag == ltFolder ? &FolderList : &FileList;
-            lastList->push_back(DecodeString(reader.ReadString()));
-            (tag == ltFolder ? FUtf8Folders : FUtf8Files).push_back(false);
-        } else if (tag == ltUtf8Path && lastList) {
-            lastList->back() = DecodeString(reader.ReadString());
-            (lastList == &FolderList ? FUtf8Folders : FUtf8Files).back() = true;
-            lastList = nullptr;
-        } else {
-            reader.SkipValue();
-        }
-    }
-}
-
-void TKoUninstall::DecodeTexts(const TTextCodec& codec) {
-    TKoData::DecodeTexts(codec);
-    for (size_t i = 0; i < FileList.size(); ++i)
-        if (!FUtf8Files[i])
-            FileList[i] = Decoded(codec, FileList[i]);
-    for (size_t i = 0; i < FolderList.size(); ++i)
-        if (!FUtf8Folders[i])
-            FolderList[i] = Decoded(codec, FolderList[i]);
 }
 
 } // namespace ko

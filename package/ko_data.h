@@ -3,45 +3,35 @@
 #pragma once
 
 #include "base/stream.h"
+#include "package/format.h"
 #include "package/jpeg_picture.h"
-#include "package/sha256.h"
+#include "package/stored_item.h"
 #include "package/text_codec.h"
+#include "package/uninstall_log.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace ko {
 
 // A file to install: its target path and the location of its enciphered data.
-struct TKoInstallFile {
+struct TKoInstallFile : TStoredItem {
     std::string Path;
-    uint64_t CreationTime = 0;  // FILETIME
-    uint64_t LastWriteTime = 0; // FILETIME
     std::string ShortcutName;
-    int32_t Size = 0;   // stored (enciphered) bytes
-    int32_t Offset = 0; // absolute offset in the program file
     uint8_t CheckNewer = 0;
     uint8_t NoUninstall = 0;
-    // The SHA-256 of the content, when the package records one.
-    bool HasDigest = false;
-    TDigest Digest{};
 };
 
 // A program to run at one stage; its data lies in the package unless External is set.
-struct TKoInstallExec {
+struct TKoInstallExec : TStoredItem {
     uint8_t External = 0;
     std::string Path;
     std::string Title;
     std::string Parameters;
     uint8_t Stage = 0;
-    uint64_t CreationTime = 0;
-    uint64_t LastWriteTime = 0;
-    int32_t Size = 0;
-    int32_t Offset = 0;
-    bool HasDigest = false;
-    TDigest Digest{};
 };
 
 // When a run item runs.
@@ -50,12 +40,6 @@ enum TKoStage : uint8_t {
     stBeforeFiles = 1,
     stAfterFiles = 2,
     stWizardClose = 3
-};
-
-// One thing the install run created; uninstalling removes it.
-struct TUninstallEntry {
-    std::string Path;
-    bool Folder = false;
 };
 
 class TKoData {
@@ -100,9 +84,18 @@ public:
     std::string ContactName;
     std::string ContactEmail;
 
+    // What the load found besides the fields, for the builder's checks.
+    uint32_t DataOffset = 0; // the pointer at 136
+    bool DataFound = false;  // the magic was there
+    bool HasCodePage = false;
+    // Just behind the top-level end record; -1 when the data ends before one.
+    int64_t RecordsEnd = -1;
+
 protected:
     std::unique_ptr<TStream> FFile;
 
+    // Seeks to where the pointer at 136 points and reads the magic there into DataFound.
+    void OpenData(class TTagStreamAdapter& reader, uint32_t magic);
     // Reads a banner record's count and bytes. A count of 0 or less, or a picture the decoder
     // rejects, gives an empty banner.
     void ReadBanner(class TTagStreamAdapter& reader);
@@ -114,7 +107,9 @@ class TKoInstall : public TKoData {
 public:
     void Clear() override;
     // Reads the package that the pointer at offset 136 finds. No "KOVA" there leaves the data
-    // cleared without an error; a cut-off package keeps what was read before the cut.
+    // cleared without an error; a cut-off package keeps what was read before the cut. A record
+    // this format's first readers did not know is read only when it has the type written here:
+    // any other is skipped by its type, as those readers skip it.
     void LoadFromStream(TStream& stream) override;
 
     TKoInstallFile& AddFile();
@@ -139,7 +134,10 @@ public:
     std::string LicenseText;
     std::string ReadmeText;
     std::string WhatsNewText;
-    uint8_t Key[16] = {};
+    uint8_t Key[format::KeySize] = {};
+    // The byte count the key record claims, when there is one; the key is read as KeySize bytes
+    // whatever it claims.
+    std::optional<int64_t> KeyCount;
 };
 
 class TKoUninstall : public TKoData {
@@ -149,18 +147,20 @@ public:
     void LoadFromStream(TStream& stream) override;
 
     // Reads the magic and the records from the stream's position; no "KOVU" leaves the data
-    // cleared without an error. An entry with a UTF-8 record holds that UTF-8 path.
+    // cleared without an error. An entry with a UTF-8 record holds that UTF-8 path. The code page
+    // and UTF-8 records are read only with the type written here, as the package's own.
     void ReadUninstallLog(TStream& stream);
-    // Entries that came with a UTF-8 record keep it.
+    // Entries that came with a UTF-8 record keep it; afterwards every entry is UTF-8.
     void DecodeTexts(const TTextCodec& codec) override;
 
+    // The entries in log order.
+    std::vector<TLogEntry> Entries;
+    // The same by kind, as the uninstall removes them; an install adds to them.
     std::vector<std::string> FileList;
     std::vector<std::string> FolderList;
 
 private:
-    // Which entries hold their UTF-8 path already, by position in their list.
-    std::vector<bool> FUtf8Files;
-    std::vector<bool> FUtf8Folders;
+    void ReadRecords(class TTagStreamAdapter& reader);
 };
 
 } // namespace ko

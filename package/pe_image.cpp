@@ -1,12 +1,14 @@
 #include "package/pe_image.h"
 
+#include "package/format.h"
+
 #include <vector>
 
 namespace ko {
 
 namespace {
 
-constexpr size_t NewHeaderPointer = 0x3C;
+constexpr size_t NewHeaderPointer = size_t(format::NewHeaderPointer);
 constexpr size_t CoffHeaderSize = 20;
 constexpr size_t SecurityEntry = 4;
 constexpr size_t HeaderBytes = 4096; // the headers of any program the stub is fit in here

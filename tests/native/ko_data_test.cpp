@@ -228,3 +228,97 @@ TEST(UninstallLog, RoundTripsIdentityBannerAndEntriesInOrder) {
     EXPECT_TRUE(plain.Banner.Empty());
     EXPECT_EQ(plain.FileList.size(), 3u);
 }
+
+namespace {
+
+// A record of Type with a value of that type, all of whose bytes are 0xFF: read as any other
+// type, a count or a record header turns -1 and the package ends there.
+void WriteValueOfType(TTagStreamAdapter& writer, int32_t tag, uint8_t type) {
+    static const uint8_t ones[12] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                     0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    writer.WriteTag(tag, type);
+    if (type == ttList) {
+        writer.WriteInteger(1, -1);
+        writer.WriteTag(TagEnd, 0);
+    } else if (type == ttString || type == ttData) {
+        WriteLE32(writer.Stream, sizeof ones);
+        writer.Stream.WriteBuffer(ones, sizeof ones);
+    } else {
+        const int size[] = {0, 1, 1, 2, 4, 4, 8};
+        writer.Stream.WriteBuffer(ones, type < 7 ? size[type] : 0);
+    }
+}
+
+enum class TPlace { Header, File, Exec, Log, LogEntry };
+
+} // namespace
+
+// The records this project added to the format are read only with the type it writes; with any
+// other (a writer may use the ids for something else) they are skipped by their type, and the
+// rest loads whole.
+TEST(Loader, AddedRecordsOfAnotherTypeAreSkipped) {
+    const struct {
+        int32_t Tag;
+        uint8_t Ours;
+        TPlace Place;
+    } added[] = {{ptCodePage, ttInteger, TPlace::Header},
+                 {ftDigest, ttData, TPlace::File},
+                 {etDigest, ttData, TPlace::Exec},
+                 {ltCodePage, ttInteger, TPlace::Log},
+                 {ltUtf8Path, ttString, TPlace::LogEntry}};
+    for (const auto& record : added) {
+        for (uint8_t type = ttList; type <= ttData + 1; ++type) {
+            if (type == record.Ours)
+                continue;
+            SCOPED_TRACE("id " + std::to_string(record.Tag) + ", type " + std::to_string(type));
+            const auto odd = [&](TTagStreamAdapter& writer, TPlace place) {
+                if (place == record.Place)
+                    WriteValueOfType(writer, record.Tag, type);
+            };
+            if (record.Place == TPlace::Log || record.Place == TPlace::LogEntry) {
+                TMemoryStream stream;
+                TTagStreamAdapter writer(stream);
+                writer.WriteMagic(MagicUninstall);
+                odd(writer, TPlace::Log);
+                writer.WriteString(ltFolder, EncodeString("C:\\A"));
+                odd(writer, TPlace::LogEntry);
+                writer.WriteString(ltFile, EncodeString("C:\\A\\b"));
+                writer.WriteTag(TagEnd, 0);
+                stream.SetPosition(0);
+                TKoUninstall log;
+                log.ReadUninstallLog(stream);
+                EXPECT_EQ(log.FolderList, std::vector<std::string>{"C:\\A"});
+                EXPECT_EQ(log.FileList, std::vector<std::string>{"C:\\A\\b"});
+                EXPECT_FALSE(log.Entries.at(0).Utf8);
+                EXPECT_FALSE(log.HasCodePage);
+                EXPECT_GE(log.RecordsEnd, 0);
+                continue;
+            }
+            TPackage p;
+            odd(p.Writer, TPlace::Header);
+            p.String(ptProductName, "Alpha");
+            for (int i = 0; i < 2; ++i) {
+                p.Writer.WriteTag(ptFile, ttList);
+                p.String(ftPath, "file" + std::to_string(i));
+                odd(p.Writer, TPlace::File);
+                p.Writer.WriteInteger(ftSize, 16);
+                p.Writer.WriteTag(TagEnd, 0);
+            }
+            p.Writer.WriteTag(ptExec, ttList);
+            odd(p.Writer, TPlace::Exec);
+            p.String(etPath, "run.exe");
+            p.Writer.WriteTag(TagEnd, 0);
+            p.Writer.WriteTag(TagEnd, 0);
+            const auto install = p.Load();
+            ASSERT_EQ(install->Files.size(), 2u);
+            EXPECT_EQ(install->Files[1]->Path, "file1");
+            EXPECT_EQ(install->Files[1]->Size, 16);
+            EXPECT_FALSE(install->Files[1]->HasDigest);
+            ASSERT_EQ(install->Execs.size(), 1u);
+            EXPECT_EQ(install->Execs[0]->Path, "run.exe");
+            EXPECT_FALSE(install->Execs[0]->HasDigest);
+            EXPECT_FALSE(install->HasCodePage);
+            EXPECT_GE(install->RecordsEnd, 0);
+        }
+    }
+}

@@ -28,6 +28,24 @@ TEST(Scramble, LengthsAndPadding) {
     EXPECT_EQ(DecodeString(""), "");
 }
 
+// Uninstallers already installed hold their texts scrambled so: a changed alphabet or bit layout
+// would still round-trip but leave every one of them unreadable.
+TEST(Scramble, KnownAnswers) {
+    const std::pair<std::string, std::string> known[] = {
+        {"A", "00tt"},
+        {"AB", "0TRt"},
+        {"ABC", "0T5w"},
+        {"Sample Trend EA", "TfhUAHu-RhsLxVvYRKNc"},
+        {"{app}\\x.txt", "Wfh6AgbAWDv2Wg0t"},
+        {std::string("\x00\xff\x80\x7f", 4), "lr7lq6tt"},
+        {"\xfb\xef\xbe", "7777"},
+    };
+    for (const auto& [plain, scrambled] : known) {
+        EXPECT_EQ(EncodeString(plain), scrambled) << scrambled;
+        EXPECT_EQ(DecodeString(scrambled), plain) << scrambled;
+    }
+}
+
 TEST(Scramble, RoundTripsEveryByteAtEveryLength) {
     std::string all;
     for (int b = 0; b < 256; ++b)

@@ -1,0 +1,15 @@
+// Writes the package's tag stream from the model the installer loads it into.
+#pragma once
+
+#include "base/stream.h"
+#include "package/ko_data.h"
+
+namespace ko {
+
+// The magic, the header records (the code page always, the banner when there is one), one list
+// per file and per run item, then the end record. Every stored item carries a digest record,
+// its Digest whether HasDigest is set or not: a writer that fills the digests in once the data
+// is written gets records of the same length.
+void WritePackage(TStream& output, const TKoInstall& install);
+
+} // namespace ko
