@@ -10,6 +10,7 @@
 #include "builder/platform.h"
 #include "builder/product.h"
 #include "builder/version_resource.h"
+#include "package/format.h"
 
 #include <algorithm>
 #include <memory>
@@ -94,7 +95,7 @@ void ClampTimes(TPackageContent& content, int64_t epoch) {
 // A key that depends on nothing but the content: the package records (with a zero key) and every
 // stored byte. It gives reproducible builds; it keeps nothing secret, which no key stored in
 // the package does anyway.
-std::array<uint8_t, 16> ContentKey(const TPackageContent& content) {
+std::array<uint8_t, format::KeySize> ContentKey(const TPackageContent& content) {
     TSha256 sha;
     sha.Update(std::string("kosetup content key 1"));
     TMemoryStream records;
@@ -107,7 +108,7 @@ std::array<uint8_t, 16> ContentKey(const TPackageContent& content) {
             sha.Update(buffer.data(), size_t(n));
     }
     const std::array<uint8_t, 32> digest = sha.Finish();
-    std::array<uint8_t, 16> key;
+    std::array<uint8_t, format::KeySize> key;
     std::copy_n(digest.begin(), key.size(), key.begin());
     return key;
 }
@@ -175,7 +176,7 @@ int CheckCommand(const std::string& manifestFile, std::ostream& out, std::ostrea
 
 int BuildCommand(const TBuildOptions& options, std::ostream& out, std::ostream& err) {
     const TManifest manifest = LoadManifest(options.Manifest);
-    std::array<uint8_t, 16> key{};
+    std::array<uint8_t, format::KeySize> key{};
     if (options.Key)
         key = *options.Key;
     else if (!options.SourceDateEpoch)

@@ -5,6 +5,7 @@
 #include "builder/commands.h"
 #include "builder/embedded_stub.h"
 #include "builder/problems.h"
+#include "package/format.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -170,10 +171,11 @@ void ExpectPositional(const TArguments& arguments, size_t count, const char* wha
         throw EUsageError(std::string("expected ") + what);
 }
 
-std::array<uint8_t, 16> ParseKey(const std::string& hex) {
-    if (hex.size() != 32 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+std::array<uint8_t, format::KeySize> ParseKey(const std::string& hex) {
+    if (hex.size() != 2 * format::KeySize ||
+        hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
         throw EUsageError("--key needs exactly 32 hex digits, got \"" + hex + "\"");
-    std::array<uint8_t, 16> key;
+    std::array<uint8_t, format::KeySize> key;
     for (size_t i = 0; i < key.size(); ++i)
         key[i] = static_cast<uint8_t>(std::stoi(hex.substr(2 * i, 2), nullptr, 16));
     return key;

@@ -2,6 +2,8 @@
 // EBuildError (exit code 1) naming the file and what failed otherwise. File names are UTF-8.
 #pragma once
 
+#include "package/format.h"
+
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -15,7 +17,7 @@ struct TBuildOptions {
     std::string Manifest;
     std::string Output;
     std::string Stub; // empty: the stub built into kosetup
-    std::optional<std::array<uint8_t, 16>> Key;
+    std::optional<std::array<uint8_t, format::KeySize>> Key;
     // From SOURCE_DATE_EPOCH: stored times are clamped to it, and without Key the key is
     // derived from the content, so that the same sources give the same installer.
     std::optional<int64_t> SourceDateEpoch;

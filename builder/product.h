@@ -4,6 +4,7 @@
 
 #include "builder/manifest.h"
 #include "builder/package_writer.h"
+#include "package/format.h"
 
 #include <array>
 #include <string>
@@ -14,7 +15,8 @@ namespace ko {
 // Throws EManifestError with every mistake of the manifest, those its reading found and those
 // found here ("FILE:LINE: ..." naming the field, the character or the source file). Warnings
 // (nothing wrong, but likely unintended) go to Warnings.
-TPackageContent ResolveManifest(const TManifest& manifest, const std::array<uint8_t, 16>& key,
+TPackageContent ResolveManifest(const TManifest& manifest,
+                                const std::array<uint8_t, format::KeySize>& key,
                                 std::vector<std::string>& warnings);
 
 } // namespace ko
