@@ -15,6 +15,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cctype>
 
 namespace ko {
@@ -88,42 +89,46 @@ bool InTerminalFolder(const std::string& path) {
     return AsciiLowerCase(path).find("{metatrader}") != std::string::npos;
 }
 
-// The first link on the way to anything the run would write or read in another user's data
-// folder: the terminal-side files and the settings file. "" when there is none.
-std::string LinkInOtherProfile(const TKoInstallRun& run, const TDataFolder& dataFolder) {
+// The first link on the way from Profile, another user's, to anything the run would write or
+// read in Folder ("{metatrader}"): the terminal-side files and the settings file. "" when there
+// is none.
+std::string LinkInOtherProfile(const TKoInstallRun& run, const std::string& folder,
+                               const std::string& profile) {
     TVariables variables;
     FillVariables(run.Data, variables);
-    variables.SetValue("{metatrader}", dataFolder.Folder);
-    std::vector<std::string> paths = {dataFolder.Folder + "\\config\\experts.ini"};
+    variables.SetValue("{metatrader}", folder);
+    std::vector<std::string> paths = {folder + "\\config\\experts.ini"};
     for (const auto& file : run.Data.Files)
         if (InTerminalFolder(file->Path))
             paths.push_back(ExpandPath(file->Path, variables));
     for (const std::string& path : paths)
-        if (std::string link = LinkBelow(dataFolder.OtherProfile, path); !link.empty())
+        if (std::string link = LinkBelow(profile, path); !link.empty())
             return link;
     return {};
 }
 
 // The folders "{metatrader}" stands for, one pass each: every terminal folder followed by its
-// data folders, where a terminal under Program Files actually reads its MQL4 folder. Another
-// user's data folder with a link on the way is left out, with a warning in Skipped; the
-// current user's own follow their links (traders share one MQL4 folder between terminals).
+// data folders, where a terminal under Program Files actually reads its MQL4 folder. A folder
+// in another user's profile (a data folder, or a terminal installed there) with a link on the
+// way is left out, with a warning in Skipped; the current user's own follow their links
+// (traders share one MQL4 folder between terminals).
 std::vector<std::string> MetaTraderFolders(const TKoInstallRun& run,
                                            std::vector<std::string>& skipped) {
+    const std::vector<std::string> others = OtherProfileFolders();
     std::vector<std::string> folders;
+    const auto add = [&](const std::string& folder, const std::string& profile) {
+        const std::string link = profile.empty() ? "" : LinkInOtherProfile(run, folder, profile);
+        if (link.empty())
+            folders.push_back(folder);
+        else
+            skipped.push_back("WARNING: Leaving " + folder + " alone: " + link +
+                              " is a link in another user's profile ...");
+    };
     for (const std::string& terminal : run.TerminalFolders) {
-        folders.push_back(terminal);
-        for (const TDataFolder& dataFolder : run.DataFolders) {
-            if (!SameFolder(dataFolder.Terminal, terminal))
-                continue;
-            const std::string link =
-                dataFolder.OtherProfile.empty() ? "" : LinkInOtherProfile(run, dataFolder);
-            if (link.empty())
-                folders.push_back(dataFolder.Folder);
-            else
-                skipped.push_back("WARNING: Leaving " + dataFolder.Folder + " alone: " + link +
-                                  " is a link in another user's profile ...");
-        }
+        add(terminal, ProfileOf(terminal, others));
+        for (const TDataFolder& dataFolder : run.DataFolders)
+            if (SameFolder(dataFolder.Terminal, terminal))
+                add(dataFolder.Folder, dataFolder.OtherProfile);
     }
     return folders;
 }
@@ -132,7 +137,7 @@ std::vector<std::string> MetaTraderFolders(const TKoInstallRun& run,
 // The shortcut of a terminal-side file, in the menu every user sees, opens the file of the first
 // pass outside other users' profiles: the last pass is often another user's data folder, and
 // that user would decide what everyone's shortcut opens. Run items of stage 2 see the last
-// terminal folder, never a data folder.
+// terminal folder written into (or the last chosen when none is), never a data folder.
 void CopyFiles(TKoInstallRun& run, const std::vector<std::string>& passes,
                const std::string& menuFolder) {
     TVariables variables;
@@ -152,8 +157,17 @@ void CopyFiles(TKoInstallRun& run, const std::vector<std::string>& passes,
                             pass == (terminalSide ? shortcutPass : 0));
         }
     }
-    if (!run.TerminalFolders.empty())
-        variables.SetValue("{metatrader}", run.TerminalFolders.back());
+    // A terminal left alone for a link on its way is passed over while another is written.
+    for (auto terminal = run.TerminalFolders.rbegin(); terminal != run.TerminalFolders.rend();
+         ++terminal) {
+        const bool written = std::any_of(passes.begin(), passes.end(), [&](const auto& pass) {
+            return SameFolder(pass, *terminal);
+        });
+        if (written || terminal + 1 == run.TerminalFolders.rend()) {
+            variables.SetValue("{metatrader}", *terminal);
+            break;
+        }
+    }
     RunExecs(run, package, variables, stAfterFiles);
 }
 

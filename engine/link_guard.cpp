@@ -27,8 +27,14 @@ std::string LinkBelow(const std::string& root, const std::string& path) {
         const size_t next = path.find('\\', end);
         const std::string part = path.substr(0, next == std::string::npos ? path.size() : next);
         const DWORD attributes = GetFileAttributesW(Wide(part).c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES)
-            return {};
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
+            // Only what is not there ends the search. Anything else (access denied, a name the
+            // system cannot resolve) may hide a link: such a path is not used either.
+            const DWORD error = GetLastError();
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+                return {};
+            return part;
+        }
         if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
             return part;
         if (next == std::string::npos)

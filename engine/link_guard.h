@@ -10,9 +10,9 @@
 namespace ko {
 
 // The first existing folder or file on the way from below Root down to Path (Path included)
-// that is a reparse point: a junction, a symbolic link or a mount point. "" when there is none,
-// or when Path does not lie below Root. What does not exist yet ends the search: the run
-// creates it as a plain folder or file.
+// that is a reparse point (a junction, a symbolic link or a mount point) or that cannot be
+// looked at. "" when there is none, or when Path does not lie below Root. What does not exist
+// yet ends the search: the run creates it as a plain folder or file.
 std::string LinkBelow(const std::string& root, const std::string& path);
 
 // The profile folders of the users other than the one running the program, as the system

@@ -118,7 +118,18 @@ void TKoUninstallRun::Execute() {
         if (linked(folder).empty())
             RemoveFolder(folder);
     }
-    // The files first, then their folders: the system works through the list in order.
+    // The files first, then their folders: the system works through the list in order. A
+    // removal at restart is resolved by name at boot, through whatever links another user has
+    // put on the way by then; such files stay, with a warning.
+    std::erase_if(held, [&](const std::string& file) {
+        if (ProfileOf(file, others).empty())
+            return false;
+        Report("WARNING: " + file +
+                   " is in use and stays: it is in another user's profile, where nothing is "
+                   "removed at restart ...",
+               0);
+        return true;
+    });
     for (const std::string& file : held)
         ScheduleRemoval(*this, file, "File");
     for (const std::string& folder : folders) {

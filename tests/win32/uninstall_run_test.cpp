@@ -258,3 +258,50 @@ TEST_F(UninstallRun, FilesInUseGoAtTheNextRestart) {
     EXPECT_FALSE(Exists(app + "\\free.txt.~ko-new"));
     SetFileAttributesA(kept.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
+
+// In another user's profile a held file is not left to the restart, which would resolve its
+// name through whatever that user has linked by then: it stays, with a warning, and so does its
+// folder.
+TEST_F(UninstallRun, NothingInAnotherProfileWaitsForTheRestart) {
+    const std::string profile = Work + "Other User";
+    const std::string listKey =
+        "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\S-1-5-21-0-0-0-1991";
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, listKey.c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "ProfileImagePath", 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(profile.c_str()),
+                   static_cast<DWORD>(profile.size() + 1));
+    RegCloseKey(key);
+    const std::string terminal = profile + "\\MT4";
+    CreateDirectoryA(profile.c_str(), nullptr);
+    CreateDirectoryA(terminal.c_str(), nullptr);
+    AddFile("{metatrader}\\MQL4\\Experts\\held.ex4", Pattern(20, 1));
+    Build();
+    Run.TerminalFolders = {terminal};
+    Run.Execute();
+    const std::string held = terminal + "\\MQL4\\Experts\\held.ex4";
+    const HANDLE handle = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    TKoUninstall data;
+    data.LoadFromFile(App() + "\\Uninstall.exe");
+    Lines.clear();
+    TKoUninstallRun run(data);
+    Uninstall(run);
+    CloseHandle(handle);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, listKey.c_str(), KEY_WOW64_64KEY, 0);
+    const std::wstring marker = L"Other User";
+    const std::vector<std::wstring> pending = PendingRenames();
+    ForgetPendingRenames(marker);
+
+    for (const std::wstring& entry : pending)
+        EXPECT_EQ(entry.find(marker), std::wstring::npos);
+    EXPECT_NE(std::find_if(Lines.begin(), Lines.end(),
+                           [&held](const std::string& line) {
+                               return line.rfind("WARNING: " + held, 0) == 0;
+                           }),
+              Lines.end());
+    EXPECT_TRUE(Exists(held));
+}

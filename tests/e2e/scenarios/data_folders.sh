@@ -190,3 +190,19 @@ grep -qF "Copying file $TA_WIN\\MQL4\\Experts\\E2E Data.ex4 ..." "$WORK/silent.t
 if grep -qF "$TB_WIN" "$WORK/silent.txt"; then exit 1; fi
 wine_run "$APP/Uninstall.exe" /S
 wait_gone "$APP" 30
+
+# A terminal installed inside the other profile, named with /T=: its MQL4 is a link out of the
+# profile, so the terminal is left alone like such a data folder.
+TP="$PREFIX/drive_c/users/E2E Trader/MT4 Own"
+TP_WIN='C:\users\E2E Trader\MT4 Own'
+mkdir -p "$TP" "$WORK/elsewhere2"
+cp "$KOSETUP_WIN32/fake_terminal.exe" "$TP/terminal.exe"
+ln -s "$WORK/elsewhere2" "$TP/MQL4"
+status=0
+wine_run "$WORK/Setup.exe" /S "/T=$TP_WIN" "/LOG=$(winpath "$WORK/own.txt")" || status=$?
+[ "$status" = 4 ]
+grep -qF "WARNING: Leaving $TP_WIN alone: $TP_WIN\\MQL4 is a link in another user's profile ..." \
+  "$WORK/own.txt"
+[ -z "$(ls -A "$WORK/elsewhere2")" ]
+wine_run "$APP/Uninstall.exe" /S
+wait_gone "$APP" 30
