@@ -77,7 +77,7 @@ copies() { # FOLDER MQL: the progress lines of the terminal-side files copied in
   echo "|Copying file $1\\$2\\Experts\\E2E Both.$3 ..."
   echo "|Copying file $1\\templates\\E2E Both.tpl ..."
 }
-{
+after_run() { # the lines of the run, then Finish with the MT5 terminal chosen
   echo "expect-lines MemoProgress"
   copies "$T4_WIN" MQL4 ex4
   echo "|Copying file $APP_WIN\\Manual.txt ..."
@@ -91,14 +91,15 @@ copies() { # FOLDER MQL: the progress lines of the terminal-side files copied in
   echo "|Creating shortcut $MENU_WIN\\License.lnk ..."
   printf '|%s\n' "Creating unistaller ..." "Registering unistaller ..." "Done."
   printf '%s\n' "press BtnNext" "expect-page finish" "expect-lines ComboRun" "|[x] $T4_WIN" \
-    "|$T5_WIN" "choose ComboRun 1" "press BtnCancel" "expect-exit 0"
-} | drive_install "$SETUP" "$NAME" --at-destination "$(
+    "|[ ] $T5_WIN" "choose ComboRun 1" "press BtnCancel" "expect-exit 0"
+}
+drive_install "$WORK/Setup.exe" "$NAME" --at-destination "$(
   printf '%s\n' "expect-lines ListMetaTrader" "|[x] MT4 - $T4_WIN" "|[x] MT5 - $T5_WIN"
 )" --at-review "$(
   printf '%s\n' "expect-lines MemoReady" "|Program Name" "|        $NAME v1.0" "|" \
     "|Target Folder(s)" "|        MT4 - $T4_WIN" "|        MT5 - $T5_WIN" "|" "|Program Folder" \
     "|        $APP_WIN" "|" "|Start Menu Folder" "|        $NAME"
-)"
+)" < <(after_run)
 wait_for "$T5/ran.txt" 20
 [ ! -e "$T4/ran.txt" ]
 
@@ -182,7 +183,7 @@ grep -qF "WARNING: Leaving $P5_WIN alone: it is an MT5 terminal" "$WORK/plain-po
 
 # The uninstall removes every copy the installs made, in both platforms' folders.
 silent_uninstall "$APP_WIN\\Uninstall.exe"
-[ -z "$(find "$T4" "$D4" "$T5" "$D5" "$P5" -name 'E2E Both*')" ]
+[ -z "$(find "$T4" "$D4" "$T5" "$D5" "$P5" -name 'E2E Both.*')" ]
 if key_exists "$NAME"; then exit 1; fi
 APP=$PLAIN_APP
 silent_uninstall "$PF_WIN\\$PLAIN\\Uninstall.exe"
