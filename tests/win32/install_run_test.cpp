@@ -480,58 +480,24 @@ TEST_F(InstallRun, InternetShortcutAddresses) {
     EXPECT_EQ(WebsiteAddress("  "), "");
 }
 
-// MQL4 add-ons go into MT4 terminals, MQL5 ones into MT5 terminals and their data folders, the
-// rest of the terminal side into both; the option record is MT4's alone. A terminal the package
-// has no files for is left alone.
-TEST_F(InstallRun, FilesGoIntoTheTerminalsOfTheirPlatform) {
-    AddFile("{metatrader}\\MQL4\\Experts\\Alpha.ex4", Pattern(40, 1));
+// With an MT5 terminal ticked first, an MQL4 add-on's shortcut opens its copy in the first
+// terminal that has one, and neither platform gets the other's add-ons or its option record.
+TEST_F(InstallRun, ShortcutOfAnAddOnOpensTheFirstCopyOfItsPlatform) {
+    AddFile("{metatrader}\\MQL4\\Experts\\Alpha.ex4", Pattern(40, 1)).ShortcutName = "Alpha";
     AddFile("{metatrader}\\MQL5\\Experts\\Alpha.ex5", Pattern(50, 2));
-    AddFile("{metatrader}\\Presets\\Alpha.set", Pattern(5, 3)).ShortcutName = "Preset";
-    AddFile("{app}\\Manual.txt", Pattern(6, 4));
     Content.ExpertOptions = "1";
-    Build();
-    const std::string five = Work + "Five", data = Work + "Data Five";
-    CreateDirectoryA(five.c_str(), nullptr);
-    WriteBytes(five + "\\terminal64.exe", Bytes{'M', 'Z'});
-    // The first tick is MT5: the shortcut opens the first copy of a file, whichever platform.
-    Run.TerminalFolders = {five, TerminalB};
-    Run.DataFolders = {{data, five}};
-    Run.Execute();
-
-    const std::vector<std::string> expected = {
-        "Copying file " + five + "\\MQL5\\Experts\\Alpha.ex5 ...",
-        "Copying file " + five + "\\Presets\\Alpha.set ...",
-        "Copying file " + App() + "\\Manual.txt ...",
-        "Copying file " + data + "\\MQL5\\Experts\\Alpha.ex5 ...",
-        "Copying file " + data + "\\Presets\\Alpha.set ...",
-        "Copying file " + TerminalB + "\\MQL4\\Experts\\Alpha.ex4 ...",
-        "Copying file " + TerminalB + "\\Presets\\Alpha.set ...",
-        "Expert options are not set for the MetaTrader 5 terminal " + five +
-            ": set them in the terminal's Options",
-        "Overriding MetaTrader settings in " + TerminalB + " ...",
-    };
-    ASSERT_GE(Lines.size(), expected.size());
-    EXPECT_EQ(std::vector<std::string>(Lines.begin(), Lines.begin() + 9), expected);
-    EXPECT_EQ(Run.Warnings, 0);
-    EXPECT_FALSE(Exists(five + "\\MQL4"));
-    EXPECT_FALSE(Exists(TerminalB + "\\MQL5"));
-    EXPECT_FALSE(Exists(five + "\\config"));
-    EXPECT_FALSE(Exists(data + "\\config"));
-    EXPECT_EQ(ReadShortcut(Menu() + "\\Preset.lnk").Target, five + "\\Presets\\Alpha.set");
-}
-
-TEST_F(InstallRun, ATerminalThePackageHasNoFilesForIsLeftAlone) {
-    AddFile("{metatrader}\\MQL4\\Experts\\Beta.ex4", Pattern(7, 5));
     Build();
     const std::string five = Work + "Five";
     ForceDirectories(five + "\\MQL5");
     Run.TerminalFolders = {five, TerminalB};
     Run.Execute();
-    EXPECT_EQ(Lines.front(), "WARNING: Leaving " + five +
-                                 " alone: it is an MT5 terminal and the package has no files for "
-                                 "it ...");
-    EXPECT_EQ(Run.Warnings, 1);
+
+    EXPECT_EQ(ReadShortcut(Menu() + "\\Alpha.lnk").Target,
+              TerminalB + "\\MQL4\\Experts\\Alpha.ex4");
+    EXPECT_TRUE(Exists(five + "\\MQL5\\Experts\\Alpha.ex5"));
     EXPECT_FALSE(Exists(five + "\\MQL4"));
-    EXPECT_TRUE(Exists(TerminalB + "\\MQL4\\Experts\\Beta.ex4"));
-    EXPECT_EQ(Lines.back(), "Done.");
+    EXPECT_FALSE(Exists(five + "\\config"));
+    EXPECT_FALSE(Exists(TerminalB + "\\MQL5"));
+    EXPECT_TRUE(Exists(TerminalB + "\\config\\experts.ini"));
+    EXPECT_EQ(Run.Warnings, 0);
 }
