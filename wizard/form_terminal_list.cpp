@@ -44,7 +44,9 @@ void TFormInstaller::ListMetaTraderFolders(const TTerminalPlaces& places) {
 }
 
 void TFormInstaller::BtnAddMetaTraderClick() {
-    std::string folder = GetSystemFolder(sfProgramFiles, false);
+    // A package for MT5 alone starts where 64-bit terminals install.
+    std::string folder = FPlatforms == ForMT5 ? TerminalPlaces().ProgramFiles.back()
+                                              : GetSystemFolder(sfProgramFiles, false);
     if (!BrowseForFolder(Handle(), "Select MetaTrader Folder", {}, folder))
         return;
     // The run would leave such a terminal alone: better said while another can still be chosen.
