@@ -73,7 +73,7 @@ build_setup "$KOSETUP_SOURCE/tests/e2e/products/plain/product.toml" "$WORK/Plain
 SETUP=$(winpath "$WORK/Setup.exe")
 PLAIN_SETUP=$(winpath "$WORK/Plain.exe")
 
-copies() { # FOLDER MQL: the progress lines of the terminal-side files copied into FOLDER
+copies() { # FOLDER MQL EXTENSION: the lines of the terminal-side files copied into FOLDER
   echo "|Copying file $1\\$2\\Experts\\E2E Both.$3 ..."
   echo "|Copying file $1\\templates\\E2E Both.tpl ..."
 }
