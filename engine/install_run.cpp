@@ -10,7 +10,9 @@
 #include "engine/shell_link.h"
 #include "engine/sys_folders.h"
 #include "engine/system_codec.h"
+#include "engine/terminal_discovery.h"
 #include "package/rtf_code_page.h"
+#include "package/terminal_platform.h"
 #include "package/windows_names.h"
 
 #include <windows.h>
@@ -89,17 +91,30 @@ bool InTerminalFolder(const std::string& path) {
     return AsciiLowerCase(path).find("{metatrader}") != std::string::npos;
 }
 
+// One folder "{metatrader}" stands for: a terminal folder, or one of its data folders.
+struct TPass {
+    std::string Folder;
+    TPlatform Platform;
+    bool DataFolder;
+};
+
+// A file goes into every pass whose platform its path is for; all others once.
+bool GoesInto(const TKoInstallFile& file, const TPass& pass) {
+    return TargetPlatforms(file.Path) & PlatformFlag(pass.Platform);
+}
+
 // The first link on the way from Profile, another user's, to anything the run would write or
-// read in Folder ("{metatrader}"): the terminal-side files and the settings file. "" when there
-// is none.
-std::string LinkInOtherProfile(const TKoInstallRun& run, const std::string& folder,
+// read in Pass's folder: the terminal-side files of its platform and the settings file. "" when
+// there is none.
+std::string LinkInOtherProfile(const TKoInstallRun& run, const TPass& pass,
                                const std::string& profile) {
+    const std::string& folder = pass.Folder;
     TVariables variables;
     FillVariables(run.Data, variables);
     variables.SetValue("{metatrader}", folder);
     std::vector<std::string> paths = {folder + "\\config\\experts.ini"};
     for (const auto& file : run.Data.Files)
-        if (InTerminalFolder(file->Path))
+        if (GoesInto(*file, pass))
             paths.push_back(ExpandPath(file->Path, variables));
     for (const std::string& path : paths)
         if (std::string link = LinkBelow(profile, path); !link.empty())
@@ -108,60 +123,72 @@ std::string LinkInOtherProfile(const TKoInstallRun& run, const std::string& fold
 }
 
 // The folders "{metatrader}" stands for, one pass each: every terminal folder followed by its
-// data folders, where a terminal under Program Files actually reads its MQL4 folder. A folder
-// in another user's profile (a data folder, or a terminal installed there) with a link on the
-// way is left out, with a warning in Skipped; the current user's own follow their links
-// (traders share one MQL4 folder between terminals).
-std::vector<std::string> MetaTraderFolders(const TKoInstallRun& run,
-                                           std::vector<std::string>& skipped) {
+// data folders, where a terminal under Program Files actually reads its MQL4 or MQL5 folder.
+// A folder in another user's profile (a data folder, or a terminal installed there) with a link
+// on the way is left out, with a warning in Skipped; the current user's own follow their links
+// (traders share one MQL4 folder between terminals). A terminal of a platform the package has
+// no files for (one named with /T=) is left out with a warning too: an MT4 add-on in an MT5
+// terminal, or the reverse, is a file it never loads.
+std::vector<TPass> MetaTraderFolders(const TKoInstallRun& run, std::vector<std::string>& skipped) {
+    const TPlatforms served = PackagePlatforms(run.Data);
     const std::vector<std::string> others = OtherProfileFolders();
-    std::vector<std::string> folders;
-    const auto add = [&](const std::string& folder, const std::string& profile) {
-        const std::string link = profile.empty() ? "" : LinkInOtherProfile(run, folder, profile);
+    std::vector<TPass> passes;
+    const auto add = [&](const TPass& pass, const std::string& profile) {
+        const std::string link = profile.empty() ? "" : LinkInOtherProfile(run, pass, profile);
         if (link.empty())
-            folders.push_back(folder);
+            passes.push_back(pass);
         else
-            skipped.push_back("WARNING: Leaving " + folder + " alone: " + link +
+            skipped.push_back("WARNING: Leaving " + pass.Folder + " alone: " + link +
                               " is a link in another user's profile ...");
     };
     for (const std::string& terminal : run.TerminalFolders) {
-        add(terminal, ProfileOf(terminal, others));
+        const TPlatform platform = ChosenPlatform(terminal, served);
+        if (!(served & PlatformFlag(platform))) {
+            skipped.push_back("WARNING: Leaving " + terminal + " alone: it is an " +
+                              PlatformName(platform) +
+                              " terminal and the package has no files for it ...");
+            continue;
+        }
+        add({terminal, platform, false}, ProfileOf(terminal, others));
         for (const TDataFolder& dataFolder : run.DataFolders)
             if (SameFolder(dataFolder.Terminal, terminal))
-                add(dataFolder.Folder, dataFolder.OtherProfile);
+                add({dataFolder.Folder, platform, true}, dataFolder.OtherProfile);
     }
-    return folders;
+    return passes;
 }
 
-// Files under "{metatrader}" go into every pass's folder; all others once, in the first pass.
-// The shortcut of a terminal-side file, in the menu every user sees, opens the file of the first
-// pass outside other users' profiles: the last pass is often another user's data folder, and
-// that user would decide what everyone's shortcut opens. Run items of stage 2 see the last
-// terminal folder written into (or the last chosen when none is), never a data folder.
-void CopyFiles(TKoInstallRun& run, const std::vector<std::string>& passes,
+// Files under "{metatrader}" go into every pass's folder of their platform; all others once, in
+// the first pass. The shortcut of a terminal-side file, in the menu every user sees, opens the file
+// of the first pass outside other users' profiles that has it: the last pass is often another
+// user's data folder, and that user would decide what everyone's shortcut opens. Run items of stage
+// 2 see the last terminal folder written into (or the last chosen when none is), never a data
+// folder.
+void CopyFiles(TKoInstallRun& run, const std::vector<TPass>& passes,
                const std::string& menuFolder) {
     TVariables variables;
     FillVariables(run.Data, variables);
     TStream& package = run.Data.File();
     RunExecs(run, package, variables, stBeforeFiles);
     const std::vector<std::string> others = OtherProfileFolders();
-    size_t shortcutPass = 0;
-    while (shortcutPass < passes.size() && !ProfileOf(passes[shortcutPass], others).empty())
-        ++shortcutPass;
+    std::vector<bool> shortcutMade(run.Data.Files.size());
     for (size_t pass = 0; pass < passes.size(); ++pass) {
-        variables.SetValue("{metatrader}", passes[pass]);
-        for (const auto& file : run.Data.Files) {
-            const bool terminalSide = InTerminalFolder(file->Path);
-            if (pass == 0 || terminalSide)
-                InstallFile(run, package, variables, *file, menuFolder,
-                            pass == (terminalSide ? shortcutPass : 0));
+        variables.SetValue("{metatrader}", passes[pass].Folder);
+        const bool othersProfile = !ProfileOf(passes[pass].Folder, others).empty();
+        for (size_t i = 0; i < run.Data.Files.size(); ++i) {
+            const TKoInstallFile& file = *run.Data.Files[i];
+            const bool terminalSide = InTerminalFolder(file.Path);
+            if (terminalSide ? !GoesInto(file, passes[pass]) : pass != 0)
+                continue;
+            const bool withShortcut = !shortcutMade[i] && !(terminalSide && othersProfile);
+            InstallFile(run, package, variables, file, menuFolder, withShortcut);
+            shortcutMade[i] = shortcutMade[i] || withShortcut;
         }
     }
     // A terminal left alone for a link on its way is passed over while another is written.
     for (auto terminal = run.TerminalFolders.rbegin(); terminal != run.TerminalFolders.rend();
          ++terminal) {
         const bool written = std::any_of(passes.begin(), passes.end(), [&](const auto& pass) {
-            return SameFolder(pass, *terminal);
+            return SameFolder(pass.Folder, *terminal);
         });
         if (written || terminal + 1 == run.TerminalFolders.rend()) {
             variables.SetValue("{metatrader}", *terminal);
@@ -169,6 +196,21 @@ void CopyFiles(TKoInstallRun& run, const std::vector<std::string>& passes,
         }
     }
     RunExecs(run, package, variables, stAfterFiles);
+}
+
+// MT4's option record is known; MT5 keeps its settings elsewhere, in a layout not verified here,
+// so its terminals are left as they are and the trader is told where to set the options.
+void OverrideSettings(TKoInstallRun& run, const std::vector<TPass>& passes) {
+    for (const TPass& pass : passes) {
+        if (pass.Platform == TPlatform::MT4) {
+            run.Report("Overriding MetaTrader settings in " + pass.Folder + " ...", 1);
+            OverrideExpertSettings(run.Data, pass.Folder, run.Transaction);
+        } else if (!pass.DataFolder) {
+            run.Report("Expert options are not set for the MetaTrader 5 terminal " + pass.Folder +
+                           ": set them in the terminal's Options",
+                       1);
+        }
+    }
 }
 
 bool StartsWithScheme(const std::string& address) {
@@ -246,7 +288,8 @@ std::string WebsiteAddress(const std::string& website) {
 
 void TKoInstallRun::Execute() {
     std::vector<std::string> skipped;
-    const std::vector<std::string> passes = MetaTraderFolders(*this, skipped);
+    const std::vector<TPass> passes = MetaTraderFolders(*this, skipped);
+    // An estimate: every file counted in every pass.
     const int32_t passCount = static_cast<int32_t>(passes.size());
     Position = 0;
     Max = (Data.ExpertOptions.empty() ? 0 : passCount) +
@@ -264,12 +307,8 @@ void TKoInstallRun::Execute() {
             !warning.empty())
             Report(warning, 0);
         CopyFiles(*this, passes, menuFolder);
-        if (!Data.ExpertOptions.empty()) {
-            for (const std::string& folder : passes) {
-                Report("Overriding MetaTrader settings in " + folder + " ...", 1);
-                OverrideExpertSettings(Data, folder, Transaction);
-            }
-        }
+        if (!Data.ExpertOptions.empty())
+            OverrideSettings(*this, passes);
         InstallDocuments(*this, programFolder, menuFolder);
         InstallInternetShortcuts(*this, menuFolder);
         // The log is written inside: nothing recorded after this call would reach it.
