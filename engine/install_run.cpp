@@ -52,7 +52,7 @@ bool ShouldCopy(const TKoInstallFile& file, const std::string& target) {
 // The file's shortcut is made when WithShortcut is set, once per run.
 void InstallFile(TKoInstallRun& run, TStream& package, const TVariables& variables,
                  const TKoInstallFile& file, const std::string& menuFolder, bool withShortcut) {
-    const std::string target = ExpandPath(file.Path, variables);
+    const std::string target = ExpandTarget(file.Path, variables);
     // Before the decision, so that the folder is there even when the copy is skipped.
     run.Transaction.EnsureFolder(ExtractFilePath(target));
     if (ShouldCopy(file, target)) {
@@ -157,6 +157,23 @@ void CopyFiles(TKoInstallRun& run, const std::vector<std::string>& passes,
     RunExecs(run, package, variables, stAfterFiles);
 }
 
+// Every target of the files and stored programs, expanded as CopyFiles expands it, before the
+// run writes anything: one that would not be a full path fails the run with nothing to undo.
+void CheckTargets(const TKoInstallRun& run, const std::vector<std::string>& passes) {
+    TVariables variables;
+    FillVariables(run.Data, variables);
+    CheckStoredTargets(run.Data, variables, stBeforeFiles);
+    for (size_t pass = 0; pass < passes.size(); ++pass) {
+        variables.SetValue("{metatrader}", passes[pass]);
+        for (const auto& file : run.Data.Files)
+            if (pass == 0 || InTerminalFolder(file->Path))
+                ExpandTarget(file->Path, variables);
+    }
+    if (!run.TerminalFolders.empty())
+        variables.SetValue("{metatrader}", run.TerminalFolders.back());
+    CheckStoredTargets(run.Data, variables, stAfterFiles);
+}
+
 bool StartsWithScheme(const std::string& address) {
     const size_t colon = address.find("://");
     if (colon == std::string::npos || colon == 0 ||
@@ -244,6 +261,7 @@ void TKoInstallRun::Execute() {
     const std::string menuFolder = MenuFolder(Data);
     UninstallList.push_back({programFolder, true});
     UninstallList.push_back({menuFolder, true});
+    CheckTargets(*this, passes);
 
     try {
         if (const std::string warning = Transaction.KeepJournal(programFolder + "\\" + JournalName);
