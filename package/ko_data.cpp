@@ -345,6 +345,7 @@ void TKoInstall::LoadFromStream(TStream& stream) {
             reader.SkipValue();
         }
     }
+    digesting.Release();
     if (!reader.StreamEnded)
         RecordsEnd = stream.Position();
     // Records cut off before their end record were not all digested.

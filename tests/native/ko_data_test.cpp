@@ -327,11 +327,11 @@ TEST(Loader, AddedRecordsOfAnotherTypeAreSkipped) {
 namespace {
 
 // A package as the builder writes it, behind a stub.
-std::vector<uint8_t> WrittenPackage() {
+std::vector<uint8_t> WrittenPackage(size_t licenceSize = 16) {
     TKoInstall install;
     install.CodePage = 1252;
     install.ProductName = "Gamma EA";
-    install.LicenseText = "{\\rtf1 licence}";
+    install.LicenseText = std::string(licenceSize, 'L');
     install.Key[3] = 0x42;
     install.Banner.LoadFromBytes(kotest::MakeJpeg(8, 8));
     TKoInstallFile& file = install.AddFile();
@@ -375,6 +375,11 @@ TEST(Loader, RecordsDigestFindsEveryChangedByte) {
         EXPECT_TRUE(LoadBytes(bytes)->RecordsDamaged) << "byte " << at - magic;
     }
     EXPECT_TRUE(LoadBytes({good.begin(), good.end() - 5})->RecordsDamaged);
+    // Records longer than what the loader reads at a time.
+    std::vector<uint8_t> large = WrittenPackage(300000);
+    EXPECT_FALSE(LoadBytes(large)->RecordsDamaged);
+    large[large.size() - 60] ^= 0x20;
+    EXPECT_TRUE(LoadBytes(large)->RecordsDamaged);
 
     std::vector<uint8_t> older = good;
     older.erase(older.begin() + record, older.begin() + record + 5 + 4 + DigestSize);
