@@ -10,9 +10,8 @@
 //   | rest of the stub image   |               |                          |
 //   +--------------------------+ N             +--------------------------+ N
 //   | "KOVA" tag stream        |               | "KOVU" tag stream        |
-//   |   records digest         |               |   15 code page           |
-//   |   header records 1..19   |               |                          |
-//   |                          |               |   identity 2..11         |
+//   |   records digest 0x4B44  |               |   15 code page           |
+//   |   header records 1..19   |               |   identity 2..11         |
 //   |   id 20 lists (files)    |               |   12 banner (JPEG)       |
 //   |   id 21 lists (programs) |               |   13 folder / 14 file    |
 //   |   (each with a SHA-256)  |               |   (16 its UTF-8 path)    |
