@@ -2,6 +2,8 @@
 
 #include "base/ascii_text.h"
 
+#include <algorithm>
+
 namespace ko {
 
 namespace {
@@ -51,6 +53,23 @@ std::string LowerPath(const std::string& path) {
 bool FolderHolds(const std::string& folder, const std::string& path) {
     const std::string parent = LowerPath(IncludeTrailingDelimiter(folder));
     return path.size() > parent.size() && LowerPath(path.substr(0, parent.size())) == parent;
+}
+
+bool IsFullPath(const std::string& path) {
+    if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') {
+        const char drive = AsciiLower(path[0]);
+        return drive >= 'a' && drive <= 'z';
+    }
+    if (path.size() < 2 || path[0] != '\\' || path[1] != '\\')
+        return false;
+    const size_t serverEnd = path.find('\\', 2);
+    if (serverEnd == std::string::npos || serverEnd == 2)
+        return false;
+    const std::string server = path.substr(2, serverEnd - 2);
+    if (server == "." || server == "?")
+        return false;
+    const size_t shareEnd = std::min(path.find('\\', serverEnd + 1), path.size());
+    return shareEnd > serverEnd + 1;
 }
 
 } // namespace ko

@@ -20,5 +20,9 @@ std::string IncludeTrailingDelimiter(const std::string& path);
 std::string LowerPath(const std::string& path);
 // True when Path lies somewhere inside Folder (both full paths, any letter case).
 bool FolderHolds(const std::string& folder, const std::string& path);
+// True when Path names a place independent of the current folder and drive: on a drive
+// ("C:\...") or on a network share ("\\server\share\..."). "C:x", "\\x", "x\y" and the
+// device and long-path forms ("\\.\", "\\?\") are not.
+bool IsFullPath(const std::string& path);
 
 } // namespace ko

@@ -98,8 +98,9 @@ the logged folders and files of an Uninstall.exe, as the installer reads them. S
 content's bytes with the stored (enciphered, padded) size beside them.
   --codepage N   show texts in code page N (874, 1250 to 1258); default: the code page the
                  builder noted in the package, else 1252 (an Uninstall.exe has no note)
-  --json         the same as one JSON object: product fields, documents, files with their
-                 sizes, times and flags, run items; an uninstaller's entries
+  --json         the same as one JSON object: product fields, documents, the records'
+                 SHA-256 and whether they match it, files with their sizes, times and
+                 flags, run items; an uninstaller's entries
 )";
 
 const char* const ExtractHelp = R"(Usage: kosetup extract FILE DIR [--documents]
@@ -114,9 +115,9 @@ place or does not decipher are refused before anything is written.
 
 const char* const VerifyHelp = R"(Usage: kosetup verify FILE
 
-Checks that the package is whole (its end record, a product name, a key of 16 bytes) and that
-every stored record's data lies inside the file behind the records, is a whole number of
-16-byte blocks and deciphers to a valid final block. Prints "OK" with counts, or names the
+Checks that the package is whole (its end record, records that match their SHA-256, a product
+name, a key of 16 bytes) and that every stored record's data lies inside the file behind the
+records, is a whole number of 16-byte blocks and deciphers to a valid final block. Prints "OK" with counts, or names the
 first fault and exits with 1.
 )";
 

@@ -83,6 +83,14 @@ void ListDigest(TLister& list, bool has, const TDigest& digest) {
         list.FOut << "    sha256 " << HexDigits(digest.data(), digest.size()) << "\n";
 }
 
+// The records' digest and whether they match it; a package without it loads unchecked.
+std::string RecordsDigestText(const TKoInstall& install) {
+    if (!install.RecordsDigest)
+        return install.RecordsDamaged ? "misshapen record (damaged)" : "none";
+    return HexDigits(install.RecordsDigest->data(), install.RecordsDigest->size()) +
+           (install.RecordsDamaged ? " (DOES NOT MATCH: damaged)" : "");
+}
+
 void ListFile(TLister& list, size_t number, const TKoInstallFile& file,
               std::optional<int64_t> content) {
     list.FOut << "  file " << number << ": " << list.Utf8(file.Path) << "\n"
@@ -126,6 +134,7 @@ void ListInstall(const std::string& native, const TPackageScan& scan, TLister& l
     list.Document("What's new", install.WhatsNewText);
     list.Text("Expert options", install.ExpertOptions);
     list.Line("Key", HexDigits(install.Key, sizeof install.Key));
+    list.Line("Records sha256", RecordsDigestText(install));
     TFileStream package(native, TFileMode::OpenRead);
     list.Line("Files", std::to_string(install.Files.size()));
     for (size_t i = 0; i < install.Files.size(); ++i) {

@@ -93,6 +93,13 @@ public:
         FJson.End();
         Text("expert_options", install.ExpertOptions);
         FJson.Key("key").String(HexDigits(install.Key, sizeof install.Key));
+        // null for a package without the record: its records load unchecked.
+        if (install.RecordsDigest)
+            FJson.Key("records_sha256")
+                .String(HexDigits(install.RecordsDigest->data(), install.RecordsDigest->size()));
+        else
+            FJson.Key("records_sha256").Null();
+        FJson.Key("records_damaged").Boolean(install.RecordsDamaged);
         TFileStream package(native, TFileMode::OpenRead);
         FJson.Key("files").BeginArray();
         for (const auto& file : install.Files) {

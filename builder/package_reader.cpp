@@ -99,6 +99,8 @@ private:
 void TPackageCheck::CheckStructure(const std::vector<TStoredRecord>& records) const {
     if (FScan.RecordsEnd < 0)
         throw EBuildError(FName + ": the package ends before its end record (cut off?)");
+    if (FScan.Install && FScan.Install->RecordsDamaged)
+        throw EBuildError(FName + ": the package records do not match their SHA-256 (damaged)");
     for (const TStoredRecord& record : records)
         CheckBounds(record);
     CheckOverlaps(records);

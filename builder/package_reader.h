@@ -51,8 +51,9 @@ public:
     TPackageCheck(const std::string& name, const TPackageScan& scan, int codePage)
         : FName(name), FScan(scan), FCodePage(codePage) {}
 
-    // The end record is there, and every record's data lies inside the file behind the
-    // records, is a positive multiple of 16 bytes and shares no byte with another's.
+    // The end record is there, the records match their SHA-256 when the package records one,
+    // and every record's data lies inside the file behind the records, is a positive multiple
+    // of 16 bytes and shares no byte with another's.
     void CheckStructure(const std::vector<TStoredRecord>& records) const;
     // Deciphers the record's data without keeping it and checks it against the record's
     // SHA-256 when it has one; returns the content bytes.

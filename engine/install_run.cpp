@@ -55,7 +55,7 @@ bool ShouldCopy(const TKoInstallFile& file, const std::string& target) {
 // The file's shortcut is made when WithShortcut is set, once per run.
 void InstallFile(TKoInstallRun& run, TStream& package, const TVariables& variables,
                  const TKoInstallFile& file, const std::string& menuFolder, bool withShortcut) {
-    const std::string target = ExpandPath(file.Path, variables);
+    const std::string target = ExpandTarget(file.Path, variables);
     // Before the decision, so that the folder is there even when the copy is skipped.
     run.Transaction.EnsureFolder(ExtractFilePath(target));
     if (ShouldCopy(file, target)) {
@@ -158,11 +158,31 @@ std::vector<TPass> MetaTraderFolders(const TKoInstallRun& run, std::vector<std::
 }
 
 // Files under "{metatrader}" go into every pass's folder of their platform; all others once, in
-// the first pass. The shortcut of a terminal-side file, in the menu every user sees, opens the file
-// of the first pass outside other users' profiles that has it: the last pass is often another
-// user's data folder, and that user would decide what everyone's shortcut opens. Run items of stage
-// 2 see the last terminal folder written into (or the last chosen when none is), never a data
-// folder.
+// the first pass.
+bool Writes(const TKoInstallFile& file, size_t pass, const std::vector<TPass>& passes) {
+    return InTerminalFolder(file.Path) ? GoesInto(file, passes[pass]) : pass == 0;
+}
+
+// Run items of stage 2 see the last terminal folder written into (or the last chosen when none
+// is), never a data folder: a terminal left alone for a link on its way is passed over while
+// another is written.
+void SetRunItemTerminal(const TKoInstallRun& run, const std::vector<TPass>& passes,
+                        TVariables& variables) {
+    for (auto terminal = run.TerminalFolders.rbegin(); terminal != run.TerminalFolders.rend();
+         ++terminal) {
+        const bool written = std::any_of(passes.begin(), passes.end(), [&](const TPass& pass) {
+            return SameFolder(pass.Folder, *terminal);
+        });
+        if (written || terminal + 1 == run.TerminalFolders.rend()) {
+            variables.SetValue("{metatrader}", *terminal);
+            return;
+        }
+    }
+}
+
+// The shortcut of a terminal-side file, in the menu every user sees, opens the file of the first
+// pass outside other users' profiles that has it: the last pass is often another user's data
+// folder, and that user would decide what everyone's shortcut opens.
 void CopyFiles(TKoInstallRun& run, const std::vector<TPass>& passes,
                const std::string& menuFolder) {
     TVariables variables;
@@ -176,25 +196,15 @@ void CopyFiles(TKoInstallRun& run, const std::vector<TPass>& passes,
         const bool othersProfile = !ProfileOf(passes[pass].Folder, others).empty();
         for (size_t i = 0; i < run.Data.Files.size(); ++i) {
             const TKoInstallFile& file = *run.Data.Files[i];
-            const bool terminalSide = InTerminalFolder(file.Path);
-            if (terminalSide ? !GoesInto(file, passes[pass]) : pass != 0)
+            if (!Writes(file, pass, passes))
                 continue;
-            const bool withShortcut = !shortcutMade[i] && !(terminalSide && othersProfile);
+            const bool withShortcut =
+                !shortcutMade[i] && !(InTerminalFolder(file.Path) && othersProfile);
             InstallFile(run, package, variables, file, menuFolder, withShortcut);
             shortcutMade[i] = shortcutMade[i] || withShortcut;
         }
     }
-    // A terminal left alone for a link on its way is passed over while another is written.
-    for (auto terminal = run.TerminalFolders.rbegin(); terminal != run.TerminalFolders.rend();
-         ++terminal) {
-        const bool written = std::any_of(passes.begin(), passes.end(), [&](const auto& pass) {
-            return SameFolder(pass.Folder, *terminal);
-        });
-        if (written || terminal + 1 == run.TerminalFolders.rend()) {
-            variables.SetValue("{metatrader}", *terminal);
-            break;
-        }
-    }
+    SetRunItemTerminal(run, passes, variables);
     RunExecs(run, package, variables, stAfterFiles);
 }
 
@@ -211,6 +221,22 @@ void OverrideSettings(TKoInstallRun& run, const std::vector<TPass>& passes) {
                        1);
         }
     }
+}
+
+// Every target of the files and stored programs, expanded as CopyFiles expands it, before the
+// run writes anything: one that would not be a full path fails the run with nothing to undo.
+void CheckTargets(const TKoInstallRun& run, const std::vector<TPass>& passes) {
+    TVariables variables;
+    FillVariables(run.Data, variables);
+    CheckStoredTargets(run.Data, variables, stBeforeFiles);
+    for (size_t pass = 0; pass < passes.size(); ++pass) {
+        variables.SetValue("{metatrader}", passes[pass].Folder);
+        for (const auto& file : run.Data.Files)
+            if (Writes(*file, pass, passes))
+                ExpandTarget(file->Path, variables);
+    }
+    SetRunItemTerminal(run, passes, variables);
+    CheckStoredTargets(run.Data, variables, stAfterFiles);
 }
 
 bool StartsWithScheme(const std::string& address) {
@@ -301,6 +327,7 @@ void TKoInstallRun::Execute() {
     const std::string menuFolder = MenuFolder(Data);
     UninstallList.push_back({programFolder, true});
     UninstallList.push_back({menuFolder, true});
+    CheckTargets(*this, passes);
 
     try {
         if (const std::string warning = Transaction.KeepJournal(programFolder + "\\" + JournalName);

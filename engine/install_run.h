@@ -19,8 +19,9 @@ public:
 
     // Copies the files into every terminal folder and the program folder, runs the run items
     // of stages 1 and 2, overrides the terminals' settings, writes the documents, the shortcuts
-    // and the uninstaller, and registers it. Starts with Position at 0. Every file goes through
-    // Transaction; when a step throws, the run rolls back (reporting what it restores and
+    // and the uninstaller, and registers it. Starts with Position at 0, and fails before it
+    // writes anything when a target does not expand to a full path (ExpandTarget). Every file goes
+    // through Transaction; when a step throws, the run rolls back (reporting what it restores and
     // which run items already ran) and rethrows.
     void Execute() override;
 

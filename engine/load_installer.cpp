@@ -1,6 +1,7 @@
 #include "engine/load_installer.h"
 
 #include "base/errors.h"
+#include "engine/damaged_installer.h"
 #include "engine/file_utils.h"
 #include "engine/system_codec.h"
 #include "engine/temp_names.h"
@@ -9,10 +10,22 @@
 
 namespace ko {
 
+namespace {
+
+void LoadInstall(TKoInstall& install, const std::string& file) {
+    LoadData(install, file);
+    if (install.RecordsDamaged) {
+        install.Clear();
+        throw EDamagedInstaller(MsgDamagedPackage);
+    }
+}
+
+} // namespace
+
 bool LoadInstallWithFallback(TKoInstall& install, const std::string& exePath,
                              std::unique_ptr<TPrivateFolder>& copyFolder) {
     try {
-        LoadData(install, exePath);
+        LoadInstall(install, exePath);
         return true;
     } catch (const EFOpenError&) {
         // Started from a network location the program file may refuse to be opened while
@@ -26,9 +39,11 @@ bool LoadInstallWithFallback(TKoInstall& install, const std::string& exePath,
         const std::string copy = folder->NewFile(TimeStampedName("", now, ".dat"));
         if (!CopyToNewFile(exePath, copy))
             return false;
-        LoadData(install, copy);
+        LoadInstall(install, copy);
         copyFolder = std::move(folder);
         return true;
+    } catch (const EDamagedInstaller&) {
+        throw;
     } catch (const EKoError&) {
         return false;
     }

@@ -19,7 +19,8 @@ inline constexpr char MsgCannotExecute[] =
 // Loads Install from ExePath. When the file cannot be opened, copies it into a new private
 // folder of the temporary folder (CopyFolder, which the caller keeps until Install is gone: its
 // destructor removes the copy) and loads that copy. Returns false when neither loads; other
-// load errors (a damaged package) propagate.
+// load errors (a damaged package) propagate, records that do not match their digest as
+// EDamagedInstaller.
 bool LoadInstallWithFallback(TKoInstall& install, const std::string& exePath,
                              std::unique_ptr<TPrivateFolder>& copyFolder);
 

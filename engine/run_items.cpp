@@ -48,7 +48,8 @@ void StartAndWait(const std::string& program, const std::string& parameters) {
 
 void RunOne(TKoInstallRun& run, TStream& package, const TVariables& variables,
             const TKoInstallExec& exec) {
-    const std::string program = ExpandPath(exec.Path, variables);
+    const std::string program =
+        exec.External ? ExpandPath(exec.Path, variables) : ExpandTarget(exec.Path, variables);
     if (!exec.External) {
         ClearReadOnly(program);
         const TStoredWrite written =
@@ -67,7 +68,14 @@ void RunOne(TKoInstallRun& run, TStream& package, const TVariables& variables,
 
 } // namespace
 
+void CheckStoredTargets(const TKoInstall& data, const TVariables& variables, int32_t stage) {
+    for (const auto& exec : data.Execs)
+        if (exec->Stage == static_cast<uint8_t>(stage) && !exec->External)
+            ExpandTarget(exec->Path, variables);
+}
+
 void RunExecs(TKoInstallRun& run, TStream& package, const TVariables& variables, int32_t stage) {
+    CheckStoredTargets(run.Data, variables, stage);
     for (const auto& exec : run.Data.Execs)
         if (exec->Stage == static_cast<uint8_t>(stage))
             RunOne(run, package, variables, *exec);

@@ -16,7 +16,12 @@ namespace ko {
 // and is otherwise left as it is. Errors of unpacking or opening propagate.
 void RunStage(TKoInstallRun& run, int32_t stage);
 
-// Runs, in package order, the run items whose stage equals Stage (low 8 bits): unpacks a stored
+// Throws as ExpandTarget for the first stored program of Stage whose path does not expand to a
+// full path with Variables.
+void CheckStoredTargets(const TKoInstall& data, const TVariables& variables, int32_t stage);
+
+// Runs, in package order, the run items whose stage equals Stage (low 8 bits), once the paths
+// of all its stored programs are checked (CheckStoredTargets): unpacks a stored
 // program to its expanded path, then starts it with the command line "x " + Parameters in its own
 // folder and waits for it. Reports "Executing <title> ..." or, for a program that is not there,
 // the "Unable to execute" warning. A program that does not start is passed over silently.

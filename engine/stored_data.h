@@ -2,8 +2,8 @@
 // the package records, and given the stored times.
 #pragma once
 
-#include "base/errors.h"
 #include "base/stream.h"
+#include "engine/damaged_installer.h"
 #include "engine/digest_worker.h"
 #include "engine/transaction.h"
 #include "package/stored_item.h"
@@ -13,13 +13,6 @@
 #include <vector>
 
 namespace ko {
-
-// The content deciphered from the installer is not what its builder stored: the installer file
-// was damaged on its way (a download cut or altered).
-class EDamagedInstaller : public EKoError {
-public:
-    using EKoError::EKoError;
-};
 
 // TimesNotSet: the caller warns, since the next install's newer-version check reads the times.
 enum class TStoredWrite { Written, TimesNotSet, Skipped };

@@ -1,6 +1,8 @@
 #include "engine/variables.h"
 
 #include "base/ascii_text.h"
+#include "base/errors.h"
+#include "base/path_names.h"
 
 namespace ko {
 
@@ -18,6 +20,19 @@ std::string ReplaceAll(const std::string& text, const std::string& name, const s
          from = at + name.size())
         result.append(text, from, at - from).append(value);
     return result.append(text, from, std::string::npos);
+}
+
+// The first "{...}" of Path (to its end when unclosed) that names no entry with a value; "" when
+// there is none.
+std::string UnsetVariable(const std::string& path, const TVariables& variables) {
+    for (size_t open = path.find('{'); open != std::string::npos; open = path.find('{', open + 1)) {
+        const size_t close = path.find('}', open);
+        const std::string name =
+            path.substr(open, close == std::string::npos ? close : close - open + 1);
+        if (variables.Value(name).empty())
+            return name;
+    }
+    return {};
 }
 
 } // namespace
@@ -46,6 +61,16 @@ std::string ExpandPath(const std::string& path, const TVariables& variables) {
     std::string result = path;
     for (const auto& entry : variables.Entries())
         result = ReplaceAll(result, entry.first, variables.Value(entry.first));
+    return result;
+}
+
+std::string ExpandTarget(const std::string& path, const TVariables& variables) {
+    const std::string quoted = "The installer cannot write \"" + path + "\": ";
+    if (const std::string name = UnsetVariable(path, variables); !name.empty())
+        throw EKoError(quoted + name + " stands for no folder here.");
+    std::string result = ExpandPath(path, variables);
+    if (!IsFullPath(result))
+        throw EKoError(quoted + "it becomes \"" + result + "\", which is not a full path.");
     return result;
 }
 

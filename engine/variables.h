@@ -32,4 +32,11 @@ private:
 // a name not in the list stays as it is.
 std::string ExpandPath(const std::string& path, const TVariables& variables);
 
+// Path expanded (ExpandPath) as a place the installer writes to. Throws EKoError naming Path
+// when a "{name}" in it stands for no folder (a name not in the list or with an empty value:
+// misspelt, or "{metatrader}" where no terminal folder is set), or when the expanded path is
+// not a full one (IsFullPath): written as it stands, the file would land wherever the
+// installer happened to be started.
+std::string ExpandTarget(const std::string& path, const TVariables& variables);
+
 } // namespace ko

@@ -10,8 +10,8 @@
 //   | rest of the stub image   |               |                          |
 //   +--------------------------+ N             +--------------------------+ N
 //   | "KOVA" tag stream        |               | "KOVU" tag stream        |
-//   |   header records 1..19   |               |   15 code page           |
-//   |                          |               |   identity 2..11         |
+//   |   records digest 0x4B44  |               |   15 code page           |
+//   |   header records 1..19   |               |   identity 2..11         |
 //   |   id 20 lists (files)    |               |   12 banner (JPEG)       |
 //   |   id 21 lists (programs) |               |   13 folder / 14 file    |
 //   |   (each with a SHA-256)  |               |   (16 its UTF-8 path)    |
@@ -79,6 +79,14 @@ enum PackageTag : int32_t {
     ptBanner = 19,
     ptFile = 20,
     ptExec = 21,
+    // The SHA-256 (DigestSize bytes, a data record) of every byte from the magic to the
+    // top-level end record, both included, except this record's own value: its id, type and
+    // count are digested, its 32 bytes are not. The builder writes it first, right behind the
+    // magic, so that no damaged record can make a reader miss it, and fills it in once the
+    // records behind it are written. Its id has two non-zero bytes: no one changed byte makes
+    // it an id this format uses (all below 256), which would read the digest as, say, the
+    // licence. Installers that predate it skip it; a package without it loads unchecked.
+    ptRecordsDigest = 0x4B44,
 };
 
 // Inside an id-20 list.

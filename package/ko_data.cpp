@@ -3,6 +3,7 @@
 #include "base/errors.h"
 #include "base/file_stream.h"
 #include "package/format.h"
+#include "package/records_digest.h"
 #include "package/scramble.h"
 #include "package/tag_stream.h"
 
@@ -254,6 +255,25 @@ int32_t* IntegerField(TKoInstall& data, int32_t tag) {
     }
 }
 
+// Reads the value of a records-digest record of our type into Digest, without digesting it. A
+// second one, or one of another length, is no record a writer of this format makes: the
+// records are damaged.
+void ReadRecordsDigest(TTagStreamAdapter& reader, TRecordsDigestReader& digesting,
+                       std::optional<TDigest>& digest, bool& damaged) {
+    const int64_t count = reader.ReadCount();
+    if (digest || count != DigestSize) {
+        damaged = true;
+        if (count > 0)
+            reader.Stream.Seek(count, TSeekOrigin::Current);
+        return;
+    }
+    TDigest value{};
+    if (digesting.ReadExcluded(value.data(), DigestSize) == DigestSize)
+        digest = value;
+    else
+        damaged = true;
+}
+
 } // namespace
 
 // ---- TKoInstall -----------------------------------------------------------------------------
@@ -268,6 +288,8 @@ void TKoInstall::Clear() {
     WhatsNewText.clear();
     std::memset(Key, 0, sizeof Key);
     KeyCount.reset();
+    RecordsDigest.reset();
+    RecordsDamaged = false;
 }
 
 TKoInstallFile& TKoInstall::AddFile() {
@@ -280,10 +302,16 @@ TKoInstallExec& TKoInstall::AddExec() {
 
 void TKoInstall::LoadFromStream(TStream& stream) {
     Clear();
-    TTagStreamAdapter reader(stream);
-    OpenData(reader, MagicPackage);
+    TTagStreamAdapter pointer(stream);
+    OpenData(pointer, MagicPackage);
     if (!DataFound)
         return;
+    // The records are digested as they are read: the window shows no later for the check.
+    TRecordsDigestReader digesting(stream);
+    uint8_t magic[4];
+    PutLE32(magic, MagicPackage);
+    digesting.Digest(magic, sizeof magic);
+    TTagStreamAdapter reader(digesting);
     while (reader.ReadTag()) {
         const int32_t tag = reader.Tag;
         if (tag == ptCodePage && reader.TagType == ttInteger) {
@@ -300,9 +328,9 @@ void TKoInstall::LoadFromStream(TStream& stream) {
             uint8_t stored[KeySize] = {};
             const int64_t take = count < KeySize ? count : KeySize;
             if (take > 0)
-                stream.ReadFully(stored, take);
+                reader.Stream.ReadFully(stored, take);
             if (count > KeySize)
-                stream.Seek(count - KeySize, TSeekOrigin::Current);
+                reader.Stream.Seek(count - KeySize, TSeekOrigin::Current);
             for (int i = 0; i < KeySize; ++i)
                 Key[i] = stored[i] ^ KeyMask;
         } else if (tag == ptBanner) {
@@ -311,12 +339,18 @@ void TKoInstall::LoadFromStream(TStream& stream) {
             ReadFileRecord(reader, AddFile());
         } else if (tag == ptExec) {
             ReadExecRecord(reader, AddExec());
+        } else if (tag == ptRecordsDigest && reader.TagType == ttData) {
+            ReadRecordsDigest(reader, digesting, RecordsDigest, RecordsDamaged);
         } else {
             reader.SkipValue();
         }
     }
+    digesting.Release();
     if (!reader.StreamEnded)
         RecordsEnd = stream.Position();
+    // Records cut off before their end record were not all digested.
+    if (RecordsDigest && (reader.StreamEnded || digesting.Finish() != RecordsDigest))
+        RecordsDamaged = true;
 }
 
 void TKoInstall::DecodeTexts(const TTextCodec& codec) {

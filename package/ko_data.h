@@ -109,7 +109,8 @@ public:
     // Reads the package that the pointer at offset 136 finds. No "KOVA" there leaves the data
     // cleared without an error; a cut-off package keeps what was read before the cut. A record
     // this format's first readers did not know is read only when it has the type written here:
-    // any other is skipped by its type, as those readers skip it.
+    // any other is skipped by its type, as those readers skip it. The records are checked
+    // against their digest on the way (RecordsDamaged), but loaded all the same.
     void LoadFromStream(TStream& stream) override;
 
     TKoInstallFile& AddFile();
@@ -138,6 +139,12 @@ public:
     // The byte count the key record claims, when there is one; the key is read as KeySize bytes
     // whatever it claims.
     std::optional<int64_t> KeyCount;
+    // The digest of the records as the package stores it; unset when it stores none.
+    std::optional<TDigest> RecordsDigest;
+    // The records are not those their digest was taken of (a byte changed, the records cut
+    // short, a second or misshapen digest record). What acts on the data refuses it; a package
+    // without the record is never taken for damaged.
+    bool RecordsDamaged = false;
 };
 
 class TKoUninstall : public TKoData {

@@ -1,8 +1,11 @@
 #include "package/package_writer.h"
 
 #include "package/format.h"
+#include "package/records_digest.h"
 #include "package/scramble.h"
 #include "package/tag_stream.h"
+
+#include <algorithm>
 
 namespace ko {
 
@@ -86,14 +89,22 @@ void WriteExec(TTagStreamAdapter& writer, const TKoInstallExec& exec) {
 } // namespace
 
 void WritePackage(TStream& output, const TKoInstall& install) {
-    TTagStreamAdapter writer(output);
+    TMemoryStream records;
+    TTagStreamAdapter writer(records);
     writer.WriteMagic(MagicPackage);
+    // Zeros for now: the digest is of the records behind it too.
+    WriteBytes(writer, ptRecordsDigest, std::vector<uint8_t>(DigestSize));
+    const size_t valueAt = static_cast<size_t>(records.Size()) - DigestSize;
     WriteHeader(writer, install);
     for (const auto& file : install.Files)
         WriteFile(writer, *file);
     for (const auto& exec : install.Execs)
         WriteExec(writer, *exec);
     writer.WriteTag(TagEnd, 0);
+    std::vector<uint8_t>& bytes = records.Data();
+    const TDigest digest = RecordsDigest(bytes, valueAt);
+    std::copy(digest.begin(), digest.end(), bytes.begin() + static_cast<ptrdiff_t>(valueAt));
+    output.WriteBuffer(bytes.data(), records.Size());
 }
 
 } // namespace ko

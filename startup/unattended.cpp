@@ -1,5 +1,6 @@
 #include "startup/unattended.h"
 
+#include "engine/damaged_installer.h"
 #include "engine/file_utils.h"
 #include "engine/install_run.h"
 #include "engine/load_installer.h"
@@ -115,6 +116,10 @@ int RunSilentInstall(const std::string& exePath, const std::vector<std::string>&
             Write(log, MsgCannotExecute);
             return ExitBadCommandLine;
         }
+    } catch (const EDamagedInstaller& e) {
+        // As when a file's data turns out damaged during the run, only earlier.
+        Write(log, e.what());
+        return ExitRunFailed;
     } catch (const std::exception& e) {
         Write(log, e.what());
         return ExitBadCommandLine;

@@ -140,6 +140,14 @@ TEST(BuilderInspect, VerifyNamesTheFirstBadRecord) {
     EXPECT_NE(ExtractProblem(middle, dir / "out").find("does not match its SHA-256"),
               std::string::npos);
 
+    // One byte of the records changed (inside the product name): only their SHA-256 tells.
+    const auto renamed = copy("renamed.exe");
+    Damage(renamed, GetLE32(ReadFile(renamed).data() + format::PackageOffsetPos) + 70);
+    EXPECT_NE(Verify(renamed).find("the package records do not match their SHA-256"),
+              std::string::npos)
+        << Verify(renamed);
+    EXPECT_NE(ExtractProblem(renamed, dir / "out").find("records do not match"), std::string::npos);
+
     const auto cut = copy("cut.exe");
     std::filesystem::resize_file(cut, std::filesystem::file_size(cut) - 10);
     EXPECT_NE(Verify(cut).find("file 6 ({app}\\Manual.pdf): data at offset"), std::string::npos)
@@ -234,12 +242,19 @@ TEST(BuilderInspect, ListShowsRealSizesAsTextAndJson) {
     const TDigest digest = sha.Finish();
     const std::string manualDigest = HexDigits(digest.data(), digest.size());
     EXPECT_NE(text.str().find("sha256 " + manualDigest), std::string::npos) << text.str();
+    TKoInstall install;
+    install.LoadFromFile(setup.string());
+    ASSERT_TRUE(install.RecordsDigest);
+    const std::string recordsDigest =
+        HexDigits(install.RecordsDigest->data(), install.RecordsDigest->size());
+    EXPECT_NE(text.str().find("Records sha256  " + recordsDigest + "\n"), std::string::npos);
     for (const std::string& expected :
          {std::string("\"kind\": \"installer\""), std::string("\"name\": \"Sample Trend EA\""),
           "\"path\": \"{app}\\\\Manual.pdf\",\n      \"size\": " + manual +
               ",\n      \"stored_size\": " + stored,
           std::string("\"shortcut\": \"Sample Trend EA Manual\""),
           "\"sha256\": \"" + manualDigest + "\"",
+          "\"records_sha256\": \"" + recordsDigest + "\",\n  \"records_damaged\": false",
           std::string(
               "\"parameters\": \"/c exit 0\",\n      \"stage\": 2,\n      \"stored\": false")})
         EXPECT_NE(j.find(expected), std::string::npos) << expected << "\n" << j;

@@ -2,6 +2,7 @@
 #include "base/file_stream.h"
 #include "package/format.h"
 #include "package/ko_data.h"
+#include "package/package_writer.h"
 #include "package/scramble.h"
 #include "package/tag_stream.h"
 #include "test_support.h"
@@ -261,11 +262,9 @@ TEST(Loader, AddedRecordsOfAnotherTypeAreSkipped) {
         int32_t Tag;
         uint8_t Ours;
         TPlace Place;
-    } added[] = {{ptCodePage, ttInteger, TPlace::Header},
-                 {ftDigest, ttData, TPlace::File},
-                 {etDigest, ttData, TPlace::Exec},
-                 {ltCodePage, ttInteger, TPlace::Log},
-                 {ltUtf8Path, ttString, TPlace::LogEntry}};
+    } added[] = {{ptCodePage, ttInteger, TPlace::Header}, {ftDigest, ttData, TPlace::File},
+                 {etDigest, ttData, TPlace::Exec},        {ptRecordsDigest, ttData, TPlace::Header},
+                 {ltCodePage, ttInteger, TPlace::Log},    {ltUtf8Path, ttString, TPlace::LogEntry}};
     for (const auto& record : added) {
         for (uint8_t type = ttList; type <= ttData + 1; ++type) {
             if (type == record.Ours)
@@ -318,7 +317,77 @@ TEST(Loader, AddedRecordsOfAnotherTypeAreSkipped) {
             EXPECT_EQ(install->Execs[0]->Path, "run.exe");
             EXPECT_FALSE(install->Execs[0]->HasDigest);
             EXPECT_FALSE(install->HasCodePage);
+            EXPECT_FALSE(install->RecordsDigest);
+            EXPECT_FALSE(install->RecordsDamaged);
             EXPECT_GE(install->RecordsEnd, 0);
         }
     }
+}
+
+namespace {
+
+// A package as the builder writes it, behind a stub.
+std::vector<uint8_t> WrittenPackage(size_t licenceSize = 16) {
+    TKoInstall install;
+    install.CodePage = 1252;
+    install.ProductName = "Gamma EA";
+    install.LicenseText = std::string(licenceSize, 'L');
+    install.Key[3] = 0x42;
+    install.Banner.LoadFromBytes(kotest::MakeJpeg(8, 8));
+    TKoInstallFile& file = install.AddFile();
+    file.Path = "{metatrader}\\MQL4\\Experts\\Gamma.ex4";
+    file.Size = 32;
+    file.Offset = 4096;
+    file.HasDigest = true;
+    TKoInstallExec& exec = install.AddExec();
+    exec.Path = "{app}\\setup.exe";
+    exec.Stage = stAfterFiles;
+    TMemoryStream stream(kotest::FakeStub());
+    stream.Seek(0, TSeekOrigin::End);
+    WritePackage(stream, install);
+    return stream.Data();
+}
+
+std::unique_ptr<TKoInstall> LoadBytes(std::vector<uint8_t> bytes) {
+    TMemoryStream stream(std::move(bytes));
+    auto install = std::make_unique<TKoInstall>();
+    install->LoadFromStream(stream);
+    return install;
+}
+
+} // namespace
+
+// Any byte changed from the digest record's count to the end record is found, whether it
+// changes a value, a count that shifts every record behind it, or the end record; so are
+// records cut short. A package without the record loads unchecked, as before.
+TEST(Loader, RecordsDigestFindsEveryChangedByte) {
+    const std::vector<uint8_t> good = WrittenPackage();
+    const auto intact = LoadBytes(good);
+    ASSERT_TRUE(intact->RecordsDigest);
+    EXPECT_FALSE(intact->RecordsDamaged);
+    EXPECT_EQ(size_t(intact->RecordsEnd), good.size());
+    const size_t magic = GetLE32(good.data() + PackageOffsetPos);
+    const size_t record = magic + 4; // the digest record comes first
+    ASSERT_EQ(GetLE32(good.data() + record), uint32_t(ptRecordsDigest));
+    for (size_t at = record + 5; at < good.size(); ++at) {
+        std::vector<uint8_t> bytes = good;
+        bytes[at] ^= 0x20;
+        EXPECT_TRUE(LoadBytes(bytes)->RecordsDamaged) << "byte " << at - magic;
+    }
+    EXPECT_TRUE(LoadBytes({good.begin(), good.end() - 5})->RecordsDamaged);
+    // Records longer than what the loader reads at a time.
+    std::vector<uint8_t> large = WrittenPackage(300000);
+    EXPECT_FALSE(LoadBytes(large)->RecordsDamaged);
+    large[large.size() - 60] ^= 0x20;
+    EXPECT_TRUE(LoadBytes(large)->RecordsDamaged);
+
+    std::vector<uint8_t> older = good;
+    older.erase(older.begin() + record, older.begin() + record + 5 + 4 + DigestSize);
+    const auto unchecked = LoadBytes(older);
+    EXPECT_FALSE(unchecked->RecordsDigest);
+    EXPECT_FALSE(unchecked->RecordsDamaged);
+    EXPECT_EQ(unchecked->ProductName, "Gamma EA");
+    ASSERT_EQ(unchecked->Files.size(), 1u);
+    EXPECT_EQ(unchecked->Files[0]->Path, intact->Files[0]->Path);
+    EXPECT_EQ(unchecked->Key[3], 0x42);
 }

@@ -35,3 +35,12 @@ TEST(PathNames, FolderHoldsWhatLiesBelowItInAnyCase) {
     EXPECT_FALSE(FolderHolds("C:\\Program Files\\Alpha", "C:\\Program Files\\AlphaBeta\\x"));
     EXPECT_FALSE(FolderHolds("C:\\Program Files\\Alpha", "C:\\Program Files\\Alpha\\"));
 }
+
+TEST(PathNames, FullPathsNeedADriveAndRootOrAShare) {
+    for (const char* full : {"C:\\x.txt", "z:\\", "\\\\server\\share", "\\\\server\\share\\a"})
+        EXPECT_TRUE(IsFullPath(full)) << full;
+    for (const char* relative :
+         {"", "x.txt", "MQL4\\x", "\\x.txt", "C:x.txt", "C:", "1:\\x", "{metatrader}\\MQL4",
+          "\\\\server", "\\\\server\\", "\\\\\\share\\x", "\\\\?\\C:\\x", "\\\\.\\COM1"})
+        EXPECT_FALSE(IsFullPath(relative)) << relative;
+}

@@ -1,3 +1,4 @@
+#include "base/errors.h"
 #include "engine/variables.h"
 
 #include <gtest/gtest.h>
@@ -47,4 +48,33 @@ TEST(Variables, TheTerminalFolderIsReplacedInPlaceOrAppended) {
     EXPECT_EQ(v.Entries().size(), 4u);
     EXPECT_EQ(ExpandPath("{MetaTrader}\\experts\\x.ex4", v), "C:\\MT4 two\\experts\\x.ex4");
     EXPECT_EQ(v.Value("{METATRADER}"), "C:\\MT4 two");
+}
+
+// A target is written only where it names a full path: a variable the list lacks or holds no
+// value for, or a value that leaves the path relative, names the target in the error.
+TEST(ExpandTarget, RefusesWhatWouldLandInTheCurrentFolder) {
+    TVariables v = Sample();
+    v.Add("{desktop}", "");
+    EXPECT_EQ(ExpandTarget("{APP}\\a.txt", v), "C:\\Program Files\\Alpha\\a.txt");
+    EXPECT_EQ(ExpandTarget("{bootdir}\\a.txt", v), "C:\\a.txt");
+    const auto problem = [&](const std::string& path) -> std::string {
+        try {
+            ExpandTarget(path, v);
+        } catch (const EKoError& e) {
+            return e.what();
+        }
+        return "";
+    };
+    EXPECT_EQ(problem("{metatradex}\\MQL4\\Experts\\x.ex4"),
+              "The installer cannot write \"{metatradex}\\MQL4\\Experts\\x.ex4\": {metatradex} "
+              "stands for no folder here.");
+    EXPECT_NE(problem("{app}\\{metatrader}\\x").find("{metatrader} stands for no folder"),
+              std::string::npos);
+    EXPECT_NE(problem("{desktop}\\x.url").find("{desktop} stands for no folder"),
+              std::string::npos);
+    EXPECT_NE(problem("{app\\x").find("{app\\x stands for no folder"), std::string::npos);
+    EXPECT_EQ(problem("MQL4\\x.ex4"), "The installer cannot write \"MQL4\\x.ex4\": it becomes "
+                                      "\"MQL4\\x.ex4\", which is not a full path.");
+    v.SetValue("{metatrader}", "MT4");
+    EXPECT_NE(problem("{metatrader}\\x").find("becomes \"MT4\\x\""), std::string::npos);
 }

@@ -378,6 +378,37 @@ TEST_F(InstallRun, UnhandledErrorsEndTheRun) {
     EXPECT_EQ(linkRun.UninstallList.back().Path, App() + "\\second.bin");
 }
 
+// A target whose variable stands for no folder (misspelt, or "{metatrader}" for a program that
+// runs before the files, when no terminal folder is set yet) would land in whatever folder the
+// installer was started from: the run fails before it writes anything.
+TEST_F(InstallRun, ATargetThatIsNoFullPathFailsTheRunBeforeAnyWrite) {
+    AddFile("{app}\\first.txt", Pattern(10, 1));
+    AddFile("{metatrader}\\MQL4\\Experts\\a.ex4", Pattern(10, 2));
+    AddFile("{metatradex}\\MQL4\\Experts\\b.ex4", Pattern(10, 3));
+    AddExec("{app}\\tool.exe", "Tool", "", 2);
+    Build();
+    const auto failure = [&] {
+        TKoInstallRun run(Data);
+        run.TerminalFolders = {TerminalA};
+        try {
+            run.Execute();
+        } catch (const EKoError& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(failure(), "The installer cannot write \"{metatradex}\\MQL4\\Experts\\b.ex4\": "
+                         "{metatradex} stands for no folder here.");
+    Data.Files[2]->Path = "{app}\\b.ex4";
+    Data.Execs[0]->Stage = stBeforeFiles;
+    Data.Execs[0]->Path = "{metatrader}\\tool.exe";
+    EXPECT_EQ(failure(), "The installer cannot write \"{metatrader}\\tool.exe\": {metatrader} "
+                         "stands for no folder here.");
+    EXPECT_FALSE(Exists(App()));
+    EXPECT_FALSE(Exists(Menu()));
+    EXPECT_FALSE(Exists(TerminalA + "\\MQL4"));
+}
+
 // Damaged data (a byte flipped in transit) still deciphers; its digest stops the run before the
 // file it was to replace is touched. The same holds for a stored program, and for a file large
 // enough to be streamed to disk rather than deciphered in memory. A package without digests

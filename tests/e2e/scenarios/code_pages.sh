@@ -62,11 +62,16 @@ wait_gone "$APP" 30
 if key_exists "$NAME"; then exit 1; fi
 unset KOSETUP_WINE_LOCALE
 
-# The code page is the package's first record: a number no system knows.
+# The code page is the package's first record behind the digest of the records: a number no
+# system knows. The digest record becomes one of an id this installer does not know, as from a
+# builder that writes none.
 python3 - "$WORK/Setup.exe" <<'END'
 import struct, sys
 data = bytearray(open(sys.argv[1], "rb").read())
-record = struct.unpack_from("<I", data, 136)[0] + 4
+digest = struct.unpack_from("<I", data, 136)[0] + 4
+assert struct.unpack_from("<iBI", data, digest) == (0x4B44, 8, 32)
+struct.pack_into("<i", data, digest, 0x4B45)
+record = digest + 5 + 4 + 32
 assert struct.unpack_from("<iB", data, record) == (1, 4)
 struct.pack_into("<i", data, record + 5, 59999)
 open(sys.argv[1], "wb").write(data)

@@ -1,7 +1,10 @@
-# A Setup.exe damaged in transit: one byte flipped inside a stored file's data. Setup /S stops
-# with exit 1 and the error, naming the file, as the log's last line; the older file in the
-# terminal stays as it was and no temporary file is left; "kosetup verify" refuses it. The same
-# byte flipped in a program run when the wizard closes fails the otherwise finished run: exit 1.
+# A Setup.exe damaged in transit. One byte changed in the package's records (inside a target
+# path): the wizard shows the damaged-installer error and exits with 1, Setup /S exits with 1
+# and the error as the log's last line, before anything runs or is written. One byte flipped
+# inside a stored file's data: Setup /S stops with exit 1 and the error, naming the file, as the
+# log's last line; the older file in the terminal stays as it was and no temporary file is left.
+# "kosetup verify" refuses both. The same byte flipped in a program run when the wizard closes
+# fails the otherwise finished run: exit 1.
 NAME="Plain Indicator"
 product_paths "$NAME"
 require_no_terminals
@@ -37,6 +40,41 @@ with open(sys.argv[1], "r+b") as f:
 END
 }
 MESSAGE="The installer is damaged: the data of \"%s\" does not match its checksum. Please download the installer again."
+
+cp "$WORK/Good.exe" "$WORK/Setup.exe"
+python3 - "$WORK/Setup.exe" <<'END'
+import struct, sys
+data = bytearray(open(sys.argv[1], "rb").read())
+at, in_file = struct.unpack_from("<I", data, 136)[0] + 4, False
+while True:  # the records up to the first file's path: id 1 in the first list of id 20
+    tag, kind = struct.unpack_from("<iB", data, at)
+    at += 5
+    in_file = in_file or (tag, kind) == (20, 0)
+    if kind in (7, 8):
+        count = struct.unpack_from("<I", data, at)[0]
+        if in_file and tag == 1:
+            data[at + 4 + count // 2] ^= 0x01
+            break
+        at += 4 + count
+    else:
+        at += {1: 1, 2: 1, 3: 2, 4: 4, 5: 4, 6: 8}.get(kind, 0)
+open(sys.argv[1], "wb").write(data)
+END
+RECORDS="The installer is damaged: its package does not match its checksum. Please download the installer again."
+log=$WORK/records.log
+drive <<END
+start '$(winpath "$WORK/Setup.exe")'
+expect-msgbox Error error '$RECORDS' 30
+answer-msgbox
+expect-exit 1
+start '$(winpath "$WORK/Setup.exe")' /S '/T=$PF_WIN\\E2E Damaged' '/LOG=$(winpath "$log")'
+expect-windowless-exit 1 60
+END
+[ "$(tail -1 "$log" | tr -d '\r')" = "$RECORDS" ]
+[ "$(cat "$TARGET")" = $'version 1\r' ]
+[ ! -e "$APP" ]
+if "$KOSETUP_NATIVE/kosetup" verify "$WORK/Setup.exe" >"$WORK/verify.txt" 2>&1; then exit 1; fi
+grep -qF "the package records do not match their SHA-256" "$WORK/verify.txt"
 
 damaged files
 log=$WORK/files.log
