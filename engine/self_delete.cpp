@@ -125,10 +125,6 @@ bool StartHidden(const std::string& batchPath, const std::string& folder) {
     return true;
 }
 
-} // namespace
-
-namespace {
-
 // A running program's file can be renamed, though not deleted, within its volume. Moved into
 // Folder it is out of the way of any later install; where Folder is on another volume, a name
 // of the private folders' kind beside it serves as well. "" when neither rename worked (the
