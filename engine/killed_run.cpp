@@ -3,6 +3,7 @@
 #include "base/path_names.h"
 #include "base/win32_util.h"
 #include "engine/file_utils.h"
+#include "engine/link_guard.h"
 #include "engine/transaction.h"
 
 #include <windows.h>
@@ -29,9 +30,21 @@ void UndoKilledRun(const std::string& journalPath, const std::string& keep,
     if (entries.empty())
         return;
     report("Undoing the changes of an earlier run that did not end ...");
+    // In another user's profile nothing is deleted or put back through a link that user may
+    // have made since the run, pointing anywhere.
+    const std::vector<std::string> others = OtherProfileFolders();
     std::vector<TJournalEntry> stay;
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
         const std::string& path = entry->Path;
+        const std::string profile = ProfileOf(path, others);
+        if (const std::string link = profile.empty() ? "" : LinkBelow(profile, path);
+            !link.empty()) {
+            report("WARNING: Leaving " + path + " alone: " + link +
+                   " is a link in another user's profile ...");
+            if (entry->Kind != TJournalEntry::ReplacedFile)
+                stay.insert(stay.begin(), *entry);
+            continue;
+        }
         if (entry->Kind == TJournalEntry::CreatedFolder) {
             if (RemoveFolder(path))
                 report("Removing folder " + path + " ...");
