@@ -5,6 +5,7 @@
 #include "base/win32_util.h"
 #include "engine/expert_settings.h"
 #include "engine/file_utils.h"
+#include "engine/killed_run.h"
 #include "engine/link_guard.h"
 #include "engine/run_items.h"
 #include "engine/shell_link.h"
@@ -329,9 +330,12 @@ void TKoInstallRun::Execute() {
     UninstallList.push_back({menuFolder, true});
     CheckTargets(*this, passes);
 
+    const std::string journal = programFolder + "\\" + JournalName;
+    // Before anything is written: a killed run's backups must still be there to put back, and
+    // the first folder this run writes into would clear them away as leftovers.
+    UndoKilledRun(journal, "", [this](const std::string& line) { Report(line, 0); });
     try {
-        if (const std::string warning = Transaction.KeepJournal(programFolder + "\\" + JournalName);
-            !warning.empty())
+        if (const std::string warning = Transaction.KeepJournal(journal); !warning.empty())
             Report(warning, 0);
         CopyFiles(*this, passes, menuFolder);
         if (!Data.ExpertOptions.empty())

@@ -70,7 +70,7 @@ std::string BatchPath(const std::string& path) {
 } // namespace
 
 std::string SelfDeleteScript(const std::string& exePath, const std::string& batchPath,
-                             bool removeFolder) {
+                             const std::string& folder) {
     const std::string exe = BatchQuoted(BatchPath(exePath));
     // The uninstaller's process still holds its file when the batch starts; retry until it
     // has ended, pausing about a second between tries (ping is the pause every Windows has),
@@ -90,8 +90,8 @@ std::string SelfDeleteScript(const std::string& exePath, const std::string& batc
                          "ping -n 2 127.0.0.1 >nul\r\n"
                          "goto repeat\r\n"
                          ":removed\r\n";
-    if (removeFolder)
-        script += "rmdir " + BatchQuoted(BatchPath(ExtractFilePath(exePath))) + "\r\n";
+    if (!folder.empty())
+        script += "rmdir " + BatchQuoted(BatchPath(IncludeTrailingDelimiter(folder))) + "\r\n";
     script += "del " + BatchQuoted(BatchPath(batchPath)) + "\r\n";
     return script;
 }
@@ -125,25 +125,60 @@ bool StartHidden(const std::string& batchPath, const std::string& folder) {
     return true;
 }
 
+// A running program's file can be renamed, though not deleted, within its volume. Moved into
+// Folder it is out of the way of any later install; where Folder is on another volume, a name
+// of the private folders' kind beside it serves as well. "" when neither rename worked (the
+// file stays where it is).
+std::string MoveAside(const std::string& exePath, TPrivateFolder& folder) {
+    const std::string inFolder = folder.NewFile(ExtractFileName(exePath));
+    // No copy allowed: a copy would leave the running file itself where it is.
+    if (MoveFileExW(Wide(exePath).c_str(), Wide(inFolder).c_str(), 0))
+        return inFolder;
+    try {
+        const std::string beside = ExtractFilePath(exePath) + PrivateFolderName() + ".tmp";
+        if (MoveFileExW(Wide(exePath).c_str(), Wide(beside).c_str(), 0))
+            return beside;
+    } catch (const EKoError&) {
+    }
+    return {};
+}
+
 } // namespace
 
 bool StartSelfDelete(const std::string& exePath, bool removeFolder) {
     try {
         TPrivateFolder folder;
-        SYSTEMTIME now;
-        GetLocalTime(&now);
-        const std::string batchPath = folder.NewFile(TimeStampedName("", now, ".bat"));
-        {
-            // New, never over an existing file; open while the script is made, since the
-            // script may name it by its short path, which only a file has.
-            TFileStream batch(batchPath, TFileMode::CreateNew);
-            const std::string script = SelfDeleteScript(exePath, batchPath, removeFolder);
-            batch.WriteBuffer(script.data(), static_cast<int64_t>(script.size()));
-        }
-        if (!StartHidden(batchPath, folder.Path()))
+        const std::string moved = MoveAside(exePath, folder);
+        if (moved.empty())
             return false;
-        folder.Keep();
-        return true;
+        // The program folder goes now, while this process still keeps every other run of the
+        // product waiting (TProductLock); the batch's later try might meet the next install's
+        // new folder.
+        const std::string programFolder = ExtractFileDir(exePath);
+        const bool folderLeft = removeFolder && !RemoveFolder(programFolder);
+        try {
+            SYSTEMTIME now;
+            GetLocalTime(&now);
+            const std::string batchPath = folder.NewFile(TimeStampedName("", now, ".bat"));
+            {
+                // New, never over an existing file; open while the script is made, since the
+                // script may name it by its short path, which only a file has.
+                TFileStream batch(batchPath, TFileMode::CreateNew);
+                const std::string script =
+                    SelfDeleteScript(moved, batchPath, folderLeft ? programFolder : "");
+                batch.WriteBuffer(script.data(), static_cast<int64_t>(script.size()));
+            }
+            if (StartHidden(batchPath, folder.Path())) {
+                folder.Keep();
+                return true;
+            }
+        } catch (const EKoError&) {
+        }
+        // Without the batch the file goes back where it was, rather than stay unseen in the
+        // temporary folder (or under a strange name).
+        CreateDirectoryW(Wide(programFolder).c_str(), nullptr);
+        MoveFileExW(Wide(moved).c_str(), Wide(exePath).c_str(), 0);
+        return false;
     } catch (const EKoError&) {
         return false;
     }

@@ -134,16 +134,35 @@ bool RenameOpenFile(HANDLE handle, const std::string& target, int attempts) {
     }
 }
 
-// A journal's line for Entry: its path, a folder's ending in a backslash.
-std::string JournalLine(const TUninstallEntry& entry) {
-    return entry.Path + (entry.Folder ? "\\\r\n" : "\r\n");
+// A journal's line for Entry: its path, a folder's ending in a backslash, a replaced file's
+// naming its backup. An uninstaller or installer that knows only created entries reads the
+// backup's line as a file the run created: it deletes the backup, as it deletes every leftover
+// of a killed run anyway, and touches nothing else.
+std::string JournalLine(const TJournalEntry& entry) {
+    switch (entry.Kind) {
+    case TJournalEntry::CreatedFolder:
+        return entry.Path + "\\\r\n";
+    case TJournalEntry::ReplacedFile:
+        return entry.Path + BackupSuffix + "\r\n";
+    case TJournalEntry::CreatedFile:
+        break;
+    }
+    return entry.Path + "\r\n";
 }
 
-std::string JournalLines(const std::vector<TUninstallEntry>& entries) {
+std::string JournalLines(const std::vector<TJournalEntry>& entries) {
     std::string text;
-    for (const TUninstallEntry& entry : entries)
+    for (const TJournalEntry& entry : entries)
         text += JournalLine(entry);
     return text;
+}
+
+std::vector<TJournalEntry> AsJournal(const std::vector<TUninstallEntry>& entries) {
+    std::vector<TJournalEntry> journal;
+    for (const TUninstallEntry& entry : entries)
+        journal.push_back(
+            {entry.Path, entry.Folder ? TJournalEntry::CreatedFolder : TJournalEntry::CreatedFile});
+    return journal;
 }
 
 } // namespace
@@ -215,8 +234,8 @@ bool OwnedByAdministrators(const std::string& path) {
     return trusted;
 }
 
-std::vector<TUninstallEntry> ReadJournal(const std::string& path, std::string* warning) {
-    std::vector<TUninstallEntry> entries;
+std::vector<TJournalEntry> ReadJournal(const std::string& path, std::string* warning) {
+    std::vector<TJournalEntry> entries;
     if (GetFileAttributesW(Wide(path).c_str()) == INVALID_FILE_ATTRIBUTES)
         return entries;
     // A user who could write into the program folder could otherwise have the next run delete
@@ -239,19 +258,46 @@ std::vector<TUninstallEntry> ReadJournal(const std::string& path, std::string* w
         std::string line = text.substr(start, end - start);
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        const bool folder = !line.empty() && line.back() == '\\';
-        if (folder)
-            line.pop_back();
-        if (!line.empty())
-            entries.push_back({line, folder});
+        TJournalEntry entry{line, TJournalEntry::CreatedFile};
+        if (!line.empty() && line.back() == '\\') {
+            entry.Path.pop_back();
+            entry.Kind = TJournalEntry::CreatedFolder;
+        } else if (EndsWith(line, BackupSuffix)) {
+            entry.Path.resize(line.size() - std::strlen(BackupSuffix));
+            entry.Kind = TJournalEntry::ReplacedFile;
+        }
+        if (!entry.Path.empty())
+            entries.push_back(entry);
     }
     return entries;
+}
+
+std::vector<TUninstallEntry> CreatedEntries(const std::vector<TJournalEntry>& entries) {
+    std::vector<TUninstallEntry> created;
+    for (const TJournalEntry& entry : entries)
+        if (entry.Kind != TJournalEntry::ReplacedFile)
+            created.push_back({entry.Path, entry.Kind == TJournalEntry::CreatedFolder});
+    return created;
+}
+
+bool WriteJournal(const std::string& path, const std::vector<TJournalEntry>& entries) {
+    if (entries.empty()) {
+        ClearReadOnly(path);
+        return DeleteFilePath(path) || GetLastError() == ERROR_FILE_NOT_FOUND;
+    }
+    try {
+        const std::string text = JournalLines(entries);
+        TFileStream(path, TFileMode::Create).WriteBuffer(text.data(), int64_t(text.size()));
+        return true;
+    } catch (const EKoError&) {
+        return false;
+    }
 }
 
 std::string TFileTransaction::KeepJournal(const std::string& path) {
     EnsureFolder(ExtractFilePath(path));
     std::string warning;
-    FInherited = ReadJournal(path, &warning);
+    FInherited = CreatedEntries(ReadJournal(path, &warning));
     // Another owner's file is made anew rather than written over, which would keep its owner.
     if (!warning.empty()) {
         ClearReadOnly(path);
@@ -260,15 +306,15 @@ std::string TFileTransaction::KeepJournal(const std::string& path) {
     FJournalPath = path;
     // Written again without an unfinished line a killed run may have left at its end.
     FJournal = std::make_unique<TFileStream>(path, TFileMode::Create);
-    const std::string before = JournalLines(FInherited);
+    const std::string before = JournalLines(AsJournal(FInherited));
     FJournal->WriteBuffer(before.data(), int64_t(before.size()));
     return warning;
 }
 
-void TFileTransaction::Record(const std::string& path, bool folder) {
+void TFileTransaction::Record(const TJournalEntry& entry) {
     if (!FJournal)
         return;
-    const std::string line = JournalLine({path, folder});
+    const std::string line = JournalLine(entry);
     FJournal->WriteBuffer(line.data(), int64_t(line.size()));
 }
 
@@ -281,15 +327,8 @@ void TFileTransaction::CloseJournal(bool keepInherited) {
         return;
     FJournal.reset();
     bool kept = false;
-    if (keepInherited && !FInherited.empty()) {
-        try {
-            const std::string before = JournalLines(FInherited);
-            TFileStream(FJournalPath, TFileMode::Create)
-                .WriteBuffer(before.data(), int64_t(before.size()));
-            kept = true;
-        } catch (const EKoError&) {
-        }
-    }
+    if (keepInherited && !FInherited.empty())
+        kept = WriteJournal(FJournalPath, AsJournal(FInherited));
     if (!kept)
         DeleteFilePath(FJournalPath);
     FJournalPath.clear();
@@ -316,7 +355,7 @@ void TFileTransaction::EnsureFolder(const std::string& folder) {
         return;
     }
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-        Record(*it, true);
+        Record({*it, TJournalEntry::CreatedFolder});
         if (CreateDirectoryW(Wide(*it).c_str(), nullptr)) {
             FSteps.push_back({*it, TStep::CreatedFolder});
             FNewFolders.insert(LowerPath(*it));
@@ -363,8 +402,11 @@ bool TFileTransaction::Finish(const TPending& pending, THeldTarget held,
     const bool replaces = pending.Existed && !FWritten.count(pending.Lower);
     const std::string backup = pending.Target + BackupSuffix;
     if (!pending.Existed)
-        Record(pending.Target, false);
+        Record({pending.Target, TJournalEntry::CreatedFile});
     if (replaces) {
+        // Recorded before the backup exists: the undo of a killed run finds either no backup
+        // (nothing was replaced yet) or the replaced data under the backup's name.
+        Record({pending.Target, TJournalEntry::ReplacedFile});
         try {
             MakeBackup(pending.Target, backup);
         } catch (...) {
@@ -430,6 +472,9 @@ bool TFileTransaction::WriteStream(const std::string& target,
 }
 
 void TFileTransaction::Commit() {
+    // The journal goes first: once it is gone the next run no longer undoes this one, and a
+    // backup a kill leaves behind is a mere leftover (RemoveLeftovers).
+    CloseJournal(false);
     for (const TStep& step : FSteps) {
         if (step.Kind != TStep::ReplacedFile)
             continue;
@@ -437,7 +482,6 @@ void TFileTransaction::Commit() {
         ClearReadOnly(backup);
         DeleteFilePath(backup);
     }
-    CloseJournal(false);
     FSteps.clear();
     FWritten.clear();
     FNewFolders.clear();

@@ -30,12 +30,27 @@ std::vector<std::string> RemoveLeftovers(const std::string& folder);
 // The name of the journal an install keeps in its program folder (TFileTransaction::KeepJournal).
 inline constexpr char JournalName[] = "Uninstall.~ko-run";
 
-// The files and folders a journal lists, in the order they were created; nothing when there is
-// no journal. A line a killed run did not finish is no entry. The journal decides what the
-// elevated installer and uninstaller delete, so it is followed only when its owner is trusted
+// One step a journal records, written before the step is taken.
+struct TJournalEntry {
+    enum TKind { CreatedFile, CreatedFolder, ReplacedFile };
+    // The file or folder; a replaced file's backup is Path + BackupSuffix.
+    std::string Path;
+    TKind Kind = CreatedFile;
+};
+
+// The steps a journal lists, in the order they were taken; nothing when there is no journal. A
+// line a killed run did not finish is no entry. The journal decides what the elevated installer
+// and uninstaller delete, so it is followed only when its owner is trusted
 // (OwnedByAdministrators), as the file of an elevated run is; any other is ignored, and Warning
 // (when given) gets a line naming it.
-std::vector<TUninstallEntry> ReadJournal(const std::string& path, std::string* warning = nullptr);
+std::vector<TJournalEntry> ReadJournal(const std::string& path, std::string* warning = nullptr);
+
+// The files and folders of Entries that a run created, for an uninstall log.
+std::vector<TUninstallEntry> CreatedEntries(const std::vector<TJournalEntry>& entries);
+
+// Writes Entries as the journal at Path, or deletes it when there are none. False when it could
+// not be written.
+bool WriteJournal(const std::string& path, const std::vector<TJournalEntry>& entries);
 
 // True when Administrators, SYSTEM or the administrator running this program (the user of its
 // token, when that user is a member of Administrators) own the file or folder at Path.
@@ -88,15 +103,15 @@ public:
     // True once a file or folder has been written since the start or the last Commit.
     bool Changed() const { return !FSteps.empty(); }
 
-    // From now on records in the journal at Path every file and folder the transaction creates,
-    // each before it appears under its name: a run killed on its way then leaves nothing without
-    // a record. The next install takes what a journal lists into its uninstaller's log, and the
-    // uninstaller removes it. What the journal already lists (a killed run's) stays listed until
-    // Commit deletes the journal; Rollback puts it back as it was. A journal found there that
-    // is not to be followed (see ReadJournal) is replaced; the warning about it is returned,
-    // else "".
+    // From now on records in the journal at Path every file and folder the transaction creates
+    // and every file it replaces, each before it appears or is backed up: a run killed on its way
+    // then leaves nothing without a record, and the next run can undo it (UndoKilledRun). The next
+    // install takes what a journal lists into its uninstaller's log, and the uninstaller removes
+    // it. What the journal already lists (a killed run's) stays listed until Commit deletes the
+    // journal; Rollback puts it back as it was. A journal found there that is not to be followed
+    // (see ReadJournal) is replaced; the warning about it is returned, else "".
     std::string KeepJournal(const std::string& path);
-    // What the journal listed when KeepJournal opened it.
+    // What the journal listed as created when KeepJournal opened it.
     const std::vector<TUninstallEntry>& InheritedEntries() const { return FInherited; }
     // True when this transaction wrote File.
     bool Wrote(const std::string& file) const;
@@ -129,7 +144,7 @@ private:
     // the run, so their targets need no look before they are written.
     std::set<std::string> FNewFolders;
 
-    void Record(const std::string& path, bool folder);
+    void Record(const TJournalEntry& entry);
     // Deletes the journal, or with KeepInherited writes back what it listed when it was opened.
     void CloseJournal(bool keepInherited);
     std::string FJournalPath;

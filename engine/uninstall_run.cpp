@@ -2,6 +2,7 @@
 
 #include "base/win32_util.h"
 #include "engine/file_utils.h"
+#include "engine/killed_run.h"
 #include "engine/link_guard.h"
 #include "engine/sys_folders.h"
 #include "engine/transaction.h"
@@ -68,14 +69,19 @@ void ScheduleRemoval(TKoRun& run, const std::string& path, const char* kind) {
 } // namespace
 
 void TKoUninstallRun::Execute() {
-    // Besides the log, what a killed install created, as its journal lists it: the files, then
-    // the folders from the newest (the deepest) on, before the logged ones that hold them.
+    // A killed install is undone first, so that what it replaced is the trader's again (a file
+    // the log does not list stays as it was before that install). What it created and could not
+    // be removed stays in its journal: the files, then the folders from the newest (the deepest)
+    // on, before the logged ones that hold them. This uninstaller itself, when that install
+    // wrote it, is not put back: it goes anyway.
     std::vector<std::string> files, folders, journalFiles, journalFolders;
     std::string journal;
     if (!Data.ProductName.empty()) {
         journal = ProgramFolder(Data) + "\\" + JournalName;
+        UndoKilledRun(journal, RunningProgramPath(),
+                      [this](const std::string& line) { Report(line, 0); });
         std::string warning;
-        const std::vector<TUninstallEntry> entries = ReadJournal(journal, &warning);
+        const std::vector<TUninstallEntry> entries = CreatedEntries(ReadJournal(journal, &warning));
         if (!warning.empty())
             Report(warning, 0);
         for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)

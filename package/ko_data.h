@@ -63,6 +63,9 @@ public:
     // bytes installed are those that were loaded, whatever happens to the name meanwhile.
     // Throws EFOpenError when nothing was loaded from a file.
     TStream& File() const;
+    // Closes that file, for what needs it free (the uninstaller moving itself away); File()
+    // throws from then on.
+    void ReleaseFile() { FFile.reset(); }
 
     // Turns every text the load read into UTF-8, from the code page the data records (0: the
     // system's). Throws EKoError naming the code page when Codec does not know it. Call once.

@@ -151,6 +151,7 @@ int RunSilentUninstall(const std::string& exePath, TLogFile* log) {
         Write(log, e.what());
         return ExitRunFailed;
     }
+    data.ReleaseFile();
     StartSelfDelete(exePath, true);
     return run.Warnings > 0 ? ExitDoneWithWarnings : ExitDone;
 }

@@ -186,6 +186,8 @@ bool TFormInstaller::FlushDue() const {
 
 void TFormInstaller::FinishAction() {
     if (FUninstallMode) {
+        if (FUninstall)
+            FUninstall->ReleaseFile();
         StartSelfDelete(RunningProgramPath(), true);
         return;
     }

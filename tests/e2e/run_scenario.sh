@@ -214,20 +214,18 @@ finish_quietly() {
   printf '%s\n' "press BtnNext" "expect-page finish" "press CheckRun" "press BtnCancel" "expect-exit 0"
 }
 
-# drive_uninstall UNINSTALLER NAME: runs the uninstaller (a Windows path) through its run and
-# Finish, then waits until it has removed itself; bats_gone COUNT then waits until the
-# temporary folder $temp holds COUNT self-removal scripts again.
+# wizard_uninstall UNINSTALLER NAME: the driver lines that run the uninstaller (a Windows path)
+# through its run and Finish until it has ended.
+wizard_uninstall() {
+  printf '%s\n' "start '$1'" "wait-window \"Uninstall - $2\" 30" "press BtnNext" \
+    "expect-buttons off on Cancel:off 30" "press BtnNext" "expect-page finish" "press BtnCancel" \
+    "expect-exit 0"
+}
+# drive_uninstall UNINSTALLER NAME: runs wizard_uninstall's lines, then waits until the
+# uninstaller has removed itself; bats_gone COUNT then waits until the temporary folder $temp
+# holds COUNT self-removal scripts again.
 drive_uninstall() {
-  drive <<END
-start '$1'
-wait-window "Uninstall - $2" 30
-press BtnNext
-expect-buttons off on Cancel:off 30
-press BtnNext
-expect-page finish
-press BtnCancel
-expect-exit 0
-END
+  wizard_uninstall "$1" "$2" | drive
   wait_gone "$(unix_path "$1")" 30
 }
 # silent_uninstall UNINSTALLER [ARGUMENT...]: runs the uninstaller (a Windows path) with /S and
@@ -241,6 +239,22 @@ start '$uninstaller' /S $(printf "'%s' " "$@")
 expect-windowless-exit 0 60
 END
   wait_gone "$APP" $((60 - (SECONDS - began)))
+}
+# silent_run PROGRAM CODE [ARGUMENT...]: the driver lines that run PROGRAM (a Windows path) with
+# /S and the arguments and expect exit code CODE without a window, within a minute.
+silent_run() {
+  local program=$1 code=$2
+  shift 2
+  printf '%s\n' "start '$program' /S $(printf "'%s' " "$@")" "expect-windowless-exit $code 60"
+}
+# killed_at_run_item SETUP [ARGUMENT...]: the driver lines that run SETUP (a Windows path) with
+# /S and the arguments until its run item, a fake terminal's window, shows, then kill it there
+# and close that window: a run killed after its files.
+killed_at_run_item() {
+  local setup=$1
+  shift
+  printf '%s\n' "start '$setup' /S $(printf "'%s' " "$@")" "wait-class $TERMINAL_CLASS 60" \
+    "kill-pids '$(winpath "$WORK/pids")'" "close-class $TERMINAL_CLASS 10"
 }
 bats_gone() {
   local i

@@ -14,9 +14,9 @@
 using namespace ko;
 
 TEST(SelfDelete, ScriptQuotesEveryPathAndEndsItsRetries) {
-    const std::string script =
-        SelfDeleteScript("C:\\Program Files (x86)\\100% EA\\Uninstall.exe",
-                         "C:\\Users\\A B\\Temp Dir\\20240102030405006.bat", true);
+    const std::string script = SelfDeleteScript("C:\\Program Files (x86)\\100% EA\\Uninstall.exe",
+                                                "C:\\Users\\A B\\Temp Dir\\20240102030405006.bat",
+                                                "C:\\Program Files (x86)\\100% EA");
     const std::string exe = "\"C:\\Program Files (x86)\\100%% EA\\Uninstall.exe\"";
     EXPECT_EQ(script, "set tries=0\r\n"
                       ":repeat\r\n"
@@ -33,7 +33,7 @@ TEST(SelfDelete, ScriptQuotesEveryPathAndEndsItsRetries) {
                           ":removed\r\n"
                           "rmdir \"C:\\Program Files (x86)\\100%% EA\\\"\r\n"
                           "del \"C:\\Users\\A B\\Temp Dir\\20240102030405006.bat\"\r\n");
-    EXPECT_EQ(SelfDeleteScript("C:\\A\\u.exe", "C:\\T\\1.bat", false).find("rmdir"),
+    EXPECT_EQ(SelfDeleteScript("C:\\A\\u.exe", "C:\\T\\1.bat", "").find("rmdir"),
               std::string::npos);
 }
 
@@ -57,7 +57,7 @@ TEST(SelfDelete, ScriptRemovesFileFolderAndItselfOnceTheFileComesFree) {
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     HANDLE script =
         CreateFileW(Wide(batch).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    const std::string text = SelfDeleteScript(exe, batch, true);
+    const std::string text = SelfDeleteScript(exe, batch, folder);
     SCOPED_TRACE(text);
     DWORD written = 0;
     ::WriteFile(script, text.data(), DWORD(text.size()), &written, nullptr);

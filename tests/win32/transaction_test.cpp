@@ -3,6 +3,7 @@
 #include "engine_fixture.h"
 
 #include "base/errors.h"
+#include "engine/killed_run.h"
 #include "engine/transaction.h"
 #include "engine/uninstall_run.h"
 
@@ -190,8 +191,8 @@ TEST_F(Reinstall, AnUninstallerThatCannotBeReplacedFailsTheRun) {
 }
 
 // Runs killed on their way: what they created is in the journal before it appears, so the next
-// install takes it into its uninstaller and the uninstaller removes it. A failed run keeps what
-// the journal listed; a line a kill cut short names nothing.
+// install undoes it first and the uninstaller removes it. A failed run keeps what the journal
+// listed; a line a kill cut short names nothing.
 TEST_F(Reinstall, WhatAKilledRunCreatedIsRemovedWithTheRest) {
     AddFile("{metatrader}\\MQL4\\Experts\\Expert.ex4", Pattern(50, 1));
     AddFile("{app}\\Manual.txt", Pattern(50, 2));
@@ -208,9 +209,9 @@ TEST_F(Reinstall, WhatAKilledRunCreatedIsRemovedWithTheRest) {
     };
     killedRun({indicators + "\\Killed.ex4", App() + "\\Extra\\Killed.txt"});
     EXPECT_TRUE(Exists(indicators + "\\Killed.ex4"));
-    const std::vector<TUninstallEntry> listed = ReadJournal(journal);
+    const std::vector<TJournalEntry> listed = ReadJournal(journal);
     ASSERT_EQ(listed.size(), 4u);
-    EXPECT_TRUE(listed[0].Folder);
+    EXPECT_EQ(listed[0].Kind, TJournalEntry::CreatedFolder);
     EXPECT_EQ(listed[0].Path, indicators);
     EXPECT_EQ(listed[1].Path, indicators + "\\Killed.ex4");
 
@@ -226,14 +227,14 @@ TEST_F(Reinstall, WhatAKilledRunCreatedIsRemovedWithTheRest) {
         EXPECT_FALSE(Exists(App() + "\\Failed.txt"));
     }
 
-    // The repair that follows completes: its uninstaller lists the killed run's files.
+    // The repair that follows first undoes the killed run: what it created is gone.
     InstallInto({TerminalA});
     EXPECT_FALSE(Exists(journal));
+    for (const std::string& gone :
+         {indicators + "\\Killed.ex4", App() + "\\Extra\\Killed.txt", App() + "\\Extra"})
+        EXPECT_FALSE(Exists(gone)) << gone;
     TKoUninstall log;
     LoadLog(log);
-    for (const std::string& file : {indicators + "\\Killed.ex4", App() + "\\Extra\\Killed.txt"})
-        EXPECT_NE(std::find(log.FileList.begin(), log.FileList.end(), file), log.FileList.end())
-            << file;
 
     // Killed again, its journal's last line cut short: the uninstall removes what the log and
     // the journal list, and nothing the cut line might seem to name.
@@ -250,6 +251,62 @@ TEST_F(Reinstall, WhatAKilledRunCreatedIsRemovedWithTheRest) {
     for (const std::string& gone : {indicators, App() + "\\Extra", App() + "\\Extra2", journal})
         EXPECT_FALSE(Exists(gone)) << gone;
     EXPECT_TRUE(Exists(keep));
+}
+
+// A killed run is undone as far as it got, and undone again should the undo be killed too: a
+// backup goes back over its file, a file it created goes, a step it had not taken (its backup
+// not made yet) is passed over, and a file that cannot be deleted stays on record, with a
+// warning. An older reader takes a replaced file's line for its backup, a leftover.
+TEST_F(Reinstall, AKilledRunIsUndoneAsFarAsItGot) {
+    AddFile("{metatrader}\\MQL4\\Experts\\Expert.ex4", Pattern(50, 1));
+    AddFile("{app}\\Manual.txt", Pattern(50, 2));
+    Build();
+    InstallInto({TerminalA});
+    const std::string journal = App() + "\\" + JournalName;
+    const std::string expert = TerminalA + "\\MQL4\\Experts\\Expert.ex4";
+    const std::string manual = App() + "\\Manual.txt";
+    const std::string added = TerminalA + "\\MQL4\\Added\\Added.ex4";
+    const Bytes expertBytes = ReadBytes(expert), manualBytes = ReadBytes(manual);
+    {
+        TFileTransaction killed;
+        killed.KeepJournal(journal);
+        for (const std::string& file : {expert, added})
+            killed.WriteStream(file, [](TFileStream& out) { out.WriteBuffer("v2", 2); });
+    }
+    // Killed just before it backed up the manual: on record, not done.
+    const std::string line = manual + BackupSuffix + "\r\n";
+    TFileStream(journal, TFileMode::Append).WriteBuffer(line.data(), int64_t(line.size()));
+    const std::vector<TJournalEntry> listed = ReadJournal(journal);
+    ASSERT_EQ(listed.size(), 4u);
+    EXPECT_EQ(listed[0].Kind, TJournalEntry::ReplacedFile);
+    EXPECT_EQ(listed[0].Path, expert);
+    EXPECT_EQ(CreatedEntries(listed).back().Path, added);
+
+    const HANDLE held = CreateFileA(added.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::vector<std::string> lines;
+    const auto report = [&](const std::string& line) { lines.push_back(line); };
+    UndoKilledRun(journal, "", report);
+    CloseHandle(held);
+    EXPECT_EQ(ReadBytes(expert), expertBytes);
+    EXPECT_EQ(ReadBytes(manual), manualBytes);
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "Undoing the changes of an earlier run that did not end ...",
+                         "Removing file " + added + " ...",
+                         "WARNING: Unable to delete file " + added + " ...",
+                         "Restoring " + expert + " ...",
+                     }));
+    // The held file and its folder stay on record; the next undo removes them.
+    EXPECT_EQ(CreatedEntries(ReadJournal(journal)).size(), 2u);
+    lines.clear();
+    UndoKilledRun(journal, "", report);
+    EXPECT_FALSE(Exists(added));
+    EXPECT_FALSE(Exists(TerminalA + "\\MQL4\\Added"));
+    EXPECT_FALSE(Exists(journal));
+    EXPECT_EQ(lines.size(), 3u);
+    EXPECT_EQ(ReadBytes(expert), expertBytes);
+    EXPECT_EQ(Leftovers(TerminalA + "\\MQL4\\Experts"), std::vector<std::string>{});
 }
 
 // A shortcut written in every pass of a run is one target written twice: the backup keeps what

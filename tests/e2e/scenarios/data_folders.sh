@@ -159,6 +159,10 @@ mkdir -p "$ELSEWHERE/Experts"
 echo "not the product's" >"$ELSEWHERE/Experts/E2E Data.ex4"
 rm -r "$DB/MQL4/Experts"
 ln -s "$ELSEWHERE/Experts" "$DB/MQL4/Experts"
+# A killed run's journal names that file as created and as replaced: its undo leaves both alone.
+expert="$DB_WIN\\MQL4\\Experts\\E2E Data.ex4"
+echo "a backup elsewhere" >"$ELSEWHERE/Experts/E2E Data.ex4.~ko-old"
+printf '%s\r\n' "$expert" "$expert.~ko-old" >"$APP/Uninstall.~ko-run"
 drive <<END
 start '$APP_WIN\\Uninstall.exe' '/LOG=$(winpath "$WORK/uninstall.txt")'
 wait-window "Uninstall - $NAME" 30
@@ -171,10 +175,11 @@ press BtnCancel
 expect-exit 0
 END
 wait_gone "$APP" 30
-expert="$DB_WIN\\MQL4\\Experts\\E2E Data.ex4"
 grep -A1 -F "Delete file $expert ..." "$WORK/uninstall.txt" | tr -d '\r' | tail -1 |
   grep -qxF "WARNING: Leaving $expert alone: $DB_WIN\\MQL4\\Experts is a link in another user's profile ..."
-[ -e "$ELSEWHERE/Experts/E2E Data.ex4" ]
+[ "$(grep -cF "WARNING: Leaving $expert alone" "$WORK/uninstall.txt")" = 3 ]
+[ "$(cat "$ELSEWHERE/Experts/E2E Data.ex4")" = "not the product's" ]
+[ -e "$ELSEWHERE/Experts/E2E Data.ex4.~ko-old" ]
 for folder in "$TA" "$DA" "$TN" "$TB" "$DB"; do
   [ "$folder" = "$DB" ] || [ ! -e "$folder/MQL4/Experts/E2E Data.ex4" ]
   cmp "$src/Kept.dll" "$folder/MQL4/Libraries/E2E Kept.dll"
