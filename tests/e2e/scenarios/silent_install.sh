@@ -46,3 +46,35 @@ silent_uninstall "$(winpath "$APP/Uninstall.exe")" "$LOG_ARG"
 if key_exists "$NAME"; then exit 1; fi
 grep -qF "Unregistering uninstaller ..." "$log"
 [ "$(tail -1 "$log")" = $'Done.\r' ]
+
+# A DLL whose runtime this computer lacks still installs, but the log names what it needs and
+# the run exits with 4. The sample's 64-bit library, whose one import every 64-bit Windows has
+# in its real system folder, is no reason for a warning.
+PROBE="E2E Probe DLL"
+APP="$PF/$PROBE"
+pf_may_create "$PROBE"
+menu_remove "$PROBE"
+key_remove "$PROBE"
+mkdir "$WORK/probe"
+cp "$KOSETUP_WIN32/probe.dll" "$KOSETUP_SOURCE/examples/sample-ea/files/MQL5/Libraries/SampleTrend.dll" "$WORK/probe/"
+cat >"$WORK/probe/product.toml" <<END
+[product]
+name = "$PROBE"
+[[file]]
+source = "probe.dll"
+target = '{metatrader}\\MQL4\\Libraries\\probe.dll'
+[[file]]
+source = "SampleTrend.dll"
+target = '{metatrader}\\MQL5\\Libraries\\SampleTrend.dll'
+END
+build_setup "$WORK/probe/product.toml" "$WORK/Probe.exe"
+drive <<END
+start '$(winpath "$WORK/Probe.exe")' /S '/T=$PF_WIN\\E2E Silent New' '$LOG_ARG'
+expect-windowless-exit 4 60
+END
+cmp "$WORK/probe/probe.dll" "$PF/E2E Silent New/MQL4/Libraries/probe.dll"
+grep -qxF $'WARNING: probe.dll needs KoProbeRuntime.dll, which this computer lacks: MetaTrader cannot load probe.dll without it (error 126)\r' "$log"
+[ "$(grep -c '^WARNING:' "$log")" = 1 ]
+[ "$(tail -1 "$log")" = $'Done.\r' ]
+silent_uninstall "$(winpath "$APP/Uninstall.exe")" "$LOG_ARG"
+[ ! -e "$PF/E2E Silent New/MQL4/Libraries/probe.dll" ]
