@@ -143,7 +143,7 @@ void TFormInstaller::ExecuteRun(TKoRun& run) {
     ProgressBar1.SetPosition(layout::ProgressMax);
     if (run.Warnings > 0)
         LabelFinish2.SetCaption(LabelFinish2.Caption() + L"\r\n\r\n" +
-                                Wide(FinishWarningNote(run.Warnings)));
+                                Wide(FinishWarningNote(FUninstallMode, run.Warnings)));
     FRunDone = true;
     BtnNext.SetEnabled(true);
 }
