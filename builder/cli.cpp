@@ -77,6 +77,9 @@ Manifest (paths relative to the manifest's folder; * marks required keys):
                      path; without it path names a program already on the computer)
   Path variables: {app} {metatrader} {windir} {winsysdir} {temp} {desktop} {mydocuments}
   {bootdir}. See examples/sample-ea/product.toml.
+  Targets under {metatrader}\MQL4\ are for MetaTrader 4 (DLLs must be 32-bit x86, no .ex5
+  or .mq5), those under {metatrader}\MQL5\ for MetaTrader 5 (DLLs must be x64, no .ex4 or
+  .mq4); any other {metatrader} target goes into terminals of both.
 )";
 
 const char* const CheckHelp = R"(Usage: kosetup check MANIFEST
