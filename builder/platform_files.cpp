@@ -12,16 +12,11 @@ namespace ko {
 
 namespace {
 
-bool EndsWith(const std::string& lower, const char* ending) {
-    const std::string_view end(ending);
-    return lower.size() >= end.size() &&
-           lower.compare(lower.size() - end.size(), end.size(), end) == 0;
-}
-
 // The target below "{metatrader}\", as the vendor sees it in the terminal's folder.
 std::string InTerminal(const std::string& target) {
-    const size_t at = AsciiLowerCase(target).find("{metatrader}");
-    size_t start = at == std::string::npos ? 0 : at + 12;
+    static constexpr std::string_view Variable = "{metatrader}";
+    const size_t at = AsciiLowerCase(target).find(Variable);
+    size_t start = at == std::string::npos ? 0 : at + Variable.size();
     while (start < target.size() && (target[start] == '\\' || target[start] == '/'))
         ++start;
     return target.substr(start);
@@ -62,12 +57,12 @@ std::string CheckPlatformFile(const std::string& target, const std::filesystem::
         return {};
     const std::string lower = AsciiLowerCase(target);
     std::string problem;
-    if (EndsWith(lower, ".dll"))
+    if (lower.ends_with(".dll"))
         problem = DllProblem(platform, source);
-    else if (platform == ForMT5 && (EndsWith(lower, ".ex4") || EndsWith(lower, ".mq4")))
+    else if (platform == ForMT5 && (lower.ends_with(".ex4") || lower.ends_with(".mq4")))
         problem = "is a MetaTrader 4 program: MetaTrader 5 neither runs .ex4 files nor compiles "
                   ".mq4 ones (put it under MQL4\\)";
-    else if (platform == ForMT4 && (EndsWith(lower, ".ex5") || EndsWith(lower, ".mq5")))
+    else if (platform == ForMT4 && (lower.ends_with(".ex5") || lower.ends_with(".mq5")))
         problem = "is a MetaTrader 5 program: MetaTrader 4 neither runs .ex5 files nor compiles "
                   ".mq5 ones (put it under MQL5\\)";
     return problem.empty() ? problem : InTerminal(target) + " " + problem;

@@ -13,15 +13,6 @@ namespace ko {
 
 namespace {
 
-bool StartsWith(const std::string& lower, const char* start) {
-    return lower.rfind(start, 0) == 0;
-}
-
-bool EndsWith(const std::string& lower, const char* end) {
-    const size_t n = std::char_traits<char>::length(end);
-    return lower.size() >= n && lower.compare(lower.size() - n, n, end) == 0;
-}
-
 bool IsWow64() {
     BOOL wow64 = FALSE;
     return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
@@ -30,13 +21,16 @@ bool IsWow64() {
 // The system folder a DLL of Machine loads its imports from, as this 32-bit program reaches
 // it: System32, which WOW64 redirects to the 32-bit one, for a 32-bit DLL; for a 64-bit DLL the
 // real System32 through its alias Sysnative, which only a 32-bit program under 64-bit Windows
-// has. "" when there is no such folder here: a 64-bit DLL on 32-bit Windows loads nowhere.
+// has. "" when there is no such folder here (a 64-bit DLL on 32-bit Windows loads nowhere) or
+// it cannot be reached: then nothing is checked, as every import would seem missing.
 std::string SystemFolderFor(uint16_t machine) {
+    std::string folder;
     if (machine == PeMachineI386)
-        return GetSystemFolder(sfSystem, false);
-    if (machine == PeMachineAmd64 && IsWow64())
-        return GetSystemFolder(sfWindows, false) + "\\Sysnative";
-    return {};
+        folder = GetSystemFolder(sfSystem, false);
+    else if (machine == PeMachineAmd64 && IsWow64())
+        if (const std::string windows = GetSystemFolder(sfWindows, false); !windows.empty())
+            folder = windows + "\\Sysnative";
+    return !folder.empty() && DirectoryExists(folder) ? folder : std::string();
 }
 
 // Whether the package installs a file named Name (lower case) anywhere.
@@ -51,11 +45,14 @@ bool Found(const std::string& name, const std::string& ownFolder, const std::str
            const TKoInstall& data) {
     const std::string lower = AsciiLowerCase(name);
     // Names of API sets are resolved by the loader to whichever DLL implements them.
-    if (StartsWith(lower, "api-ms-win-") || StartsWith(lower, "ext-ms-"))
+    if (lower.starts_with("api-ms-win-") || lower.starts_with("ext-ms-"))
         return true;
-    // An import name is a file name; one that climbs into folders is looked for nowhere else.
-    if (name.find_first_of("\\/:") != std::string::npos)
-        return true;
+    // An import name is a plain ASCII file name; anything else (folders, control characters)
+    // is no name this check could look for, nor one to put into the log.
+    for (const char c : name)
+        if (c == '\\' || c == '/' || c == ':' || static_cast<unsigned char>(c) < 0x20 ||
+            static_cast<unsigned char>(c) >= 0x7F)
+            return true;
     return FileExists(ownFolder + "\\" + name) || FileExists(system + "\\" + name) ||
            InPackage(data, lower);
 }
@@ -68,10 +65,10 @@ std::string MissingImportAdvice(const std::string& name, const std::string& dllN
     const char* const bits = machine == PeMachineAmd64 ? "x64" : "x86";
     for (const char* runtime :
          {"vcruntime", "msvcp", "msvcr", "concrt", "vcomp", "mfc", "vccorlib"})
-        if (StartsWith(lower, runtime))
+        if (lower.starts_with(runtime))
             return std::string("install the Visual C++ runtime (") + bits + ") that provides it";
-    if (StartsWith(lower, "libgcc_s_") || StartsWith(lower, "libstdc++") ||
-        StartsWith(lower, "libwinpthread"))
+    if (lower.starts_with("libgcc_s_") || lower.starts_with("libstdc++") ||
+        lower.starts_with("libwinpthread"))
         return "it belongs beside " + dllName + "; ask the vendor for it";
     return "MetaTrader cannot load " + dllName + " without it (error 126)";
 }
@@ -79,7 +76,7 @@ std::string MissingImportAdvice(const std::string& name, const std::string& dllN
 } // namespace
 
 void TDllImportCheck::Check(TKoRun& run, const TKoInstall& data, const std::string& path) {
-    if (!EndsWith(AsciiLowerCase(path), ".dll"))
+    if (!AsciiLowerCase(path).ends_with(".dll"))
         return;
     std::optional<TPeModule> module;
     try {
