@@ -10,7 +10,9 @@
 #include "engine/shell_link.h"
 #include "engine/sys_folders.h"
 #include "engine/system_codec.h"
+#include "engine/terminal_discovery.h"
 #include "package/rtf_code_page.h"
+#include "package/terminal_platform.h"
 #include "package/windows_names.h"
 
 #include <windows.h>
@@ -89,15 +91,28 @@ bool InTerminalFolder(const std::string& path) {
     return AsciiLowerCase(path).find("{metatrader}") != std::string::npos;
 }
 
+// One folder "{metatrader}" stands for: a terminal folder, or one of its data folders.
+struct TPass {
+    std::string Folder;
+    TPlatform Platform;
+    bool DataFolder;
+};
+
+// A file goes into every pass whose platform its path is for; all others once.
+bool GoesInto(const TKoInstallFile& file, const TPass& pass) {
+    return TargetPlatforms(file.Path) & PlatformFlag(pass.Platform);
+}
+
 // The first link on the way to anything the run would write or read in another user's data
-// folder: the terminal-side files and the settings file. "" when there is none.
-std::string LinkInOtherProfile(const TKoInstallRun& run, const TDataFolder& dataFolder) {
+// folder: the terminal-side files of its platform and the settings file. "" when there is none.
+std::string LinkInOtherProfile(const TKoInstallRun& run, const TDataFolder& dataFolder,
+                               const TPass& pass) {
     TVariables variables;
     FillVariables(run.Data, variables);
     variables.SetValue("{metatrader}", dataFolder.Folder);
     std::vector<std::string> paths = {dataFolder.Folder + "\\config\\experts.ini"};
     for (const auto& file : run.Data.Files)
-        if (InTerminalFolder(file->Path))
+        if (GoesInto(*file, pass))
             paths.push_back(ExpandPath(file->Path, variables));
     for (const std::string& path : paths)
         if (std::string link = LinkBelow(dataFolder.OtherProfile, path); !link.empty())
@@ -106,56 +121,83 @@ std::string LinkInOtherProfile(const TKoInstallRun& run, const TDataFolder& data
 }
 
 // The folders "{metatrader}" stands for, one pass each: every terminal folder followed by its
-// data folders, where a terminal under Program Files actually reads its MQL4 folder. Another
-// user's data folder with a link on the way is left out, with a warning in Skipped; the
-// current user's own follow their links (traders share one MQL4 folder between terminals).
-std::vector<std::string> MetaTraderFolders(const TKoInstallRun& run,
-                                           std::vector<std::string>& skipped) {
-    std::vector<std::string> folders;
+// data folders, where a terminal under Program Files actually reads its MQL4 or MQL5 folder.
+// Another user's data folder with a link on the way is left out, with a warning in Skipped; the
+// current user's own follow their links (traders share one MQL4 folder between terminals). A
+// terminal of a platform the package has no files for (one named with /T=) is left out with a
+// warning too: an MT4 add-on in an MT5 terminal, or the reverse, is a file it never loads.
+std::vector<TPass> MetaTraderFolders(const TKoInstallRun& run, std::vector<std::string>& skipped) {
+    const TPlatforms served = PackagePlatforms(run.Data);
+    std::vector<TPass> passes;
     for (const std::string& terminal : run.TerminalFolders) {
-        folders.push_back(terminal);
+        const TPlatform platform = ChosenPlatform(terminal, served);
+        if (!(served & PlatformFlag(platform))) {
+            skipped.push_back("WARNING: Leaving " + terminal + " alone: it is an " +
+                              PlatformName(platform) +
+                              " terminal and the package has no files for it ...");
+            continue;
+        }
+        passes.push_back({terminal, platform, false});
         for (const TDataFolder& dataFolder : run.DataFolders) {
             if (!SameFolder(dataFolder.Terminal, terminal))
                 continue;
+            const TPass pass{dataFolder.Folder, platform, true};
             const std::string link =
-                dataFolder.OtherProfile.empty() ? "" : LinkInOtherProfile(run, dataFolder);
+                dataFolder.OtherProfile.empty() ? "" : LinkInOtherProfile(run, dataFolder, pass);
             if (link.empty())
-                folders.push_back(dataFolder.Folder);
+                passes.push_back(pass);
             else
                 skipped.push_back("WARNING: Leaving " + dataFolder.Folder + " alone: " + link +
                                   " is a link in another user's profile ...");
         }
     }
-    return folders;
+    return passes;
 }
 
-// Files under "{metatrader}" go into every pass's folder; all others once, in the first pass.
-// The shortcut of a terminal-side file, in the menu every user sees, opens the file of the first
-// pass outside other users' profiles: the last pass is often another user's data folder, and
-// that user would decide what everyone's shortcut opens. Run items of stage 2 see the last
-// terminal folder, never a data folder.
-void CopyFiles(TKoInstallRun& run, const std::vector<std::string>& passes,
+// Files under "{metatrader}" go into every pass's folder of their platform; all others once, in
+// the first pass. The shortcut of a terminal-side file, in the menu every user sees, opens the file
+// of the first pass outside other users' profiles that has it: the last pass is often another
+// user's data folder, and that user would decide what everyone's shortcut opens. Run items of stage
+// 2 see the last terminal folder, never a data folder.
+void CopyFiles(TKoInstallRun& run, const std::vector<TPass>& passes,
                const std::string& menuFolder) {
     TVariables variables;
     FillVariables(run.Data, variables);
     TStream& package = run.Data.File();
     RunExecs(run, package, variables, stBeforeFiles);
     const std::vector<std::string> others = OtherProfileFolders();
-    size_t shortcutPass = 0;
-    while (shortcutPass < passes.size() && !ProfileOf(passes[shortcutPass], others).empty())
-        ++shortcutPass;
+    std::vector<bool> shortcutMade(run.Data.Files.size());
     for (size_t pass = 0; pass < passes.size(); ++pass) {
-        variables.SetValue("{metatrader}", passes[pass]);
-        for (const auto& file : run.Data.Files) {
-            const bool terminalSide = InTerminalFolder(file->Path);
-            if (pass == 0 || terminalSide)
-                InstallFile(run, package, variables, *file, menuFolder,
-                            pass == (terminalSide ? shortcutPass : 0));
+        variables.SetValue("{metatrader}", passes[pass].Folder);
+        const bool othersProfile = !ProfileOf(passes[pass].Folder, others).empty();
+        for (size_t i = 0; i < run.Data.Files.size(); ++i) {
+            const TKoInstallFile& file = *run.Data.Files[i];
+            const bool terminalSide = InTerminalFolder(file.Path);
+            if (terminalSide ? !GoesInto(file, passes[pass]) : pass != 0)
+                continue;
+            const bool withShortcut = !shortcutMade[i] && !(terminalSide && othersProfile);
+            InstallFile(run, package, variables, file, menuFolder, withShortcut);
+            shortcutMade[i] = shortcutMade[i] || withShortcut;
         }
     }
     if (!run.TerminalFolders.empty())
         variables.SetValue("{metatrader}", run.TerminalFolders.back());
     RunExecs(run, package, variables, stAfterFiles);
+}
+
+// MT4's option record is known; MT5 keeps its settings elsewhere, in a layout not verified here,
+// so its terminals are left as they are and the trader is told where to set the options.
+void OverrideSettings(TKoInstallRun& run, const std::vector<TPass>& passes) {
+    for (const TPass& pass : passes) {
+        if (pass.Platform == TPlatform::MT4) {
+            run.Report("Overriding MetaTrader settings in " + pass.Folder + " ...", 1);
+            OverrideExpertSettings(run.Data, pass.Folder, run.Transaction);
+        } else if (!pass.DataFolder) {
+            run.Report("Expert options are not set for the MetaTrader 5 terminal " + pass.Folder +
+                           ": set them in the terminal's Options",
+                       1);
+        }
+    }
 }
 
 bool StartsWithScheme(const std::string& address) {
@@ -233,7 +275,8 @@ std::string WebsiteAddress(const std::string& website) {
 
 void TKoInstallRun::Execute() {
     std::vector<std::string> skipped;
-    const std::vector<std::string> passes = MetaTraderFolders(*this, skipped);
+    const std::vector<TPass> passes = MetaTraderFolders(*this, skipped);
+    // An estimate: every file counted in every pass.
     const int32_t passCount = static_cast<int32_t>(passes.size());
     Position = 0;
     Max = (Data.ExpertOptions.empty() ? 0 : passCount) +
@@ -251,12 +294,8 @@ void TKoInstallRun::Execute() {
             !warning.empty())
             Report(warning, 0);
         CopyFiles(*this, passes, menuFolder);
-        if (!Data.ExpertOptions.empty()) {
-            for (const std::string& folder : passes) {
-                Report("Overriding MetaTrader settings in " + folder + " ...", 1);
-                OverrideExpertSettings(Data, folder, Transaction);
-            }
-        }
+        if (!Data.ExpertOptions.empty())
+            OverrideSettings(*this, passes);
         InstallDocuments(*this, programFolder, menuFolder);
         InstallInternetShortcuts(*this, menuFolder);
         // The log is written inside: nothing recorded after this call would reach it.

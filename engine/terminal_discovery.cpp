@@ -22,8 +22,8 @@ std::string FromSystemCodePage(std::string_view bytes) {
     return SystemDecode(bytes, CP_ACP).value_or(std::string());
 }
 
-// A string value of a key in the 64-bit view of the registry (the only one on 32-bit Windows),
-// environment variables expanded; "" when missing.
+// A string value of a key in the 64-bit view of the registry (the only one on 32-bit Windows);
+// "" when missing.
 std::string ReadNativeRegistryString(HKEY root, const std::string& path, const wchar_t* name) {
     HKEY key;
     if (RegOpenKeyExW(root, Wide(path).c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) !=
@@ -50,8 +50,15 @@ std::string NativeProgramFiles() {
     const DWORD length = GetEnvironmentVariableW(L"ProgramW6432", value, MAX_PATH);
     if (length > 0 && length < MAX_PATH)
         return WithoutTrailingDelimiter(Utf8(value));
-    return WithoutTrailingDelimiter(
-        ReadNativeRegistryString(HKEY_LOCAL_MACHINE, CurrentVersionKey, L"ProgramFilesDir"));
+    // Without the variable (a process started with an environment of its own), the registry
+    // says it: "ProgramW6432Dir" in either view on 64-bit Windows; 32-bit Windows has only
+    // "ProgramFilesDir", the one Program Files there is.
+    std::string folder =
+        ReadNativeRegistryString(HKEY_LOCAL_MACHINE, CurrentVersionKey, L"ProgramW6432Dir");
+    if (folder.empty())
+        folder =
+            ReadNativeRegistryString(HKEY_LOCAL_MACHINE, CurrentVersionKey, L"ProgramFilesDir");
+    return WithoutTrailingDelimiter(folder);
 }
 
 std::string CurrentUserApplicationData() {
@@ -143,17 +150,46 @@ void ScanDataFolders(const std::string& applicationData, const std::string& othe
          Subfolders(applicationData + "\\MetaQuotes\\Terminal", false)) {
         const std::optional<std::string> terminal =
             ReadOriginText(ReadHead(folder + "\\origin.txt"), FromSystemCodePage);
-        if (!terminal || SameFolder(*terminal, folder) || !IsTerminal(*terminal))
+        if (!terminal || SameFolder(*terminal, folder))
+            continue;
+        const std::optional<TPlatform> platform = InstalledPlatform(*terminal);
+        if (!platform)
             continue;
         found.DataFolders.push_back({folder, *terminal, otherProfile});
-        AddOnce(found.Terminals, TTerminal{*terminal, !otherProfile.empty()});
+        AddOnce(found.Terminals, TTerminal{*terminal, !otherProfile.empty(), *platform});
     }
+}
+
+bool HoldsFolder(const std::string& folder, const char* name) {
+    return DirectoryExists(folder + "\\" + name);
 }
 
 } // namespace
 
+std::optional<TPlatform> InstalledPlatform(const std::string& folder) {
+    if (FileExists(folder + "\\terminal64.exe"))
+        return TPlatform::MT5;
+    if (FileExists(folder + "\\terminal.exe"))
+        return TPlatform::MT4;
+    return std::nullopt;
+}
+
 bool IsTerminal(const std::string& folder) {
-    return FileExists(folder + "\\terminal.exe");
+    return InstalledPlatform(folder).has_value();
+}
+
+std::string TerminalProgram(const std::string& folder) {
+    return folder +
+           (InstalledPlatform(folder) == TPlatform::MT5 ? "\\terminal64.exe" : "\\terminal.exe");
+}
+
+TPlatform ChosenPlatform(const std::string& folder, TPlatforms package) {
+    if (const std::optional<TPlatform> installed = InstalledPlatform(folder))
+        return *installed;
+    const bool mql4 = HoldsFolder(folder, "MQL4");
+    if (HoldsFolder(folder, "MQL5") && !mql4)
+        return TPlatform::MT5;
+    return !mql4 && package == ForMT5 ? TPlatform::MT5 : TPlatform::MT4;
 }
 
 TTerminalPlaces TerminalPlaces() {
@@ -174,8 +210,8 @@ TTerminalDiscovery DiscoverTerminals(const TTerminalPlaces& places) {
     TTerminalDiscovery found;
     for (const std::string& programFiles : places.ProgramFiles)
         for (const std::string& folder : Subfolders(programFiles, true))
-            if (IsTerminal(folder))
-                AddOnce(found.Terminals, TTerminal{folder});
+            if (const std::optional<TPlatform> platform = InstalledPlatform(folder))
+                AddOnce(found.Terminals, TTerminal{folder, false, *platform});
     for (const std::string& applicationData : places.ApplicationData)
         ScanDataFolders(applicationData, "", found);
     for (const std::string& profile : places.OtherProfiles)
@@ -183,10 +219,24 @@ TTerminalDiscovery DiscoverTerminals(const TTerminalPlaces& places) {
     return found;
 }
 
-TTerminalOffer OfferTerminals(const TTerminalPlaces& places) {
-    TTerminalOffer offer{DiscoverTerminals(places), false};
+TTerminalOffer OfferTerminals(const TTerminalPlaces& places, TPlatforms platforms) {
+    TTerminalDiscovery found = DiscoverTerminals(places);
+    TTerminalOffer offer;
+    for (TTerminal& terminal : found.Terminals)
+        if (platforms & PlatformFlag(terminal.Platform))
+            offer.Terminals.push_back(std::move(terminal));
+    for (TDataFolder& dataFolder : found.DataFolders)
+        for (const TTerminal& terminal : offer.Terminals)
+            if (SameFolder(dataFolder.Terminal, terminal.Folder)) {
+                offer.DataFolders.push_back(std::move(dataFolder));
+                break;
+            }
     if (offer.Terminals.empty()) {
-        offer.Terminals.push_back({places.ProgramFiles.front() + "\\MetaTrader 4"});
+        if (platforms == ForMT5)
+            offer.Terminals.push_back(
+                {places.ProgramFiles.back() + "\\MetaTrader 5", false, TPlatform::MT5});
+        else
+            offer.Terminals.push_back({places.ProgramFiles.front() + "\\MetaTrader 4"});
         offer.Default = true;
     }
     return offer;

@@ -8,6 +8,9 @@
 
 namespace ko {
 
+class TKoInstall;
+class TKoUninstall;
+
 enum class TPlatform {
     MT4,
     MT5,
@@ -31,5 +34,15 @@ TPlatforms TargetPlatforms(std::string_view target);
 
 // The short name shown to the trader: "MT4" or "MT5".
 const char* PlatformName(TPlatform platform);
+
+// The platforms whose terminals a package installs into: MT5 when a target lies in "MQL5", MT4
+// when one lies in "MQL4" or none does in "MQL5". A package without an MT5 add-on is an MT4
+// package whatever else it holds (files for both, files outside the terminals, none at all):
+// such packages were made before MT5 was known and their installs stay as they were.
+TPlatforms PackagePlatforms(const TKoInstall& install);
+
+// The same for what an install wrote, as its uninstall log lists it: MT5 when a logged file has
+// an "MQL5" folder on its path, MT4 when one has "MQL4" or none has "MQL5".
+TPlatforms LoggedPlatforms(const TKoUninstall& uninstall);
 
 } // namespace ko

@@ -10,6 +10,7 @@
 #include "engine/system_codec.h"
 #include "engine/terminal_discovery.h"
 #include "engine/uninstall_run.h"
+#include "package/terminal_platform.h"
 #include "package/windows_names.h"
 #include "startup/command_line.h"
 
@@ -37,7 +38,7 @@ TKoProgressEvent LogLines(TLogFile* log) {
 // The terminals the run goes into, with the data folders discovered for them as the wizard
 // hands them over.
 void ChooseTerminals(TKoInstallRun& run, const std::vector<std::string>& terminals) {
-    TTerminalOffer offer = OfferTerminals(TerminalPlaces());
+    TTerminalOffer offer = OfferTerminals(TerminalPlaces(), PackagePlatforms(run.Data));
     run.DataFolders = std::move(offer.DataFolders);
     if (terminals.empty()) {
         // Those the destination page would tick: another user's terminal only when named.
@@ -55,9 +56,9 @@ void ChooseTerminals(TKoInstallRun& run, const std::vector<std::string>& termina
 // Why the loaded Data is not to be run, as an exit code, or ExitDone with the product's Lock
 // taken. A program without its package or log loads as empty data: installing that would make
 // Program Files itself the program folder, and uninstalling it would name no product's registry
-// entry.
-int Refusal(const TKoData& data, TProductLock& lock, const char* what, const std::string& exePath,
-            TLogFile* log) {
+// entry. Platforms are those of the terminals the run writes into.
+int Refusal(const TKoData& data, TPlatforms platforms, TProductLock& lock, const char* what,
+            const std::string& exePath, TLogFile* log) {
     if (data.ProductName.empty()) {
         Write(log, std::string("No ") + what + " found in \"" + exePath + "\".");
         return ExitBadCommandLine;
@@ -67,7 +68,7 @@ int Refusal(const TKoData& data, TProductLock& lock, const char* what, const std
         Write(log, TProductLock::Message(name));
         return ExitAnotherRun;
     }
-    if (!NoMetaTraderRunning()) {
+    if (!NoMetaTraderRunning(platforms)) {
         Write(log, MsgTerminalRunning);
         return ExitTerminalRunning;
     }
@@ -119,7 +120,8 @@ int RunSilentInstall(const std::string& exePath, const std::vector<std::string>&
         return ExitBadCommandLine;
     }
     TProductLock lock;
-    if (const int refused = Refusal(data, lock, "install package", exePath, log))
+    if (const int refused =
+            Refusal(data, PackagePlatforms(data), lock, "install package", exePath, log))
         return refused;
     return InstallStages(data, terminals, log);
 }
@@ -133,7 +135,8 @@ int RunSilentUninstall(const std::string& exePath, TLogFile* log) {
         return ExitBadCommandLine;
     }
     TProductLock lock;
-    if (const int refused = Refusal(data, lock, "uninstall log", exePath, log))
+    if (const int refused =
+            Refusal(data, LoggedPlatforms(data), lock, "uninstall log", exePath, log))
         return refused;
     TKoUninstallRun run(data);
     run.OnProgress = LogLines(log);

@@ -67,6 +67,9 @@ public:
     void ListMetaTraderFolders();
     // The same for other places to search.
     void ListMetaTraderFolders(const TTerminalPlaces& places);
+    // The folder of the terminal list's item Index. An item shows the folder alone, or, when
+    // the package has MT5 add-ons, its platform before it ("MT5 - C:\...").
+    std::string ListedFolder(int index) const;
 
     bool UninstallMode() const { return FUninstallMode; }
     int PageIndex() const { return FPageIndex; }
@@ -141,6 +144,10 @@ private:
                     const wchar_t* subtitleText);
     void CreateHead(ui::TPanel& page, TPageHead& head, const wchar_t* titleText,
                     const wchar_t* subtitleText, const wchar_t* text, const ui::TRect& textBounds);
+    // Adds Folder of Platform to the terminal list.
+    void AddTerminal(const std::string& folder, TPlatform platform, bool checked);
+    // The list shows each terminal's platform: the package has MT5 add-ons.
+    bool ShowsPlatforms() const { return FPlatforms & ForMT5; }
     void SetTexts(const TModeTexts& texts);
     void ShowBanner(const TKoData& data);
     void ShowFirstPage();
@@ -158,6 +165,8 @@ private:
     int FPageIndex = -1;
     bool FUninstallMode = false;
     bool FFoldersListed = false;
+    // The platforms whose terminals the package (or the logged install) writes into.
+    TPlatforms FPlatforms = ForMT4;
     // The data folders of the terminals listed, for the install run.
     std::vector<TDataFolder> FDataFolders;
     bool FRunDone = false;

@@ -8,6 +8,7 @@
 #include "engine/sys_folders.h"
 #include "engine/system_codec.h"
 #include "package/rtf_code_page.h"
+#include "package/terminal_platform.h"
 #include "package/windows_names.h"
 #include "ui/message_box.h"
 #include "wizard/mode_texts.h"
@@ -28,6 +29,7 @@ void TFormInstaller::CreateForInstall(std::unique_ptr<TKoInstall> install,
                                       std::unique_ptr<TPrivateFolder> copyFolder) {
     FUninstallMode = false;
     FInstall = std::move(install);
+    FPlatforms = PackagePlatforms(*FInstall);
     FCopyFolder = std::move(copyFolder);
     const TModeTexts texts = MakeModeTexts(
         false, FInstall->ProductName,
@@ -57,6 +59,7 @@ void TFormInstaller::CreateForInstall(std::unique_ptr<TKoInstall> install,
 void TFormInstaller::CreateForUninstall(std::unique_ptr<TKoUninstall> uninstall) {
     FUninstallMode = true;
     FUninstall = std::move(uninstall);
+    FPlatforms = LoggedPlatforms(*FUninstall);
     const TModeTexts texts = MakeModeTexts(
         true, FUninstall->ProductName,
         VersionedName(FUninstall->ProductName, FUninstall->VersionMajor, FUninstall->VersionMinor));
@@ -139,7 +142,7 @@ void TFormInstaller::RadioAcceptClick() {
 bool TFormInstaller::CanLeavePage() {
     if (FPageIndex != 0)
         return true;
-    if (NoMetaTraderRunning())
+    if (NoMetaTraderRunning(FPlatforms))
         return true;
     ui::ShowMessage(Handle(), ui::TMessageKind::Error, MsgTerminalRunning);
     return false;

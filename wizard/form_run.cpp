@@ -85,11 +85,11 @@ void TFormInstaller::RunInstall() {
     for (int i = 0; i < ListMetaTrader.Count(); ++i) {
         if (!ListMetaTrader.Checked(i))
             continue;
-        const std::string folder = Utf8(ListMetaTrader.Text(i));
+        const std::string folder = ListedFolder(i);
         run.TerminalFolders.push_back(folder);
         // Looked at before the run: a terminal the run itself would put there is not offered.
         if (IsTerminal(folder))
-            ComboRun.Add(ListMetaTrader.Text(i));
+            ComboRun.Add(Wide(folder));
     }
     run.DataFolders = FDataFolders;
     ExecuteRun(run);
@@ -195,7 +195,7 @@ void TFormInstaller::FinishAction() {
     }
     const std::wstring folder = ComboRun.Text();
     if (CheckRun.Checked() && !folder.empty())
-        OpenAsUser(folder + L"\\terminal.exe", [this](const std::string& line) {
+        OpenAsUser(Wide(TerminalProgram(Utf8(folder))), [this](const std::string& line) {
             if (Log)
                 Log->WriteLine(line);
         });

@@ -14,6 +14,16 @@ const wchar_t MsgNoTerminal[] =
     L"We cannot find any MetaTrader folder in this computer.\rWe add a default folder so you "
     L"can continue with the installation,\rand install MetaTrader later.";
 
+const wchar_t MsgNoFilesForMT4[] =
+    L"This folder holds a MetaTrader 4 terminal.\rThis product has no files for MetaTrader 4: "
+    L"please choose a MetaTrader 5 folder.";
+const wchar_t MsgNoFilesForMT5[] =
+    L"This folder holds a MetaTrader 5 terminal.\rThis product has no files for MetaTrader 5: "
+    L"please choose a MetaTrader 4 folder.";
+
+// Between the platform and the folder of an item.
+const std::wstring PlatformSeparator = L" - ";
+
 } // namespace
 
 void TFormInstaller::ListMetaTraderFolders() {
@@ -24,9 +34,9 @@ void TFormInstaller::ListMetaTraderFolders(const TTerminalPlaces& places) {
     if (FFoldersListed)
         return;
     ListMetaTrader.Clear();
-    TTerminalOffer offer = OfferTerminals(places);
+    TTerminalOffer offer = OfferTerminals(places, FPlatforms);
     for (const TTerminal& terminal : offer.Terminals)
-        ListMetaTrader.Add(Wide(terminal.Folder), terminal.Preselected());
+        AddTerminal(terminal.Folder, terminal.Platform, terminal.Preselected());
     FDataFolders = std::move(offer.DataFolders);
     if (offer.Default)
         ui::ShowMessage(Handle(), ui::TMessageKind::Warning, MsgNoTerminal);
@@ -34,9 +44,37 @@ void TFormInstaller::ListMetaTraderFolders(const TTerminalPlaces& places) {
 }
 
 void TFormInstaller::BtnAddMetaTraderClick() {
-    std::string folder = GetSystemFolder(sfProgramFiles, false);
-    if (BrowseForFolder(Handle(), "Select MetaTrader Folder", {}, folder))
-        ListMetaTrader.Add(Wide(folder), true);
+    // A package for MT5 alone starts where 64-bit terminals install.
+    std::string folder = FPlatforms == ForMT5 ? TerminalPlaces().ProgramFiles.back()
+                                              : GetSystemFolder(sfProgramFiles, false);
+    if (!BrowseForFolder(Handle(), "Select MetaTrader Folder", {}, folder))
+        return;
+    // The run would leave such a terminal alone: better said while another can still be chosen.
+    const TPlatform platform = ChosenPlatform(folder, FPlatforms);
+    if (!(FPlatforms & PlatformFlag(platform))) {
+        ui::ShowMessage(Handle(), ui::TMessageKind::Error,
+                        platform == TPlatform::MT4 ? MsgNoFilesForMT4 : MsgNoFilesForMT5);
+        return;
+    }
+    AddTerminal(folder, platform, true);
+}
+
+void TFormInstaller::AddTerminal(const std::string& folder, TPlatform platform, bool checked) {
+    std::wstring text = Wide(folder);
+    if (ShowsPlatforms())
+        text = Wide(PlatformName(platform)) + PlatformSeparator + text;
+    ListMetaTrader.Add(text, checked);
+}
+
+std::string TFormInstaller::ListedFolder(int index) const {
+    std::wstring text = ListMetaTrader.Text(index);
+    if (ShowsPlatforms())
+        for (const TPlatform platform : {TPlatform::MT4, TPlatform::MT5}) {
+            const std::wstring prefix = Wide(PlatformName(platform)) + PlatformSeparator;
+            if (text.compare(0, prefix.size(), prefix) == 0)
+                return Utf8(text.substr(prefix.size()));
+        }
+    return Utf8(text);
 }
 
 } // namespace ko

@@ -38,6 +38,7 @@ const char* const Usage = R"(commands:
   press C                      click a button (refused when it is disabled or hidden)
   select C                     click a radio button and expect it selected
   toggle C INDEX               tick or untick a check-list item (space key on the item)
+  choose C INDEX               select a drop-down list's item
   position C | expect-position C N    a progress bar's position
   lines C | expect-lines C [LINE...]   without LINE arguments the script's following lines
                                starting with "|" are the lines (the text after "|"); list

@@ -268,6 +268,12 @@ TDriver::TDriver() {
         Execute({L"expect-checked", a[1]});
     };
     FCommands[L"toggle"] = [this](const TArgs& a) { Toggle(a); };
+    FCommands[L"choose"] = [this](const TArgs& a) {
+        Need(a, 3, L"choose COMBO INDEX");
+        const LRESULT index = _wtoi(a[2].c_str());
+        if (SendMessageW(Control(a[1]), CB_SETCURSEL, WPARAM(index), 0) != index)
+            throw EFailure(a[1] + L" has no item " + a[2]);
+    };
     FCommands[L"lines"] = [this](const TArgs& a) {
         Need(a, 2, L"lines CONTROL");
         for (const std::wstring& line : ControlLines(Control(a[1])))

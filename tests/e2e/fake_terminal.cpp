@@ -1,4 +1,5 @@
-// A stand-in for the MetaTrader 4 terminal in the end-to-end scenarios.
+// A stand-in for the MetaTrader terminal in the end-to-end scenarios: the MT4 one, or the MT5
+// one when the copy is named terminal64.exe (its window then has the MT5 terminal's class).
 //
 //   fake_terminal --window              opens a top-level window of the terminal's class and
 //                                       runs until it is closed (a running terminal)
@@ -7,7 +8,8 @@
 //                                       own check of how it reads message boxes)
 //   fake_terminal --hold FILE           creates FILE and keeps it open without sharing its
 //                                       deletion, until the process is ended
-//   fake_terminal [ARG...]              installed as terminal.exe: writes ran.txt next to itself
+//   fake_terminal [ARG...]              installed as terminal(64).exe: writes ran.txt next to
+//   itself
 //                                       with its command line and current folder, and ends
 #include <windows.h>
 
@@ -16,7 +18,17 @@
 
 namespace {
 
-const wchar_t TerminalClass[] = L"MetaQuotes::MetaTrader::4.00";
+// The program's own file name, without its folder.
+std::wstring OwnName() {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::wstring full = path;
+    return full.substr(full.find_last_of(L'\\') + 1);
+}
+
+bool IsMT5() {
+    return _wcsicmp(OwnName().c_str(), L"terminal64.exe") == 0;
+}
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY) {
@@ -31,10 +43,14 @@ int RunWindow(HINSTANCE instance, const wchar_t* kind, const wchar_t* text) {
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = TerminalClass;
+    const bool mt5 = IsMT5();
+    const wchar_t* terminalClass =
+        mt5 ? L"MetaQuotes::MetaTrader::5.00" : L"MetaQuotes::MetaTrader::4.00";
+    windowClass.lpszClassName = terminalClass;
     RegisterClassW(&windowClass);
-    HWND window = CreateWindowW(TerminalClass, L"Fake MetaTrader 4", WS_OVERLAPPEDWINDOW, 0, 0, 320,
-                                200, nullptr, nullptr, instance, nullptr);
+    HWND window =
+        CreateWindowW(terminalClass, mt5 ? L"Fake MetaTrader 5" : L"Fake MetaTrader 4",
+                      WS_OVERLAPPEDWINDOW, 0, 0, 320, 200, nullptr, nullptr, instance, nullptr);
     ShowWindow(window, SW_SHOWNOACTIVATE);
     if (kind) {
         const bool error = wcscmp(kind, L"error") == 0;

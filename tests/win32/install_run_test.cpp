@@ -479,3 +479,25 @@ TEST_F(InstallRun, InternetShortcutAddresses) {
               "http://example.com/?to=http://other");
     EXPECT_EQ(WebsiteAddress("  "), "");
 }
+
+// With an MT5 terminal ticked first, an MQL4 add-on's shortcut opens its copy in the first
+// terminal that has one, and neither platform gets the other's add-ons or its option record.
+TEST_F(InstallRun, ShortcutOfAnAddOnOpensTheFirstCopyOfItsPlatform) {
+    AddFile("{metatrader}\\MQL4\\Experts\\Alpha.ex4", Pattern(40, 1)).ShortcutName = "Alpha";
+    AddFile("{metatrader}\\MQL5\\Experts\\Alpha.ex5", Pattern(50, 2));
+    Content.ExpertOptions = "1";
+    Build();
+    const std::string five = Work + "Five";
+    ForceDirectories(five + "\\MQL5");
+    Run.TerminalFolders = {five, TerminalB};
+    Run.Execute();
+
+    EXPECT_EQ(ReadShortcut(Menu() + "\\Alpha.lnk").Target,
+              TerminalB + "\\MQL4\\Experts\\Alpha.ex4");
+    EXPECT_TRUE(Exists(five + "\\MQL5\\Experts\\Alpha.ex5"));
+    EXPECT_FALSE(Exists(five + "\\MQL4"));
+    EXPECT_FALSE(Exists(five + "\\config"));
+    EXPECT_FALSE(Exists(TerminalB + "\\MQL5"));
+    EXPECT_TRUE(Exists(TerminalB + "\\config\\experts.ini"));
+    EXPECT_EQ(Run.Warnings, 0);
+}

@@ -63,7 +63,8 @@ TEST(SelfDelete, ScriptRemovesFileFolderAndItselfOnceTheFileComesFree) {
     ::WriteFile(script, text.data(), DWORD(text.size()), &written, nullptr);
     CloseHandle(script);
 
-    STARTUPINFOW startup = {sizeof startup};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     std::wstring commandLine = Wide("cmd /c \"\"" + batch + "\"\"");
     ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
