@@ -1,5 +1,6 @@
 #include "builder/cli.h"
 
+#include "base/ascii_text.h"
 #include "base/codepage.h"
 #include "builder/build_error.h"
 #include "builder/commands.h"
@@ -7,6 +8,7 @@
 #include "builder/problems.h"
 #include "package/format.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -19,12 +21,12 @@ namespace {
 
 const char* const MainHelp = R"(Usage: kosetup COMMAND [OPTIONS]
 
-Builds and inspects installers for MetaTrader 4 products.
+Builds and inspects installers for MetaTrader 4 and 5 products.
 
 Commands:
   build MANIFEST -o SETUP.EXE   write an installer from a product manifest
   check MANIFEST                report every mistake of a manifest and its sources
-  init DIR                      write a new product that builds at once, to start from
+  init DIR [--platforms LIST]   write a new product that builds at once, to start from
   list FILE                     show what a Setup.exe or Uninstall.exe holds
   extract FILE DIR              write the stored files of a Setup.exe under DIR
   verify FILE                   check that every stored file deciphers
@@ -75,6 +77,9 @@ Manifest (paths relative to the manifest's folder; * marks required keys):
                      path; without it path names a program already on the computer)
   Path variables: {app} {metatrader} {windir} {winsysdir} {temp} {desktop} {mydocuments}
   {bootdir}. See examples/sample-ea/product.toml.
+  Targets under {metatrader}\MQL4\ are for MetaTrader 4 (DLLs must be 32-bit x86, no .ex5
+  or .mq5), those under {metatrader}\MQL5\ for MetaTrader 5 (DLLs must be x64, no .ex4 or
+  .mq4); any other {metatrader} target goes into terminals of both.
 )";
 
 const char* const CheckHelp = R"(Usage: kosetup check MANIFEST
@@ -84,11 +89,15 @@ reports every mistake, one a line as FILE:LINE: message; writes nothing. Exit co
 the manifest would build, 1 when it has mistakes.
 )";
 
-const char* const InitHelp = R"(Usage: kosetup init DIR
+const char* const InitHelp = R"(Usage: kosetup init DIR [--platforms mt4|mt5|mt4,mt5]
 
 Writes the start of a new product into DIR: a commented product.toml, a placeholder
-license.rtf and an MQL4 folder with a placeholder expert advisor. It builds at once; change
-the names, texts and files to make it yours. A DIR that holds a product.toml is left alone.
+license.rtf and an MQL4 folder, an MQL5 folder or both, each with a placeholder expert
+advisor. It builds at once; change the names, texts and files to make it yours. A DIR that
+holds a product.toml is left alone.
+  --platforms LIST   the MetaTrader platforms the product is for (default: mt4); with
+                     mt4,mt5 one Setup.exe installs the MQL4 files into MetaTrader 4
+                     terminals and the MQL5 files into MetaTrader 5 ones
 )";
 
 const char* const ListHelp = R"(Usage: kosetup list FILE [--codepage N] [--json]
@@ -246,12 +255,32 @@ int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     return CheckCommand(a.Positional[0], out, err);
 }
 
+// "mt4", "mt5" or both, comma-separated, in any order and letter case.
+TPlatforms ParsePlatforms(const std::string& text) {
+    unsigned platforms = NoPlatform;
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t end = std::min(text.find(',', start), text.size());
+        const std::string name = AsciiLowerCase(text.substr(start, end - start));
+        if (name == "mt4")
+            platforms |= ForMT4;
+        else if (name == "mt5")
+            platforms |= ForMT5;
+        else
+            throw EUsageError("--platforms takes mt4, mt5 or mt4,mt5, not \"" + text + "\"");
+        start = end + 1;
+    }
+    return TPlatforms(platforms);
+}
+
 int Init(const std::vector<std::string>& args, std::ostream& out, std::ostream&) {
-    const TArguments a = Parse(args, {});
+    const TArguments a = Parse(args, {{"--platforms", "platforms"}});
     if (a.Help)
         return out << InitHelp, 0;
     ExpectPositional(a, 1, "one DIR");
-    return InitCommand(a.Positional[0], out);
+    const TPlatforms platforms =
+        a.Options.count("platforms") ? ParsePlatforms(a.Options.at("platforms")) : ForMT4;
+    return InitCommand(a.Positional[0], platforms, out);
 }
 
 int List(const std::vector<std::string>& args, std::ostream& out, std::ostream&) {

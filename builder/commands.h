@@ -3,6 +3,7 @@
 #pragma once
 
 #include "package/format.h"
+#include "package/terminal_platform.h"
 
 #include <array>
 #include <cstdint>
@@ -33,8 +34,9 @@ int BuildCommand(const TBuildOptions& options, std::ostream& out, std::ostream& 
 // every mistake. Warnings go to Err, the summary line to Out.
 int CheckCommand(const std::string& manifest, std::ostream& out, std::ostream& err);
 // Writes a commented product that builds at once into Dir (a manifest, a placeholder licence,
-// an MQL4 folder); refuses a folder that holds a product.toml already.
-int InitCommand(const std::string& dir, std::ostream& out);
+// an MQL4 and/or MQL5 folder, as Platforms says); refuses a folder that holds a product.toml
+// already.
+int InitCommand(const std::string& dir, TPlatforms platforms, std::ostream& out);
 // Prints the header fields and records of a Setup.exe, or the identity and entries of an
 // Uninstall.exe, as text or as JSON. CodePage overrides the package's own note (default 1252).
 int ListCommand(const std::string& file, std::optional<int> codePage, bool json, std::ostream& out);

@@ -8,14 +8,15 @@ namespace ko {
 
 namespace {
 
-const char* const Manifest = R"(# Product manifest, written by "kosetup init". It builds as it is:
+const char* const ManifestHead =
+    R"(# Product manifest, written by "kosetup init". It builds as it is:
 #
 #   kosetup build product.toml -o Setup.exe
 #
-# Change the names and texts, put your files under MQL4/ and your licence into license.rtf.
-# "kosetup check product.toml" reports every mistake at once; "kosetup build --help" lists
-# every key. Paths of source files are relative to this file's folder; texts are UTF-8 and
-# are converted to the code page below.
+# Change the names and texts, put your files under {folders} and your licence into
+# license.rtf. "kosetup check product.toml" reports every mistake at once; "kosetup build
+# --help" lists every key. Paths of source files are relative to this file's folder; texts are
+# UTF-8 and are converted to the code page below.
 
 # The Windows code page of your customers: 1252 Western European, 1250 Central European,
 # 1251 Cyrillic, 1253 Greek, 1254 Turkish, 1255 Hebrew, 1256 Arabic, 1257 Baltic,
@@ -40,13 +41,17 @@ contact_email = ""
 # accept it. Add readme = "readme.rtf" for an information page, whats_new = "whatsnew.rtf" for
 # a what's-new page and banner = "banner.jpg" (160 x 320 pixels) for the wizard's picture.
 license = "license.rtf"
+)";
 
-# Every file under MQL4/ goes into the MQL4 folder of each MetaTrader 4 terminal the user
+// The file table of one platform; {folder} is MQL4 or MQL5, {n} 4 or 5.
+const char* const PlatformFiles = R"(
+# Every file under {folder}/ goes into the {folder} folder of each MetaTrader {n} terminal the user
 # chooses, in the same sub-folders (Experts, Indicators, Libraries...). Hidden files,
 # Thumbs.db and desktop.ini stay out; exclude leaves out more.
+# {dll}
 [[file]]
-source = "MQL4/**"
-target = '{metatrader}\MQL4\'
+source = "{folder}/**"
+target = '{metatrader}\{folder}\'
 exclude = ["*.bak"]
 )";
 
@@ -58,15 +63,22 @@ Replace this text with your licence agreement.\par
 )";
 
 const char* const Expert =
-    R"(// Replace this file with your expert advisor (its .mq4 source and its compiled .ex4).
-#property strict
-
+    R"(// Replace this file with your expert advisor (its .mq{n} source and its compiled .ex{n}).
+{strict}
 int OnInit() { return INIT_SUCCEEDED; }
 
 void OnTick() {}
 )";
 
-void Write(const std::filesystem::path& path, const char* text, std::ostream& out) {
+// Text with every "{name}" of Values replaced.
+std::string Fill(std::string text, const std::vector<std::pair<std::string, std::string>>& values) {
+    for (const auto& [name, value] : values)
+        for (size_t at; (at = text.find("{" + name + "}")) != std::string::npos;)
+            text.replace(at, name.size() + 2, value);
+    return text;
+}
+
+void Write(const std::filesystem::path& path, const std::string& text, std::ostream& out) {
     std::filesystem::create_directories(path.parent_path());
     std::ofstream file(path, std::ios::binary);
     file << text;
@@ -77,15 +89,36 @@ void Write(const std::filesystem::path& path, const char* text, std::ostream& ou
 
 } // namespace
 
-int InitCommand(const std::string& dir, std::ostream& out) {
+int InitCommand(const std::string& dir, TPlatforms platforms, std::ostream& out) {
     const std::filesystem::path root = PathFromUtf8(dir);
     const std::filesystem::path manifest = root / "product.toml";
     if (std::filesystem::exists(manifest))
         throw EBuildError("\"" + PathToUtf8(manifest) +
                           "\" exists already; init writes a new product only");
-    Write(manifest, Manifest, out);
+    const bool both = platforms == ForBoth;
+    std::string text = Fill(ManifestHead, {{"folders", both                  ? "MQL4/ and MQL5/"
+                                                       : platforms == ForMT4 ? "MQL4/"
+                                                                             : "MQL5/"}});
+    for (const TPlatform platform : {TPlatform::MT4, TPlatform::MT5}) {
+        if (!(platforms & PlatformFlag(platform)))
+            continue;
+        const bool mt4 = platform == TPlatform::MT4;
+        const std::string n = mt4 ? "4" : "5";
+        text += Fill(PlatformFiles,
+                     {{"folder", "MQL" + n},
+                      {"n", n},
+                      {"dll", mt4 ? "MetaTrader 4 loads only 32-bit DLLs: build them for x86."
+                                  : "MetaTrader 5 loads only 64-bit DLLs: build them for x64."}});
+    }
+    Write(manifest, text, out);
     Write(root / "license.rtf", License, out);
-    Write(root / "MQL4" / "Experts" / "My Expert Advisor.mq4", Expert, out);
+    for (const TPlatform platform : {TPlatform::MT4, TPlatform::MT5}) {
+        if (!(platforms & PlatformFlag(platform)))
+            continue;
+        const std::string n = platform == TPlatform::MT4 ? "4" : "5";
+        Write(root / ("MQL" + n) / "Experts" / ("My Expert Advisor.mq" + n),
+              Fill(Expert, {{"n", n}, {"strict", n == "4" ? "#property strict\n" : ""}}), out);
+    }
     out << "A new product in " << dir << "; build it with: kosetup build " << PathToUtf8(manifest)
         << " -o Setup.exe\n";
     return 0;

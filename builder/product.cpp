@@ -4,6 +4,7 @@
 #include "base/codepage.h"
 #include "builder/build_error.h"
 #include "builder/glob.h"
+#include "builder/platform_files.h"
 #include "builder/texts.h"
 #include "package/format.h"
 #include "package/jpeg_picture.h"
@@ -229,6 +230,11 @@ private:
                 item.NoUninstall = file.NoUninstall;
                 if (!Measure(file.Source.Line, source.Path, item.Data))
                     continue;
+                if (const std::string problem = CheckPlatformFile(target.Value, source.Path);
+                    !problem.empty())
+                    FProblems.Add(file.Source.Line, "source file " +
+                                                        Quoted(PathToUtf8(source.Path)) + ": " +
+                                                        problem);
                 const auto [at, added] =
                     targets.emplace(AsciiLowerCase(item.Path), file.Target.Line);
                 if (!added)

@@ -73,6 +73,7 @@ void InstallFile(TKoInstallRun& run, TStream& package, const TVariables& variabl
             if (written == TStoredWrite::TimesNotSet)
                 run.Report("WARNING: Unable to set the time of " + target + " ...", 0);
             run.CopiedBytes += file.Size;
+            run.DllImports.Check(run, run.Data, target);
         }
     } else {
         run.Report("Skipping " + ExtractFileName(target) + ", found newer version at " + target +

@@ -2,6 +2,7 @@
 // their own.
 #pragma once
 
+#include "engine/dll_imports.h"
 #include "engine/run_state.h"
 #include "engine/stored_data.h"
 #include "engine/terminal_origin.h"
@@ -45,6 +46,8 @@ public:
     TStoredDataWriter StoredData;
     // The titles of the run items started so far: a rollback cannot undo what they did.
     std::vector<std::string> StartedItems;
+    // Warns about the imports of the DLLs the run writes that this computer lacks.
+    TDllImportCheck DllImports;
 };
 
 // Writes one product document as lines ended by CR LF (the text split at CR, LF or CR LF) and a

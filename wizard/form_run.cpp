@@ -8,6 +8,7 @@
 #include "ui/message_box.h"
 #include "wizard/form_installer.h"
 #include "wizard/form_layout.h"
+#include "wizard/mode_texts.h"
 #include "wizard/user_launch.h"
 
 #include <algorithm>
@@ -140,6 +141,9 @@ void TFormInstaller::ExecuteRun(TKoRun& run) {
     if (work.Failed)
         throw EKoError(work.Error);
     ProgressBar1.SetPosition(layout::ProgressMax);
+    if (run.Warnings > 0)
+        LabelFinish2.SetCaption(LabelFinish2.Caption() + L"\r\n\r\n" +
+                                Wide(FinishWarningNote(FUninstallMode, run.Warnings)));
     FRunDone = true;
     BtnNext.SetEnabled(true);
 }

@@ -39,4 +39,14 @@ TModeTexts MakeModeTexts(bool uninstallMode, const std::string& n, const std::st
     };
 }
 
+std::string FinishWarningNote(bool uninstallMode, int32_t count) {
+    const std::string read = count == 1 ? "Click Prev to read it in the log (the line starting "
+                                          "with WARNING:)"
+                                        : "Click Prev to read them in the log (the lines starting "
+                                          "with WARNING:)";
+    return (count == 1 ? std::string("The run ended with a warning. ")
+                       : "The run ended with " + std::to_string(count) + " warnings. ") +
+           read + (uninstallMode ? "." : " before you use the product.");
+}
+
 } // namespace ko

@@ -22,4 +22,9 @@ std::string VersionedName(const std::string& name, int32_t major, int32_t minor)
 TModeTexts MakeModeTexts(bool uninstallMode, const std::string& name,
                          const std::string& versionedName);
 
+// What the finish page adds after a run that reported Count (above 0) warnings: the lines are
+// on the progress page, one Prev away, and may say that an installed product will not work as
+// it is.
+std::string FinishWarningNote(bool uninstallMode, int32_t count);
+
 } // namespace ko

@@ -54,7 +54,7 @@ TEST(BuilderCli, ProgramHelpAndExitCodes) {
                               (dir / "stub.exe").string() + "'";
     EXPECT_EQ(RunProgram(build + " --key 00112233", out), 2);
     EXPECT_EQ(RunProgram(build, out), 0);
-    EXPECT_NE(out.find("6 files, 1 run item"), std::string::npos) << out;
+    EXPECT_NE(out.find("9 files, 1 run item"), std::string::npos) << out;
     EXPECT_EQ(RunProgram("verify '" + (dir / "Setup.exe").string() + "'", out), 0);
     EXPECT_EQ(out.rfind("OK: ", 0), 0u) << out;
 }
@@ -185,6 +185,24 @@ TEST(BuilderCli, InitWritesAProductThatBuilds) {
     EXPECT_EQ(install.Files[0]->Path, "{metatrader}\\MQL4\\Experts\\My Expert Advisor.mq4");
     EXPECT_EQ(RunKosetup({"init", (dir / "p").string()}, out, err), 1);
     EXPECT_NE(err.find("exists already"), std::string::npos) << err;
+}
+
+// A product for both platforms starts with a placeholder for each, in the folder of its own
+// platform, and builds at once; a platform init does not know is a usage error.
+TEST(BuilderCli, InitStartsAProductForBothPlatforms) {
+    TTempDir dir;
+    std::string out, err;
+    ASSERT_EQ(RunKosetup({"init", (dir / "p").string(), "--platforms", "MT5,mt4"}, out, err), 0)
+        << err;
+    kotest::BuildSetup(dir / "p/product.toml", dir / "Setup.exe");
+    ko::TKoInstall install;
+    install.LoadFromFile((dir / "Setup.exe").string());
+    ASSERT_EQ(install.Files.size(), 2u);
+    EXPECT_EQ(install.Files[0]->Path, "{metatrader}\\MQL4\\Experts\\My Expert Advisor.mq4");
+    EXPECT_EQ(install.Files[1]->Path, "{metatrader}\\MQL5\\Experts\\My Expert Advisor.mq5");
+    EXPECT_EQ(RunKosetup({"init", (dir / "q").string(), "--platforms", "mt4,mt6"}, out, err), 2);
+    EXPECT_NE(err.find("--platforms takes mt4, mt5 or mt4,mt5"), std::string::npos) << err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "q"));
 }
 
 // A signing tool runs on the finished installer, which keeps its package; the program bytes an

@@ -150,9 +150,11 @@ TEST(BuilderInspect, VerifyNamesTheFirstBadRecord) {
 
     const auto cut = copy("cut.exe");
     std::filesystem::resize_file(cut, std::filesystem::file_size(cut) - 10);
-    EXPECT_NE(Verify(cut).find("file 6 ({app}\\Manual.pdf): data at offset"), std::string::npos)
+    EXPECT_NE(Verify(cut).find("file 9 ({metatrader}\\MQL5\\Libraries\\SampleTrend.dll): data at "
+                               "offset"),
+              std::string::npos)
         << Verify(cut);
-    EXPECT_NE(ExtractProblem(cut, dir / "out").find("file 6"), std::string::npos);
+    EXPECT_NE(ExtractProblem(cut, dir / "out").find("file 9"), std::string::npos);
 
     const auto cutRecords = copy("cut-records.exe");
     std::filesystem::resize_file(cutRecords, records[0].Offset - 100);
@@ -190,12 +192,14 @@ TEST(BuilderInspect, ExtractWritesContentAndTimes) {
     ASSERT_EQ(ExtractCommand(setup.string(), (dir / "out").string(), true, out), 0);
     EXPECT_EQ(ReadFile(dir / "out/documents/license.rtf"), ReadFile(Sample / "license.rtf"));
     EXPECT_EQ(ReadFile(dir / "out/documents/banner.jpg"), ReadFile(Sample / "banner.jpg"));
-    EXPECT_NE(out.str().find("Extracted 6 stored items and 4 documents"), std::string::npos);
+    EXPECT_NE(out.str().find("Extracted 9 stored items and 4 documents"), std::string::npos);
     const auto manual = dir / "out/app/Manual.pdf";
     EXPECT_EQ(ReadFile(manual), ReadFile(Sample / "docs/Manual.pdf"));
     EXPECT_EQ(GetFileTimes(manual).LastWrite, GetFileTimes(Sample / "docs/Manual.pdf").LastWrite);
     EXPECT_EQ(ReadFile(dir / "out/metatrader/MQL4/Experts/Sample Trend EA.mq4"),
               ReadFile(Sample / "files/MQL4/Experts/Sample Trend EA.mq4"));
+    EXPECT_EQ(ReadFile(dir / "out/metatrader/MQL5/Libraries/SampleTrend.dll"),
+              ReadFile(Sample / "files/MQL5/Libraries/SampleTrend.dll"));
 }
 
 TEST(BuilderInspect, ExtractNeverWritesOutsideItsFolder) {

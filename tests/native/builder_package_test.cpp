@@ -80,7 +80,7 @@ TEST(BuilderPackage, SampleProductReadsBackThroughTheLoader) {
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(install->Key[i], i);
 
-    ASSERT_EQ(install->Files.size(), 6u);
+    ASSERT_EQ(install->Files.size(), 9u);
     const TKoInstallFile& mq4 = *install->Files[1];
     EXPECT_EQ(mq4.Path, "{metatrader}\\MQL4\\Experts\\Sample Trend EA.mq4");
     const TKoInstallFile& dll = *install->Files[4];
@@ -90,6 +90,8 @@ TEST(BuilderPackage, SampleProductReadsBackThroughTheLoader) {
     EXPECT_EQ(manual.Path, "{app}\\Manual.pdf");
     EXPECT_EQ(manual.ShortcutName, "Sample Trend EA Manual");
     EXPECT_FALSE(manual.CheckNewer || manual.NoUninstall);
+    // The MetaTrader 5 part follows, with its own 64-bit build of the library.
+    EXPECT_EQ(install->Files[8]->Path, "{metatrader}\\MQL5\\Libraries\\SampleTrend.dll");
     ExpectStored(setup, *install, mq4.Offset, mq4.Size, mq4.LastWriteTime,
                  Sample / "files/MQL4/Experts/Sample Trend EA.mq4");
     ExpectStored(setup, *install, dll.Offset, dll.Size, dll.LastWriteTime,

@@ -71,7 +71,7 @@ cp "$WORK/ini4388" "$DA/config/experts.ini"
 src=$WORK/product
 mkdir -p "$src"
 head -c 50000 /dev/urandom >"$src/Expert.ex4"
-head -c 700 /dev/urandom >"$src/Kept.dll"
+cp "$KOSETUP_SOURCE/examples/sample-ea/files/MQL4/Libraries/SampleTrend.dll" "$src/Kept.dll"
 printf 'The manual.\r\n' >"$src/Manual.txt"
 printf '{\\rtf1 Licence}' >"$src/license.rtf"
 cp "$KOSETUP_WIN32/record_run.exe" "$src/record_run.exe"

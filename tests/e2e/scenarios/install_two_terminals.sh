@@ -12,7 +12,7 @@ src=$WORK/product
 mkdir -p "$src"
 head -c 70000 /dev/urandom >"$src/Expert.ex4"
 head -c 3000 /dev/urandom >"$src/Signal.ex4"
-head -c 100 /dev/urandom >"$src/Held.dll"
+cp "$KOSETUP_SOURCE/examples/sample-ea/files/MQL4/Libraries/SampleTrend.dll" "$src/Held.dll"
 printf 'The manual.\r\n' >"$src/Manual.txt"
 touch -d '2021-03-04 05:06:07' "$src/Expert.ex4" "$src/Signal.ex4" "$src/Held.dll" "$src/Manual.txt"
 printf '{\\rtf1 Licence}' >"$src/license.rtf"

@@ -9,6 +9,10 @@ pf_may_create "$NAME"
 menu_remove "$NAME"
 key_remove "$NAME"
 pf_add_terminal "E2E Signed"
+# The sample's MetaTrader 5 files go into an MT5 terminal where one is found, else with the rest.
+pf_add "E2E Signed MT5"
+mkdir -p "$PF/E2E Signed MT5"
+cp "$KOSETUP_WIN32/fake_terminal.exe" "$PF/E2E Signed MT5/terminal64.exe"
 sample=$KOSETUP_SOURCE/examples/sample-ea
 openssl req -x509 -newkey rsa:2048 -nodes -subj /CN=KoSetupTest -days 2 \
   -keyout "$WORK/key.pem" -out "$WORK/cert.pem" 2>/dev/null
@@ -28,7 +32,8 @@ osslsigncode verify -in "$APP/Uninstall.exe" >"$WORK/verify.txt" 2>&1 || true
 grep -q "No signature found" "$WORK/verify.txt"
 ! grep -q "invalid PE checksum" "$WORK/verify.txt"
 
-# Every product file was copied once (one terminal): the size is their content in KB.
+# Every product file was copied once (into the terminal of its platform): the size is their
+# content in KB.
 bytes=$(awk '/^    size [0-9]+ \(stored/ { sum += $2 } END { print sum }' "$WORK/list.txt")
 kb=$(((bytes + 1023) / 1024))
 key_query "$NAME" >"$WORK/key.txt"

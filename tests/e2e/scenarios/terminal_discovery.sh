@@ -2,7 +2,12 @@
 # file and a hidden folder with terminal.exe: the two terminals are listed and ticked in the
 # order the file system gives. The review memo follows the ticks, down to no target at all.
 SETUP=$(winpath "$WORK/Setup.exe")
-build_setup "$KOSETUP_SOURCE/examples/sample-ea/product.toml" "$WORK/Setup.exe"
+# The sample without its MetaTrader 5 part: an MT4 product, listed as MT4 products always were.
+cp -r "$KOSETUP_SOURCE/examples/sample-ea" "$WORK/sample"
+awk 'BEGIN { RS = ""; ORS = "\n\n" } !/source = "files\/MQL5\//' \
+  "$KOSETUP_SOURCE/examples/sample-ea/product.toml" >"$WORK/sample/product.toml"
+[ "$(grep -c 'MQL5' <(sed -n '/^source/p;/^target/p' "$WORK/sample/product.toml"))" = 0 ]
+build_setup "$WORK/sample/product.toml" "$WORK/Setup.exe"
 require_no_terminals
 pf_may_create "Sample Trend EA"
 pf_add_terminal "E2E Terminal Beta"

@@ -62,6 +62,7 @@ press BtnNext
 expect-page finish
 expect-buttons on off Finish:on
 expect-caption LabelFinish1 "Uninstallation Complete"
+expect-caption LabelFinish2 "The wizard has finished uninstalling $NAME from your computer. You can re-install the program anytime using the installer we provided.\r\n\r\nClick Finish to continue.\r\n\r\nThe run ended with a warning. Click Prev to read it in the log (the line starting with WARNING:)."
 press BtnCancel
 expect-exit 0
 END

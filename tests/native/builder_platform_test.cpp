@@ -1,0 +1,87 @@
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+using kotest::Sample;
+using kotest::TTempDir;
+
+namespace {
+
+const std::filesystem::path Dll32 = Sample / "files/MQL4/Libraries/SampleTrend.dll";
+const std::filesystem::path Dll64 = Sample / "files/MQL5/Libraries/SampleTrend.dll";
+
+// A manifest installing each source file under its target, one [[file]] table of three lines
+// each, after two lines of product: the N-th file's source is on line 4 + 3 * N.
+std::string Manifest(const std::vector<std::pair<std::string, std::string>>& files) {
+    std::string text = "[product]\nname = \"X\"\n";
+    for (const auto& [source, target] : files)
+        text += "[[file]]\nsource = \"" + source + "\"\ntarget = '{metatrader}\\" + target + "'\n";
+    return text;
+}
+
+} // namespace
+
+// A product for both platforms: each mistake of the kind terminals reject without a word names
+// its line, its source file and where it belongs; the same files in their right places build.
+TEST(BuilderPlatform, RefusesFilesOfTheOtherPlatform) {
+    TTempDir dir;
+    std::filesystem::copy_file(Dll32, dir / "x86.dll");
+    std::filesystem::copy_file(Dll64, dir / "x64.dll");
+    kotest::WriteFile(dir / "a.ex4", std::string("ex4"));
+    kotest::WriteFile(dir / "a.mq5", std::string("mq5"));
+    kotest::WriteFile(dir / "readme.txt", std::string("not a program"));
+    kotest::WriteFile(dir / "wrong.toml", Manifest({
+                                              {"x64.dll", "MQL4\\Libraries\\probe.dll"},
+                                              {"x86.dll", "MQL5\\Libraries\\probe.dll"},
+                                              {"a.ex4", "MQL5\\Experts\\a.ex4"},
+                                              {"a.mq5", "MQL4\\Experts\\a.mq5"},
+                                              {"readme.txt", "MQL4\\Libraries\\text.dll"},
+                                              {"x86.dll", "Presets\\any.dll"},
+                                          }));
+    const std::string m = (dir / "wrong.toml").string();
+    const auto source = [&](const char* name) {
+        return "source file \"" + (dir / name).string() + "\": ";
+    };
+    kotest::WriteFile(dir / "stub.exe", kotest::FakeCleanStub());
+    const std::string setup = (dir / "Setup.exe").string();
+    std::string out, err;
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"check", m},
+          std::vector<std::string>{"build", m, "-o", setup, "--stub",
+                                   (dir / "stub.exe").string()}}) {
+        EXPECT_EQ(kotest::RunKosetup(command, out, err), 1);
+        const std::string expected[] = {
+            m + ":4: " + source("x64.dll") +
+                "MQL4\\Libraries\\probe.dll is a 64-bit DLL: MetaTrader 4 loads only 32-bit DLLs "
+                "(put it under MQL5\\)\n",
+            m + ":7: " + source("x86.dll") +
+                "MQL5\\Libraries\\probe.dll is a 32-bit DLL: MetaTrader 5 loads only 64-bit DLLs "
+                "(put it under MQL4\\)\n",
+            m + ":10: " + source("a.ex4") +
+                "MQL5\\Experts\\a.ex4 is a MetaTrader 4 program: MetaTrader 5 neither runs .ex4 "
+                "files nor compiles .mq4 ones (put it under MQL4\\)\n",
+            m + ":13: " + source("a.mq5") +
+                "MQL4\\Experts\\a.mq5 is a MetaTrader 5 program: MetaTrader 4 neither runs .ex5 "
+                "files nor compiles .mq5 ones (put it under MQL5\\)\n",
+            m + ":16: " + source("readme.txt") +
+                "MQL4\\Libraries\\text.dll is not a Windows DLL: MetaTrader 4 loads only 32-bit "
+                "DLLs\n",
+            "kosetup: 5 mistakes found\n"};
+        size_t at = 0;
+        for (const std::string& line : expected) {
+            const size_t found = err.find(line, at);
+            ASSERT_NE(found, std::string::npos) << command[0] << ": " << line << "\nin\n" << err;
+            at = found + line.size();
+        }
+        EXPECT_FALSE(std::filesystem::exists(dir / "Setup.exe"));
+    }
+
+    kotest::WriteFile(dir / "right.toml", Manifest({
+                                              {"x86.dll", "MQL4\\Libraries\\probe.dll"},
+                                              {"x64.dll", "mql5/Libraries/probe.dll"},
+                                              {"a.ex4", "MQL4\\Experts\\a.ex4"},
+                                              {"a.mq5", "MQL5\\Experts\\a.mq5"},
+                                          }));
+    EXPECT_EQ(kotest::RunKosetup({"check", (dir / "right.toml").string()}, out, err), 0) << err;
+    EXPECT_NE(out.find("OK: 4 files"), std::string::npos) << out;
+}
