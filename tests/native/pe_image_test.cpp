@@ -34,10 +34,12 @@ TEST(PeImage, ReadsMachineAndImportsOfBothBitnesses) {
         for (size_t size = 0; size < bytes.size(); ++size) {
             const std::optional<TPeModule> cut =
                 Read(std::vector<uint8_t>(bytes.begin(), bytes.begin() + ptrdiff_t(size)));
-            if (cut)
+            if (cut) {
                 EXPECT_EQ(cut->Machine, dll.Machine);
-            if (cut && !cut->Imports.empty())
+            }
+            if (cut && !cut->Imports.empty()) {
                 EXPECT_EQ(cut->Imports, module->Imports) << size;
+            }
         }
     }
     // The stub itself is a program, no DLL; text is no image at all.
