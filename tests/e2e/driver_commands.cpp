@@ -355,6 +355,21 @@ TDriver::TDriver() {
             return L"no file " + Quote(a[1]);
         });
     };
+    // A holder started with spawn opens its file a moment later: a run started before that
+    // would find the file free.
+    FCommands[L"expect-held"] = [this](const TArgs& a) {
+        Need(a, 2, L"expect-held PATH [SECONDS]");
+        Poll(TimeoutArg(a, 2), [&]() -> std::optional<std::wstring> {
+            const HANDLE file = CreateFileW(WindowsPath(a[1]).c_str(), DELETE,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_EXISTING, 0, nullptr);
+            if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION)
+                return std::nullopt;
+            if (file != INVALID_HANDLE_VALUE)
+                CloseHandle(file);
+            return L"nobody holds " + Quote(a[1]);
+        });
+    };
     FCommands[L"expect-no-file"] = [this](const TArgs& a) {
         Need(a, 2, L"expect-no-file PATH");
         if (GetFileAttributesW(WindowsPath(a[1]).c_str()) != INVALID_FILE_ATTRIBUTES)

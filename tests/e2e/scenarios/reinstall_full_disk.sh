@@ -57,7 +57,7 @@ expect-windowless-exit 0 60
 start '$(winpath "$WORK/v1/Setup.exe")' /S '/T=$T2_WIN' '$LOG_ARG'
 expect-windowless-exit 0 60
 $holder '$T2_WIN\\MQL4\\Indicators\\Signal.mq4'
-expect-file '$T2_WIN\\MQL4\\Indicators\\Signal.mq4'
+expect-held '$T2_WIN\\MQL4\\Indicators\\Signal.mq4'
 start '$(winpath "$WORK/v1/Setup.exe")' /S '/T=$T2_WIN' '$LOG_ARG'
 expect-windowless-exit 4 60
 END
@@ -88,9 +88,9 @@ leftover="$T1_WIN\\MQL4\\Indicators\\Signal.mq4.~ko-new"
 : >"$log"
 drive <<END
 $holder '$T2_WIN\\MQL4\\Experts\\Expert.ex4'
-expect-file '$T2_WIN\\MQL4\\Experts\\Expert.ex4'
+expect-held '$T2_WIN\\MQL4\\Experts\\Expert.ex4'
 $holder '$leftover'
-expect-file '$leftover'
+expect-held '$leftover'
 start '$(winpath "$APP/Uninstall.exe")' /S '$LOG_ARG'
 expect-windowless-exit 4 60
 END
