@@ -229,8 +229,11 @@ private:
                 item.NoUninstall = file.NoUninstall;
                 if (!Measure(file.Source.Line, source.Path, item.Data))
                     continue;
+                // Compared as characters: a trail byte of a double-byte code page may be
+                // that of an ASCII letter, which must not fold.
                 const auto [at, added] =
-                    targets.emplace(AsciiLowerCase(item.Path), file.Target.Line);
+                    targets.emplace(AsciiLowerCase(CodePageToUtf8(item.Path, FManifest.CodePage)),
+                                    file.Target.Line);
                 if (!added)
                     FProblems.Add(
                         file.Target.Line,
