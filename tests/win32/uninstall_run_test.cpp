@@ -51,25 +51,34 @@ protected:
         EXPECT_EQ(App(), app);
         EXPECT_TRUE(FileExists(folder + "\\experts\\" + expert));
         EXPECT_TRUE(FileExists(menu + "\\" + shortcut + ".lnk"));
+        EXPECT_EQ(DisplayName(name), name);
+
+        {
+            TKoUninstall log;
+            LoadData(log, app + "\\Uninstall.exe");
+            EXPECT_EQ(log.ProductName, name);
+            EXPECT_EQ(log.FolderList, (std::vector<std::string>{app, menu}));
+            EXPECT_EQ(log.FileList.front(), folder + "\\experts\\" + expert);
+            Lines.clear();
+            TKoUninstallRun run(log);
+            Uninstall(run);
+            EXPECT_EQ(Lines.back(), "Done.");
+            EXPECT_FALSE(FileExists(folder + "\\experts\\" + expert));
+        }
+        // The running uninstaller removes itself and its folder on its own; the log is closed.
+        EXPECT_EQ(ListFolder(app).size(), 1u);
+        EXPECT_TRUE(DeleteFilePath(app + "\\Uninstall.exe") && RemoveFolder(app));
+        EXPECT_FALSE(DirectoryExists(menu));
+        EXPECT_EQ(DisplayName(name), "");
+    }
+
+    // The product's entry's "DisplayName", "" when there is none (wide: names in any script).
+    static std::string DisplayName(const std::string& keyName) {
         wchar_t shown[256] = {};
         DWORD size = sizeof shown - sizeof shown[0];
-        RegGetValueW(HKEY_LOCAL_MACHINE, Wide(UninstallKeyPath(name)).c_str(), L"DisplayName",
+        RegGetValueW(HKEY_LOCAL_MACHINE, Wide(UninstallKeyPath(keyName)).c_str(), L"DisplayName",
                      RRF_RT_REG_SZ, nullptr, shown, &size);
-        EXPECT_EQ(Utf8(shown), name);
-
-        TKoUninstall log;
-        LoadData(log, app + "\\Uninstall.exe");
-        EXPECT_EQ(log.ProductName, name);
-        EXPECT_EQ(log.FolderList, (std::vector<std::string>{app, menu}));
-        EXPECT_EQ(log.FileList.front(), folder + "\\experts\\" + expert);
-        Lines.clear();
-        TKoUninstallRun run(log);
-        Uninstall(run);
-        EXPECT_EQ(Lines.back(), "Done.");
-        EXPECT_FALSE(FileExists(folder + "\\experts\\" + expert));
-        EXPECT_FALSE(DirectoryExists(app));
-        EXPECT_FALSE(DirectoryExists(menu));
-        EXPECT_FALSE(RegistryKeyExists(UninstallKeyPath(name)));
+        return Utf8(shown);
     }
 };
 
