@@ -116,32 +116,31 @@ TCodePageText ConvertText(const std::string& utf8, int codePage) {
 }
 
 std::string CodePageHint(char32_t character, int codePage) {
+    const auto holding = [&](const std::vector<int>& pages) {
+        std::vector<int> found;
+        for (const int page : pages)
+            if (page != codePage && !ConvertText(Utf8Of(character), page).Unmappable)
+                found.push_back(page);
+        return found;
+    };
     // The single-byte code pages first; only when none holds the character the double-byte ones
     // and UTF-8, which holds every one.
-    std::vector<int> pages;
+    std::vector<int> singleByte;
     for (int page = 0; page <= 1258; ++page)
         if (IsSingleByteCodePage(page))
-            pages.push_back(page);
-    std::string list;
-    int count = 0;
-    for (const bool wide : {false, true}) {
-        if (wide && count > 0)
-            break;
-        if (wide)
-            pages = {932, 936, 949, 950, Utf8CodePage};
-        for (const int page : pages) {
-            if (page == codePage || ConvertText(Utf8Of(character), page).Unmappable)
-                continue;
-            list += (list.empty() ? "" : ", ") + std::to_string(page);
-            ++count;
-        }
-    }
-    if (count == 0)
+            singleByte.push_back(page);
+    std::vector<int> pages = holding(singleByte);
+    if (pages.empty())
+        pages = holding({932, 936, 949, 950, Utf8CodePage});
+    if (pages.empty())
         return "";
-    if (list == std::to_string(Utf8CodePage))
+    std::string list;
+    for (const int page : pages)
+        list += (list.empty() ? "" : ", ") + std::to_string(page);
+    if (pages == std::vector<int>{Utf8CodePage})
         list += " (UTF-8)";
-    return "; code page" + std::string(count > 1 ? "s " : " ") + list +
-           (count > 1 ? " hold it" : " holds it");
+    return "; code page" + std::string(pages.size() > 1 ? "s " : " ") + list +
+           (pages.size() > 1 ? " hold it" : " holds it");
 }
 
 TDocument PrepareRtf(std::string bytes, int codePage) {
