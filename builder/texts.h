@@ -1,6 +1,7 @@
 // The texts of a product as the package stores them: manifest texts normalised and converted to
-// the package's code page (UTF-8 ones kept as written), and RTF documents checked for that code
-// page (a UTF-8 document is turned into RTF escapes).
+// the package's code page (kept as written for UTF-8), and RTF documents checked for that code
+// page (a UTF-8 document, and in a double-byte code page or UTF-8 any document, is turned into
+// RTF escapes beyond ASCII).
 #pragma once
 
 #include "base/codepage.h"
