@@ -1,5 +1,8 @@
 #include "base/codepage.h"
 
+#include "base/double_byte.h"
+
+#include <algorithm>
 #include <iterator>
 
 namespace ko {
@@ -35,15 +38,38 @@ bool IsContinuation(unsigned char c) {
     return (c & 0xC0) == 0x80;
 }
 
+// The character of a double-byte or UTF-8 text at Pos, U+FFFD for a byte that begins none.
+TUtf8Char DecodeMultiByteChar(std::string_view bytes, size_t pos, int codePage) {
+    if (codePage == Utf8CodePage)
+        return DecodeUtf8Char(bytes, pos);
+    const auto lead = static_cast<unsigned char>(bytes[pos]);
+    if (lead < 0x80)
+        return {lead, 1};
+    const size_t length = IsLeadByte(lead, codePage) && pos + 1 < bytes.size() ? 2 : 1;
+    const std::optional<std::string> utf8 = DoubleByteToUtf8(bytes.substr(pos, length), codePage);
+    if (!utf8 || utf8->empty())
+        return {Replacement, 1};
+    const TUtf8Char c = DecodeUtf8Char(*utf8, 0);
+    return {c.CodePoint, c.Length == utf8->size() ? length : 1};
+}
+
 } // namespace
 
-bool IsSupportedCodePage(int codePage) {
+bool IsSingleByteCodePage(int codePage) {
     return HighTable(codePage) != nullptr;
 }
 
+bool IsSupportedCodePage(int codePage) {
+    return IsSingleByteCodePage(codePage) || IsDoubleByteCodePage(codePage) ||
+           codePage == Utf8CodePage;
+}
+
 std::string SupportedCodePageList() {
+    std::vector<int> pages(std::begin(detail::CodePageIds), std::end(detail::CodePageIds));
+    pages.insert(pages.end(), {932, 936, 949, 950, Utf8CodePage});
+    std::sort(pages.begin(), pages.end());
     std::string list;
-    for (int id : detail::CodePageIds)
+    for (int id : pages)
         list += (list.empty() ? "" : ", ") + std::to_string(id);
     return list;
 }
@@ -99,16 +125,33 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 TCodePageText Utf8ToCodePage(std::string_view utf8, int codePage) {
     const uint16_t* high = HighTable(codePage);
+    const bool doubleByte = IsDoubleByteCodePage(codePage);
     TCodePageText result;
+    // The system converts a whole text at once; only one that fails is taken apart to name the
+    // character.
+    if (doubleByte)
+        if (std::optional<std::string> bytes = Utf8ToDoubleByte(utf8, codePage)) {
+            result.Bytes = std::move(*bytes);
+            return result;
+        }
     for (size_t pos = 0; pos < utf8.size();) {
         const TUtf8Char c = DecodeUtf8Char(utf8, pos);
-        const std::optional<uint8_t> byte =
-            high && c.CodePoint != Replacement ? EncodeChar(high, c.CodePoint) : std::nullopt;
-        if (!byte) {
+        const std::string_view one = utf8.substr(pos, c.Length);
+        // A malformed sequence counts as U+FFFD, and no code page holds that.
+        const bool malformed = c.CodePoint == Replacement && c.Length == 1;
+        std::optional<std::string> bytes;
+        if (!malformed && (codePage == Utf8CodePage || c.CodePoint < 0x80))
+            bytes = std::string(one);
+        else if (!malformed && high && c.CodePoint != Replacement)
+            if (const std::optional<uint8_t> byte = EncodeChar(high, c.CodePoint))
+                bytes = std::string(1, static_cast<char>(*byte));
+        if (!malformed && !bytes && doubleByte)
+            bytes = Utf8ToDoubleByte(one, codePage);
+        if (!bytes) {
             result.Unmappable = c.CodePoint;
             return result;
         }
-        result.Bytes += static_cast<char>(*byte);
+        result.Bytes += *bytes;
         pos += c.Length;
     }
     return result;
@@ -116,9 +159,15 @@ TCodePageText Utf8ToCodePage(std::string_view utf8, int codePage) {
 
 std::string CodePageToUtf8(std::string_view bytes, int codePage) {
     std::string result;
-    if (codePage == Utf8CodePage) {
-        for (const char32_t c : DecodeUtf8(bytes))
-            AppendUtf8(result, c);
+    if (IsDoubleByteCodePage(codePage))
+        if (std::optional<std::string> utf8 = DoubleByteToUtf8(bytes, codePage))
+            return std::move(*utf8);
+    if (codePage == Utf8CodePage || IsDoubleByteCodePage(codePage)) {
+        for (size_t pos = 0; pos < bytes.size();) {
+            const TUtf8Char c = DecodeMultiByteChar(bytes, pos, codePage);
+            AppendUtf8(result, c.CodePoint);
+            pos += c.Length;
+        }
         return result;
     }
     const uint16_t* high = HighTable(codePage);
@@ -131,6 +180,18 @@ std::string CodePageToUtf8(std::string_view bytes, int codePage) {
 }
 
 std::optional<size_t> FindUndefinedByte(std::string_view bytes, int codePage) {
+    if (codePage == Utf8CodePage || IsDoubleByteCodePage(codePage)) {
+        if (IsDoubleByteCodePage(codePage) && DoubleByteToUtf8(bytes, codePage))
+            return std::nullopt;
+        for (size_t pos = 0; pos < bytes.size();) {
+            const TUtf8Char c = DecodeMultiByteChar(bytes, pos, codePage);
+            // An encoded U+FFFD is a character; a byte that gives it alone is none.
+            if (c.CodePoint == Replacement && c.Length == 1)
+                return pos;
+            pos += c.Length;
+        }
+        return std::nullopt;
+    }
     const uint16_t* high = HighTable(codePage);
     for (size_t i = 0; i < bytes.size(); ++i) {
         const auto b = static_cast<unsigned char>(bytes[i]);

@@ -61,7 +61,8 @@ content, so that two checkouts of the same sources give the same installer. The 
 serves reproducibility, not secrecy (no key stored in an installer is secret).
 
 Manifest (paths relative to the manifest's folder; * marks required keys):
-  codepage = 1252    code page of the installer's texts: 874, 1250 to 1258
+  codepage = 1252    code page of the installer's texts: 874, 1250 to 1258, the double-byte
+                     932, 936, 949, 950, or 65001 (UTF-8, texts stored as written)
   [product]          name*, version_major, version_minor, build, release, publisher,
                      website, address, contact_name, contact_email, copyright
   [documents]        license, readme, whats_new (RTF files), banner (JPEG, 160x320)
@@ -105,8 +106,9 @@ const char* const ListHelp = R"(Usage: kosetup list FILE [--codepage N] [--json]
 Prints the header fields and every file and run record of a Setup.exe, or the identity and
 the logged folders and files of an Uninstall.exe, as the installer reads them. Sizes are the
 content's bytes with the stored (enciphered, padded) size beside them.
-  --codepage N   show texts in code page N (874, 1250 to 1258); default: the code page the
-                 builder noted in the package, else 1252 (an Uninstall.exe has no note)
+  --codepage N   show texts in code page N (874, 932, 936, 949, 950, 1250 to 1258, 65001);
+                 default: the code page the builder noted in the package, else 1252 (an
+                 Uninstall.exe has no note)
   --json         the same as one JSON object: product fields, documents, the records'
                  SHA-256 and whether they match it, files with their sizes, times and
                  flags, run items; an uninstaller's entries

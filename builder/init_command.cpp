@@ -20,7 +20,8 @@ const char* const ManifestHead =
 
 # The Windows code page of your customers: 1252 Western European, 1250 Central European,
 # 1251 Cyrillic, 1253 Greek, 1254 Turkish, 1255 Hebrew, 1256 Arabic, 1257 Baltic,
-# 1258 Vietnamese, 874 Thai.
+# 1258 Vietnamese, 874 Thai, 932 Japanese, 936 Simplified Chinese, 949 Korean, 950 Traditional
+# Chinese; 65001 (UTF-8) holds every script and is read alike on every Windows.
 codepage = 1252
 
 [product]

@@ -2,6 +2,7 @@
 
 #include "base/ascii_text.h"
 #include "base/codepage.h"
+#include "base/double_byte.h"
 #include "builder/build_error.h"
 #include "builder/platform.h"
 #include "builder/toml_guard.h"
@@ -316,11 +317,19 @@ void ReadCodePage(TTableReader& root, TManifest& manifest) {
     manifest.CodePage = DefaultCodePage;
     if (const toml::node* node = root.Find("codepage", false)) {
         manifest.CodePageLine = LineOf(*node);
-        if (!node->is_integer() || !IsSupportedCodePage(static_cast<int>(**node->as_integer())))
+        // Compared whole: 2^32 + 1252 is no code page.
+        const int64_t value = node->is_integer() ? **node->as_integer() : 0;
+        if (value <= 0 || value > 65535 || !IsSupportedCodePage(static_cast<int>(value)))
             root.Problems().Add(manifest.CodePageLine,
                                 "field \"codepage\" must be one of " + SupportedCodePageList());
+        else if (IsDoubleByteCodePage(static_cast<int>(value)) &&
+                 !CanConvertDoubleByte(static_cast<int>(value)))
+            root.Problems().Add(manifest.CodePageLine,
+                                "code page " + std::to_string(value) +
+                                    " cannot be converted on this system (its C library lacks "
+                                    "the conversion)");
         else
-            manifest.CodePage = static_cast<int>(**node->as_integer());
+            manifest.CodePage = static_cast<int>(value);
     }
 }
 

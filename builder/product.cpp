@@ -235,8 +235,11 @@ private:
                     FProblems.Add(file.Source.Line, "source file " +
                                                         Quoted(PathToUtf8(source.Path)) + ": " +
                                                         problem);
+                // Compared as characters: a trail byte of a double-byte code page may be
+                // that of an ASCII letter, which must not fold.
                 const auto [at, added] =
-                    targets.emplace(AsciiLowerCase(item.Path), file.Target.Line);
+                    targets.emplace(AsciiLowerCase(CodePageToUtf8(item.Path, FManifest.CodePage)),
+                                    file.Target.Line);
                 if (!added)
                     FProblems.Add(
                         file.Target.Line,

@@ -3,8 +3,10 @@
 #include "base/unicode.h"
 #include "base/utf16.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 namespace ko {
 
@@ -39,10 +41,12 @@ bool LooksLikeUtf8(const std::string& bytes) {
 
 // One character of a UTF-8 document as RTF: the code page's byte where it has one, otherwise a
 // Unicode escape with "?" for readers that do not know it (UTF-16 units, signed as RTF wants).
+// A character of two bytes, or of UTF-8, is always an escape: readers that take a font without
+// a character set in the system's code page would split it.
 void AppendRtfChar(std::string& out, char32_t c, int codePage) {
     char escape[24];
     const TCodePageText byte = Utf8ToCodePage(Utf8Of(c), codePage);
-    if (!byte.Unmappable) {
+    if (!byte.Unmappable && IsSingleByteCodePage(codePage)) {
         std::snprintf(escape, sizeof escape, "\\'%02x", static_cast<unsigned char>(byte.Bytes[0]));
         out += escape;
         return;
@@ -54,6 +58,18 @@ void AppendRtfChar(std::string& out, char32_t c, int codePage) {
                       static_cast<int>(static_cast<int16_t>(unit)));
         out += escape;
     }
+}
+
+// A UTF-8 document with its characters beyond ASCII as escapes (NFC first, as manifest texts).
+std::string EscapedRtf(const std::string& utf8, int codePage) {
+    std::string rtf;
+    for (const char32_t c : NormalizeNfc(DecodeUtf8(utf8))) {
+        if (c < 0x80)
+            rtf += static_cast<char>(c);
+        else
+            AppendRtfChar(rtf, c, codePage);
+    }
+    return rtf;
 }
 
 // A letter the code page lacks, written as a letter it has and the remaining marks: code page
@@ -82,6 +98,9 @@ std::optional<std::string> SplitForCodePage(char32_t c, int codePage) {
 
 TCodePageText ConvertText(const std::string& utf8, int codePage) {
     TCodePageText result;
+    // UTF-8 holds every text as the vendor wrote it.
+    if (codePage == Utf8CodePage)
+        return Utf8ToCodePage(utf8, codePage);
     for (const char32_t c : NormalizeNfc(DecodeUtf8(utf8))) {
         TCodePageText one = Utf8ToCodePage(Utf8Of(c), codePage);
         if (one.Unmappable)
@@ -97,19 +116,31 @@ TCodePageText ConvertText(const std::string& utf8, int codePage) {
 }
 
 std::string CodePageHint(char32_t character, int codePage) {
-    std::string pages;
-    int count = 0;
-    for (int page = 0; page <= 1258; ++page) {
-        if (page == codePage || !IsSupportedCodePage(page) ||
-            ConvertText(Utf8Of(character), page).Unmappable)
-            continue;
-        pages += (pages.empty() ? "" : ", ") + std::to_string(page);
-        ++count;
-    }
-    if (count == 0)
-        return "; no supported code page holds it";
-    return "; code page" + std::string(count > 1 ? "s " : " ") + pages +
-           (count > 1 ? " hold it" : " holds it");
+    const auto holding = [&](const std::vector<int>& pages) {
+        std::vector<int> found;
+        for (const int page : pages)
+            if (page != codePage && !ConvertText(Utf8Of(character), page).Unmappable)
+                found.push_back(page);
+        return found;
+    };
+    // The single-byte code pages first; only when none holds the character the double-byte ones
+    // and UTF-8, which holds every one.
+    std::vector<int> singleByte;
+    for (int page = 0; page <= 1258; ++page)
+        if (IsSingleByteCodePage(page))
+            singleByte.push_back(page);
+    std::vector<int> pages = holding(singleByte);
+    if (pages.empty())
+        pages = holding({932, 936, 949, 950, Utf8CodePage});
+    if (pages.empty())
+        return "";
+    std::string list;
+    for (const int page : pages)
+        list += (list.empty() ? "" : ", ") + std::to_string(page);
+    if (pages == std::vector<int>{Utf8CodePage})
+        list += " (UTF-8)";
+    return "; code page" + std::string(pages.size() > 1 ? "s " : " ") + list +
+           (pages.size() > 1 ? " hold it" : " holds it");
 }
 
 TDocument PrepareRtf(std::string bytes, int codePage) {
@@ -127,12 +158,7 @@ TDocument PrepareRtf(std::string bytes, int codePage) {
         return document;
     }
     if (bom || LooksLikeUtf8(bytes)) {
-        for (const char32_t c : NormalizeNfc(DecodeUtf8(bytes))) {
-            if (c < 0x80)
-                document.Text += static_cast<char>(c);
-            else
-                AppendRtfChar(document.Text, c, codePage);
-        }
+        document.Text = EscapedRtf(bytes, codePage);
         document.Note = std::string("was saved as UTF-8") + (bom ? " with a byte-order mark" : "") +
                         "; its characters beyond ASCII are stored as RTF escapes";
         return document;
@@ -146,7 +172,13 @@ TDocument PrepareRtf(std::string bytes, int codePage) {
                            " (an RTF document must be 7-bit, UTF-8 or in the manifest's code page)";
         return document;
     }
-    document.Text = std::move(bytes);
+    // A trail byte may be that of "\", "{" or "}"; as escapes the characters read alike in every
+    // reader, whichever code page it takes.
+    const bool eightBit = std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; });
+    if (!IsSingleByteCodePage(codePage) && eightBit)
+        document.Text = EscapedRtf(CodePageToUtf8(bytes, codePage), codePage);
+    else
+        document.Text = std::move(bytes);
     return document;
 }
 

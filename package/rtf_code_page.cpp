@@ -52,7 +52,7 @@ bool AppendEscaped(std::string& out, unsigned char byte, const TTextCodec& codec
 } // namespace
 
 std::string WithUnicodeEscapes(const std::string& rtf, const TTextCodec& codec, int codePage) {
-    if (!IsSupportedCodePage(codePage) || rtf.compare(0, 5, "{\\rtf") != 0 ||
+    if (!IsSingleByteCodePage(codePage) || rtf.compare(0, 5, "{\\rtf") != 0 ||
         rtf.find("\\fcharset") != std::string::npos)
         return rtf;
     std::string out;

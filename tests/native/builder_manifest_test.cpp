@@ -74,7 +74,7 @@ TEST(BuilderManifest, ErrorsNameTheFileAndLine) {
         {std::string(Product) + file + "target = '{app}\\dir.\\a.ex4'\n",
          "holds the name \"dir.\" that ends in a dot"},
         {std::string(Product) + "build = -1\n", "m.toml:3: field \"product.build\" must lie"},
-        {"codepage = 65001\n" + std::string(Product),
+        {"codepage = 65000\n" + std::string(Product),
          "m.toml:1: field \"codepage\" must be one of"},
         {std::string(Product) + file + "target = \"\"\n",
          "m.toml:5: field \"file.target\" is empty"},
@@ -126,11 +126,22 @@ TEST(BuilderManifest, RefusesCharactersTheCodePageCannotHold) {
     TTempDir dir;
     EXPECT_EQ(Problem(dir, "[product]\nname = \"X\"\npublisher = \"Café 中\"\n"),
               "m.toml:3: field \"product.publisher\": character U+4E2D '中' is not in code page "
-              "1252; no supported code page holds it");
+              "1252; code pages 932, 936, 949, 950, 65001 hold it");
     EXPECT_EQ(Problem(dir, "codepage = 1251\n[product]\nname = \"Café\"\n"),
               "m.toml:3: field \"product.name\": character U+00E9 'é' is not in code page 1251; "
               "code pages 1250, 1252, 1254, 1256, 1257, 1258 hold it");
     EXPECT_EQ(Problem(dir, "codepage = 1251\n[product]\nname = \"Советник\"\n"), "");
+    EXPECT_EQ(Problem(dir, "codepage = 65001\n[product]\nname = \"中文 한국 😀\"\n"), "");
+    EXPECT_EQ(Problem(dir, "codepage = 936\n[product]\nname = \"中文\"\npublisher = \"한\"\n"),
+              "m.toml:4: field \"product.publisher\": character U+D55C '한' is not in code page "
+              "936; code pages 949, 65001 hold it");
+    EXPECT_EQ(Problem(dir, "codepage = 1251\n[product]\nname = \"😀\"\n"),
+              "m.toml:3: field \"product.name\": character U+1F600 '😀' is not in code page 1251; "
+              "code page 65001 (UTF-8) holds it");
+    // Compared whole: 2^32 + 1252 is no code page.
+    EXPECT_NE(Problem(dir, "codepage = 4294968548\n[product]\nname = \"X\"\n")
+                  .find("m.toml:1: field \"codepage\" must be one of 874, 932, 936"),
+              std::string::npos);
     // A file name found by a pattern is converted too.
     WriteFile(dir / "src/中.ex4", std::string("x"));
     EXPECT_NE(Problem(dir, "[product]\nname = \"X\"\n[[file]]\nsource = \"src/*.ex4\"\n"

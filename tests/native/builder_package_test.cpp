@@ -173,6 +173,46 @@ stage = 1
     EXPECT_NE(out.find("stored {temp}\\tool.exe"), std::string::npos) << out;
 }
 
+// In a double-byte code page a second byte may be that of "\\" or of an ASCII letter: "ア" and
+// "ヂ" differ only in the case such a byte would have, and are two files all the same. A UTF-8
+// licence and one in the code page become escapes that every reader shows alike.
+TEST(BuilderPackage, DoubleByteNamesAndDocuments) {
+    TTempDir dir;
+    WriteFile(dir / "a.mq4", std::string("a"));
+    WriteFile(dir / "license.rtf", std::string("{\\rtf1\\ansi \x92\x86\x95\x5C}"));
+    WriteFile(dir / "readme.rtf", std::string("{\\rtf1\\ansi 表}"));
+    WriteFile(dir / "m.toml", R"(codepage = 932
+[product]
+name = "表ソ EA"
+[documents]
+license = "license.rtf"
+readme = "readme.rtf"
+[[file]]
+source = "a.mq4"
+target = '{app}\ア.mq4'
+[[file]]
+source = "a.mq4"
+target = '{app}\ヂ.mq4'
+)");
+    const auto setup = dir / "Setup.exe";
+    kotest::BuildSetup(dir / "m.toml", setup);
+    const auto install = Load(setup);
+    EXPECT_EQ(install->ProductName, "\x95\x5C\x83\x5C EA");
+    ASSERT_EQ(install->Files.size(), 2u);
+    EXPECT_EQ(CodePageToUtf8(install->Files[1]->Path, 932), "{app}\\ヂ.mq4");
+    // The licence is in the code page: "表" is one character, its second byte no "\\".
+    EXPECT_EQ(install->LicenseText, "{\\rtf1\\ansi \\u20013?\\u-30616?}");
+    EXPECT_EQ(install->ReadmeText, "{\\rtf1\\ansi \\u-30616?}");
+    std::string out, err;
+    ASSERT_EQ(kotest::RunKosetup({"list", setup.string()}, out, err), 0) << err;
+    EXPECT_NE(out.find("\"表ソ EA\""), std::string::npos) << out;
+
+    // UTF-8 keeps the texts as written.
+    WriteFile(dir / "m.toml", "codepage = 65001\n[product]\nname = \"中文 한국 Łódź\"\n");
+    kotest::BuildSetup(dir / "m.toml", setup);
+    EXPECT_EQ(Load(setup)->ProductName, "中文 한국 Łódź");
+}
+
 // Same key and sources: the same bytes. No key: a fresh one each time.
 TEST(BuilderPackage, KeyMakesBuildsReproducible) {
     TTempDir dir;

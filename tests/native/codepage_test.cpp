@@ -18,7 +18,27 @@ TEST(CodePage, EveryDefinedByteRoundTrips) {
         }
     }
     EXPECT_FALSE(IsSupportedCodePage(1259));
-    EXPECT_FALSE(IsSupportedCodePage(65001));
+    EXPECT_FALSE(IsSingleByteCodePage(65001));
+}
+
+// The double-byte code pages go through the system's conversion, UTF-8 stays as it is; both
+// name the character they cannot hold and the byte that begins no character.
+TEST(CodePage, DoubleByteAndUtf8) {
+    // The second byte of "表" and "ソ" is that of "\\".
+    EXPECT_EQ(Utf8ToCodePage("表ソ a", 932).Bytes, "\x95\x5C\x83\x5C a");
+    EXPECT_EQ(CodePageToUtf8("\x95\x5C\x83\x5C a", 932), "表ソ a");
+    EXPECT_EQ(Utf8ToCodePage("中文", 936).Bytes, "\xD6\xD0\xCE\xC4");
+    EXPECT_EQ(Utf8ToCodePage("한국", 949).Bytes, "\xC7\xD1\xB1\xB9");
+    EXPECT_EQ(CodePageToUtf8("\xA4\xA4\xA4\xE5", 950), "中文");
+    EXPECT_EQ(Utf8ToCodePage("中文한", 936).Unmappable, U'한');
+    // A lead byte without its trail byte is no character.
+    EXPECT_EQ(CodePageToUtf8("\xD6\xD0\xD6", 936), "中\xEF\xBF\xBD");
+    EXPECT_EQ(FindUndefinedByte("\xD6\xD0\xD6", 936), 2u);
+
+    EXPECT_EQ(Utf8ToCodePage("中文 😀 é", Utf8CodePage).Bytes, "中文 😀 é");
+    EXPECT_EQ(Utf8ToCodePage("a\xC3", Utf8CodePage).Unmappable, ReplacementCharacter);
+    EXPECT_EQ(FindUndefinedByte("中\xC3", Utf8CodePage), 3u);
+    EXPECT_EQ(FindUndefinedByte("\xEF\xBF\xBD", Utf8CodePage), std::nullopt);
 }
 
 TEST(CodePage, KnownCharactersAndUndefinedBytes) {

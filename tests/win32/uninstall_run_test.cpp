@@ -1,6 +1,10 @@
 // The uninstall run on what a real install run left: files, folders and the registry key.
 #include "engine_fixture.h"
 
+#include "base/codepage.h"
+#include "base/win32_util.h"
+#include "engine/file_utils.h"
+#include "engine/system_codec.h"
 #include "engine/uninstall_registry.h"
 #include "engine/uninstall_run.h"
 
@@ -28,9 +32,83 @@ protected:
                   ERROR_SUCCESS);
         RegCloseKey(key);
     }
+
+    // Builds and installs the package into a terminal folder named Terminal in the work folder,
+    // as the stub does (texts decoded first), checks that every name arrived whole and that the
+    // uninstall log holds them, then uninstalls. Names are UTF-8: the product's, that of its file
+    // in "{metatrader}\\experts" and of its shortcut in the menu.
+    void InstallAndUninstallNamed(const std::string& name, const std::string& terminal,
+                                  const std::string& expert, const std::string& shortcut) {
+        const std::string folder = Work + terminal;
+        ForceDirectories(folder);
+        Build();
+        Data.DecodeTexts(SystemCodec());
+        Run.TerminalFolders = {folder};
+        Run.Execute();
+        ASSERT_EQ(Lines.back(), "Done.");
+        const std::string app = GetSystemFolder(sfProgramFiles, false) + "\\" + name;
+        const std::string menu = GetSystemFolder(sfCommonPrograms, false) + "\\" + name;
+        EXPECT_EQ(App(), app);
+        EXPECT_TRUE(FileExists(folder + "\\experts\\" + expert));
+        EXPECT_TRUE(FileExists(menu + "\\" + shortcut + ".lnk"));
+        EXPECT_EQ(DisplayName(name), name);
+
+        {
+            TKoUninstall log;
+            LoadData(log, app + "\\Uninstall.exe");
+            EXPECT_EQ(log.ProductName, name);
+            EXPECT_EQ(log.FolderList, (std::vector<std::string>{app, menu}));
+            EXPECT_EQ(log.FileList.front(), folder + "\\experts\\" + expert);
+            Lines.clear();
+            TKoUninstallRun run(log);
+            Uninstall(run);
+            EXPECT_EQ(Lines.back(), "Done.");
+            EXPECT_FALSE(FileExists(folder + "\\experts\\" + expert));
+        }
+        // The running uninstaller removes itself and its folder on its own; the log is closed.
+        EXPECT_EQ(ListFolder(app).size(), 1u);
+        EXPECT_TRUE(DeleteFilePath(app + "\\Uninstall.exe") && RemoveFolder(app));
+        EXPECT_FALSE(DirectoryExists(menu));
+        EXPECT_EQ(DisplayName(name), "");
+    }
+
+    // The product's entry's "DisplayName", "" when there is none (wide: names in any script).
+    static std::string DisplayName(const std::string& keyName) {
+        wchar_t shown[256] = {};
+        DWORD size = sizeof shown - sizeof shown[0];
+        RegGetValueW(HKEY_LOCAL_MACHINE, Wide(UninstallKeyPath(keyName)).c_str(), L"DisplayName",
+                     RRF_RT_REG_SZ, nullptr, shown, &size);
+        return Utf8(shown);
+    }
 };
 
 } // namespace
+
+// A package in a double-byte code page installs under its Chinese name on any system; the
+// second byte of "砛" is that of "\\", which must not split the folder.
+TEST_F(UninstallRun, DoubleByteNamesInstallAndUninstallWhole) {
+    const std::string name = Content.ProductName + " 中文 砛";
+    Content.CodePage = 936;
+    Content.ProductName = Utf8ToCodePage(name, 936).Bytes;
+    AddFile(Utf8ToCodePage("{metatrader}\\experts\\指标.ex4", 936).Bytes, Pattern(20, 1));
+    AddFile(Utf8ToCodePage("{app}\\说明.txt", 936).Bytes, Pattern(20, 2)).ShortcutName =
+        Utf8ToCodePage("说明", 936).Bytes;
+    InstallAndUninstallNamed(name, "终端 中文", "指标.ex4", "说明");
+    Content.ProductName = name;
+}
+
+// A package without a code page of its own has its texts in the system's; a terminal folder
+// that code page cannot hold still reaches the uninstall log whole (in UTF-8), and the
+// uninstaller finds it.
+TEST_F(UninstallRun, NamesTheSystemCodePageCannotHoldReachTheLog) {
+    const std::string terminal = "Терминал ก 中文 ł";
+    if (GetACP() == CP_UTF8)
+        GTEST_SKIP() << "every name fits the system's code page";
+    ASSERT_FALSE(SystemCodec().Encode(terminal, 0));
+    AddFile("{metatrader}\\experts\\a.ex4", Pattern(20, 1));
+    AddFile("{app}\\b.txt", Pattern(20, 2)).ShortcutName = "B";
+    InstallAndUninstallNamed(Content.ProductName, terminal, "a.ex4", "B");
+}
 
 TEST_F(UninstallRun, DeletesWhatTheInstallLoggedAndKeepsWhatItCannot) {
     const std::string terminal = Work + "Terminal";

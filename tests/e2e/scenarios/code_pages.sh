@@ -3,7 +3,10 @@
 # worldwide language support) into folders and an entry of that name, and a Cyrillic system
 # (1251) uninstalls it. On a Japanese system (932, double-byte) a folder whose last character's
 # second byte is that of "\" keeps it, and names in Chinese install and uninstall. A package in a
-# code page the system does not know is refused with a message that names it.
+# code page the system does not know is refused with a message that names it. A product named
+# in Chinese, its texts in UTF-8 (65001) and then in code page 936, installs through the wizard
+# on a Western system (1252) into folders, a shortcut and an entry of that name, which its
+# uninstall log keeps and its uninstaller removes.
 require_no_terminals
 pf_add_terminal "E2E Code Pages"
 TERMINAL="$PF/E2E Code Pages"
@@ -61,6 +64,30 @@ wait_gone "$APP" 30
 [ ! -e "$KANA/$INDICATOR" ] && [ ! -e "$CHINESE/$INDICATOR" ] && [ ! -e "$MENU" ]
 if key_exists "$NAME"; then exit 1; fi
 unset KOSETUP_WINE_LOCALE
+
+# The second byte of "砛" in code page 936 is that of "\". The licence is UTF-8, stored as
+# escapes that read alike in every code page.
+printf '%s' '{\rtf1\ansi\deff0{\fonttbl{\f0 Arial;}}\f0 许可 Licence}' >"$WORK/license.rtf"
+for codepage in 65001 936; do
+  NAME="E2E 中文 指标 砛 $codepage"
+  product_paths "$NAME"
+  product "$codepage" "$NAME"
+  drive_install "$WORK/Setup.exe" "$NAME" --at-welcome 'expect-caption RichLicense "许可 Licence"' <<END
+press BtnNext
+press CheckRun
+press BtnCancel
+expect-exit 0
+END
+  [ -e "$APP/Uninstall.exe" ] && [ -e "$MENU/License.lnk" ]
+  key_exists "$NAME"
+  cmp "$plain/Plain Indicator.mq4" "$TERMINAL/$INDICATOR"
+  listing=$("$KOSETUP_NATIVE/kosetup" list "$APP/Uninstall.exe")
+  grep -qF "folder $APP_WIN" <<<"$listing" && grep -qF "file   $MENU_WIN\License.lnk" <<<"$listing"
+  silent "$APP_WIN\Uninstall.exe"
+  wait_gone "$APP" 30
+  [ ! -e "$MENU" ] && [ ! -e "$TERMINAL/$INDICATOR" ]
+  if key_exists "$NAME"; then exit 1; fi
+done
 
 # The code page is the package's first record behind the digest of the records: a number no
 # system knows. The digest record becomes one of an id this installer does not know, as from a
