@@ -10,6 +10,7 @@
 #include "package/uninstall_log.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -106,6 +107,19 @@ protected:
     std::string Decoded(const TTextCodec& codec, const std::string& text) const;
 };
 
+// A translation of the wizard that a package carries: its texts by key (the keys of
+// languages/en.toml, "button.next"), in UTF-8 whatever the package's code page, and the
+// documents in that language where the vendor gave them.
+struct TKoLanguage {
+    std::string Tag;  // "de"
+    std::string Name; // the language's own name for itself: "Deutsch"
+    std::map<std::string, std::string> Texts;
+    // RTF; empty: the package's own document is shown.
+    std::string LicenseText;
+    std::string ReadmeText;
+    std::string WhatsNewText;
+};
+
 class TKoInstall : public TKoData {
 public:
     void Clear() override;
@@ -138,6 +152,8 @@ public:
     std::string LicenseText;
     std::string ReadmeText;
     std::string WhatsNewText;
+    // The translations the package carries, in the builder's order; English is the stub's own.
+    std::vector<TKoLanguage> Languages;
     uint8_t Key[format::KeySize] = {};
     // The byte count the key record claims, when there is one; the key is read as KeySize bytes
     // whatever it claims.
