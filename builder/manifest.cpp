@@ -211,10 +211,11 @@ void ReadDocuments(TTableReader& root, TManifest& manifest) {
     manifest.WhatsNew = reader.String("whats_new");
     manifest.Banner = reader.String("banner");
     for (auto&& [key, node] : reader.Table()) {
-        const toml::table* table = node.as_table();
-        if (!table)
-            continue;
         const std::string tag(key.str());
+        const toml::table* table = node.as_table();
+        // A document key given as a table is a mistake of its own, reported with its type.
+        if (!table || tag == "license" || tag == "readme" || tag == "whats_new" || tag == "banner")
+            continue;
         reader.Declare({tag});
         TTableReader language(root.Problems(), *table, "documents." + tag);
         TManifestDocuments documents;

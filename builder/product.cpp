@@ -338,13 +338,13 @@ private:
             const auto found = std::find_if(languages.begin(), languages.end(),
                                             [&](const TKoLanguage& l) { return l.Tag == tag; });
             if (tag == "en") {
-                FProblems.Add(documents.Tag.Line, "table [documents.en]: the English documents "
+                FProblems.Add(documents.Tag.Line, "table \"documents.en\": the English documents "
                                                   "are those of [documents]");
             } else if (found == languages.end()) {
-                FProblems.Add(documents.Tag.Line, "table [" + documents.Tag.Field +
-                                                      "] names a language the package "
-                                                      "does not carry; it carries " +
-                                                      KnownTags(languages));
+                FProblems.Add(documents.Tag.Line,
+                              "table " + Quoted(documents.Tag.Field) +
+                                  " names a language the package does not carry; it carries " +
+                                  KnownTags(languages));
             } else {
                 found->LicenseText = ReadDocument(documents.License);
                 found->ReadmeText = ReadDocument(documents.Readme);

@@ -371,7 +371,7 @@ TEST(BuilderManifest, LanguagesTranslationsAndTheirDocuments) {
           badName + ":30: unknown key \"button.perv\"",
           badName + ":38: \"page.welcome.install_title\" uses {version}, which the wizard",
           badName + ":38: \"page.welcome.install_title\" lacks {version_name}",
-          std::string("m.toml:6: table [documents.fr] names a language the package does not "
+          std::string("m.toml:6: table \"documents.fr\" names a language the package does not "
                       "carry; it carries en, de")})
         EXPECT_NE(problem.find(expected), std::string::npos) << expected << "\n" << problem;
 }
