@@ -79,6 +79,9 @@ enum PackageTag : int32_t {
     ptBanner = 19,
     ptFile = 20,
     ptExec = 21,
+    // One list per translation of the wizard the package carries (LanguageTag inside). Its
+    // texts are UTF-8 whatever the package's code page: a translation is in its own script.
+    ptLanguage = 22,
     // The SHA-256 (DigestSize bytes, a data record) of every byte from the magic to the
     // top-level end record, both included, except this record's own value: its id, type and
     // count are digested, its 32 bytes are not. The builder writes it first, right behind the
@@ -123,6 +126,19 @@ enum ExecTag : int32_t {
     etDigest = 12,
 };
 
+// Inside an id-22 list: the tag ("de"), the name in the language itself, then the texts as
+// key and value pairs (each key record followed by its value record), then the documents in that
+// language, each only when the vendor gave one. All strings.
+enum LanguageTag : int32_t {
+    lgTag = 1,
+    lgName = 2,
+    lgKey = 3,
+    lgValue = 4,
+    lgLicenseText = 5,
+    lgReadmeText = 6,
+    lgWhatsNewText = 7,
+};
+
 // Top level of the uninstall log; its numbers are its own.
 enum LogTag : int32_t {
     ltProductName = 2,
@@ -145,6 +161,11 @@ enum LogTag : int32_t {
     // code page cannot hold that path, whose own record then has "?" for what is missing.
     // Readers that predate it skip it.
     ltUtf8Path = 16,
+    // The tag of the language the install spoke ("de"), which the uninstaller speaks too, and
+    // the translations the package carried (id-22 lists as in the package). Readers that
+    // predate them skip them.
+    ltLanguage = 17,
+    ltLanguages = 22,
 };
 
 // The scrambling alphabet: 64 digits, then the padding character at index 64.

@@ -10,6 +10,7 @@
 #include "package/uninstall_log.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,6 +41,19 @@ enum TKoStage : uint8_t {
     stBeforeFiles = 1,
     stAfterFiles = 2,
     stWizardClose = 3
+};
+
+// A translation of the wizard that a package carries: its texts by key (the keys of
+// languages/en.toml, "button.next"), in UTF-8 whatever the package's code page, and the
+// documents in that language where the vendor gave them.
+struct TKoLanguage {
+    std::string Tag;  // "de", "pt-br": a language and an optional region, in lower case
+    std::string Name; // the language's own name for itself: "Deutsch"
+    std::map<std::string, std::string> Texts;
+    // RTF; empty: the package's own document is shown.
+    std::string LicenseText;
+    std::string ReadmeText;
+    std::string WhatsNewText;
 };
 
 class TKoData {
@@ -86,6 +100,12 @@ public:
     std::string Address;
     std::string ContactName;
     std::string ContactEmail;
+    // The translations the package carries, in the builder's order; English is the stub's own.
+    // A log carries them on, so that the uninstaller speaks what the install spoke.
+    std::vector<TKoLanguage> Languages;
+    // The tag of the language the run speaks ("de"; empty: English). The stub chooses it for an
+    // install, and its log records it; the package itself has none.
+    std::string Language;
 
     // What the load found besides the fields, for the builder's checks.
     uint32_t DataOffset = 0; // the pointer at 136
@@ -121,11 +141,11 @@ public:
 
     void DecodeTexts(const TTextCodec& codec) override;
 
-    // The uninstall log: magic, code page, identity, banner, then one record per entry, in
-    // order. Without Codec the texts are written as they are, with the package's code page;
-    // with it they are UTF-8 (DecodeTexts) and are written in the package's code page (the
-    // system's when it records none), and an entry that code page cannot hold is followed by
-    // its UTF-8 record.
+    // The uninstall log: magic, code page, identity, banner, the language the run speaks and the
+    // translations (without their documents), then one record per entry, in order. Without Codec
+    // the texts are written as they are, with the package's code page; with it they are UTF-8
+    // (DecodeTexts) and are written in the package's code page (the system's when it records none),
+    // and an entry that code page cannot hold is followed by its UTF-8 record.
     void WriteUninstallLog(TStream& stream, const std::vector<TUninstallEntry>& entries,
                            const TTextCodec* codec = nullptr) const;
     // Writes the log at the stream's position (its end) and points offset 136 at it.
@@ -157,8 +177,9 @@ public:
     void LoadFromStream(TStream& stream) override;
 
     // Reads the magic and the records from the stream's position; no "KOVU" leaves the data
-    // cleared without an error. An entry with a UTF-8 record holds that UTF-8 path. The code page
-    // and UTF-8 records are read only with the type written here, as the package's own.
+    // cleared without an error. An entry with a UTF-8 record holds that UTF-8 path. The code
+    // page, UTF-8, language and translation records are read only with the type written here, as
+    // the package's own.
     void ReadUninstallLog(TStream& stream);
     // Entries that came with a UTF-8 record keep it; afterwards every entry is UTF-8.
     void DecodeTexts(const TTextCodec& codec) override;
