@@ -43,6 +43,19 @@ enum TKoStage : uint8_t {
     stWizardClose = 3
 };
 
+// A translation of the wizard that a package carries: its texts by key (the keys of
+// languages/en.toml, "button.next"), in UTF-8 whatever the package's code page, and the
+// documents in that language where the vendor gave them.
+struct TKoLanguage {
+    std::string Tag;  // "de"
+    std::string Name; // the language's own name for itself: "Deutsch"
+    std::map<std::string, std::string> Texts;
+    // RTF; empty: the package's own document is shown.
+    std::string LicenseText;
+    std::string ReadmeText;
+    std::string WhatsNewText;
+};
+
 class TKoData {
 public:
     TKoData() = default;
@@ -87,6 +100,12 @@ public:
     std::string Address;
     std::string ContactName;
     std::string ContactEmail;
+    // The translations the package carries, in the builder's order; English is the stub's own.
+    // A log carries them on, so that the uninstaller speaks what the install spoke.
+    std::vector<TKoLanguage> Languages;
+    // The tag of the language the run speaks ("de"; empty: English). The stub chooses it for an
+    // install, and its log records it; the package itself has none.
+    std::string Language;
 
     // What the load found besides the fields, for the builder's checks.
     uint32_t DataOffset = 0; // the pointer at 136
@@ -105,19 +124,6 @@ protected:
     void ReadBanner(class TTagStreamAdapter& reader);
     // Text (in CodePage) as UTF-8; throws for a code page Codec does not know.
     std::string Decoded(const TTextCodec& codec, const std::string& text) const;
-};
-
-// A translation of the wizard that a package carries: its texts by key (the keys of
-// languages/en.toml, "button.next"), in UTF-8 whatever the package's code page, and the
-// documents in that language where the vendor gave them.
-struct TKoLanguage {
-    std::string Tag;  // "de"
-    std::string Name; // the language's own name for itself: "Deutsch"
-    std::map<std::string, std::string> Texts;
-    // RTF; empty: the package's own document is shown.
-    std::string LicenseText;
-    std::string ReadmeText;
-    std::string WhatsNewText;
 };
 
 class TKoInstall : public TKoData {
@@ -152,8 +158,6 @@ public:
     std::string LicenseText;
     std::string ReadmeText;
     std::string WhatsNewText;
-    // The translations the package carries, in the builder's order; English is the stub's own.
-    std::vector<TKoLanguage> Languages;
     uint8_t Key[format::KeySize] = {};
     // The byte count the key record claims, when there is one; the key is read as KeySize bytes
     // whatever it claims.
