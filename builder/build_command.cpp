@@ -71,6 +71,13 @@ std::vector<std::filesystem::path> Inputs(const TBuildOptions& options, const TM
          {&manifest.License, &manifest.Readme, &manifest.WhatsNew, &manifest.Banner})
         if (!document->Value.empty())
             inputs.push_back(manifest.BaseDir / PathFromUtf8(document->Value));
+    for (const TManifestString& translation : manifest.Translations)
+        inputs.push_back(manifest.BaseDir / PathFromUtf8(translation.Value));
+    for (const TManifestDocuments& documents : manifest.LanguageDocuments)
+        for (const TManifestString* document :
+             {&documents.License, &documents.Readme, &documents.WhatsNew})
+            if (!document->Value.empty())
+                inputs.push_back(manifest.BaseDir / PathFromUtf8(document->Value));
     for (const TPackageFile& file : content.Files)
         inputs.push_back(file.Data.Source);
     for (const TPackageExec& exec : content.Execs)

@@ -58,6 +58,25 @@ void ListIdentity(TLister& list, const TKoData& data) {
                                   std::to_string(data.Banner.Bytes().size()) + " bytes");
 }
 
+// The translations by tag ("en" is the stub's own), then those with documents of their own.
+void ListLanguages(TLister& list, const TKoData& data) {
+    std::string tags = "en";
+    for (const TKoLanguage& language : data.Languages)
+        tags += ", " + language.Tag;
+    list.Line("Languages", tags);
+    for (const TKoLanguage& language : data.Languages) {
+        std::string documents;
+        for (const auto& [name, text] : {std::pair{"licence", &language.LicenseText},
+                                         std::pair{"readme", &language.ReadmeText},
+                                         std::pair{"what's new", &language.WhatsNewText}})
+            if (!text->empty())
+                documents += std::string(documents.empty() ? "" : ", ") + name + " " +
+                             std::to_string(text->size()) + " bytes";
+        if (!documents.empty())
+            list.FOut << "  " << language.Tag << ": " << documents << "\n";
+    }
+}
+
 // The program's version resource: its fixed version, then each string.
 void ListVersionInfo(TLister& list, const std::optional<TVersionInfo>& info) {
     if (!info)
@@ -132,6 +151,7 @@ void ListInstall(const std::string& native, const TPackageScan& scan, TLister& l
     list.Document("Licence", install.LicenseText);
     list.Document("Readme", install.ReadmeText);
     list.Document("What's new", install.WhatsNewText);
+    ListLanguages(list, install);
     list.Text("Expert options", install.ExpertOptions);
     list.Line("Key", HexDigits(install.Key, sizeof install.Key));
     list.Line("Records sha256", RecordsDigestText(install));
@@ -154,6 +174,8 @@ void ListInstall(const std::string& native, const TPackageScan& scan, TLister& l
 void ListUninstall(const TPackageScan& scan, TLister& list) {
     const TKoUninstall& uninstall = *scan.Uninstall;
     ListIdentity(list, uninstall);
+    list.Line("Language", uninstall.Language.empty() ? "en" : uninstall.Language);
+    ListLanguages(list, uninstall);
     list.Line("Entries", std::to_string(uninstall.FolderList.size()) + " folders, " +
                              std::to_string(uninstall.FileList.size()) + " files");
     for (const TLogEntry& entry : uninstall.Entries)

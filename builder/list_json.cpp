@@ -57,6 +57,24 @@ public:
         FJson.End();
     }
 
+    // The translations by tag, with the sizes of their own documents (0: the package's shown).
+    void Languages(const TKoData& data) {
+        FJson.Key("languages").BeginArray();
+        for (const TKoLanguage& language : data.Languages) {
+            FJson.BeginObject();
+            FJson.Key("tag").String(language.Tag);
+            FJson.Key("name").String(language.Name);
+            Number("texts", int64_t(language.Texts.size()));
+            FJson.Key("documents").BeginObject();
+            Number("license", int64_t(language.LicenseText.size()));
+            Number("readme", int64_t(language.ReadmeText.size()));
+            Number("whats_new", int64_t(language.WhatsNewText.size()));
+            FJson.End();
+            FJson.End();
+        }
+        FJson.End();
+    }
+
     template <typename TItem>
     void Stored(TStream& package, const uint8_t* key, const TItem& item) {
         Size("size", ContentSize(package, item, key));
@@ -91,6 +109,7 @@ public:
         Number("readme", int64_t(install.ReadmeText.size()));
         Number("whats_new", int64_t(install.WhatsNewText.size()));
         FJson.End();
+        Languages(install);
         Text("expert_options", install.ExpertOptions);
         FJson.Key("key").String(HexDigits(install.Key, sizeof install.Key));
         // null for a package without the record: its records load unchecked.
@@ -129,6 +148,12 @@ public:
 
     void Uninstall(const TKoUninstall& uninstall) {
         Identity(uninstall);
+        // null: the install spoke English, or predates the record.
+        if (uninstall.Language.empty())
+            FJson.Key("language").Null();
+        else
+            FJson.Key("language").String(uninstall.Language);
+        Languages(uninstall);
         FJson.Key("entries").BeginArray();
         for (const TLogEntry& entry : uninstall.Entries) {
             FJson.BeginObject();

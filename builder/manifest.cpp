@@ -202,12 +202,30 @@ void ReadProduct(TTableReader& root, TManifest& manifest) {
     reader.RejectUnknownKeys();
 }
 
+// [documents], and within it a table per language, [documents.de], whose tag the resolver checks
+// against the package's languages.
 void ReadDocuments(TTableReader& root, TManifest& manifest) {
     TTableReader reader = OptionalTable(root, "documents");
     manifest.License = reader.String("license");
     manifest.Readme = reader.String("readme");
     manifest.WhatsNew = reader.String("whats_new");
     manifest.Banner = reader.String("banner");
+    for (auto&& [key, node] : reader.Table()) {
+        const std::string tag(key.str());
+        const toml::table* table = node.as_table();
+        // A document key given as a table is a mistake of its own, reported with its type.
+        if (!table || tag == "license" || tag == "readme" || tag == "whats_new" || tag == "banner")
+            continue;
+        reader.Declare({tag});
+        TTableReader language(root.Problems(), *table, "documents." + tag);
+        TManifestDocuments documents;
+        documents.Tag = {tag, "documents." + tag, LineOf(*table)};
+        documents.License = language.String("license");
+        documents.Readme = language.String("readme");
+        documents.WhatsNew = language.String("whats_new");
+        language.RejectUnknownKeys();
+        manifest.LanguageDocuments.push_back(std::move(documents));
+    }
     reader.RejectUnknownKeys();
 }
 
@@ -312,6 +330,13 @@ void ReadRuns(TTableReader& root, TManifest& manifest) {
     }
 }
 
+void ReadLanguages(TTableReader& root, TManifest& manifest) {
+    manifest.HasLanguages = root.Table().get("languages") != nullptr;
+    // A single string is a list of one, as elsewhere in the manifest.
+    manifest.Languages = StringList(root, "languages");
+    manifest.Translations = StringList(root, "translations");
+}
+
 void ReadCodePage(TTableReader& root, TManifest& manifest) {
     manifest.CodePage = DefaultCodePage;
     if (const toml::node* node = root.Find("codepage", false)) {
@@ -389,9 +414,11 @@ TManifest ParseManifest(std::string_view text, const std::string& fileName,
     }
     manifest.Parsed = true;
     TTableReader root(manifest.Problems, document, "");
-    root.Declare({"codepage", "product", "documents", "metatrader", "file", "run"});
+    root.Declare({"codepage", "languages", "translations", "product", "documents", "metatrader",
+                  "file", "run"});
     root.RejectUnknownKeys();
     ReadCodePage(root, manifest);
+    ReadLanguages(root, manifest);
     ReadProduct(root, manifest);
     ReadDocuments(root, manifest);
     ReadMetaTrader(root, manifest);

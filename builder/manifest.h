@@ -42,6 +42,13 @@ struct TManifestRun {
     int Line = 0;
 };
 
+// The documents of one language, from [documents.<tag>]; a field left out shows the one of
+// [documents].
+struct TManifestDocuments {
+    TManifestString Tag; // as written, its line that of the table
+    TManifestString License, Readme, WhatsNew;
+};
+
 struct TManifest {
     std::string FileName;          // as given, for messages
     std::filesystem::path BaseDir; // relative source paths start here
@@ -52,6 +59,12 @@ struct TManifest {
     int32_t VersionMajor = 1, VersionMinor = 0, Build = 0, Release = 0;
     TManifestString License, Readme, WhatsNew, Banner; // file paths, empty when absent
     TManifestString ExpertOptions;
+    // The wizard's languages: Languages limits the set when HasLanguages (the tags are checked
+    // once the translations are read), Translations are the vendor's own files.
+    bool HasLanguages = false;
+    std::vector<TManifestString> Languages;
+    std::vector<TManifestString> Translations;
+    std::vector<TManifestDocuments> LanguageDocuments;
     std::vector<TManifestFile> Files;
     std::vector<TManifestRun> Runs;
     TProblems Problems;

@@ -38,6 +38,7 @@ void FillPackage(TKoInstall& install, const TPackageContent& c, int64_t dataStar
     install.ExpertOptions = c.ExpertOptions;
     std::copy(c.Key.begin(), c.Key.end(), install.Key);
     install.Banner.LoadFromBytes(c.Banner);
+    install.Languages = c.Languages;
     int64_t offset = dataStart;
     size_t item = 0;
     // Missing digests are zeros, of the same length.

@@ -6,6 +6,7 @@
 #include "builder/output_file.h"
 #include "builder/platform.h"
 #include "package/format.h"
+#include "package/ko_data.h"
 #include "package/sha256.h"
 
 #include <array>
@@ -52,6 +53,8 @@ struct TPackageContent {
     std::array<uint8_t, format::KeySize> Key{};
     std::vector<TPackageFile> Files;
     std::vector<TPackageExec> Execs;
+    // The wizard's translations, texts UTF-8, documents ready for the package.
+    std::vector<TKoLanguage> Languages;
 };
 
 // Called before each stored item and every MiB inside it with its source, the content bytes

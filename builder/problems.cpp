@@ -31,6 +31,12 @@ void TProblems::Warn(int line, const std::string& message) {
     FWarnings.push_back(Where(line) + ": " + message);
 }
 
+void TProblems::Include(int line, const TProblems& other) {
+    for (const auto& [otherLine, text] : other.FErrors)
+        FErrors.emplace_back(line, text);
+    FWarnings.insert(FWarnings.end(), other.FWarnings.begin(), other.FWarnings.end());
+}
+
 void TProblems::ThrowIfAny() const {
     if (FErrors.empty())
         return;

@@ -30,6 +30,10 @@ public:
     void Add(int line, const std::string& message);
     void Warn(int line, const std::string& message);
 
+    // Takes the mistakes and warnings of another file (one this file names, which reports its
+    // own with its own lines), listing its mistakes with those of Line.
+    void Include(int line, const TProblems& other);
+
     bool Empty() const { return FErrors.empty(); }
     size_t Count() const { return FErrors.size(); }
     const std::vector<std::string>& Warnings() const { return FWarnings; }

@@ -5,6 +5,7 @@
 #include "builder/build_error.h"
 #include "builder/glob.h"
 #include "builder/texts.h"
+#include "builder/translations.h"
 #include "package/format.h"
 #include "package/jpeg_picture.h"
 
@@ -13,6 +14,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <set>
 #include <sstream>
 
 namespace ko {
@@ -37,6 +39,7 @@ public:
             FContent.ReadmeText = ReadDocument(FManifest.Readme);
             FContent.WhatsNewText = ReadDocument(FManifest.WhatsNew);
             FContent.Banner = ReadBanner();
+            ResolveLanguages();
             ResolveFiles();
             ResolveRuns();
         }
@@ -261,6 +264,94 @@ private:
             }
             FContent.Execs.push_back(std::move(exec));
         }
+    }
+
+    // The vendor's translations, each read with its own mistakes reported against its own
+    // lines; one into a language kosetup carries replaces that one.
+    std::vector<TKoLanguage> Translations(std::map<std::string, int>& vendors) {
+        std::vector<TKoLanguage> available = CarriedTranslations();
+        for (const TManifestString& field : FManifest.Translations) {
+            const std::optional<std::string> text = ReadWholeFile(field);
+            if (!text)
+                continue;
+            const std::string fileName = PathToUtf8(SourcePath(field.Value));
+            TProblems problems(fileName);
+            std::optional<TKoLanguage> language = ParseTranslation(*text, problems, fileName);
+            FProblems.Include(field.Line, problems);
+            if (!language)
+                continue;
+            if (!vendors.emplace(language->Tag, field.Line).second) {
+                FProblems.Add(field.Line, "field \"translations\": " + Name(field) +
+                                              " is a second translation into " +
+                                              Quoted(language->Tag));
+                continue;
+            }
+            const auto same =
+                std::find_if(available.begin(), available.end(),
+                             [&](const TKoLanguage& l) { return l.Tag == language->Tag; });
+            if (same != available.end())
+                *same = std::move(*language);
+            else
+                available.push_back(std::move(*language));
+        }
+        return available;
+    }
+
+    static std::string KnownTags(const std::vector<TKoLanguage>& available) {
+        std::string tags = "en";
+        for (const TKoLanguage& language : available)
+            tags += ", " + language.Tag;
+        return tags;
+    }
+
+    // The languages the manifest lists, in its order; English is always there, as the stub's.
+    std::vector<TKoLanguage> Chosen(const std::vector<TKoLanguage>& available,
+                                    const std::map<std::string, int>& vendors) {
+        std::vector<TKoLanguage> chosen;
+        std::set<std::string> listed = {"en"};
+        for (const TManifestString& field : FManifest.Languages) {
+            const std::string tag = AsciiLowerCase(field.Value);
+            const auto found = std::find_if(available.begin(), available.end(),
+                                            [&](const TKoLanguage& l) { return l.Tag == tag; });
+            if (tag != "en" && found == available.end())
+                FProblems.Add(field.Line, "field \"languages\": unknown language " +
+                                              Quoted(field.Value) + "; known are " +
+                                              KnownTags(available) +
+                                              ", and \"translations\" adds others");
+            else if (listed.insert(tag).second)
+                chosen.push_back(*found);
+        }
+        for (const auto& [tag, line] : vendors)
+            if (!listed.count(tag))
+                FProblems.Warn(line, "the translation into " + Quoted(tag) +
+                                         " is left out: \"languages\" does not list it");
+        return chosen;
+    }
+
+    void ResolveLanguages() {
+        std::map<std::string, int> vendors;
+        std::vector<TKoLanguage> languages = Translations(vendors);
+        if (FManifest.HasLanguages)
+            languages = Chosen(languages, vendors);
+        for (const TManifestDocuments& documents : FManifest.LanguageDocuments) {
+            const std::string tag = AsciiLowerCase(documents.Tag.Value);
+            const auto found = std::find_if(languages.begin(), languages.end(),
+                                            [&](const TKoLanguage& l) { return l.Tag == tag; });
+            if (tag == "en") {
+                FProblems.Add(documents.Tag.Line, "table \"documents.en\": the English documents "
+                                                  "are those of [documents]");
+            } else if (found == languages.end()) {
+                FProblems.Add(documents.Tag.Line,
+                              "table " + Quoted(documents.Tag.Field) +
+                                  " names a language the package does not carry; it carries " +
+                                  KnownTags(languages));
+            } else {
+                found->LicenseText = ReadDocument(documents.License);
+                found->ReadmeText = ReadDocument(documents.Readme);
+                found->WhatsNewText = ReadDocument(documents.WhatsNew);
+            }
+        }
+        FContent.Languages = std::move(languages);
     }
 
     void ResolveHeader() {

@@ -3,6 +3,7 @@
 #include "base/errors.h"
 #include "base/file_stream.h"
 #include "package/format.h"
+#include "package/language_records.h"
 #include "package/records_digest.h"
 #include "package/scramble.h"
 #include "package/tag_stream.h"
@@ -28,6 +29,8 @@ void TKoData::Clear() {
     Address.clear();
     ContactName.clear();
     ContactEmail.clear();
+    Languages.clear();
+    Language.clear();
     DataOffset = 0;
     DataFound = false;
     HasCodePage = false;
@@ -339,6 +342,8 @@ void TKoInstall::LoadFromStream(TStream& stream) {
             ReadFileRecord(reader, AddFile());
         } else if (tag == ptExec) {
             ReadExecRecord(reader, AddExec());
+        } else if (tag == ptLanguage && reader.TagType == ttList) {
+            ReadLanguageList(reader, Languages);
         } else if (tag == ptRecordsDigest && reader.TagType == ttData) {
             ReadRecordsDigest(reader, digesting, RecordsDigest, RecordsDamaged);
         } else {

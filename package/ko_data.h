@@ -47,7 +47,7 @@ enum TKoStage : uint8_t {
 // languages/en.toml, "button.next"), in UTF-8 whatever the package's code page, and the
 // documents in that language where the vendor gave them.
 struct TKoLanguage {
-    std::string Tag;  // "de"
+    std::string Tag;  // "de", "pt-br": a language and an optional region, in lower case
     std::string Name; // the language's own name for itself: "Deutsch"
     std::map<std::string, std::string> Texts;
     // RTF; empty: the package's own document is shown.
@@ -141,11 +141,11 @@ public:
 
     void DecodeTexts(const TTextCodec& codec) override;
 
-    // The uninstall log: magic, code page, identity, banner, then one record per entry, in
-    // order. Without Codec the texts are written as they are, with the package's code page;
-    // with it they are UTF-8 (DecodeTexts) and are written in the package's code page (the
-    // system's when it records none), and an entry that code page cannot hold is followed by
-    // its UTF-8 record.
+    // The uninstall log: magic, code page, identity, banner, the language the run speaks and the
+    // translations (without their documents), then one record per entry, in order. Without Codec
+    // the texts are written as they are, with the package's code page; with it they are UTF-8
+    // (DecodeTexts) and are written in the package's code page (the system's when it records none),
+    // and an entry that code page cannot hold is followed by its UTF-8 record.
     void WriteUninstallLog(TStream& stream, const std::vector<TUninstallEntry>& entries,
                            const TTextCodec* codec = nullptr) const;
     // Writes the log at the stream's position (its end) and points offset 136 at it.
@@ -177,8 +177,9 @@ public:
     void LoadFromStream(TStream& stream) override;
 
     // Reads the magic and the records from the stream's position; no "KOVU" leaves the data
-    // cleared without an error. An entry with a UTF-8 record holds that UTF-8 path. The code page
-    // and UTF-8 records are read only with the type written here, as the package's own.
+    // cleared without an error. An entry with a UTF-8 record holds that UTF-8 path. The code
+    // page, UTF-8, language and translation records are read only with the type written here, as
+    // the package's own.
     void ReadUninstallLog(TStream& stream);
     // Entries that came with a UTF-8 record keep it; afterwards every entry is UTF-8.
     void DecodeTexts(const TTextCodec& codec) override;

@@ -1,6 +1,7 @@
 #include "package/package_writer.h"
 
 #include "package/format.h"
+#include "package/language_records.h"
 #include "package/records_digest.h"
 #include "package/scramble.h"
 #include "package/tag_stream.h"
@@ -100,6 +101,8 @@ void WritePackage(TStream& output, const TKoInstall& install) {
         WriteFile(writer, *file);
     for (const auto& exec : install.Execs)
         WriteExec(writer, *exec);
+    for (const TKoLanguage& language : install.Languages)
+        WriteLanguageList(writer, ptLanguage, language, true);
     writer.WriteTag(TagEnd, 0);
     std::vector<uint8_t>& bytes = records.Data();
     const TDigest digest = RecordsDigest(bytes, valueAt);

@@ -7,9 +7,9 @@
 namespace ko {
 
 // The magic, the digest of the records, the header records (the code page always, the banner
-// when there is one), one list per file and per run item, then the end record. Every stored item
-// carries a digest record, its Digest whether HasDigest is set or not: a writer that fills the
-// digests in once the data is written gets records of the same length.
+// when there is one), one list per file, per run item and per translation, then the end record.
+// Every stored item carries a digest record, its Digest whether HasDigest is set or not: a writer
+// that fills the digests in once the data is written gets records of the same length.
 void WritePackage(TStream& output, const TKoInstall& install);
 
 } // namespace ko

@@ -3,6 +3,7 @@
 #include "base/file_stream.h"
 #include "package/format.h"
 #include "package/ko_data.h"
+#include "package/language_records.h"
 #include "package/scramble.h"
 #include "package/tag_stream.h"
 
@@ -39,6 +40,11 @@ void TKoInstall::WriteUninstallLog(TStream& stream, const std::vector<TUninstall
         picture.SetPosition(0);
         writer.WriteStream(ltBanner, picture, picture.Size());
     }
+    // UTF-8 whatever the log's code page, as in the package.
+    if (!Language.empty())
+        writer.WriteString(ltLanguage, EncodeString(Language));
+    for (const TKoLanguage& language : Languages)
+        WriteLanguageList(writer, ltLanguages, language, false);
     for (const TUninstallEntry& entry : entries) {
         const std::optional<std::string> bytes =
             codec ? codec->Encode(entry.Path, codePage) : entry.Path;
@@ -135,6 +141,11 @@ void TKoUninstall::ReadRecords(TTagStreamAdapter& reader) {
             *number = reader.ReadInteger();
         } else if (tag == ltBanner) {
             ReadBanner(reader);
+        } else if (tag == ltLanguage && reader.TagType == ttString) {
+            Language = DecodeString(reader.ReadString());
+        } else if (tag == ltLanguages && reader.TagType == ttList) {
+            ReadLanguageList(reader, Languages);
+            amendable = false;
         } else if (tag == ltFolder || tag == ltFile) {
             const bool folder = tag == ltFolder;
             Entries.push_back({DecodeString(reader.ReadString()), folder, false});

@@ -122,9 +122,12 @@ TEST(BuilderCli, ListShowsAnUninstallLogInOrder) {
     EXPECT_TRUE(first < folder && folder < last && last != std::string::npos) << out;
     EXPECT_EQ(RunKosetup({"verify", (dir / "Uninstall.exe").string()}, out, err), 0);
 
-    // The installer's log records its code page, and keeps in UTF-8 what that cannot hold.
+    // The installer's log records its code page, and keeps in UTF-8 what that cannot hold; the
+    // language the install spoke and the translations are listed by tag.
     install.CodePage = 1251;
     install.ProductName = "Советник";
+    install.Language = "ru";
+    install.Languages = {{"ru", "Русский", {}, "", "", ""}, {"ja", "日本語", {}, "", "", ""}};
     const ko::TTextCodec codec = ko::TableCodec(1252);
     ko::TMemoryStream wide(kotest::FakeStub());
     wide.Seek(0, ko::TSeekOrigin::End);
@@ -132,10 +135,13 @@ TEST(BuilderCli, ListShowsAnUninstallLogInOrder) {
     kotest::WriteFile(dir / "Uninstall.exe", wide.Data());
     ASSERT_EQ(RunKosetup({"list", (dir / "Uninstall.exe").string()}, out, err), 0) << err;
     EXPECT_NE(out.find("Code page       1251\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Language        ru\nLanguages       en, ru, ja\n"), std::string::npos)
+        << out;
     EXPECT_NE(out.find("\"Советник\""), std::string::npos) << out;
     EXPECT_NE(out.find("folder C:\\Users\\王伟\\MT4\n"), std::string::npos) << out;
     ASSERT_EQ(RunKosetup({"list", (dir / "Uninstall.exe").string(), "--json"}, out, err), 0);
     EXPECT_NE(out.find("C:\\\\Users\\\\王伟\\\\MT4"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"language\": \"ru\""), std::string::npos) << out;
     // Written on a system with the UTF-8 option from a package without a code page of its own.
     install.CodePage = ko::Utf8CodePage;
     ko::TMemoryStream utf8(kotest::FakeStub());

@@ -248,12 +248,16 @@ TEST(BuilderInspect, ListShowsRealSizesAsTextAndJson) {
     const std::string recordsDigest =
         HexDigits(install.RecordsDigest->data(), install.RecordsDigest->size());
     EXPECT_NE(text.str().find("Records sha256  " + recordsDigest + "\n"), std::string::npos);
+    EXPECT_NE(text.str().find("Languages       en, de, es, fr, it, ja, ko, pt, ru, tr, zh\n"),
+              std::string::npos)
+        << text.str();
     for (const std::string& expected :
          {std::string("\"kind\": \"installer\""), std::string("\"name\": \"Sample Trend EA\""),
           "\"path\": \"{app}\\\\Manual.pdf\",\n      \"size\": " + manual +
               ",\n      \"stored_size\": " + stored,
           std::string("\"shortcut\": \"Sample Trend EA Manual\""),
           "\"sha256\": \"" + manualDigest + "\"",
+          std::string("\"tag\": \"zh\",\n      \"name\": \"简体中文\""),
           "\"records_sha256\": \"" + recordsDigest + "\",\n  \"records_damaged\": false",
           std::string(
               "\"parameters\": \"/c exit 0\",\n      \"stage\": 2,\n      \"stored\": false")})

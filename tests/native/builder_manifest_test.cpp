@@ -320,3 +320,58 @@ TEST(BuilderManifest, TextsAreNormalisedAndUtf8DocumentsConverted) {
     content = ResolveManifest(LoadManifest((dir / "m.toml").string()), {}, warnings);
     EXPECT_EQ(content.ProductName, "Vi\xEA\xF2t");
 }
+
+// Every carried language but English goes in by default; "languages" limits and orders them, a
+// vendor's file adds one (a missing text falls back to English) or replaces a carried one, and
+// [documents.<tag>] gives that language its own documents. Mistakes name their own file's line.
+TEST(BuilderManifest, LanguagesTranslationsAndTheirDocuments) {
+    TTempDir dir;
+    std::vector<uint8_t> en =
+        kotest::ReadFile(std::filesystem::path(KOSETUP_SOURCE_DIR) / "languages/en.toml");
+    std::string polish(en.begin(), en.end());
+    polish.replace(polish.find("tag = \"en\""), 10, "tag = \"PL\"");
+    polish.replace(polish.find("name = \"English\""), 16, "name = \"Polski\"");
+    polish.erase(polish.find("finish = \"Finish\"\n"), 18); // line 33: those below move up
+    WriteFile(dir / "pl.toml", polish);
+    WriteFile(dir / "lizenz.rtf", std::string("{\\rtf1 Lizenz}"));
+    WriteFile(dir / "m.toml", std::string(Product) + "[documents.de]\nlicense = \"lizenz.rtf\"\n");
+    std::vector<std::string> warnings;
+    TPackageContent content =
+        ResolveManifest(LoadManifest((dir / "m.toml").string()), {}, warnings);
+    std::string tags;
+    for (const TKoLanguage& language : content.Languages)
+        tags += language.Tag + " ";
+    EXPECT_EQ(tags, "de es fr it ja ko pt ru tr zh ");
+    EXPECT_EQ(content.Languages[0].LicenseText, "{\\rtf1 Lizenz}");
+    EXPECT_EQ(content.Languages[0].Texts.at("button.next"), "Weiter >");
+
+    WriteFile(dir / "m.toml", "languages = ['pl', 'ru', 'en', 'RU']\ntranslations = ['pl.toml']\n" +
+                                  std::string(Product));
+    content = ResolveManifest(LoadManifest((dir / "m.toml").string()), {}, warnings);
+    ASSERT_EQ(content.Languages.size(), 2u);
+    EXPECT_EQ(content.Languages[0].Tag, "pl");
+    EXPECT_EQ(content.Languages[0].Name, "Polski");
+    EXPECT_EQ(content.Languages[0].Texts.at("button.finish"), "Finish");
+    EXPECT_EQ(content.Languages[1].Tag, "ru");
+    ASSERT_FALSE(warnings.empty());
+    EXPECT_NE(warnings.back().find("pl.toml: 1 text missing, shown in English: \"button.finish\""),
+              std::string::npos)
+        << warnings.back();
+
+    std::string bad = polish;
+    bad.replace(bad.find("prev = "), 7, "perv = ");
+    bad.replace(bad.find("{version_name} Installation"), 14, "{version}");
+    WriteFile(dir / "bad.toml", bad);
+    const std::string problem =
+        Problem(dir, "languages = ['de',\n  'xx']\ntranslations = ['bad.toml']\n" +
+                         std::string(Product) + "[documents.fr]\nlicense = 'lizenz.rtf'\n");
+    const std::string badName = (dir / "bad.toml").string();
+    for (const std::string& expected :
+         {std::string("m.toml:2: field \"languages\": unknown language \"xx\"; known are en, de, "),
+          badName + ":30: unknown key \"button.perv\"",
+          badName + ":38: \"page.welcome.install_title\" uses {version}, which the wizard",
+          badName + ":38: \"page.welcome.install_title\" lacks {version_name}",
+          std::string("m.toml:6: table \"documents.fr\" names a language the package does not "
+                      "carry; it carries en, de")})
+        EXPECT_NE(problem.find(expected), std::string::npos) << expected << "\n" << problem;
+}

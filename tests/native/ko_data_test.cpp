@@ -230,6 +230,76 @@ TEST(UninstallLog, RoundTripsIdentityBannerAndEntriesInOrder) {
     EXPECT_EQ(plain.FileList.size(), 3u);
 }
 
+// The translations travel UTF-8 whatever the code page, with their documents in the package and
+// without them in the log, which also names the language the install spoke. In a list, a value
+// needs its key just before it, and a list without a tag is no language.
+TEST(Loader, TranslationsTravelThroughPackageAndLogWithTheSpokenTag) {
+    TKoInstall install;
+    install.CodePage = 1252;
+    install.ProductName = "Delta";
+    install.Languages.push_back({"ru",
+                                 "Русский",
+                                 {{"button.next", "Далее >>"}, {"a.b", "{name}"}},
+                                 "{\\rtf1 лицензия}",
+                                 "",
+                                 "{\\rtf1 новое}"});
+    install.Languages.push_back({"ja", "日本語", {{"button.next", "次へ >>"}}, "", "", ""});
+    TMemoryStream package(kotest::FakeStub());
+    package.Seek(0, TSeekOrigin::End);
+    WritePackage(package, install);
+    package.SetPosition(0);
+    TKoInstall loaded;
+    loaded.LoadFromStream(package);
+    EXPECT_FALSE(loaded.RecordsDamaged);
+    ASSERT_EQ(loaded.Languages.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+        const TKoLanguage &in = install.Languages[i], &out = loaded.Languages[i];
+        EXPECT_EQ(out.Tag, in.Tag);
+        EXPECT_EQ(out.Name, in.Name);
+        EXPECT_EQ(out.Texts, in.Texts);
+        EXPECT_EQ(out.LicenseText, in.LicenseText);
+        EXPECT_EQ(out.ReadmeText, in.ReadmeText);
+        EXPECT_EQ(out.WhatsNewText, in.WhatsNewText);
+    }
+
+    loaded.Language = "ru";
+    TMemoryStream stream;
+    loaded.WriteUninstallLog(stream, {{"C:\\P\\Delta", true}});
+    stream.SetPosition(0);
+    TKoUninstall log;
+    log.ReadUninstallLog(stream);
+    EXPECT_EQ(log.Language, "ru");
+    ASSERT_EQ(log.Languages.size(), 2u);
+    EXPECT_EQ(log.Languages[0].Texts, install.Languages[0].Texts);
+    EXPECT_EQ(log.Languages[1].Name, "日本語");
+    EXPECT_TRUE(log.Languages[0].LicenseText.empty());
+    EXPECT_EQ(log.FolderList, std::vector<std::string>{"C:\\P\\Delta"});
+
+    TPackage p;
+    p.Writer.WriteTag(ptLanguage, ttList);
+    p.String(lgValue, "lost: no key before it");
+    p.String(lgTag, "de");
+    p.Writer.WriteInteger(lgKey, 7);
+    p.String(lgValue, "lost: its key is no string");
+    p.String(lgKey, "lost.key");
+    p.String(lgName, "Deutsch");
+    p.String(lgValue, "lost: its key is not just before it");
+    p.String(lgKey, "button.next");
+    p.String(lgValue, "Weiter >>");
+    p.Writer.WriteTag(TagEnd, 0);
+    p.Writer.WriteTag(ptLanguage, ttList);
+    p.String(lgName, "no tag");
+    p.Writer.WriteTag(TagEnd, 0);
+    p.String(ptProductName, "after");
+    p.Writer.WriteTag(TagEnd, 0);
+    const auto odd = p.Load();
+    ASSERT_EQ(odd->Languages.size(), 1u);
+    EXPECT_EQ(odd->Languages[0].Name, "Deutsch");
+    EXPECT_EQ(odd->Languages[0].Texts,
+              (std::map<std::string, std::string>{{"button.next", "Weiter >>"}}));
+    EXPECT_EQ(odd->ProductName, "after");
+}
+
 namespace {
 
 // A record of Type with a value of that type, all of whose bytes are 0xFF: read as any other
@@ -264,7 +334,9 @@ TEST(Loader, AddedRecordsOfAnotherTypeAreSkipped) {
         TPlace Place;
     } added[] = {{ptCodePage, ttInteger, TPlace::Header}, {ftDigest, ttData, TPlace::File},
                  {etDigest, ttData, TPlace::Exec},        {ptRecordsDigest, ttData, TPlace::Header},
-                 {ltCodePage, ttInteger, TPlace::Log},    {ltUtf8Path, ttString, TPlace::LogEntry}};
+                 {ltCodePage, ttInteger, TPlace::Log},    {ltUtf8Path, ttString, TPlace::LogEntry},
+                 {ptLanguage, ttList, TPlace::Header},    {ltLanguage, ttString, TPlace::Log},
+                 {ltLanguages, ttList, TPlace::Log}};
     for (const auto& record : added) {
         for (uint8_t type = ttList; type <= ttData + 1; ++type) {
             if (type == record.Ours)
@@ -290,6 +362,8 @@ TEST(Loader, AddedRecordsOfAnotherTypeAreSkipped) {
                 EXPECT_EQ(log.FileList, std::vector<std::string>{"C:\\A\\b"});
                 EXPECT_FALSE(log.Entries.at(0).Utf8);
                 EXPECT_FALSE(log.HasCodePage);
+                EXPECT_TRUE(log.Language.empty());
+                EXPECT_TRUE(log.Languages.empty());
                 EXPECT_GE(log.RecordsEnd, 0);
                 continue;
             }
@@ -317,6 +391,7 @@ TEST(Loader, AddedRecordsOfAnotherTypeAreSkipped) {
             EXPECT_EQ(install->Execs[0]->Path, "run.exe");
             EXPECT_FALSE(install->Execs[0]->HasDigest);
             EXPECT_FALSE(install->HasCodePage);
+            EXPECT_TRUE(install->Languages.empty());
             EXPECT_FALSE(install->RecordsDigest);
             EXPECT_FALSE(install->RecordsDamaged);
             EXPECT_GE(install->RecordsEnd, 0);
