@@ -70,14 +70,13 @@ void TFormInstaller::CreateForUninstall(std::unique_ptr<TKoUninstall> uninstall)
 
 bool TFormInstaller::LoadDocument(ui::TRichView& viewer, std::string TKoLanguage::*translated,
                                   const std::string& own) {
-    // A translation's documents are UTF-8 whatever the package's code page.
-    if (FLanguage && !(FLanguage->*translated).empty()) {
-        LoadDocument(viewer, FLanguage->*translated, CP_UTF8);
-        return true;
-    }
-    if (own.empty())
+    // The builder prepares a language's documents as it does the package's own: in its code
+    // page.
+    const std::string& text =
+        FLanguage && !(FLanguage->*translated).empty() ? FLanguage->*translated : own;
+    if (text.empty())
         return false;
-    LoadDocument(viewer, own, FInstall->CodePage);
+    LoadDocument(viewer, text, FInstall->CodePage);
     return true;
 }
 
