@@ -11,39 +11,41 @@ build_setup "$KOSETUP_SOURCE/tests/e2e/products/plain/product.toml" "$WORK/Setup
 SETUP=$(winpath "$WORK/Setup.exe")
 UNINSTALL="$APP_WIN\\Uninstall.exe"
 
-# Wine takes the user's interface language from the locale its session started with.
-use_locale() {
-  export KOSETUP_WINE_LOCALE=$1
+# Wine takes the user's interface language from the locale its session started with; without
+# LOCALE the prefix's own (C.UTF-8: English).
+use_locale() { # [LOCALE]
+  if [ -n "${1:-}" ]; then export KOSETUP_WINE_LOCALE=$1; else unset KOSETUP_WINE_LOCALE; fi
   WINEPREFIX=$PREFIX wineserver -k 2>/dev/null || true
   WINEPREFIX=$PREFIX wineserver -w 2>/dev/null || true
 }
-at_exit use_locale C.UTF-8
+at_exit use_locale
 
-# install_lines ARGUMENTS CAPTION ACCEPT: the driver lines of an install through the wizard whose
-# window is CAPTION, its licence accepted with the radio button ACCEPT shows.
+# install_lines ARGUMENTS CAPTION ACCEPT CANCEL: the driver lines of an install through the
+# wizard whose window is CAPTION, its licence accepted with the radio button ACCEPT shows, to the
+# end of the run, whose log stays English, with Cancel showing CANCEL.
 install_lines() {
   printf '%s\n' "start '$SETUP' $1" "wait-window \"$2\" 30" "press BtnNext" "expect-page license" \
     "expect-caption RadioAccept \"$3\"" "select RadioAccept" "press BtnNext" \
     "expect-page destination" "press BtnNext" "expect-page review" "press BtnNext" \
-    "expect-page progress"
-  run_done
+    "expect-page progress" "expect-buttons off on \"$4:off\" 30" \
+    "expect-last-line MemoProgress Done."
 }
-# uninstall_lines ARGUMENTS CAPTION FINISH: the uninstaller's wizard, CAPTION its window and
-# FINISH its last button, through its run until it has ended.
+# uninstall_lines CAPTION CANCEL FINISH: the uninstaller's wizard, CAPTION its window, CANCEL and
+# FINISH its last button's captions, through its run until it has ended.
 uninstall_lines() {
-  printf '%s\n' "start '$UNINSTALL' $1" "wait-window \"$2\" 30" "press BtnNext" \
-    "expect-buttons off on Cancel:off 30" "press BtnNext" "expect-page finish" \
+  printf '%s\n' "start '$UNINSTALL'" "wait-window \"$1\" 30" "press BtnNext" \
+    "expect-buttons off on \"$2:off\" 30" "press BtnNext" "expect-page finish" \
     "expect-caption BtnCancel \"$3\"" "press BtnCancel" "expect-exit 0"
 }
 
-use_locale C.UTF-8
+use_locale
 {
-  install_lines /LANG=de "Installation - $NAME" "Ich akzeptiere die Vereinbarung"
+  install_lines /LANG=de "Installation - $NAME" "Ich akzeptiere die Vereinbarung" Abbrechen
   printf '%s\n' "press BtnNext" "expect-page finish" \
     "expect-caption LabelFinish1 \"Installation abgeschlossen\"" "press CheckRun" \
     "press BtnCancel" "expect-exit 0"
 } | drive
-uninstall_lines "" "Deinstallation - $NAME" "Fertig stellen" | drive
+uninstall_lines "Deinstallation - $NAME" Abbrechen "Fertig stellen" | drive
 wait_gone "$APP" 30
 
 use_locale ru_RU.UTF-8
@@ -72,5 +74,5 @@ expect-caption BtnNext "Next >>"
 press BtnCancel
 expect-exit 0
 END
-uninstall_lines "" "Удаление - $NAME" "Готово" | drive
+uninstall_lines "Удаление - $NAME" Отмена Готово | drive
 wait_gone "$APP" 30
