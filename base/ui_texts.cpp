@@ -136,14 +136,16 @@ const TEnglishText English[] = {
 
 } // namespace
 
-TUiTexts::TUiTexts(std::string tag, std::map<std::string, std::string> translation)
-    : FTag(std::move(tag)), FTranslation(std::move(translation)) {}
+TUiTexts::TUiTexts(std::string tag, const std::map<std::string, std::string>* translation)
+    : FTag(std::move(tag)), FTranslation(translation) {}
 
 std::string TUiTexts::operator()(std::string_view key, TTextArgs args) const {
-    const auto translated = FTranslation.find(std::string(key));
-    // An empty translation would leave a blank button or message: English says more.
-    if (translated != FTranslation.end() && !translated->second.empty())
-        return FillText(translated->second, args);
+    if (FTranslation) {
+        const auto translated = FTranslation->find(std::string(key));
+        // An empty translation would leave a blank button or message: English says more.
+        if (translated != FTranslation->end() && !translated->second.empty())
+            return FillText(translated->second, args);
+    }
     return FillText(EnglishText(key), args);
 }
 

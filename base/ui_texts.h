@@ -19,8 +19,9 @@ class TUiTexts {
 public:
     // English.
     TUiTexts() = default;
-    // Translation's texts where it has them (UTF-8, by key), English for the rest.
-    TUiTexts(std::string tag, std::map<std::string, std::string> translation);
+    // Translation's texts where it has them (UTF-8, by key), English for the rest. Translation
+    // is not copied: it must outlive the texts.
+    TUiTexts(std::string tag, const std::map<std::string, std::string>* translation);
 
     // The text of Key with its placeholders filled; an unknown placeholder stays as it is, an
     // unknown key gives an empty text.
@@ -30,7 +31,7 @@ public:
 
 private:
     std::string FTag = "en";
-    std::map<std::string, std::string> FTranslation;
+    const std::map<std::string, std::string>* FTranslation = nullptr;
 };
 
 // The built-in English text of Key, unfilled; empty for an unknown key.

@@ -61,17 +61,19 @@ int Run() {
             return ExitBadCommandLine;
         }
     }
+    // The translations the boxes below speak.
+    std::unique_ptr<TKoData> data;
     if (!commandLine.Error.empty()) {
         if (log)
             log->WriteLine(commandLine.Error);
         if (!commandLine.Silent)
-            ui::ShowErrorText(
-                nullptr, ErrorText(commandLine, uninstall,
-                                   CommandLineTexts(exePath, uninstall, commandLine.Language)));
+            ui::ShowErrorText(nullptr, ErrorText(commandLine, uninstall,
+                                                 CommandLineTexts(exePath, uninstall,
+                                                                  commandLine.Language, data)));
         return ExitBadCommandLine;
     }
     if (commandLine.Help) {
-        const TUiTexts texts = CommandLineTexts(exePath, uninstall, commandLine.Language);
+        const TUiTexts texts = CommandLineTexts(exePath, uninstall, commandLine.Language, data);
         ui::ShowMessage(nullptr, ui::TMessageKind::Information, Wide(UsageText(uninstall, texts)));
         return ExitDone;
     }

@@ -63,10 +63,10 @@ bool FormCreate(TFormInstaller& form, TProductLock& lock, bool& busy, const std:
     return PrepareInstall(form, exePath, lock, busy, language);
 }
 
-TUiTexts CommandLineTexts(const std::string& exePath, bool uninstall, const std::string& language) {
+TUiTexts CommandLineTexts(const std::string& exePath, bool uninstall, const std::string& language,
+                          std::unique_ptr<TKoData>& data) {
     // What was asked for must be told even when the package is damaged: in English then.
     try {
-        std::unique_ptr<TKoData> data;
         if (uninstall)
             data = std::make_unique<TKoUninstall>();
         else

@@ -25,8 +25,9 @@ bool FormCreate(TFormInstaller& form, TProductLock& lock, bool& busy, const std:
 
 // The texts for the command line's message boxes (a fault, /?) in the language asked for
 // (Language, /LANG's tag, or the user's), among the translations of the package or log in
-// ExePath; English when it cannot be read.
-TUiTexts CommandLineTexts(const std::string& exePath, bool uninstall, const std::string& language);
+// ExePath, which Data keeps; English when it cannot be read.
+TUiTexts CommandLineTexts(const std::string& exePath, bool uninstall, const std::string& language,
+                          std::unique_ptr<TKoData>& data);
 
 // True when the file-name part of Path is "Uninstall.exe" in any letter case; the folder
 // plays no part.

@@ -176,6 +176,9 @@ private:
     void StartRun();
     // Runs Run with ReportProgress watching it, then shows the run as done.
     void ExecuteRun(TKoRun& run);
+    // Ends a failed run: Error in the log, Message (in the wizard's language where it has a
+    // text for it) in an error box.
+    void RunFailed(const std::string& error, const std::string& message);
     // What Finish does before the window closes: start the chosen terminal after an install,
     // remove the uninstaller after an uninstall.
     void FinishAction();

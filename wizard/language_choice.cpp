@@ -25,7 +25,7 @@ const TKoLanguage* ChooseTranslation(const std::vector<TKoLanguage>& languages,
 TUiTexts TextsOf(const TKoLanguage* language) {
     if (!language)
         return {};
-    return TUiTexts(language->Tag, language->Texts);
+    return TUiTexts(language->Tag, &language->Texts);
 }
 
 void UseMessageCaptions(const TUiTexts& texts) {

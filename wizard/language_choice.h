@@ -20,7 +20,7 @@ std::string WantedLanguage(const std::string& commandLine, const std::string& lo
 const TKoLanguage* ChooseTranslation(const std::vector<TKoLanguage>& languages,
                                      std::string_view wanted);
 
-// The texts of Language; English without one.
+// The texts of Language, which they refer to; English without one.
 TUiTexts TextsOf(const TKoLanguage* language);
 
 // The message boxes' captions in the texts' language from now on.

@@ -9,16 +9,16 @@ std::string VersionedName(const std::string& name, int32_t major, int32_t minor)
 TModeTexts MakeModeTexts(bool uninstallMode, const std::string& n, const std::string& v,
                          const TUiTexts& texts) {
     const TTextArgs args = {{"name", n}, {"version_name", v}};
-    const std::string mode = uninstallMode ? "uninstall_" : "install_";
+    const bool u = uninstallMode;
     return {
-        texts(uninstallMode ? "window.uninstall_caption" : "window.install_caption", args),
-        texts("page.welcome." + mode + "title", args),
-        texts("page.welcome." + mode + "text", args),
-        texts("page.finish." + mode + "title", args),
-        texts("page.finish." + mode + "text", args),
-        texts("page.progress." + mode + "title", args),
-        texts("page.progress." + mode + "subtitle", args),
-        texts("page.progress." + mode + "label", args),
+        texts(u ? "window.uninstall_caption" : "window.install_caption", args),
+        texts(u ? "page.welcome.uninstall_title" : "page.welcome.install_title", args),
+        texts(u ? "page.welcome.uninstall_text" : "page.welcome.install_text", args),
+        texts(u ? "page.finish.uninstall_title" : "page.finish.install_title", args),
+        texts(u ? "page.finish.uninstall_text" : "page.finish.install_text", args),
+        texts(u ? "page.progress.uninstall_title" : "page.progress.install_title", args),
+        texts(u ? "page.progress.uninstall_subtitle" : "page.progress.install_subtitle", args),
+        texts(u ? "page.progress.uninstall_label" : "page.progress.install_label", args),
     };
 }
 

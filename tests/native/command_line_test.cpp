@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 using namespace ko;
 
 namespace {
@@ -64,9 +66,10 @@ TEST(CommandLine, LanguageSwitchAndFaultsInTheChosenLanguage) {
     EXPECT_EQ(Parse("Uninstall.exe -LANG=de", true).Language, "de");
     const TCommandLine empty = Parse("Uninstall.exe /LANG=", true);
     EXPECT_EQ(empty.Error, "The switch \"/LANG\" needs a value: /LANG=LANGUAGE.");
-    const ko::TUiTexts german("de", {{"command_line.unknown_switch",
-                                      "Unbekannter Schalter „{switch}“. Zulässig: {switches}."},
-                                     {"command_line.switches_uninstall", "/S und /LANG=SPRACHE"}});
+    const std::map<std::string, std::string> translation = {
+        {"command_line.unknown_switch", "Unbekannter Schalter „{switch}“. Zulässig: {switches}."},
+        {"command_line.switches_uninstall", "/S und /LANG=SPRACHE"}};
+    const ko::TUiTexts german("de", &translation);
     const TCommandLine unknown = Parse("Uninstall.exe /Q", true);
     EXPECT_EQ(ErrorText(unknown, true, german),
               "Unbekannter Schalter „/Q“. Zulässig: /S und /LANG=SPRACHE.");

@@ -122,7 +122,7 @@ TEST(Languages, TheStubsEnglishIsEnTomlAndTranslationsFallBackKeyByKey) {
     TTexts partial = {{"button.next", german.at("button.next")},
                       {"page.finish.install_text", german.at("page.finish.install_text")},
                       {"button.prev", ""}};
-    const ko::TUiTexts texts("de", partial);
+    const ko::TUiTexts texts("de", &partial);
     EXPECT_EQ(texts("button.next"), german.at("button.next"));
     EXPECT_EQ(texts("button.prev"), "<< Prev");
     EXPECT_EQ(texts("button.cancel"), "Cancel");
