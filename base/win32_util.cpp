@@ -57,6 +57,14 @@ std::optional<std::string> SystemEncode(std::string_view utf8, UINT codePage) {
     return bytes;
 }
 
+std::string UserLanguageTag() {
+    wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
+    const LCID locale = MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT);
+    if (LCIDToLocaleName(locale, name, LOCALE_NAME_MAX_LENGTH, 0) <= 0)
+        return {};
+    return Utf8(name);
+}
+
 std::string SystemMessage(DWORD code) {
     wchar_t text[512] = {};
     const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,

@@ -32,6 +32,9 @@ std::optional<std::string> SystemDecode(std::string_view bytes, UINT codePage);
 // has no byte there (the system would write a look-alike: "L" for "Ł", which names another file).
 std::optional<std::string> SystemEncode(std::string_view utf8, UINT codePage);
 
+// The user's interface language as a tag ("de-DE", "zh-TW"); empty when the system cannot name it.
+std::string UserLanguageTag();
+
 // The system's text for an error code (GetLastError or an HRESULT), without the line end.
 std::string SystemMessage(DWORD code);
 

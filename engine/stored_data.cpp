@@ -16,9 +16,7 @@ namespace {
 constexpr int64_t StreamedSize = int64_t(8) << 20;
 
 [[noreturn]] void Damaged(const std::string& target) {
-    throw EDamagedInstaller("The installer is damaged: the data of \"" + target +
-                            "\" does not match its checksum. Please download the installer "
-                            "again.");
+    throw EDamagedInstaller::StoredFile(target);
 }
 
 // Set after the last write, so that writing does not move the last-write time again.

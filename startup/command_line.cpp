@@ -10,9 +10,15 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-std::string Accepted(bool uninstall) {
-    return uninstall ? "/S, /LOG=FILE, /? and /help" : "/S, /T=FOLDER, /LOG=FILE, /? and /help";
+const char* Accepted(bool uninstall) {
+    return uninstall ? "command_line.switches_uninstall" : "command_line.switches_install";
 }
+
+// A fault: the key of its text and the argument or switch it names.
+struct TFault {
+    std::string Key;
+    std::string Value;
+};
 
 // A folder as the terminal list shows one: no trailing separator, except after a drive ("C:\").
 std::string TrimFolder(std::string folder) {
@@ -23,31 +29,34 @@ std::string TrimFolder(std::string folder) {
 }
 
 // Applies one argument; returns the fault it has, or nothing.
-std::string ApplyArgument(const std::string& arg, bool uninstall, TCommandLine& result) {
+TFault ApplyArgument(const std::string& arg, bool uninstall, TCommandLine& result) {
     if (arg.empty() || (arg[0] != '/' && arg[0] != '-'))
-        return "Unknown argument \"" + arg + "\". The accepted switches are " +
-               Accepted(uninstall) + ".";
+        return {"command_line.unknown_argument", arg};
     const size_t equals = arg.find('=');
     const std::string name = arg.substr(0, equals);
     const std::string_view key = std::string_view(name).substr(1);
     const bool hasValue = equals != std::string::npos;
     const std::string value = hasValue ? arg.substr(equals + 1) : std::string();
-    const bool takesValue = SameText(key, "LOG") || (!uninstall && SameText(key, "T"));
+    const bool takesValue =
+        SameText(key, "LOG") || SameText(key, "LANG") || (!uninstall && SameText(key, "T"));
     const bool plain = SameText(key, "S") || SameText(key, "?") || SameText(key, "HELP");
     if (!takesValue && !plain)
-        return "Unknown switch \"" + name + "\". The accepted switches are " + Accepted(uninstall) +
-               ".";
+        return {"command_line.unknown_switch", name};
     if (plain && hasValue)
-        return "The switch \"" + name + "\" takes no value.";
+        return {"command_line.takes_no_value", name};
     if (takesValue && value.empty())
-        return "The switch \"" + name + "\" needs a value: " + name +
-               (SameText(key, "T") ? "=FOLDER." : "=FILE.");
+        return {SameText(key, "T")      ? "command_line.needs_folder"
+                : SameText(key, "LANG") ? "command_line.needs_language"
+                                        : "command_line.needs_file",
+                name};
     if (SameText(key, "S"))
         result.Silent = true;
     else if (SameText(key, "T"))
         result.Terminals.push_back(TrimFolder(value));
     else if (SameText(key, "LOG"))
         result.LogFile = value;
+    else if (SameText(key, "LANG"))
+        result.Language = value;
     else
         result.Help = true;
     return {};
@@ -81,32 +90,30 @@ std::vector<std::string> SplitCommandLine(std::string_view line) {
 TCommandLine ParseCommandLine(const std::vector<std::string>& args, bool uninstall) {
     TCommandLine result;
     for (const std::string& arg : args) {
-        std::string fault = ApplyArgument(arg, uninstall, result);
-        if (result.Error.empty())
-            result.Error = std::move(fault);
+        TFault fault = ApplyArgument(arg, uninstall, result);
+        if (result.ErrorKey.empty()) {
+            result.ErrorKey = std::move(fault.Key);
+            result.ErrorValue = std::move(fault.Value);
+        }
     }
     // Without /S the wizard lists and ticks the folders itself; a /T would be quietly lost.
-    if (result.Error.empty() && !result.Terminals.empty() && !result.Silent)
-        result.Error = "The switch /T works only together with /S.";
+    if (result.ErrorKey.empty() && !result.Terminals.empty() && !result.Silent)
+        result.ErrorKey = "command_line.t_without_s";
+    result.Error = ErrorText(result, uninstall, TUiTexts());
     return result;
 }
 
-std::string UsageText(bool uninstall) {
-    std::string text =
-        uninstall ? "Uninstall.exe [/S] [/LOG=FILE]\r\n\r\n"
-                    "/S\tuninstall without any window or message\r\n"
-                  : "Setup.exe [/S] [/T=FOLDER]... [/LOG=FILE]\r\n\r\n"
-                    "/S\tinstall without any window or message; the licence agreement counts "
-                    "as accepted by whoever runs the command\r\n"
-                    "/T=FOLDER\twith /S: install into this MetaTrader folder instead of the "
-                    "terminals found; may be given more than once\r\n";
-    text += "/LOG=FILE\tappend every line of the run to FILE\r\n"
-            "/? or /help\tthis text\r\n\r\n"
-            "Switches may start with / or - and are read in any letter case; put a value "
-            "with blanks in double quotes.\r\n"
-            "Exit codes: 0 done, 1 the run failed, 2 a bad command line or a package that "
-            "cannot be loaded, 3 a MetaTrader terminal is running.";
-    return text;
+std::string ErrorText(const TCommandLine& commandLine, bool uninstall, const TUiTexts& texts) {
+    if (commandLine.ErrorKey.empty())
+        return {};
+    const std::string& value = commandLine.ErrorValue;
+    return texts(
+        commandLine.ErrorKey,
+        {{"argument", value}, {"switch", value}, {"switches", texts(Accepted(uninstall))}});
+}
+
+std::string UsageText(bool uninstall, const TUiTexts& texts) {
+    return texts(uninstall ? "usage.uninstall" : "usage.install") + texts("usage.common");
 }
 
 } // namespace ko

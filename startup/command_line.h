@@ -2,6 +2,8 @@
 // the program is the wizard alone. Portable: the rules are tested natively.
 #pragma once
 
+#include "base/ui_texts.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,7 +27,12 @@ struct TCommandLine {
     bool Help = false;                  // /? or /help
     std::vector<std::string> Terminals; // every /T=FOLDER in order, trailing separators removed
     std::string LogFile;                // /LOG=FILE; the last one counts
-    std::string Error;                  // the first fault found, empty when there is none
+    std::string Language;               // /LANG=TAG; the last one counts
+    // The first fault found, empty when there is none: in English for the log, and as the key
+    // of its text with the argument or switch it names, for the user in the chosen language.
+    std::string Error;
+    std::string ErrorKey;
+    std::string ErrorValue;
 };
 
 // The arguments of a command line as Windows hands it over (the program's name first, which is
@@ -39,7 +46,10 @@ std::vector<std::string> SplitCommandLine(std::string_view line);
 // /S and /LOG still tell how to report it.
 TCommandLine ParseCommandLine(const std::vector<std::string>& args, bool uninstall);
 
+// The fault of a command line in Texts' language; empty when there is none.
+std::string ErrorText(const TCommandLine& commandLine, bool uninstall, const TUiTexts& texts);
+
 // What /? shows.
-std::string UsageText(bool uninstall);
+std::string UsageText(bool uninstall, const TUiTexts& texts = {});
 
 } // namespace ko

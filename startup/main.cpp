@@ -28,7 +28,7 @@ namespace {
 
 // The wizard until its window closes. Returns 1 when the installer could not be loaded,
 // ExitAnotherRun when another run of the product is going on.
-int RunWizard(TLogFile* log) {
+int RunWizard(const std::string& language, TLogFile* log) {
     // Only the wizard's windows need the common controls and the rich-edit library: loading
     // them cost every unattended run about 15 ms of its start-up under Wine.
     ui::InitToolkit();
@@ -36,7 +36,7 @@ int RunWizard(TLogFile* log) {
     TFormInstaller form;
     form.Log = log;
     bool busy = false;
-    if (!FormCreate(form, lock, busy))
+    if (!FormCreate(form, lock, busy, language))
         return busy ? ExitAnotherRun : 1;
     form.Show();
     ui::RunMessageLoop(form);
@@ -61,23 +61,29 @@ int Run() {
             return ExitBadCommandLine;
         }
     }
+    // The translations the boxes below speak.
+    std::unique_ptr<TKoData> data;
     if (!commandLine.Error.empty()) {
         if (log)
             log->WriteLine(commandLine.Error);
         if (!commandLine.Silent)
-            ui::ShowErrorText(nullptr, commandLine.Error);
+            ui::ShowErrorText(nullptr, ErrorText(commandLine, uninstall,
+                                                 CommandLineTexts(exePath, uninstall,
+                                                                  commandLine.Language, data)));
         return ExitBadCommandLine;
     }
     if (commandLine.Help) {
-        ui::ShowMessage(nullptr, ui::TMessageKind::Information, Wide(UsageText(uninstall)));
+        const TUiTexts texts = CommandLineTexts(exePath, uninstall, commandLine.Language, data);
+        ui::ShowMessage(nullptr, ui::TMessageKind::Information, Wide(UsageText(uninstall, texts)));
         return ExitDone;
     }
     if (!commandLine.Silent)
-        return RunWizard(log.get());
+        return RunWizard(commandLine.Language, log.get());
     // Whatever escapes the runs ends the program without a message box.
     try {
         return uninstall ? RunSilentUninstall(exePath, log.get())
-                         : RunSilentInstall(exePath, commandLine.Terminals, log.get());
+                         : RunSilentInstall(exePath, commandLine.Terminals, commandLine.Language,
+                                            log.get());
     } catch (const std::exception& e) {
         if (log)
             log->WriteLine(e.what());

@@ -14,6 +14,7 @@
 #include "package/terminal_platform.h"
 #include "package/windows_names.h"
 #include "startup/command_line.h"
+#include "wizard/language_choice.h"
 
 #include <windows.h>
 
@@ -107,7 +108,7 @@ int InstallStages(TKoInstall& data, const std::vector<std::string>& terminals, T
 } // namespace
 
 int RunSilentInstall(const std::string& exePath, const std::vector<std::string>& terminals,
-                     TLogFile* log) {
+                     const std::string& language, TLogFile* log) {
     // Declared first, so that it goes after the data that reads the copy in it.
     std::unique_ptr<TPrivateFolder> copyFolder;
     TKoInstall data;
@@ -124,6 +125,8 @@ int RunSilentInstall(const std::string& exePath, const std::vector<std::string>&
         Write(log, e.what());
         return ExitBadCommandLine;
     }
+    // Nothing is shown, but the uninstaller's wizard will speak what the install would have.
+    data.Language = TextsOf(ChooseTranslation(data.Languages, WantedLanguage(language, {}))).Tag();
     TProductLock lock;
     if (const int refused =
             Refusal(data, PackagePlatforms(data), lock, "install package", exePath, log))

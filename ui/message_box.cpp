@@ -11,6 +11,17 @@ TMessageHandler& Handler() {
     return handler;
 }
 
+struct TCaptions {
+    std::wstring Error = L"Error";
+    std::wstring Warning = L"Warning";
+    std::wstring Information = L"Information";
+};
+
+TCaptions& Captions() {
+    static TCaptions captions;
+    return captions;
+}
+
 } // namespace
 
 void ShowMessage(HWND owner, TMessageKind kind, const std::wstring& text) {
@@ -18,20 +29,24 @@ void ShowMessage(HWND owner, TMessageKind kind, const std::wstring& text) {
         Handler()(kind, text);
         return;
     }
-    const wchar_t* caption = L"Information";
+    const std::wstring* caption = &Captions().Information;
     UINT icon = MB_ICONINFORMATION;
     if (kind == TMessageKind::Error) {
-        caption = L"Error";
+        caption = &Captions().Error;
         icon = MB_ICONERROR;
     } else if (kind == TMessageKind::Warning) {
-        caption = L"Warning";
+        caption = &Captions().Warning;
         icon = MB_ICONWARNING;
     }
-    MessageBoxW(owner, text.c_str(), caption, MB_OK | icon);
+    MessageBoxW(owner, text.c_str(), caption->c_str(), MB_OK | icon);
 }
 
 void ShowErrorText(HWND owner, const std::string& text) {
     ShowMessage(owner, TMessageKind::Error, Wide(text));
+}
+
+void SetMessageCaptions(std::wstring error, std::wstring warning, std::wstring information) {
+    Captions() = {std::move(error), std::move(warning), std::move(information)};
 }
 
 void SetMessageHandler(TMessageHandler handler) {

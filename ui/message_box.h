@@ -16,6 +16,10 @@ void ShowMessage(HWND owner, TMessageKind kind, const std::wstring& text);
 // An exception's message (UTF-8) in an "Error" box.
 void ShowErrorText(HWND owner, const std::string& text);
 
+// The captions of the boxes of each kind from now on, in the language the program speaks;
+// English until set.
+void SetMessageCaptions(std::wstring error, std::wstring warning, std::wstring information);
+
 // Replaces the boxes, for tests that must not block on a modal window; an empty handler
 // restores them.
 using TMessageHandler = std::function<void(TMessageKind kind, const std::wstring& text)>;

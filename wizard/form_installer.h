@@ -5,6 +5,7 @@
 #pragma once
 
 #include "base/log_file.h"
+#include "base/ui_texts.h"
 #include "base/win32_util.h"
 #include "engine/private_folder.h"
 #include "engine/run_state.h"
@@ -93,6 +94,14 @@ public:
     // True when the last hand-over is FFlushInterval ago. Under FPendingLock off the window's
     // thread.
     bool FlushDue() const;
+    // The tag of the language asked for (/LANG, the logged one or the user's); set before
+    // CreateFor*. The package's translation that serves it best is spoken, English without one.
+    std::string Language;
+    // Picks the texts of the language asked for among Data's translations (CreateFor* does it
+    // too); Data records the tag spoken, which an install's log keeps for the uninstaller.
+    void ChooseTexts(TKoData& data);
+    // The texts the wizard shows, in the language it speaks.
+    const TUiTexts& Texts() const { return FTexts; }
     // When set (/LOG), also receives every line of the run and the message of an error that
     // ends it. Not owned.
     TLogFile* Log = nullptr;
@@ -140,15 +149,25 @@ private:
     void CreateReadyPage();
     void CreateProgressPage();
     void CreateHead(ui::TPanel& page, ui::TLabel& title, int titleId, ui::TLabel& subtitle,
-                    int subtitleId, ui::TPicture& icon, const wchar_t* titleText,
-                    const wchar_t* subtitleText);
-    void CreateHead(ui::TPanel& page, TPageHead& head, const wchar_t* titleText,
-                    const wchar_t* subtitleText, const wchar_t* text, const ui::TRect& textBounds);
+                    int subtitleId, ui::TPicture& icon, const std::string& titleText,
+                    const std::string& subtitleText);
+    // The head's texts are those of Keys: Keys + "title", "subtitle" and "text".
+    void CreateHead(ui::TPanel& page, TPageHead& head, const std::string& keys,
+                    const ui::TRect& textBounds);
+    // The text of Key in the wizard's language, for a control.
+    std::wstring Text(std::string_view key) const;
+    // The translation spoken, or null for English; lives in the data object.
+    const TKoLanguage* FLanguage = nullptr;
+    TUiTexts FTexts;
     // Adds Folder of Platform to the terminal list.
     void AddTerminal(const std::string& folder, TPlatform platform, bool checked);
     // The list shows each terminal's platform: the package has MT5 add-ons.
     bool ShowsPlatforms() const { return FPlatforms & ForMT5; }
     void SetTexts(const TModeTexts& texts);
+    // Loads the translation's document (the member Translated of TKoLanguage) when the wizard
+    // speaks one that has it, else the package's own; false when there is neither.
+    bool LoadDocument(ui::TRichView& viewer, std::string TKoLanguage::*translated,
+                      const std::string& own);
     void ShowBanner(const TKoData& data);
     void ShowFirstPage();
     void FocusAfterPageChange();
@@ -157,6 +176,9 @@ private:
     void StartRun();
     // Runs Run with ReportProgress watching it, then shows the run as done.
     void ExecuteRun(TKoRun& run);
+    // Ends a failed run: Error in the log, Message (in the wizard's language where it has a
+    // text for it) in an error box.
+    void RunFailed(const std::string& error, const std::string& message);
     // What Finish does before the window closes: start the chosen terminal after an install,
     // remove the uninstaller after an uninstall.
     void FinishAction();

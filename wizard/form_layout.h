@@ -66,7 +66,7 @@ inline constexpr TRect RichDocument = {BodyLeft, 100, BodyWidth, 208};
 
 inline constexpr TRect ListMetaTrader = {BodyLeft, 126, BodyWidth, 145};
 inline constexpr int ListRowHeight = 17;
-inline constexpr TRect BtnAddMetaTrader = {BodyLeft, 280, 180, 25};
+inline constexpr TRect BtnAddMetaTrader = {BodyLeft, 280, 220, 25};
 
 inline constexpr TRect MemoReady = {BodyLeft, 126, BodyWidth, 182};
 

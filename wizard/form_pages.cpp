@@ -17,10 +17,6 @@ namespace ko {
 
 namespace {
 
-const wchar_t MsgTerminalRunning[] = L"The wizard detect a MetaTrader program currently "
-                                     L"running.\rPlease close the program and then click OK to "
-                                     L"continue.";
-
 const std::wstring Indent = L"        ";
 
 } // namespace
@@ -31,27 +27,25 @@ void TFormInstaller::CreateForInstall(std::unique_ptr<TKoInstall> install,
     FInstall = std::move(install);
     FPlatforms = PackagePlatforms(*FInstall);
     FCopyFolder = std::move(copyFolder);
+    ChooseTexts(*FInstall);
     const TModeTexts texts = MakeModeTexts(
         false, FInstall->ProductName,
-        VersionedName(FInstall->ProductName, FInstall->VersionMajor, FInstall->VersionMinor));
+        VersionedName(FInstall->ProductName, FInstall->VersionMajor, FInstall->VersionMinor),
+        FTexts);
     CreateControls(texts.Caption);
     SetTexts(texts);
     ShowBanner(*FInstall);
 
     FPages.push_back(&PanelStart);
-    if (!FInstall->ReadmeText.empty()) {
-        LoadDocument(RichInfo, FInstall->ReadmeText, FInstall->CodePage);
+    if (LoadDocument(RichInfo, &TKoLanguage::ReadmeText, FInstall->ReadmeText))
         FPages.push_back(&PanelInfo);
-    }
-    LoadDocument(RichLicense, FInstall->LicenseText, FInstall->CodePage);
+    LoadDocument(RichLicense, &TKoLanguage::LicenseText, FInstall->LicenseText);
     FPages.push_back(&PanelLicense);
     FPages.push_back(&PanelFolder);
     FPages.push_back(&PanelReady);
     FPages.push_back(&PanelProgress);
-    if (!FInstall->WhatsNewText.empty()) {
-        LoadDocument(RichNews, FInstall->WhatsNewText, FInstall->CodePage);
+    if (LoadDocument(RichNews, &TKoLanguage::WhatsNewText, FInstall->WhatsNewText))
         FPages.push_back(&PanelNews);
-    }
     FPages.push_back(&PanelStart);
     ShowFirstPage();
 }
@@ -60,9 +54,11 @@ void TFormInstaller::CreateForUninstall(std::unique_ptr<TKoUninstall> uninstall)
     FUninstallMode = true;
     FUninstall = std::move(uninstall);
     FPlatforms = LoggedPlatforms(*FUninstall);
+    ChooseTexts(*FUninstall);
     const TModeTexts texts = MakeModeTexts(
         true, FUninstall->ProductName,
-        VersionedName(FUninstall->ProductName, FUninstall->VersionMajor, FUninstall->VersionMinor));
+        VersionedName(FUninstall->ProductName, FUninstall->VersionMajor, FUninstall->VersionMinor),
+        FTexts);
     CreateControls(texts.Caption);
     SetTexts(texts);
     ShowBanner(*FUninstall);
@@ -70,6 +66,18 @@ void TFormInstaller::CreateForUninstall(std::unique_ptr<TKoUninstall> uninstall)
     ComboRun.SetVisible(false);
     FPages = {&PanelStart, &PanelProgress, &PanelStart};
     ShowFirstPage();
+}
+
+bool TFormInstaller::LoadDocument(ui::TRichView& viewer, std::string TKoLanguage::*translated,
+                                  const std::string& own) {
+    // The builder prepares a language's documents as it does the package's own: in its code
+    // page.
+    const std::string& text =
+        FLanguage && !(FLanguage->*translated).empty() ? FLanguage->*translated : own;
+    if (text.empty())
+        return false;
+    LoadDocument(viewer, text, FInstall->CodePage);
+    return true;
 }
 
 void TFormInstaller::SetTexts(const TModeTexts& texts) {
@@ -144,7 +152,7 @@ bool TFormInstaller::CanLeavePage() {
         return true;
     if (NoMetaTraderRunning(FPlatforms))
         return true;
-    ui::ShowMessage(Handle(), ui::TMessageKind::Error, MsgTerminalRunning);
+    ui::ShowMessage(Handle(), ui::TMessageKind::Error, Text("message.terminal_running"));
     return false;
 }
 
@@ -155,14 +163,14 @@ void TFormInstaller::ShowPage(ui::TPanel& page) {
     if (FPageIndex == 0) {
         PanelFinish.SetVisible(false);
         PanelInstall.BringToFront();
-        BtnCancel.SetCaption(L"Cancel");
+        BtnCancel.SetCaption(Text("button.cancel"));
         BtnCancel.Tag = 0;
     } else if (FPageIndex == last) {
         PanelInstall.SetVisible(false);
         PanelFinish.BringToFront();
         BtnPrev.SetEnabled(true);
         BtnNext.SetEnabled(false);
-        BtnCancel.SetCaption(L"Finish");
+        BtnCancel.SetCaption(Text("button.finish"));
         BtnCancel.Tag = 1;
         BtnCancel.SetEnabled(true);
     }
@@ -207,26 +215,27 @@ void TFormInstaller::FillReadyMemo() {
     std::string version =
         VersionedName(FInstall->ProductName, FInstall->VersionMajor, FInstall->VersionMinor);
     if (FInstall->Build > 0)
-        version += " Build " + std::to_string(FInstall->Build);
+        version += FTexts("page.ready.review.build", {{"build", std::to_string(FInstall->Build)}});
     if (FInstall->Release > 0)
-        version += " Release " + std::to_string(FInstall->Release);
+        version +=
+            FTexts("page.ready.review.release", {{"release", std::to_string(FInstall->Release)}});
     // The folder the install run creates: a name with markup shows its plain text there.
     const std::wstring menuFolder = Wide(ProductFolderName(FInstall->ProductName));
 
     MemoReady.BeginUpdate();
     MemoReady.Clear();
-    MemoReady.AddLine(L"Program Name");
+    MemoReady.AddLine(Text("page.ready.review.program_name"));
     MemoReady.AddLine(Indent + Wide(version));
     MemoReady.AddLine(L"");
-    MemoReady.AddLine(L"Target Folder(s)");
+    MemoReady.AddLine(Text("page.ready.review.target_folders"));
     for (int i = 0; i < ListMetaTrader.Count(); ++i)
         if (ListMetaTrader.Checked(i))
             MemoReady.AddLine(Indent + ListMetaTrader.Text(i));
     MemoReady.AddLine(L"");
-    MemoReady.AddLine(L"Program Folder");
+    MemoReady.AddLine(Text("page.ready.review.program_folder"));
     MemoReady.AddLine(Indent + Wide(ProgramFolder(*FInstall)));
     MemoReady.AddLine(L"");
-    MemoReady.AddLine(L"Start Menu Folder");
+    MemoReady.AddLine(Text("page.ready.review.start_menu_folder"));
     MemoReady.AddLine(Indent + menuFolder);
     MemoReady.EndUpdate();
 }

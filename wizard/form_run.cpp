@@ -1,6 +1,7 @@
 // The progress page's run, the finish page's offer to start a terminal, and what Finish does.
 #include "base/errors.h"
 #include "base/win32_util.h"
+#include "engine/damaged_installer.h"
 #include "engine/file_utils.h"
 #include "engine/run_items.h"
 #include "engine/self_delete.h"
@@ -26,11 +27,12 @@ struct TFlagScope {
 };
 
 // The run on a thread of its own, so that the window's thread stays free for the window. What
-// ends it with an error is carried back as its message.
+// ends it with an error is carried back as its message, and a damaged file's target.
 struct TRunThread {
     TKoRun& Run;
     bool Failed = false;
     std::string Error;
+    std::string DamagedFile;
 
     static DWORD WINAPI Main(void* parameter) {
         auto& self = *static_cast<TRunThread*>(parameter);
@@ -38,6 +40,10 @@ struct TRunThread {
         const HRESULT com = CoInitialize(nullptr);
         try {
             self.Run.Execute();
+        } catch (const EDamagedInstaller& e) {
+            self.Failed = true;
+            self.Error = e.what();
+            self.DamagedFile = e.File;
         } catch (const std::exception& e) {
             self.Failed = true;
             self.Error = e.what();
@@ -69,13 +75,12 @@ void TFormInstaller::StartRun() {
             RunUninstall();
         else
             RunInstall();
+    } catch (const EDamagedInstaller& e) {
+        RunFailed(e.what(), e.File.empty()
+                                ? e.what()
+                                : FTexts("message.checksum_mismatch", {{"file", e.File}}));
     } catch (const std::exception& e) {
-        // Next, Prev and Cancel stay disabled: the run cannot be repeated, and only the close
-        // box is left. The error ends the log, after what the rollback reported.
-        if (Log)
-            Log->WriteLine(e.what());
-        MemoProgress.AddLines({Wide(e.what())});
-        ui::ShowErrorText(Handle(), e.what());
+        RunFailed(e.what(), e.what());
     }
 }
 
@@ -138,6 +143,8 @@ void TFormInstaller::ExecuteRun(TKoRun& run) {
         CloseHandle(thread);
     }
     FlushProgress();
+    if (work.Failed && !work.DamagedFile.empty())
+        throw EDamagedInstaller::StoredFile(work.DamagedFile);
     if (work.Failed)
         throw EKoError(work.Error);
     ProgressBar1.SetPosition(layout::ProgressMax);
@@ -201,6 +208,15 @@ void TFormInstaller::FinishAction() {
             if (Log)
                 Log->WriteLine(line);
         });
+}
+
+void TFormInstaller::RunFailed(const std::string& error, const std::string& message) {
+    // Next, Prev and Cancel stay disabled: the run cannot be repeated, and only the close box is
+    // left. The error ends the log, after what the rollback reported; the log stays English.
+    if (Log)
+        Log->WriteLine(error);
+    MemoProgress.AddLines({Wide(error)});
+    ui::ShowErrorText(Handle(), message);
 }
 
 void TFormInstaller::RunStage(int stage) {

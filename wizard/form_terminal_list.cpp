@@ -10,17 +10,6 @@ namespace ko {
 
 namespace {
 
-const wchar_t MsgNoTerminal[] =
-    L"We cannot find any MetaTrader folder in this computer.\rWe add a default folder so you "
-    L"can continue with the installation,\rand install MetaTrader later.";
-
-const wchar_t MsgNoFilesForMT4[] =
-    L"This folder holds a MetaTrader 4 terminal.\rThis product has no files for MetaTrader 4: "
-    L"please choose a MetaTrader 5 folder.";
-const wchar_t MsgNoFilesForMT5[] =
-    L"This folder holds a MetaTrader 5 terminal.\rThis product has no files for MetaTrader 5: "
-    L"please choose a MetaTrader 4 folder.";
-
 // Between the platform and the folder of an item.
 const std::wstring PlatformSeparator = L" - ";
 
@@ -39,7 +28,7 @@ void TFormInstaller::ListMetaTraderFolders(const TTerminalPlaces& places) {
         AddTerminal(terminal.Folder, terminal.Platform, terminal.Preselected());
     FDataFolders = std::move(offer.DataFolders);
     if (offer.Default)
-        ui::ShowMessage(Handle(), ui::TMessageKind::Warning, MsgNoTerminal);
+        ui::ShowMessage(Handle(), ui::TMessageKind::Warning, Text("message.no_terminal"));
     FFoldersListed = true;
 }
 
@@ -47,13 +36,14 @@ void TFormInstaller::BtnAddMetaTraderClick() {
     // A package for MT5 alone starts where 64-bit terminals install.
     std::string folder = FPlatforms == ForMT5 ? TerminalPlaces().ProgramFiles.back()
                                               : GetSystemFolder(sfProgramFiles, false);
-    if (!BrowseForFolder(Handle(), "Select MetaTrader Folder", {}, folder))
+    if (!BrowseForFolder(Handle(), FTexts("page.folder.browse_title"), {}, folder))
         return;
     // The run would leave such a terminal alone: better said while another can still be chosen.
     const TPlatform platform = ChosenPlatform(folder, FPlatforms);
     if (!(FPlatforms & PlatformFlag(platform))) {
         ui::ShowMessage(Handle(), ui::TMessageKind::Error,
-                        platform == TPlatform::MT4 ? MsgNoFilesForMT4 : MsgNoFilesForMT5);
+                        Text(platform == TPlatform::MT4 ? "message.no_files_for_mt4"
+                                                        : "message.no_files_for_mt5"));
         return;
     }
     AddTerminal(folder, platform, true);

@@ -6,36 +6,19 @@ std::string VersionedName(const std::string& name, int32_t major, int32_t minor)
     return name + " v" + std::to_string(major) + "." + std::to_string(minor);
 }
 
-TModeTexts MakeModeTexts(bool uninstallMode, const std::string& n, const std::string& v) {
-    if (!uninstallMode)
-        return {
-            "Install - " + n,
-            "Welcome to the " + v + " Installation Wizard",
-            "This will install " + v + " on your computer. " +
-                "Please close all MetaTrader applications before you continue with the "
-                "installation." +
-                "<br><br>Click Next to continue with the installation, or click Cancel to exit.",
-            "Installation Complete",
-            "The wizard has finished installing " + n + " to your computer. " +
-                "You can now launch the MetaTrader application to see " + n + " in action.",
-            "Installation in Progress",
-            "Please wait while the wizard is copying the files to your computer.",
-            "Installation progress ....",
-        };
+TModeTexts MakeModeTexts(bool uninstallMode, const std::string& n, const std::string& v,
+                         const TUiTexts& texts) {
+    const TTextArgs args = {{"name", n}, {"version_name", v}};
+    const bool u = uninstallMode;
     return {
-        "Uninstall - " + n,
-        "Welcome to the " + v + " Uninstallation Wizard",
-        "This will uninstall " + v + " from your computer. " +
-            "Please close all MetaTrader applications before you continue with the "
-            "uninstallation." +
-            "<br><br>Click Next to continue with the uninstallation, or click Cancel to exit.",
-        "Uninstallation Complete",
-        "The wizard has finished uninstalling " + n + " from your computer. " +
-            "You can re-install the program anytime using the installer we provided.\r\n\r\n" +
-            "Click Finish to continue.",
-        "Uninstallation in Progress",
-        "Please wait while the wizard is removing files from your computer.",
-        "Uninstallation progress ...",
+        texts(u ? "window.uninstall_caption" : "window.install_caption", args),
+        texts(u ? "page.welcome.uninstall_title" : "page.welcome.install_title", args),
+        texts(u ? "page.welcome.uninstall_text" : "page.welcome.install_text", args),
+        texts(u ? "page.finish.uninstall_title" : "page.finish.install_title", args),
+        texts(u ? "page.finish.uninstall_text" : "page.finish.install_text", args),
+        texts(u ? "page.progress.uninstall_title" : "page.progress.install_title", args),
+        texts(u ? "page.progress.uninstall_subtitle" : "page.progress.install_subtitle", args),
+        texts(u ? "page.progress.uninstall_label" : "page.progress.install_label", args),
     };
 }
 

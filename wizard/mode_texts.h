@@ -1,6 +1,9 @@
 // The texts of the window that depend on the mode, for a product name N and its versioned
-// name V (N + " v" + major + "." + minor). UTF-8 texts, as the stub keeps them.
+// name V (N + " v" + major + "." + minor), in the language of Texts. UTF-8 texts, as the stub
+// keeps them.
 #pragma once
+
+#include "base/ui_texts.h"
 
 #include <cstdint>
 #include <string>
@@ -20,7 +23,7 @@ struct TModeTexts {
 
 std::string VersionedName(const std::string& name, int32_t major, int32_t minor);
 TModeTexts MakeModeTexts(bool uninstallMode, const std::string& name,
-                         const std::string& versionedName);
+                         const std::string& versionedName, const TUiTexts& texts = {});
 
 // What the finish page adds after a run that reported Count (above 0) warnings: the lines are
 // on the progress page, one Prev away, and may say that an installed product will not work as

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 using namespace ko;
 
 namespace {
@@ -41,7 +43,7 @@ TEST(CommandLine, SwitchesInAnyCaseWithEitherLeadCharacter) {
 TEST(CommandLine, FaultsNameTheSwitchAndParsingGoesOn) {
     const TCommandLine unknown = Parse("Setup.exe /Quiet /T /S /LOG=x.txt");
     EXPECT_EQ(unknown.Error, "Unknown switch \"/Quiet\". The accepted switches are /S, "
-                             "/T=FOLDER, /LOG=FILE, /? and /help.");
+                             "/T=FOLDER, /LOG=FILE, /LANG=LANGUAGE, /? and /help.");
     EXPECT_TRUE(unknown.Silent);
     EXPECT_EQ(unknown.LogFile, "x.txt");
     EXPECT_EQ(Parse("Setup.exe /S /t").Error, "The switch \"/t\" needs a value: /t=FOLDER.");
@@ -50,10 +52,31 @@ TEST(CommandLine, FaultsNameTheSwitchAndParsingGoesOn) {
     EXPECT_EQ(Parse("Setup.exe /S=1").Error, "The switch \"/S\" takes no value.");
     EXPECT_EQ(Parse("Setup.exe /T=C:\\MT4").Error, "The switch /T works only together with /S.");
     EXPECT_EQ(Parse("Setup.exe C:\\MT4").Error, "Unknown argument \"C:\\MT4\". The accepted "
-                                                "switches are /S, /T=FOLDER, /LOG=FILE, /? and "
-                                                "/help.");
+                                                "switches are /S, /T=FOLDER, /LOG=FILE, "
+                                                "/LANG=LANGUAGE, /? and /help.");
     EXPECT_EQ(Parse("Uninstall.exe /S /T=C:\\MT4", true).Error,
-              "Unknown switch \"/T\". The accepted switches are /S, /LOG=FILE, /? and /help.");
+              "Unknown switch \"/T\". The accepted switches are /S, /LOG=FILE, /LANG=LANGUAGE, "
+              "/? and /help.");
+}
+
+// /LANG in both programs, its fault and the faults in the language of the user's choice, where
+// the log keeps them English.
+TEST(CommandLine, LanguageSwitchAndFaultsInTheChosenLanguage) {
+    EXPECT_EQ(Parse("Setup.exe /lang=pt-BR /S").Language, "pt-BR");
+    EXPECT_EQ(Parse("Uninstall.exe -LANG=de", true).Language, "de");
+    const TCommandLine empty = Parse("Uninstall.exe /LANG=", true);
+    EXPECT_EQ(empty.Error, "The switch \"/LANG\" needs a value: /LANG=LANGUAGE.");
+    const std::map<std::string, std::string> translation = {
+        {"command_line.unknown_switch", "Unbekannter Schalter „{switch}“. Zulässig: {switches}."},
+        {"command_line.switches_uninstall", "/S und /LANG=SPRACHE"}};
+    const ko::TUiTexts german("de", &translation);
+    const TCommandLine unknown = Parse("Uninstall.exe /Q", true);
+    EXPECT_EQ(ErrorText(unknown, true, german),
+              "Unbekannter Schalter „/Q“. Zulässig: /S und /LANG=SPRACHE.");
+    EXPECT_EQ(unknown.Error.substr(0, 15), "Unknown switch ");
+    EXPECT_EQ(ErrorText(empty, true, german), empty.Error);
+    EXPECT_EQ(ErrorText(Parse("Setup.exe"), false, german), "");
+    EXPECT_EQ(UsageText(true, german).substr(0, 14), "Uninstall.exe ");
 }
 
 TEST(LogFile, AppendsOneLinePerEntryWithCrLf) {

@@ -1,6 +1,7 @@
 // The wizard's texts in every language against the English ones: a translation that lost a key,
 // a product name or folder of a message, or the accelerator of a button would show a gap or a
 // wrong text in the window of that language only, where nobody reading English would notice.
+#include "base/ui_texts.h"
 #include "builder/toml_guard.h"
 
 #include <gtest/gtest.h>
@@ -102,4 +103,48 @@ TEST(Languages, EveryLanguageHasTheEnglishTextsWithTheirPartsAndAccelerators) {
     }
     EXPECT_EQ(tags, (std::set<std::string>{"de", "en", "es", "fr", "it", "ja", "ko", "pt", "ru",
                                            "tr", "zh"}));
+}
+
+// The stub shows its own English table; the builder and the translators read en.toml. A text
+// changed in one and not the other would make the "same" English differ between languages.
+TEST(Languages, TheStubsEnglishIsEnTomlAndTranslationsFallBackKeyByKey) {
+    TTexts english = Load(Languages / "en.toml");
+    english.erase("tag");
+    english.erase("name");
+    std::set<std::string> keys;
+    for (std::string_view key : ko::TextKeys()) {
+        keys.insert(std::string(key));
+        EXPECT_EQ(ko::EnglishText(key), english[std::string(key)]) << key;
+    }
+    EXPECT_EQ(keys.size(), english.size());
+
+    const TTexts german = Load(Languages / "de.toml");
+    TTexts partial = {{"button.next", german.at("button.next")},
+                      {"page.finish.install_text", german.at("page.finish.install_text")},
+                      {"button.prev", ""}};
+    const ko::TUiTexts texts("de", &partial);
+    EXPECT_EQ(texts("button.next"), german.at("button.next"));
+    EXPECT_EQ(texts("button.prev"), "<< Prev");
+    EXPECT_EQ(texts("button.cancel"), "Cancel");
+    // Every occurrence filled, a value never read as a placeholder itself.
+    const std::string finish = texts("page.finish.install_text", {{"name", "{name}{x"}});
+    const size_t first = finish.find("{name}{x");
+    EXPECT_NE(first, std::string::npos);
+    EXPECT_NE(finish.find("{name}{x", first + 1), std::string::npos);
+    EXPECT_EQ(ko::FillText("{a}-{b}-{a}", {{"a", "{b}"}}), "{b}-{b}-{b}");
+    EXPECT_EQ(ko::FillText("open {", {{"a", "1"}}), "open {");
+}
+
+TEST(Languages, TheSystemLanguageFindsTheRegionThenTheLanguageAlone) {
+    const std::vector<std::string> carried = {"de", "pt", "zh", "pt-BR"};
+    EXPECT_EQ(ko::ChooseLanguage(carried, "pt-BR"), 3);
+    EXPECT_EQ(ko::ChooseLanguage(carried, "pt-PT"), 1);
+    EXPECT_EQ(ko::ChooseLanguage(carried, "DE_at"), 0);
+    EXPECT_EQ(ko::ChooseLanguage(carried, "zh-CN"), 2);
+    EXPECT_EQ(ko::ChooseLanguage(carried, "zh-SG"), 2);
+    // Traditional Chinese readers get English rather than the simplified script.
+    for (const char* traditional : {"zh-TW", "zh-HK", "zh-MO", "zh-Hant-TW"})
+        EXPECT_EQ(ko::ChooseLanguage(carried, traditional), -1) << traditional;
+    EXPECT_EQ(ko::ChooseLanguage(carried, "ru-RU"), -1);
+    EXPECT_EQ(ko::ChooseLanguage(carried, ""), -1);
 }

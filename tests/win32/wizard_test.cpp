@@ -272,6 +272,56 @@ TEST_F(Wizard, ReviewMemoLines) {
     EXPECT_EQ(lines[4], L"");
 }
 
+// A package with a German translation, asked for with a region it does not name: the window,
+// its pages, the review and the translated document speak German, a text the translation
+// lacks English, a document it lacks the package's own; the data records the tag for the log.
+TEST_F(Wizard, TranslationShowsOnThePagesWithEnglishForWhatItLacks) {
+    TKoLanguage german;
+    german.Tag = "de";
+    german.Texts = {
+        {"window.install_caption", "Installieren - {name}"},
+        {"button.next", "Weiter >>"},
+        {"button.cancel", "Abbrechen"},
+        {"page.welcome.install_title", "Willkommen bei {version_name}"},
+        {"page.licence.accept", "Ich akzeptiere die Vereinbarung"},
+        {"page.folder.title", "Zielordner wählen"},
+        {"page.ready.review.program_name", "Programmname"},
+        {"page.ready.review.build", " Build-Nr. {build}"},
+    };
+    german.ReadmeText = "{\\rtf1 Lies mich}";
+    auto install = Install(true);
+    install->Build = 7;
+    install->Languages = {TKoLanguage{"fr", "Français", {{"button.next", "Suivant >>"}}}, german};
+    Form.Language = "de-AT";
+    Form.CreateForInstall(std::move(install));
+
+    EXPECT_EQ(Form.Texts().Tag(), "de");
+    EXPECT_EQ(Form.Caption(), L"Installieren - Alpha");
+    EXPECT_EQ(Form.LabelStart1.Caption(), L"Willkommen bei Alpha v2.5");
+    EXPECT_EQ(Form.BtnNext.Caption(), L"Weiter >>");
+    EXPECT_EQ(Form.BtnCancel.Caption(), L"Abbrechen");
+    EXPECT_EQ(Form.BtnPrev.Caption(), L"<< Prev");
+    EXPECT_EQ(Form.RadioAccept.Caption(), L"Ich akzeptiere die Vereinbarung");
+    EXPECT_EQ(Form.HeadFolder.Title.Caption(), L"Zielordner w\u00e4hlen");
+    EXPECT_EQ(Form.HeadLicense.Title.Caption(), L"License Agreement");
+    EXPECT_EQ(Form.RichInfo.PlainText(), L"Lies mich");
+    EXPECT_EQ(Form.RichNews.PlainText(), L"What is new, as plain text");
+    Form.FillReadyMemo();
+    const auto lines = Form.MemoReady.Lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0], L"Programmname");
+    EXPECT_EQ(lines[1], L"        Alpha v2.5 Build-Nr. 7");
+
+    // A language the package does not carry: English, and the log will say so.
+    TKoInstall russian;
+    russian.Languages = {german};
+    TFormInstaller other;
+    other.Language = "ru-RU";
+    other.ChooseTexts(russian);
+    EXPECT_EQ(russian.Language, "en");
+    EXPECT_EQ(other.Texts()("button.next"), "Next >>");
+}
+
 TEST_F(Wizard, ProgressLinesAndBarWhateverThePercentage) {
     Form.CreateForInstall(Install(false));
     const auto data = Install(false);

@@ -2,7 +2,8 @@
 # path): the wizard shows the damaged-installer error and exits with 1, Setup /S exits with 1
 # and the error as the log's last line, before anything runs or is written. One byte flipped
 # inside a stored file's data: Setup /S stops with exit 1 and the error, naming the file, as the
-# log's last line; the older file in the terminal stays as it was and no temporary file is left.
+# log's last line; the older file in the terminal stays as it was and no temporary file is left;
+# the wizard shows that error in the user's language.
 # "kosetup verify" refuses both. The same byte flipped in a program run when the wizard closes
 # fails the otherwise finished run: exit 1.
 NAME="Plain Indicator"
@@ -88,6 +89,26 @@ END
 [ ! -e "$APP/Uninstall.exe" ]
 if "$KOSETUP_NATIVE/kosetup" verify "$WORK/Setup.exe" >"$WORK/verify.txt" 2>&1; then exit 1; fi
 grep -qF "does not match its SHA-256" "$WORK/verify.txt"
+
+# The wizard tells it in the user's language, the log in English.
+drive <<END
+start '$(winpath "$WORK/Setup.exe")' /LANG=de '/LOG=$(winpath "$WORK/wizard.log")'
+wait-window "Installation - $NAME" 30
+press BtnNext
+expect-page license
+select RadioAccept
+press BtnNext
+expect-page destination
+press BtnNext
+expect-page review
+press BtnNext
+expect-msgbox Fehler error "Das Installationsprogramm ist beschädigt: Die Daten von „$TARGET_WIN“ stimmen nicht mit ihrer Prüfsumme überein. Bitte laden Sie das Installationsprogramm erneut herunter." 30
+answer-msgbox
+close
+wait-exit 30
+END
+[ "$(tail -1 "$WORK/wizard.log" | tr -d '\r')" = "$(printf "$MESSAGE" "$TARGET_WIN")" ]
+[ "$(cat "$TARGET")" = $'version 1\r' ]
 
 # The close stage ran after the failed run, as it does whenever the wizard closes: its program
 # is there. A fresh start without it shows that the damaged one is never written or started.

@@ -40,7 +40,7 @@ $(shot 03-license)
 press BtnNext
 expect-page destination
 expect-bounds ListMetaTrader 60 189 650 218
-expect-bounds BtnAddMetaTrader 60 420 270 38
+expect-bounds BtnAddMetaTrader 60 420 330 38
 $(shot 04-destination)
 press BtnNext
 expect-page review

@@ -8,7 +8,7 @@ key_remove "$NAME"
 build_setup "$KOSETUP_SOURCE/tests/e2e/products/plain/product.toml" "$WORK/Setup.exe"
 SETUP=$(winpath "$WORK/Setup.exe")
 log=$WORK/refusals.txt
-UNKNOWN='Unknown switch "/Quiet". The accepted switches are /S, /T=FOLDER, /LOG=FILE, /? and /help.'
+UNKNOWN='Unknown switch "/Quiet". The accepted switches are /S, /T=FOLDER, /LOG=FILE, /LANG=LANGUAGE, /? and /help.'
 
 drive <<END
 start '$SETUP' /S /Quiet '/LOG=$(winpath "$log")'
