@@ -26,24 +26,31 @@ expect-windowless-exit 0 60
 END
 }
 
-NAME="Café Trend EA"
-product_paths "$NAME"
-product 1252 "$NAME"
-export KOSETUP_WINE_LOCALE=ka_GE.UTF-8
-drive_install "$WORK/Setup.exe" "$NAME" --at-welcome 'expect-caption RichLicense "Licence Café"' <<END
+wizard_installed() { # LICENCE: the wizard installs $NAME, whose licence shows LICENCE
+  drive_install "$WORK/Setup.exe" "$NAME" --at-welcome "expect-caption RichLicense \"$1\"" <<END
 press BtnNext
 press CheckRun
 press BtnCancel
 expect-exit 0
 END
-[ -e "$APP/Uninstall.exe" ] && [ -e "$MENU/License.lnk" ]
-key_exists "$NAME"
-cmp "$plain/Plain Indicator.mq4" "$TERMINAL/$INDICATOR"
+  [ -e "$APP/Uninstall.exe" ] && [ -e "$MENU/License.lnk" ]
+  key_exists "$NAME"
+  cmp "$plain/Plain Indicator.mq4" "$TERMINAL/$INDICATOR"
+}
+uninstalled() { # the uninstaller removes $NAME whole
+  silent "$APP_WIN\\Uninstall.exe"
+  wait_gone "$APP" 30
+  [ ! -e "$MENU" ] && [ ! -e "$TERMINAL/$INDICATOR" ]
+  if key_exists "$NAME"; then exit 1; fi
+}
+
+NAME="Café Trend EA"
+product_paths "$NAME"
+product 1252 "$NAME"
+export KOSETUP_WINE_LOCALE=ka_GE.UTF-8
+wizard_installed "Licence Café"
 export KOSETUP_WINE_LOCALE=ru_RU.UTF-8
-silent "$APP_WIN\\Uninstall.exe"
-wait_gone "$APP" 30
-[ ! -e "$MENU" ] && [ ! -e "$TERMINAL/$INDICATOR" ]
-if key_exists "$NAME"; then exit 1; fi
+uninstalled
 
 # "ソ" is 0x83 0x5C in code page 932: split byte by byte at "\" its folder would lose it. Polish
 # and simplified Chinese letters are not in that code page either.
@@ -72,21 +79,10 @@ for codepage in 65001 936; do
   NAME="E2E 中文 指标 砛 $codepage"
   product_paths "$NAME"
   product "$codepage" "$NAME"
-  drive_install "$WORK/Setup.exe" "$NAME" --at-welcome 'expect-caption RichLicense "许可 Licence"' <<END
-press BtnNext
-press CheckRun
-press BtnCancel
-expect-exit 0
-END
-  [ -e "$APP/Uninstall.exe" ] && [ -e "$MENU/License.lnk" ]
-  key_exists "$NAME"
-  cmp "$plain/Plain Indicator.mq4" "$TERMINAL/$INDICATOR"
+  wizard_installed "许可 Licence"
   listing=$("$KOSETUP_NATIVE/kosetup" list "$APP/Uninstall.exe")
   grep -qF "folder $APP_WIN" <<<"$listing" && grep -qF "file   $MENU_WIN\License.lnk" <<<"$listing"
-  silent "$APP_WIN\Uninstall.exe"
-  wait_gone "$APP" 30
-  [ ! -e "$MENU" ] && [ ! -e "$TERMINAL/$INDICATOR" ]
-  if key_exists "$NAME"; then exit 1; fi
+  uninstalled
 done
 
 # The code page is the package's first record behind the digest of the records: a number no
