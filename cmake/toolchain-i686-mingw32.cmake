@@ -48,8 +48,8 @@ set(CMAKE_CROSSCOMPILING_EMULATOR
 
 # The stub's own flags. Applied per target (not globally) so that tests and the
 # cross-built builder keep normal optimisation and console subsystem.
-#   -Os, one section per function and --gc-sections: the stub ships inside
-#       every Setup.exe, so unused library code must not come along;
+#   -Oz (smaller code than -Os), one section per function and --gc-sections: the
+#       stub ships inside every Setup.exe, so unused library code must not come along;
 #   -flto: the stub's link optimises across its libraries (about 50 KB less). The
 #       objects are fat, so that tests and tools link the same libraries the
 #       ordinary way. One partition: GCC 12 for MinGW fails with an internal
@@ -58,9 +58,9 @@ set(CMAKE_CROSSCOMPILING_EMULATOR
 #       function's static;
 #   -mwindows: GUI subsystem, no console window;
 #   -s: no symbols; the map file next to the program says what went in.
-set(KOSETUP_STUB_COMPILE_FLAGS -Os -ffunction-sections -fdata-sections -flto -ffat-lto-objects
+set(KOSETUP_STUB_COMPILE_FLAGS -Oz -ffunction-sections -fdata-sections -flto -ffat-lto-objects
                                -fno-threadsafe-statics)
-set(KOSETUP_STUB_LINK_FLAGS -Os -flto -flto-partition=none -fuse-linker-plugin -mwindows -s
+set(KOSETUP_STUB_LINK_FLAGS -Oz -flto -flto-partition=none -fuse-linker-plugin -mwindows -s
                             -Wl,--gc-sections)
 # The stub runs one thread. The posix thread model's runtime guards its statics and its
 # exception memory with winpthread (30 KB in every Setup.exe); the win32 model's runtime of

@@ -15,13 +15,18 @@ namespace ko {
 
 namespace {
 
+// The ids come from __uuidof, and the one service id from here, rather than from libuuid, whose
+// object file brings every id it holds into the program.
+const GUID TopLevelBrowserService = {
+    0x4C96BE40, 0x915C, 0x11CF, {0x99, 0xD3, 0x00, 0xAA, 0x00, 0x4A, 0xE8, 0x37}};
+
 // The desktop's own shell dispatch object: the desktop window among the shell's windows, its
 // active view, that view's background object and, through it, the shell application object,
 // which lives in the desktop's process.
 bool DesktopShell(TComPtr<IShellDispatch2>& shell) {
     TComPtr<IShellWindows> windows;
-    if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
-                                reinterpret_cast<void**>(&windows))))
+    if (FAILED(CoCreateInstance(__uuidof(ShellWindows), nullptr, CLSCTX_LOCAL_SERVER,
+                                __uuidof(IShellWindows), reinterpret_cast<void**>(&windows))))
         return false;
     VARIANT location = {}, root = {};
     location.vt = VT_I4;
@@ -39,18 +44,18 @@ bool DesktopShell(TComPtr<IShellDispatch2>& shell) {
     TComPtr<IDispatch> background;
     TComPtr<IShellFolderViewDual> folderView;
     TComPtr<IDispatch> application;
-    return SUCCEEDED(
-               found->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&provider))) &&
-           SUCCEEDED(provider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser,
+    return SUCCEEDED(found->QueryInterface(__uuidof(IServiceProvider),
+                                           reinterpret_cast<void**>(&provider))) &&
+           SUCCEEDED(provider->QueryService(TopLevelBrowserService, __uuidof(IShellBrowser),
                                             reinterpret_cast<void**>(&browser))) &&
            SUCCEEDED(browser->QueryActiveShellView(&view)) &&
-           SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch,
+           SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, __uuidof(IDispatch),
                                          reinterpret_cast<void**>(&background))) &&
-           SUCCEEDED(background->QueryInterface(IID_IShellFolderViewDual,
+           SUCCEEDED(background->QueryInterface(__uuidof(IShellFolderViewDual),
                                                 reinterpret_cast<void**>(&folderView))) &&
            SUCCEEDED(folderView->get_Application(&application)) &&
-           SUCCEEDED(
-               application->QueryInterface(IID_IShellDispatch2, reinterpret_cast<void**>(&shell)));
+           SUCCEEDED(application->QueryInterface(__uuidof(IShellDispatch2),
+                                                 reinterpret_cast<void**>(&shell)));
 }
 
 TDesktopAnswer OpenThroughDesktop(const std::wstring& file) {
