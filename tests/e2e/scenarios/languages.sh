@@ -2,12 +2,25 @@
 # German, its log lines in English, and the uninstaller, started without /LANG, speaks what the
 # install spoke. A Russian system without /LANG: a fault of the command line and the wizard in
 # Russian; /S /LANG=ru records Russian for the uninstaller, which speaks it on a Georgian system,
-# where (no Georgian translation) an installer speaks English.
+# where (no Georgian translation) an installer speaks English, or Japanese or Chinese when told.
+# The vendor's own Polish file adds a language, English where it is silent; the Russian licence
+# is the one a Russian system shows.
 NAME="Plain Indicator"
 require_no_terminals
 pf_add_terminal "E2E Languages"
 product_paths "$NAME"
-build_setup "$KOSETUP_SOURCE/tests/e2e/products/plain/product.toml" "$WORK/Setup.exe"
+src=$WORK/product
+mkdir -p "$src"
+cp "$KOSETUP_SOURCE/tests/e2e/products/plain/"* "$src/"
+printf '%s\n' 'tag = "pl"' 'name = "Polski"' '[window]' 'install_caption = "Instalacja - {name}"' \
+  '[button]' 'next = "Dalej >"' >"$src/pl.toml"
+printf '{\\rtf1\\ansi \\u1051?\\u1080?\\u1094?\\u1077?\\u1085?\\u1079?\\u1080?\\u1103? RU\\par}' >"$src/license_ru.rtf"
+{
+  echo 'translations = ["pl.toml"]'
+  cat "$KOSETUP_SOURCE/tests/e2e/products/plain/product.toml"
+  printf '%s\n' '[documents.ru]' 'license = "license_ru.rtf"'
+} >"$src/product.toml"
+build_setup "$src/product.toml" "$WORK/Setup.exe" 2>"$WORK/build-warnings.txt"
 SETUP=$(winpath "$WORK/Setup.exe")
 UNINSTALL="$APP_WIN\\Uninstall.exe"
 
@@ -58,6 +71,7 @@ start '$SETUP'
 wait-window "Установка - $NAME" 30
 expect-caption LabelStart1 "Вас приветствует мастер установки $NAME v2.0"
 expect-caption BtnNext "Далее >"
+expect-caption RichLicense "Лицензия RU"
 press BtnCancel
 expect-exit 0
 END
@@ -71,6 +85,23 @@ drive <<END
 start '$SETUP'
 wait-window "Install - $NAME" 30
 expect-caption BtnNext "Next >>"
+expect-caption RichLicense "Plain Indicator licence: use it as you like."
+press BtnCancel
+expect-exit 0
+start '$SETUP' /LANG=ja
+wait-window "セットアップ - $NAME" 30
+expect-caption BtnNext "次へ >"
+press BtnCancel
+expect-exit 0
+start '$SETUP' /LANG=zh
+wait-window "安装 - $NAME" 30
+expect-caption BtnNext "下一步 >"
+press BtnCancel
+expect-exit 0
+start '$SETUP' /LANG=pl
+wait-window "Instalacja - $NAME" 30
+expect-caption BtnNext "Dalej >"
+expect-caption BtnPrev "<< Prev"
 press BtnCancel
 expect-exit 0
 END
