@@ -26,8 +26,8 @@ using namespace ko;
 
 namespace {
 
-// The wizard until its window closes. Returns 1 when the installer could not be loaded,
-// ExitAnotherRun when another run of the product is going on.
+// The wizard until its window closes. Returns 1 when the installer could not be loaded or its
+// run failed, ExitAnotherRun when another run of the product is going on.
 int RunWizard(const std::string& language, TLogFile* log) {
     // Only the wizard's windows need the common controls and the rich-edit library: loading
     // them cost every unattended run about 15 ms of its start-up under Wine.
@@ -41,7 +41,7 @@ int RunWizard(const std::string& language, TLogFile* log) {
     form.Show();
     ui::RunMessageLoop(form);
     form.FormDestroy();
-    return 0;
+    return form.RunHasFailed() ? ExitRunFailed : ExitDone;
 }
 
 // Reads the command line and runs what it asks for; returns the exit code. Without /S every

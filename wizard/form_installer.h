@@ -105,6 +105,9 @@ public:
     // When set (/LOG), also receives every line of the run and the message of an error that
     // ends it. Not owned.
     TLogFile* Log = nullptr;
+    // The run ended in an error (and was rolled back): the process says so in its exit code, as
+    // the run without windows does, so that whoever started the wizard does not take it for done.
+    bool RunHasFailed() const { return FRunFailed; }
 
     // The head of a page with a band: title, subtitle, page icon and the text below the band.
     struct TPageHead {
@@ -186,6 +189,7 @@ private:
     std::vector<ui::TPanel*> FPages;
     int FPageIndex = -1;
     bool FUninstallMode = false;
+    bool FRunFailed = false;
     bool FFoldersListed = false;
     // The platforms whose terminals the package (or the logged install) writes into.
     TPlatforms FPlatforms = ForMT4;

@@ -213,6 +213,7 @@ void TFormInstaller::FinishAction() {
 void TFormInstaller::RunFailed(const std::string& error, const std::string& message) {
     // Next, Prev and Cancel stay disabled: the run cannot be repeated, and only the close box is
     // left. The error ends the log, after what the rollback reported; the log stays English.
+    FRunFailed = true;
     if (Log)
         Log->WriteLine(error);
     MemoProgress.AddLines({Wide(error)});

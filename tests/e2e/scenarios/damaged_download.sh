@@ -3,7 +3,7 @@
 # and the error as the log's last line, before anything runs or is written. One byte flipped
 # inside a stored file's data: Setup /S stops with exit 1 and the error, naming the file, as the
 # log's last line; the older file in the terminal stays as it was and no temporary file is left;
-# the wizard shows that error in the user's language.
+# the wizard shows that error in the user's language and, once closed, exits with 1.
 # "kosetup verify" refuses both. The same byte flipped in a program run when the wizard closes
 # fails the otherwise finished run: exit 1.
 NAME="Plain Indicator"
@@ -105,7 +105,7 @@ press BtnNext
 expect-msgbox Fehler error "Das Installationsprogramm ist beschädigt: Die Daten von „$TARGET_WIN“ stimmen nicht mit ihrer Prüfsumme überein. Bitte laden Sie das Installationsprogramm erneut herunter." 30
 answer-msgbox
 close
-wait-exit 30
+expect-exit 1 30
 END
 [ "$(tail -1 "$WORK/wizard.log" | tr -d '\r')" = "$(printf "$MESSAGE" "$TARGET_WIN")" ]
 [ "$(cat "$TARGET")" = $'version 1\r' ]
