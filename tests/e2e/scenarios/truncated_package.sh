@@ -1,8 +1,8 @@
 # A Setup.exe whose stored data is cut short: the run stops at the damaged file with one error
 # box, the buttons stay disabled, nothing after that file is written, the folders the run made
 # are removed again with the error as the log's last line, and the close box still ends the
-# program. The cut stays inside the file's 80 stored bytes: one reaching into the records
-# before them is refused as a damaged installer before the wizard shows.
+# program, with exit code 1. The cut stays inside the file's 80 stored bytes: one reaching into
+# the records before them is refused as a damaged installer before the wizard shows.
 build_setup "$KOSETUP_SOURCE/tests/e2e/products/plain/product.toml" "$WORK/Setup.exe"
 truncate -s -10 "$WORK/Setup.exe"
 require_no_terminals
@@ -29,7 +29,7 @@ expect-lines MemoProgress
 |Removing folder $PF_WIN\\Plain Indicator ...
 |Invalid file format
 close
-expect-exit 0
+expect-exit 1
 END
 } | drive
 [ ! -e "$PF/Plain Indicator" ]
