@@ -38,6 +38,11 @@ std::string UserLanguageTag();
 // The system's text for an error code (GetLastError or an HRESULT), without the line end.
 std::string SystemMessage(DWORD code);
 
+// The error code says that a file or a folder on its way is not there.
+inline bool NotFound(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 // Fills Buffer from the system's cryptographic random source; false when it fails. From
 // advapi32, which every program loads from the system folder, rather than bcrypt, which is
 // not one of the system's known DLLs and would be looked for beside the program.

@@ -108,8 +108,8 @@ bool GoesInto(const TKoInstallFile& file, const TPass& pass) {
 // The first link on the way from Profile, another user's, to anything the run would write or
 // read in Pass's folder: the terminal-side files of its platform and the settings file. "" when
 // there is none.
-std::string LinkInOtherProfile(const TKoInstallRun& run, const TPass& pass,
-                               const std::string& profile) {
+std::string LinkInPassFolder(const TKoInstallRun& run, const TPass& pass,
+                             const std::string& profile) {
     const std::string& folder = pass.Folder;
     TVariables variables;
     FillVariables(run.Data, variables);
@@ -136,7 +136,7 @@ std::vector<TPass> MetaTraderFolders(const TKoInstallRun& run, std::vector<std::
     const std::vector<std::string> others = OtherProfileFolders();
     std::vector<TPass> passes;
     const auto add = [&](const TPass& pass, const std::string& profile) {
-        const std::string link = profile.empty() ? "" : LinkInOtherProfile(run, pass, profile);
+        const std::string link = profile.empty() ? "" : LinkInPassFolder(run, pass, profile);
         if (link.empty())
             passes.push_back(pass);
         else

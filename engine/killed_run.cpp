@@ -12,14 +12,10 @@ namespace ko {
 
 namespace {
 
-bool Gone(DWORD error) {
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
 // Deletes Path; true when it is gone, also when it was never there.
 bool DeleteIfThere(const std::string& path) {
     ClearReadOnly(path);
-    return DeleteFilePath(path) || Gone(GetLastError());
+    return DeleteFilePath(path) || NotFound(GetLastError());
 }
 
 } // namespace
@@ -36,9 +32,7 @@ void UndoKilledRun(const std::string& journalPath, const std::string& keep,
     std::vector<TJournalEntry> stay;
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
         const std::string& path = entry->Path;
-        const std::string profile = ProfileOf(path, others);
-        if (const std::string link = profile.empty() ? "" : LinkBelow(profile, path);
-            !link.empty()) {
+        if (const std::string link = LinkInOtherProfile(path, others); !link.empty()) {
             report("WARNING: Leaving " + path + " alone: " + link +
                    " is a link in another user's profile ...");
             if (entry->Kind != TJournalEntry::ReplacedFile)

@@ -31,7 +31,7 @@ std::string LinkBelow(const std::string& root, const std::string& path) {
             // Only what is not there ends the search. Anything else (access denied, a name the
             // system cannot resolve) may hide a link: such a path is not used either.
             const DWORD error = GetLastError();
-            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            if (NotFound(error))
                 return {};
             return part;
         }
@@ -53,6 +53,11 @@ std::string ProfileOf(const std::string& path, const std::vector<std::string>& p
         if (IsBelow(path, profile))
             return profile;
     return {};
+}
+
+std::string LinkInOtherProfile(const std::string& path, const std::vector<std::string>& profiles) {
+    const std::string profile = ProfileOf(path, profiles);
+    return profile.empty() ? std::string() : LinkBelow(profile, path);
 }
 
 } // namespace ko

@@ -22,4 +22,8 @@ std::vector<std::string> OtherProfileFolders();
 // The folder of Profiles that Path lies in, or "".
 std::string ProfileOf(const std::string& path, const std::vector<std::string>& profiles);
 
+// The first link on the way to Path (LinkBelow) from the folder of Profiles it lies in; "" when
+// there is none or Path lies in none of them.
+std::string LinkInOtherProfile(const std::string& path, const std::vector<std::string>& profiles);
+
 } // namespace ko

@@ -36,11 +36,6 @@ void RemoveInstallLeftovers(TKoRun& run, const std::vector<std::string>& files,
                 run.Report("WARNING: Unable to delete file " + leftover + " ...", 0);
 }
 
-// A file already gone (the trader deleted it, or an uninstall that was killed did) is removed.
-bool Gone(DWORD error) {
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
 // Adds Paths to List, each once whatever its letter case.
 void AddOnce(std::vector<std::string>& list, std::set<std::string>& seen,
              const std::vector<std::string>& paths) {
@@ -98,11 +93,11 @@ void TKoUninstallRun::Execute() {
     // the way since the install, pointing anywhere.
     const std::vector<std::string> others = OtherProfileFolders();
     const auto linked = [&others](const std::string& path) {
-        const std::string profile = ProfileOf(path, others);
-        return profile.empty() ? std::string() : LinkBelow(profile, path);
+        return LinkInOtherProfile(path, others);
     };
     RemoveInstallLeftovers(*this, files, folders, linked);
     // The read-only attribute is left as it is: a file the user protected stays, with a warning.
+    // A file already gone (the trader deleted it, or a killed uninstall did) counts as removed.
     std::vector<std::string> held;
     for (const std::string& file : files) {
         Report("Delete file " + file + " ...", 1);
@@ -110,7 +105,7 @@ void TKoUninstallRun::Execute() {
             Report("WARNING: Leaving " + file + " alone: " + link +
                        " is a link in another user's profile ...",
                    0);
-        } else if (!DeleteFilePath(file) && !Gone(GetLastError())) {
+        } else if (!DeleteFilePath(file) && !NotFound(GetLastError())) {
             Report("WARNING: Unable to delete file " + file + " ...", 0);
             if (HeldOpen(file))
                 held.push_back(file);
