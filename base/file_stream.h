@@ -23,6 +23,9 @@ class TFileStream : public TStream {
 public:
     // Throws EFOpenError naming the file when it cannot be opened or created.
     TFileStream(const std::string& path, TFileMode mode);
+    // Takes over Handle (a HANDLE on Windows, a descriptor elsewhere), already open on Path, and
+    // closes it when done; Readable says whether reads should be read ahead.
+    TFileStream(intptr_t handle, const std::string& path, bool readable);
     ~TFileStream() override;
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;

@@ -37,6 +37,9 @@ TFileStream::TFileStream(const std::string& path, TFileMode mode) : FFileName(pa
     FHandle = fd;
 }
 
+TFileStream::TFileStream(intptr_t handle, const std::string& path, bool)
+    : FFileName(path), FHandle(handle) {}
+
 TFileStream::~TFileStream() {
     ::close(static_cast<int>(FHandle));
 }

@@ -72,6 +72,11 @@ TFileStream::TFileStream(const std::string& path, TFileMode mode) : FFileName(pa
     FReadAhead.Enabled = mode == TFileMode::OpenRead || mode == TFileMode::OpenReadLocked;
 }
 
+TFileStream::TFileStream(intptr_t handle, const std::string& path, bool readable)
+    : FFileName(path), FHandle(handle), FPosition(0) {
+    FReadAhead.Enabled = readable;
+}
+
 int64_t TFileStream::ReadAt(void* buffer, int64_t count, int64_t offset) {
     OVERLAPPED at = {};
     at.Offset = static_cast<DWORD>(offset);

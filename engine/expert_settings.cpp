@@ -29,9 +29,10 @@ void OverrideExpertSettings(TKoInstall& data, const std::string& terminalFolder,
     // for web requests, after the record): all of it is written back as it was.
     std::vector<uint8_t> record;
     if (FileExists(path)) {
-        TFileStream input(path, TFileMode::OpenRead);
-        record.resize(static_cast<size_t>(input.Size()));
-        record.resize(static_cast<size_t>(input.ReadFully(record.data(), int64_t(record.size()))));
+        // In another user's profile only their own plain file is read, never one it links to.
+        const std::unique_ptr<TFileStream> input = transaction.Guard().OpenRead(path);
+        record.resize(static_cast<size_t>(input->Size()));
+        record.resize(static_cast<size_t>(input->ReadFully(record.data(), int64_t(record.size()))));
     } else {
         record.resize(4);
         PutLE32(record.data(), NewFileHeader);

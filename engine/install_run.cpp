@@ -105,12 +105,15 @@ bool GoesInto(const TKoInstallFile& file, const TPass& pass) {
     return TargetPlatforms(file.Path) & PlatformFlag(pass.Platform);
 }
 
-// The first link on the way from Profile, another user's, to anything the run would write or
-// read in Pass's folder: the terminal-side files of its platform and the settings file. "" when
-// there is none.
-std::string LinkInPassFolder(const TKoInstallRun& run, const TPass& pass,
-                             const std::string& profile) {
+// The first link on the way from another user's profile to anything the run would write or read
+// in Pass's folder: the terminal-side files of its platform and the settings file. "" when there
+// is none, or the folder is in no other user's profile. The folders on the way stay held for the
+// run (TProfileGuard), so that none can be swapped for a link after this look.
+std::string LinkInPassFolder(TKoInstallRun& run, const TPass& pass) {
     const std::string& folder = pass.Folder;
+    TProfileGuard& guard = run.Transaction.Guard();
+    if (!guard.Guards(folder))
+        return {};
     TVariables variables;
     FillVariables(run.Data, variables);
     variables.SetValue("{metatrader}", folder);
@@ -119,7 +122,7 @@ std::string LinkInPassFolder(const TKoInstallRun& run, const TPass& pass,
         if (GoesInto(*file, pass))
             paths.push_back(ExpandPath(file->Path, variables));
     for (const std::string& path : paths)
-        if (std::string link = LinkBelow(profile, path); !link.empty())
+        if (std::string link = guard.Check(path); !link.empty())
             return link;
     return {};
 }
@@ -131,12 +134,11 @@ std::string LinkInPassFolder(const TKoInstallRun& run, const TPass& pass,
 // (traders share one MQL4 folder between terminals). A terminal of a platform the package has
 // no files for (one named with /T=) is left out with a warning too: an MT4 add-on in an MT5
 // terminal, or the reverse, is a file it never loads.
-std::vector<TPass> MetaTraderFolders(const TKoInstallRun& run, std::vector<std::string>& skipped) {
+std::vector<TPass> MetaTraderFolders(TKoInstallRun& run, std::vector<std::string>& skipped) {
     const TPlatforms served = PackagePlatforms(run.Data);
-    const std::vector<std::string> others = OtherProfileFolders();
     std::vector<TPass> passes;
-    const auto add = [&](const TPass& pass, const std::string& profile) {
-        const std::string link = profile.empty() ? "" : LinkInPassFolder(run, pass, profile);
+    const auto add = [&](const TPass& pass) {
+        const std::string link = LinkInPassFolder(run, pass);
         if (link.empty())
             passes.push_back(pass);
         else
@@ -151,10 +153,10 @@ std::vector<TPass> MetaTraderFolders(const TKoInstallRun& run, std::vector<std::
                               " terminal and the package has no files for it ...");
             continue;
         }
-        add({terminal, platform, false}, ProfileOf(terminal, others));
+        add({terminal, platform, false});
         for (const TDataFolder& dataFolder : run.DataFolders)
             if (SameFolder(dataFolder.Terminal, terminal))
-                add({dataFolder.Folder, platform, true}, dataFolder.OtherProfile);
+                add({dataFolder.Folder, platform, true});
     }
     return passes;
 }
@@ -191,11 +193,10 @@ void CopyFiles(TKoInstallRun& run, const std::vector<TPass>& passes,
     FillVariables(run.Data, variables);
     TStream& package = run.Data.File();
     RunExecs(run, package, variables, stBeforeFiles);
-    const std::vector<std::string> others = OtherProfileFolders();
     std::vector<bool> shortcutMade(run.Data.Files.size());
     for (size_t pass = 0; pass < passes.size(); ++pass) {
         variables.SetValue("{metatrader}", passes[pass].Folder);
-        const bool othersProfile = !ProfileOf(passes[pass].Folder, others).empty();
+        const bool othersProfile = run.Transaction.Guard().Guards(passes[pass].Folder);
         for (size_t i = 0; i < run.Data.Files.size(); ++i) {
             const TKoInstallFile& file = *run.Data.Files[i];
             if (!Writes(file, pass, passes))

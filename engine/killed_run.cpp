@@ -27,12 +27,12 @@ void UndoKilledRun(const std::string& journalPath, const std::string& keep,
         return;
     report("Undoing the changes of an earlier run that did not end ...");
     // In another user's profile nothing is deleted or put back through a link that user may
-    // have made since the run, pointing anywhere.
-    const std::vector<std::string> others = OtherProfileFolders();
+    // have made since the run, pointing anywhere, nor one made while this undo works.
+    TProfileGuard guard;
     std::vector<TJournalEntry> stay;
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
         const std::string& path = entry->Path;
-        if (const std::string link = LinkInOtherProfile(path, others); !link.empty()) {
+        if (const std::string link = guard.Check(path); !link.empty()) {
             report("WARNING: Leaving " + path + " alone: " + link +
                    " is a link in another user's profile ...");
             if (entry->Kind != TJournalEntry::ReplacedFile)
@@ -40,6 +40,7 @@ void UndoKilledRun(const std::string& journalPath, const std::string& keep,
             continue;
         }
         if (entry->Kind == TJournalEntry::CreatedFolder) {
+            guard.Release(path);
             if (RemoveFolder(path))
                 report("Removing folder " + path + " ...");
             else if (DirectoryExists(path))

@@ -1,14 +1,34 @@
 #include "engine/link_guard.h"
 
+#include "base/errors.h"
 #include "base/win32_util.h"
+#include "engine/file_utils.h"
 #include "engine/terminal_discovery.h"
-#include "engine/terminal_origin.h"
 
 #include <windows.h>
+#include <winternl.h>
 
 namespace ko {
 
 namespace {
+
+// NtCreateFile's options and answers that the headers of every tool chain do not carry.
+constexpr ULONG OpenReparsePoint = 0x00200000;
+constexpr ULONG SynchronousIo = 0x00000020;
+constexpr ULONG DirectoryFile = 0x00000001;
+constexpr ULONG NonDirectoryFile = 0x00000040;
+constexpr ULONG OpenDisposition = 1;
+constexpr ULONG CreateDisposition = 2;
+constexpr NTSTATUS NameNotFound = static_cast<NTSTATUS>(0xC0000034);
+constexpr NTSTATUS PathNotFound = static_cast<NTSTATUS>(0xC000003A);
+constexpr NTSTATUS NameCollision = static_cast<NTSTATUS>(0xC0000035);
+constexpr NTSTATUS NotADirectory = static_cast<NTSTATUS>(0xC0000103);
+
+// What a held folder is opened for: enough to open and create below it, nothing that others'
+// renames or deletes could share.
+constexpr ACCESS_MASK FolderAccess =
+    FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+constexpr ULONG FolderShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
 // Path lies below Folder: Folder followed by a "\" and more.
 bool IsBelow(const std::string& path, const std::string& folder) {
@@ -17,32 +37,40 @@ bool IsBelow(const std::string& path, const std::string& folder) {
            SameFolder(path.substr(0, prefix.size()), prefix);
 }
 
-} // namespace
-
-std::string LinkBelow(const std::string& root, const std::string& path) {
-    if (!IsBelow(path, root))
-        return {};
-    size_t end = root.size() + (root.back() == '\\' ? 0 : 1);
-    while (end <= path.size()) {
-        const size_t next = path.find('\\', end);
-        const std::string part = path.substr(0, next == std::string::npos ? path.size() : next);
-        const DWORD attributes = GetFileAttributesW(Wide(part).c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES) {
-            // Only what is not there ends the search. Anything else (access denied, a name the
-            // system cannot resolve) may hide a link: such a path is not used either.
-            const DWORD error = GetLastError();
-            if (NotFound(error))
-                return {};
-            return part;
-        }
-        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-            return part;
-        if (next == std::string::npos)
-            break;
-        end = next + 1;
-    }
-    return {};
+// Name opened relative to the folder behind Root, never through a link at its end.
+NTSTATUS OpenBelow(HANDLE root, const std::string& name, ACCESS_MASK access, ULONG share,
+                   ULONG disposition, ULONG options, HANDLE& handle) {
+    std::wstring wide = Wide(name);
+    UNICODE_STRING unicode;
+    unicode.Buffer = wide.data();
+    unicode.Length = unicode.MaximumLength = USHORT(wide.size() * sizeof(wchar_t));
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &unicode, OBJ_CASE_INSENSITIVE, root, nullptr);
+    IO_STATUS_BLOCK status;
+    handle = nullptr;
+    return NtCreateFile(&handle, access | SYNCHRONIZE, &attributes, &status, nullptr,
+                        FILE_ATTRIBUTE_NORMAL, share, disposition,
+                        options | OpenReparsePoint | SynchronousIo, nullptr, 0);
 }
+
+// True when the object behind Handle, reached as Path, is a link. Windows answers through the
+// handle, opened on the link itself; Wine follows its Unix links when opening and knows them
+// only by name, so the name is asked too: the handle, held without delete sharing, keeps the
+// name from changing since.
+bool IsLink(HANDLE handle, const std::string& path) {
+    FILE_ATTRIBUTE_TAG_INFO tag = {};
+    if (!GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag) ||
+        (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return true;
+    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool Missing(NTSTATUS status) {
+    return status == NameNotFound || status == PathNotFound || status == NotADirectory;
+}
+
+} // namespace
 
 std::vector<std::string> OtherProfileFolders() {
     return TerminalPlaces().OtherProfiles;
@@ -50,14 +78,171 @@ std::vector<std::string> OtherProfileFolders() {
 
 std::string ProfileOf(const std::string& path, const std::vector<std::string>& profiles) {
     for (const std::string& profile : profiles)
-        if (IsBelow(path, profile))
+        if (IsBelow(path, profile) || SameFolder(path, profile))
             return profile;
     return {};
 }
 
-std::string LinkInOtherProfile(const std::string& path, const std::vector<std::string>& profiles) {
-    const std::string profile = ProfileOf(path, profiles);
-    return profile.empty() ? std::string() : LinkBelow(profile, path);
+TProfileGuard::TProfileGuard(std::vector<std::string> profiles)
+    : FProfiles(std::move(profiles)), FLookedUp(true) {}
+
+TProfileGuard::~TProfileGuard() {
+    for (const auto& [folder, handle] : FHeld)
+        CloseHandle(handle);
+}
+
+const std::vector<std::string>& TProfileGuard::Profiles() {
+    if (!FLookedUp) {
+        FProfiles = OtherProfileFolders();
+        FLookedUp = true;
+    }
+    return FProfiles;
+}
+
+bool TProfileGuard::Guards(const std::string& path) {
+    return !ProfileOf(path, Profiles()).empty();
+}
+
+void* TProfileGuard::Held(const std::string& folder) const {
+    const auto it = FHeld.find(LowerPath(folder));
+    return it == FHeld.end() ? nullptr : it->second;
+}
+
+std::string TProfileGuard::HoldFolder(const std::string& folder, const TStepEvent* before,
+                                      const TStepEvent* made) {
+    const bool create = before != nullptr;
+    std::string profile = ProfileOf(folder, Profiles());
+    if (profile.empty())
+        return {};
+    if (profile.size() > 3 && profile.back() == '\\')
+        profile.pop_back();
+    // The profile folder itself is reached by its full name: the system's list names it, and
+    // only its user and the administrators can change what lies above it.
+    HANDLE parent = Held(profile);
+    if (!parent) {
+        parent =
+            CreateFileW(Wide(profile).c_str(), FolderAccess, FolderShare, nullptr, OPEN_EXISTING,
+                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (parent == INVALID_HANDLE_VALUE)
+            return NotFound(GetLastError()) ? std::string() : profile;
+        if (IsLink(parent, profile)) {
+            CloseHandle(parent);
+            return profile;
+        }
+        FHeld[LowerPath(profile)] = parent;
+    }
+    size_t end = profile.size() + 1;
+    while (end <= folder.size()) {
+        size_t next = folder.find('\\', end);
+        if (next == std::string::npos)
+            next = folder.size();
+        const std::string step = folder.substr(0, next);
+        if (next > end) {
+            if (HANDLE held = Held(step)) {
+                parent = held;
+            } else {
+                const std::string name = folder.substr(end, next - end);
+                HANDLE handle;
+                NTSTATUS status = OpenBelow(parent, name, FolderAccess, FolderShare,
+                                            OpenDisposition, DirectoryFile, handle);
+                if (Missing(status) && create) {
+                    (*before)(step);
+                    status = OpenBelow(parent, name, FolderAccess, FolderShare, CreateDisposition,
+                                       DirectoryFile, handle);
+                    // Made by someone else meanwhile: looked at like any other.
+                    if (status == NameCollision)
+                        status = OpenBelow(parent, name, FolderAccess, FolderShare, OpenDisposition,
+                                           DirectoryFile, handle);
+                    else if (NT_SUCCESS(status))
+                        (*made)(step);
+                }
+                if (Missing(status) && !create)
+                    return {};
+                if (!NT_SUCCESS(status))
+                    return step;
+                if (IsLink(handle, step)) {
+                    CloseHandle(handle);
+                    return step;
+                }
+                FHeld[LowerPath(step)] = handle;
+                parent = handle;
+            }
+        }
+        end = next + 1;
+    }
+    return {};
+}
+
+std::string TProfileGuard::Check(const std::string& path) {
+    if (!Guards(path))
+        return {};
+    if (std::string link = HoldFolder(ExtractFileDir(path)); !link.empty())
+        return link;
+    if (Held(path))
+        return {};
+    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return NotFound(GetLastError()) ? std::string() : path;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return path;
+    // A folder is held too: what is then done inside it by name stays inside it.
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? HoldFolder(path) : std::string();
+}
+
+void TProfileGuard::Create(const std::string& folder, const TStepEvent& before,
+                           const TStepEvent& made) {
+    if (const std::string link = HoldFolder(folder, &before, &made); !link.empty())
+        throw EFOpenError("Unable to create directory \"" + folder + "\": " + link +
+                          " is a link in another user's profile, or cannot be opened");
+}
+
+void TProfileGuard::Release(const std::string& folder) {
+    const std::string lower = LowerPath(folder);
+    for (auto it = FHeld.begin(); it != FHeld.end();) {
+        if (it->first == lower || IsBelow(it->first, lower)) {
+            CloseHandle(it->second);
+            it = FHeld.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+std::unique_ptr<TFileStream> TProfileGuard::CreateNew(const std::string& path) {
+    const std::string folder = ExtractFileDir(path);
+    HANDLE parent = Guards(path) && HoldFolder(folder).empty() ? Held(folder) : nullptr;
+    HANDLE handle = nullptr;
+    const NTSTATUS status =
+        parent ? OpenBelow(parent, ExtractFileName(path), GENERIC_READ | GENERIC_WRITE | DELETE,
+                           FILE_SHARE_READ, CreateDisposition, NonDirectoryFile, handle)
+               : NameNotFound;
+    if (!NT_SUCCESS(status))
+        throw EFOpenError("Cannot create file \"" + path + "\". " +
+                          SystemMessage(RtlNtStatusToDosError(status)));
+    return std::make_unique<TFileStream>(reinterpret_cast<intptr_t>(handle), path, false);
+}
+
+std::unique_ptr<TFileStream> TProfileGuard::OpenRead(const std::string& path) {
+    if (!Guards(path))
+        return std::make_unique<TFileStream>(path, TFileMode::OpenRead);
+    const std::string folder = ExtractFileDir(path);
+    HANDLE parent = HoldFolder(folder).empty() ? Held(folder) : nullptr;
+    HANDLE handle = nullptr;
+    const NTSTATUS status =
+        parent ? OpenBelow(parent, ExtractFileName(path), GENERIC_READ, FILE_SHARE_READ,
+                           OpenDisposition, NonDirectoryFile, handle)
+               : NameNotFound;
+    if (!NT_SUCCESS(status))
+        throw EFOpenError("Cannot open file \"" + path + "\". " +
+                          SystemMessage(RtlNtStatusToDosError(status)));
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (IsLink(handle, path) || !GetFileInformationByHandle(handle, &info) ||
+        info.nNumberOfLinks != 1) {
+        CloseHandle(handle);
+        throw EFOpenError("Cannot open file \"" + path +
+                          "\": it is a link in another user's profile");
+    }
+    return std::make_unique<TFileStream>(reinterpret_cast<intptr_t>(handle), path, true);
 }
 
 } // namespace ko

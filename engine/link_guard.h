@@ -1,19 +1,25 @@
 // Links in other users' profiles. The elevated installer writes into, reads settings from and
 // deletes in the MetaTrader data folders of every profile, and another user controls what lies
 // below their own profile folder: a junction, symbolic link or mount point there would send
-// the administrator's writes and deletes wherever that user likes. Such paths are not used.
+// the administrator's writes and deletes wherever that user likes, and one put there while the
+// run works would do so after any check. So every folder on the way from such a profile down to
+// what the run touches is opened relative to the one above it, refused when it is a link, and
+// held open without delete sharing until the run ends: a held folder cannot be renamed, removed
+// or replaced, and every path through held folders reaches what was checked. What is at the end
+// of such a path is never followed either: files there are made new under a name nobody could
+// guess (CreateNew) and read only when they are plain files with one name (OpenRead).
+// The current user's own folders follow their links, as the user made them.
 #pragma once
 
+#include "base/file_stream.h"
+
+#include <functional>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace ko {
-
-// The first existing folder or file on the way from below Root down to Path (Path included)
-// that is a reparse point (a junction, a symbolic link or a mount point) or that cannot be
-// looked at. "" when there is none, or when Path does not lie below Root. What does not exist
-// yet ends the search: the run creates it as a plain folder or file.
-std::string LinkBelow(const std::string& root, const std::string& path);
 
 // The profile folders of the users other than the one running the program, as the system
 // lists them.
@@ -22,8 +28,50 @@ std::vector<std::string> OtherProfileFolders();
 // The folder of Profiles that Path lies in, or "".
 std::string ProfileOf(const std::string& path, const std::vector<std::string>& profiles);
 
-// The first link on the way to Path (LinkBelow) from the folder of Profiles it lies in; "" when
-// there is none or Path lies in none of them.
-std::string LinkInOtherProfile(const std::string& path, const std::vector<std::string>& profiles);
+class TProfileGuard {
+public:
+    // Guards the paths in Profiles (by default the other users', looked up when first needed).
+    TProfileGuard() = default;
+    explicit TProfileGuard(std::vector<std::string> profiles);
+    ~TProfileGuard();
+    TProfileGuard(const TProfileGuard&) = delete;
+    TProfileGuard& operator=(const TProfileGuard&) = delete;
+
+    // True when Path lies in a guarded profile.
+    bool Guards(const std::string& path);
+    // Holds the folders from Path's profile down to Path's own folder, as far as they exist,
+    // and looks at Path itself, holding it too when it is a folder. "" when nothing on the way is a
+    // link, or Path lies in no guarded profile; else the first step that is a link or cannot be
+    // looked at (fail closed: anything but "not there" may hide a link).
+    std::string Check(const std::string& path);
+    // Holds Folder's steps as Check does, then creates the missing ones, each relative to the
+    // one above it, and holds it; Before is called with each before it is created and Made once
+    // it is. Throws EFOpenError naming the step that is a link or cannot be made.
+    using TStepEvent = std::function<void(const std::string&)>;
+    void Create(const std::string& folder, const TStepEvent& before, const TStepEvent& made);
+    // Lets go of Folder and what is held below it, so that it can be removed.
+    void Release(const std::string& folder);
+    // A new file at Path, which must not exist yet, opened for reading, writing and renaming and
+    // created relative to its held folder; outside guarded profiles an ordinary new file.
+    // Throws EFOpenError naming Path.
+    std::unique_ptr<TFileStream> CreateNew(const std::string& path);
+    // The existing file at Path opened for reading. In a guarded profile it must be a plain file
+    // with one name (a second name could be a link to any file the administrator may read), else
+    // EFOpenError naming Path.
+    std::unique_ptr<TFileStream> OpenRead(const std::string& path);
+
+private:
+    // The held handle of Folder (a HANDLE), or nullptr.
+    void* Held(const std::string& folder) const;
+    // Holds the steps of Folder; "" or the failing step as Check.
+    std::string HoldFolder(const std::string& folder, const TStepEvent* before = nullptr,
+                           const TStepEvent* made = nullptr);
+    const std::vector<std::string>& Profiles();
+
+    std::vector<std::string> FProfiles;
+    bool FLookedUp = false;
+    // Lower-case folder paths and their handles.
+    std::map<std::string, void*> FHeld;
+};
 
 } // namespace ko

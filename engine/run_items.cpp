@@ -50,6 +50,14 @@ void RunOne(TKoInstallRun& run, TStream& package, const TVariables& variables,
             const TKoInstallExec& exec) {
     const std::string program =
         exec.External ? ExpandPath(exec.Path, variables) : ExpandTarget(exec.Path, variables);
+    // That user may replace the program, or put a library beside it that it loads, at any time:
+    // started from there it would run their code as the administrator.
+    if (run.Transaction.Guard().Guards(program)) {
+        run.Report("WARNING: Not executing \"" + exec.Title + "\": " + program +
+                       " is in another user's profile ...",
+                   1);
+        return;
+    }
     if (!exec.External) {
         ClearReadOnly(program);
         const TStoredWrite written =

@@ -31,6 +31,18 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
     return text;
 }
 
+// Eight random bytes in hexadecimal.
+std::string RandomHex() {
+    uint8_t random[8] = {};
+    if (!SystemRandom(random, sizeof random))
+        throw EKoError("Unable to create a random name");
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (const uint8_t byte : random)
+        text += {digits[byte >> 4], digits[byte & 15]};
+    return text;
+}
+
 std::string WithoutDelimiter(std::string folder) {
     if (folder.size() > 1 && folder.back() == '\\')
         folder.pop_back();
@@ -72,8 +84,9 @@ void ClearLeftover(const std::string& path) {
 void MakeBackup(const std::string& target, const std::string& backup) {
     ClearReadOnly(backup);
     ClearLeftover(backup);
+    // Never over a file that took the backup's name since: that could be a link to anywhere.
     if (CreateHardLinkW(Wide(backup).c_str(), Wide(target).c_str(), nullptr) ||
-        CopyFileW(Wide(target).c_str(), Wide(backup).c_str(), FALSE))
+        CopyToNewFile(target, backup))
         return;
     const DWORD code = GetLastError();
     DeleteFilePath(backup);
@@ -341,6 +354,21 @@ void TFileTransaction::EnsureFolder(const std::string& folder) {
     const std::string dir = WithoutDelimiter(folder);
     if (!FKnownFolders.insert(LowerPath(dir)).second)
         return;
+    const auto made = [this](const std::string& path) {
+        FSteps.push_back({path, TStep::CreatedFolder});
+        FNewFolders.insert(LowerPath(path));
+    };
+    if (FGuard.Guards(dir)) {
+        FGuard.Create(
+            dir,
+            [this](const std::string& path) {
+                Record({path, TJournalEntry::CreatedFolder});
+            },
+            made);
+        if (!FNewFolders.count(LowerPath(dir)))
+            RemoveLeftovers(dir);
+        return;
+    }
     // The missing folders from the deepest up; a drive ("C:") or a root needs no creating.
     std::vector<std::string> missing;
     for (std::string path = dir; path.size() >= 3 && !DirectoryExists(path);) {
@@ -356,10 +384,8 @@ void TFileTransaction::EnsureFolder(const std::string& folder) {
     }
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
         Record({*it, TJournalEntry::CreatedFolder});
-        if (CreateDirectoryW(Wide(*it).c_str(), nullptr)) {
-            FSteps.push_back({*it, TStep::CreatedFolder});
-            FNewFolders.insert(LowerPath(*it));
-        }
+        if (CreateDirectoryW(Wide(*it).c_str(), nullptr))
+            made(*it);
     }
 }
 
@@ -368,7 +394,14 @@ bool TFileTransaction::Begin(const std::string& target, THeldTarget held, TPendi
     EnsureFolder(folder);
     pending.Target = target;
     pending.Lower = LowerPath(target);
-    pending.Temp = target + TempSuffix;
+    // In another user's folder a name known in advance could be taken first, by a link to
+    // anywhere: the temporary file there is made new under a random name.
+    pending.Guarded = FGuard.Guards(target);
+    pending.Temp = target + (pending.Guarded ? "." + RandomHex() : "") + TempSuffix;
+    if (pending.Guarded)
+        if (const std::string link = FGuard.Check(target); !link.empty())
+            throw EFOpenError("Cannot create file \"" + target + "\": " + link +
+                              " is a link in another user's profile");
     pending.Attempts = held == THeldTarget::Retry ? MoveAttempts : 1;
     // One look at the target serves every decision below: most targets are new, and in a folder
     // this run created only what it wrote itself can be there.
@@ -440,6 +473,9 @@ bool TFileTransaction::WriteFile(const std::string& target,
     TPending pending;
     if (!Begin(target, held, pending))
         return false;
+    // Written by name: only the program's own folders take such files.
+    if (pending.Guarded)
+        throw EFOpenError("Cannot create file \"" + target + "\" in another user's profile");
     // A temporary file of that name left by a killed run is overwritten by the new one.
     try {
         write(pending.Temp);
@@ -457,9 +493,11 @@ bool TFileTransaction::WriteStream(const std::string& target,
     TPending pending;
     if (!Begin(target, held, pending))
         return false;
-    std::optional<TFileStream> output;
+    std::unique_ptr<TFileStream> output;
     try {
-        output.emplace(pending.Temp, TFileMode::CreateRenamable);
+        output = pending.Guarded
+                     ? FGuard.CreateNew(pending.Temp)
+                     : std::make_unique<TFileStream>(pending.Temp, TFileMode::CreateRenamable);
         fill(*output);
     } catch (...) {
         output.reset();
@@ -504,8 +542,10 @@ void TFileTransaction::Rollback(const std::function<void(const std::string&)>& r
             ClearReadOnly(path);
             if (!DeleteFilePath(path))
                 report("WARNING: Unable to delete file " + path + " ...");
-        } else if (RemoveFolder(path)) {
-            report("Removing folder " + path + " ...");
+        } else {
+            FGuard.Release(path);
+            if (RemoveFolder(path))
+                report("Removing folder " + path + " ...");
         }
     }
     FSteps.clear();

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "base/file_stream.h"
+#include "engine/link_guard.h"
 #include "package/ko_data.h"
 
 #include <functional>
@@ -69,6 +70,8 @@ enum class THeldTarget {
 class TFileTransaction {
 public:
     TFileTransaction() = default;
+    // Guards the folders of Profiles rather than those of the other users the system lists.
+    explicit TFileTransaction(std::vector<std::string> profiles) : FGuard(std::move(profiles)) {}
     TFileTransaction(const TFileTransaction&) = delete;
     TFileTransaction& operator=(const TFileTransaction&) = delete;
 
@@ -116,11 +119,19 @@ public:
     // True when this transaction wrote File.
     bool Wrote(const std::string& file) const;
 
+    // What lies in other users' profiles is reached only through folders held open from the
+    // profile down, is never written through a link, and its temporary files get names nobody
+    // can guess (TProfileGuard). The guard lives as long as the transaction: the run's checks
+    // hold the folders they looked at, and its writes find them held.
+    TProfileGuard& Guard() { return FGuard; }
+
 private:
     // One write between Begin and Finish.
     struct TPending {
         std::string Target, Lower, Temp;
         bool Existed = false;
+        // In another user's profile (TProfileGuard).
+        bool Guarded = false;
         int Attempts = 1;
     };
     // Looks at Target and fills Pending; false when Held is Skip and Target cannot be replaced.
@@ -135,6 +146,7 @@ private:
         enum { CreatedFolder, CreatedFile, ReplacedFile } Kind;
     };
 
+    TProfileGuard FGuard;
     std::vector<TStep> FSteps;
     // Lower-case paths of the files this transaction has written, so that a file written twice
     // (a shortcut in every pass) keeps the backup of what was there before the run.

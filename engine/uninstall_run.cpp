@@ -90,11 +90,9 @@ void TKoUninstallRun::Execute() {
     Position = 0;
     Max = static_cast<int32_t>(files.size() + folders.size()) + 1;
     // In another user's profile nothing is deleted through a link that user may have put on
-    // the way since the install, pointing anywhere.
-    const std::vector<std::string> others = OtherProfileFolders();
-    const auto linked = [&others](const std::string& path) {
-        return LinkInOtherProfile(path, others);
-    };
+    // the way since the install, pointing anywhere, or puts there while this run works.
+    TProfileGuard guard;
+    const auto linked = [&guard](const std::string& path) { return guard.Check(path); };
     RemoveInstallLeftovers(*this, files, folders, linked);
     // The read-only attribute is left as it is: a file the user protected stays, with a warning.
     // A file already gone (the trader deleted it, or a killed uninstall did) counts as removed.
@@ -116,14 +114,16 @@ void TKoUninstallRun::Execute() {
     // Only empty folders go: whatever the user added keeps its folder.
     for (const std::string& folder : folders) {
         Report("Remove folder " + folder + " ...", 1);
-        if (linked(folder).empty())
+        if (linked(folder).empty()) {
+            guard.Release(folder);
             RemoveFolder(folder);
+        }
     }
     // The files first, then their folders: the system works through the list in order. A
     // removal at restart is resolved by name at boot, through whatever links another user has
     // put on the way by then; such files stay, with a warning.
     std::erase_if(held, [&](const std::string& file) {
-        if (ProfileOf(file, others).empty())
+        if (!guard.Guards(file))
             return false;
         Report("WARNING: " + file +
                    " is in use and stays: it is in another user's profile, where nothing is "

@@ -8,6 +8,8 @@
 //                                       own check of how it reads message boxes)
 //   fake_terminal --hold FILE           creates FILE and keeps it open without sharing its
 //                                       deletion, until the process is ended
+//   fake_terminal --wait FILE           creates FILE.waiting, then waits until FILE exists: a
+//                                       run item that lets a scenario act in the middle of a run
 //   fake_terminal [ARG...]              installed as terminal(64).exe: writes ran.txt next to
 //   itself
 //                                       with its command line and current folder, and ends
@@ -92,6 +94,14 @@ int HoldFile(const wchar_t* path) {
     return 0;
 }
 
+int WaitForFile(const std::wstring& path) {
+    CloseHandle(CreateFileW((path + L".waiting").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    for (int i = 0; i < 1200 && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+        Sleep(100);
+    return 0;
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
@@ -103,5 +113,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     }
     if (argc >= 3 && wcscmp(argv[1], L"--hold") == 0)
         return HoldFile(argv[2]);
+    if (argc >= 3 && wcscmp(argv[1], L"--wait") == 0)
+        return WaitForFile(argv[2]);
     return RecordRun();
 }
