@@ -335,7 +335,8 @@ void TKoInstallRun::Execute() {
     const std::string journal = programFolder + "\\" + JournalName;
     // Before anything is written: a killed run's backups must still be there to put back, and
     // the first folder this run writes into would clear them away as leftovers.
-    UndoKilledRun(journal, "", [this](const std::string& line) { Report(line, 0); });
+    UndoKilledRun(
+        journal, "", [this](const std::string& line) { Report(line, 0); }, Transaction.Guard());
     try {
         if (const std::string warning = Transaction.KeepJournal(journal); !warning.empty())
             Report(warning, 0);

@@ -21,14 +21,13 @@ bool DeleteIfThere(const std::string& path) {
 } // namespace
 
 void UndoKilledRun(const std::string& journalPath, const std::string& keep,
-                   const std::function<void(const std::string&)>& report) {
+                   const std::function<void(const std::string&)>& report, TProfileGuard& guard) {
     const std::vector<TJournalEntry> entries = ReadJournal(journalPath);
     if (entries.empty())
         return;
     report("Undoing the changes of an earlier run that did not end ...");
     // In another user's profile nothing is deleted or put back through a link that user may
     // have made since the run, pointing anywhere, nor one made while this undo works.
-    TProfileGuard guard;
     std::vector<TJournalEntry> stay;
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
         const std::string& path = entry->Path;

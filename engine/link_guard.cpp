@@ -87,8 +87,13 @@ TProfileGuard::TProfileGuard(std::vector<std::string> profiles)
     : FProfiles(std::move(profiles)), FLookedUp(true) {}
 
 TProfileGuard::~TProfileGuard() {
+    ReleaseAll();
+}
+
+void TProfileGuard::ReleaseAll() {
     for (const auto& [folder, handle] : FHeld)
         CloseHandle(handle);
+    FHeld.clear();
 }
 
 const std::vector<std::string>& TProfileGuard::Profiles() {

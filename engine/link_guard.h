@@ -51,6 +51,8 @@ public:
     void Create(const std::string& folder, const TStepEvent& before, const TStepEvent& made);
     // Lets go of Folder and what is held below it, so that it can be removed.
     void Release(const std::string& folder);
+    // Lets go of every folder: the run is over, and the user may move their folders again.
+    void ReleaseAll();
     // A new file at Path, which must not exist yet, opened for reading, writing and renaming and
     // created relative to its held folder; outside guarded profiles an ordinary new file.
     // Throws EFOpenError naming Path.

@@ -523,6 +523,7 @@ void TFileTransaction::Commit() {
     FSteps.clear();
     FWritten.clear();
     FNewFolders.clear();
+    FGuard.ReleaseAll();
 }
 
 void TFileTransaction::Rollback(const std::function<void(const std::string&)>& report) {
@@ -551,6 +552,7 @@ void TFileTransaction::Rollback(const std::function<void(const std::string&)>& r
     FSteps.clear();
     FWritten.clear();
     FNewFolders.clear();
+    FGuard.ReleaseAll();
 }
 
 } // namespace ko

@@ -70,11 +70,15 @@ void TKoUninstallRun::Execute() {
     // on, before the logged ones that hold them. This uninstaller itself, when that install
     // wrote it, is not put back: it goes anyway.
     std::vector<std::string> files, folders, journalFiles, journalFolders;
+    // In another user's profile nothing is deleted through a link that user may have put on
+    // the way since the install, pointing anywhere, or puts there while this run works.
+    TProfileGuard guard;
     std::string journal;
     if (!Data.ProductName.empty()) {
         journal = ProgramFolder(Data) + "\\" + JournalName;
-        UndoKilledRun(journal, RunningProgramPath(),
-                      [this](const std::string& line) { Report(line, 0); });
+        UndoKilledRun(
+            journal, RunningProgramPath(), [this](const std::string& line) { Report(line, 0); },
+            guard);
         std::string warning;
         const std::vector<TUninstallEntry> entries = CreatedEntries(ReadJournal(journal, &warning));
         if (!warning.empty())
@@ -89,9 +93,6 @@ void TKoUninstallRun::Execute() {
     AddOnce(folders, seenFolders, Data.FolderList);
     Position = 0;
     Max = static_cast<int32_t>(files.size() + folders.size()) + 1;
-    // In another user's profile nothing is deleted through a link that user may have put on
-    // the way since the install, pointing anywhere, or puts there while this run works.
-    TProfileGuard guard;
     const auto linked = [&guard](const std::string& path) { return guard.Check(path); };
     RemoveInstallLeftovers(*this, files, folders, linked);
     // The read-only attribute is left as it is: a file the user protected stays, with a warning.

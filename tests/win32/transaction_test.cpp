@@ -287,7 +287,8 @@ TEST_F(Reinstall, AKilledRunIsUndoneAsFarAsItGot) {
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     std::vector<std::string> lines;
     const auto report = [&](const std::string& line) { lines.push_back(line); };
-    UndoKilledRun(journal, "", report);
+    TProfileGuard guard;
+    UndoKilledRun(journal, "", report, guard);
     CloseHandle(held);
     EXPECT_EQ(ReadBytes(expert), expertBytes);
     EXPECT_EQ(ReadBytes(manual), manualBytes);
@@ -300,7 +301,7 @@ TEST_F(Reinstall, AKilledRunIsUndoneAsFarAsItGot) {
     // The held file and its folder stay on record; the next undo removes them.
     EXPECT_EQ(CreatedEntries(ReadJournal(journal)).size(), 2u);
     lines.clear();
-    UndoKilledRun(journal, "", report);
+    UndoKilledRun(journal, "", report, guard);
     EXPECT_FALSE(Exists(added));
     EXPECT_FALSE(Exists(TerminalA + "\\MQL4\\Added"));
     EXPECT_FALSE(Exists(journal));
