@@ -109,8 +109,11 @@ bool TProfileGuard::Guards(const std::string& path) {
 }
 
 void* TProfileGuard::Held(const std::string& folder) const {
-    const auto it = FHeld.find(LowerPath(folder));
-    return it == FHeld.end() ? nullptr : it->second;
+    const std::string lower = LowerPath(folder);
+    for (const auto& [path, handle] : FHeld)
+        if (path == lower)
+            return handle;
+    return nullptr;
 }
 
 std::string TProfileGuard::HoldFolder(const std::string& folder, const TStepEvent* before,
@@ -134,7 +137,7 @@ std::string TProfileGuard::HoldFolder(const std::string& folder, const TStepEven
             CloseHandle(parent);
             return profile;
         }
-        FHeld[LowerPath(profile)] = parent;
+        FHeld.emplace_back(LowerPath(profile), parent);
     }
     size_t end = profile.size() + 1;
     while (end <= folder.size()) {
@@ -169,7 +172,7 @@ std::string TProfileGuard::HoldFolder(const std::string& folder, const TStepEven
                     CloseHandle(handle);
                     return step;
                 }
-                FHeld[LowerPath(step)] = handle;
+                FHeld.emplace_back(LowerPath(step), handle);
                 parent = handle;
             }
         }
@@ -203,43 +206,38 @@ void TProfileGuard::Create(const std::string& folder, const TStepEvent& before,
 
 void TProfileGuard::Release(const std::string& folder) {
     const std::string lower = LowerPath(folder);
-    for (auto it = FHeld.begin(); it != FHeld.end();) {
-        if (it->first == lower || IsBelow(it->first, lower)) {
-            CloseHandle(it->second);
-            it = FHeld.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    std::erase_if(FHeld, [&lower](const std::pair<std::string, void*>& held) {
+        if (held.first != lower && !IsBelow(held.first, lower))
+            return false;
+        CloseHandle(held.second);
+        return true;
+    });
+}
+
+void* TProfileGuard::OpenFile(const std::string& path, unsigned long access, unsigned long share,
+                              unsigned long disposition, const char* verb) {
+    const std::string folder = ExtractFileDir(path);
+    HANDLE parent = HoldFolder(folder).empty() ? Held(folder) : nullptr;
+    HANDLE handle = nullptr;
+    const NTSTATUS status = parent ? OpenBelow(parent, ExtractFileName(path), access, share,
+                                               disposition, NonDirectoryFile, handle)
+                                   : NameNotFound;
+    if (!NT_SUCCESS(status))
+        throw EFOpenError("Cannot " + std::string(verb) + " file \"" + path + "\". " +
+                          SystemMessage(RtlNtStatusToDosError(status)));
+    return handle;
 }
 
 std::unique_ptr<TFileStream> TProfileGuard::CreateNew(const std::string& path) {
-    const std::string folder = ExtractFileDir(path);
-    HANDLE parent = Guards(path) && HoldFolder(folder).empty() ? Held(folder) : nullptr;
-    HANDLE handle = nullptr;
-    const NTSTATUS status =
-        parent ? OpenBelow(parent, ExtractFileName(path), GENERIC_READ | GENERIC_WRITE | DELETE,
-                           FILE_SHARE_READ, CreateDisposition, NonDirectoryFile, handle)
-               : NameNotFound;
-    if (!NT_SUCCESS(status))
-        throw EFOpenError("Cannot create file \"" + path + "\". " +
-                          SystemMessage(RtlNtStatusToDosError(status)));
+    HANDLE handle = OpenFile(path, GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
+                             CreateDisposition, "create");
     return std::make_unique<TFileStream>(reinterpret_cast<intptr_t>(handle), path, false);
 }
 
 std::unique_ptr<TFileStream> TProfileGuard::OpenRead(const std::string& path) {
     if (!Guards(path))
         return std::make_unique<TFileStream>(path, TFileMode::OpenRead);
-    const std::string folder = ExtractFileDir(path);
-    HANDLE parent = HoldFolder(folder).empty() ? Held(folder) : nullptr;
-    HANDLE handle = nullptr;
-    const NTSTATUS status =
-        parent ? OpenBelow(parent, ExtractFileName(path), GENERIC_READ, FILE_SHARE_READ,
-                           OpenDisposition, NonDirectoryFile, handle)
-               : NameNotFound;
-    if (!NT_SUCCESS(status))
-        throw EFOpenError("Cannot open file \"" + path + "\". " +
-                          SystemMessage(RtlNtStatusToDosError(status)));
+    HANDLE handle = OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OpenDisposition, "open");
     BY_HANDLE_FILE_INFORMATION info = {};
     if (IsLink(handle, path) || !GetFileInformationByHandle(handle, &info) ||
         info.nNumberOfLinks != 1) {

@@ -14,9 +14,9 @@
 #include "base/file_stream.h"
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ko {
@@ -53,9 +53,9 @@ public:
     void Release(const std::string& folder);
     // Lets go of every folder: the run is over, and the user may move their folders again.
     void ReleaseAll();
-    // A new file at Path, which must not exist yet, opened for reading, writing and renaming and
-    // created relative to its held folder; outside guarded profiles an ordinary new file.
-    // Throws EFOpenError naming Path.
+    // A new file at Path, in a guarded profile, which must not exist yet, opened for reading,
+    // writing and renaming and created relative to its held folder. Throws EFOpenError naming
+    // Path.
     std::unique_ptr<TFileStream> CreateNew(const std::string& path);
     // The existing file at Path opened for reading. In a guarded profile it must be a plain file
     // with one name (a second name could be a link to any file the administrator may read), else
@@ -69,11 +69,15 @@ private:
     std::string HoldFolder(const std::string& folder, const TStepEvent* before = nullptr,
                            const TStepEvent* made = nullptr);
     const std::vector<std::string>& Profiles();
+    // Path opened relative to its held folder, never through a link at its end (a HANDLE);
+    // throws EFOpenError "Cannot VERB file ...".
+    void* OpenFile(const std::string& path, unsigned long access, unsigned long share,
+                   unsigned long disposition, const char* verb);
 
     std::vector<std::string> FProfiles;
     bool FLookedUp = false;
-    // Lower-case folder paths and their handles.
-    std::map<std::string, void*> FHeld;
+    // Lower-case folder paths and their handles: a few dozen at most, looked through in turn.
+    std::vector<std::pair<std::string, void*>> FHeld;
 };
 
 } // namespace ko
