@@ -22,10 +22,10 @@ none_loaded() { # FOLDER
   fi
 }
 
-# Only the system's known DLLs, and the common controls, which the manifest takes from the
-# side-by-side store.
-known="advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll
-shell32.dll shlwapi.dll user32.dll"
+# Only the system's known DLLs (ntdll.dll is mapped into every process before any other), and
+# the common controls, which the manifest takes from the side-by-side store.
+known="advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll ntdll.dll ole32.dll
+oleaut32.dll shell32.dll shlwapi.dll user32.dll"
 for program in stub.exe kosetup.exe; do
   for dll in $(i686-w64-mingw32-objdump -p "$KOSETUP_WIN32/$program" |
     sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a-z'); do
