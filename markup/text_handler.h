@@ -15,7 +15,8 @@
 namespace ko::markup {
 
 // A word is a stretch up to and including the next blank, or to the end of the text: "ab  cd"
-// gives "ab ", " " and "cd".
+// gives "ab ", " " and "cd". A Chinese or Japanese character ends a word too, unless what
+// follows may not begin a line (closing punctuation, small kana, a blank).
 class IWordEnumerator {
 public:
     virtual ~IWordEnumerator() = default;
