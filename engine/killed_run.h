@@ -3,7 +3,8 @@
 // put the machine back as it was before that run, whatever step it died in.
 #pragma once
 
-#include <functional>
+#include "base/function_ref.h"
+
 #include <string>
 
 namespace ko {
@@ -19,6 +20,6 @@ namespace ko {
 // as a "WARNING:" line. The journal is then left listing only the created files and folders that
 // could not be removed, or deleted when there are none. Never throws.
 void UndoKilledRun(const std::string& journalPath, const std::string& keep,
-                   const std::function<void(const std::string&)>& report);
+                   TFunctionRef<void(const std::string&)> report);
 
 } // namespace ko

@@ -104,10 +104,10 @@ void TTextHandler::AddLineBreak() {
 void TTextHandler::EmptyBuffer() {
     try {
         for (size_t i = 0; i < FBuffer.size(); ++i) {
-            if (auto* action = dynamic_cast<TActionElement*>(FBuffer[i].get())) {
+            if (auto* action = FBuffer[i]->AsAction()) {
                 FCurrentX = FRect.Left;
                 FCurrentY += action->Kind == akParagraph ? 2 * FLineHeight : FLineHeight;
-            } else if (dynamic_cast<TStringElement*>(FBuffer[i].get())) {
+            } else if (FBuffer[i]->AsString()) {
                 LayoutString(i);
             } else {
                 throw ETextHandlerError("TTextHandler.EmptyBuffer: Unsupported "
@@ -207,8 +207,8 @@ TWordInfo TTextHandler::MeasureWord(size_t index, int ordinal, const std::u16str
 // pieces are marked as continuations.
 void TTextHandler::GlueFollowing(size_t index, TWordInfo& info) {
     for (size_t j = index + 1; j < FBuffer.size(); ++j) {
-        auto* previous = dynamic_cast<TStringElement*>(FBuffer[j - 1].get());
-        auto* next = dynamic_cast<TStringElement*>(FBuffer[j].get());
+        auto* previous = FBuffer[j - 1]->AsString();
+        auto* next = FBuffer[j]->AsString();
         if (!previous || !next || next->Node.Text().empty() ||
             EndsWithBlank(previous->Node.Text()) || BeginsWithBlank(next->Node.Text()))
             return;

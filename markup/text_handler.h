@@ -76,15 +76,22 @@ public:
 };
 
 // A buffered run or break.
+class TStringElement;
+class TActionElement;
+
 class TParentTextElement {
 public:
     virtual ~TParentTextElement() = default;
+    // The element as the one kind or the other; null when it is not of that kind.
+    virtual TStringElement* AsString() { return nullptr; }
+    virtual TActionElement* AsAction() { return nullptr; }
 };
 
 class TStringElement : public TParentTextElement {
 public:
     TStringElement(TStringNode& node, TFontStyles style, TColor color)
         : Node(node), Style(style), Color(color) {}
+    TStringElement* AsString() override { return this; }
     TStringNode& Node;
     TFontStyles Style;
     TColor Color;
@@ -93,6 +100,7 @@ public:
 class TActionElement : public TParentTextElement {
 public:
     explicit TActionElement(TActionKind kind) : Kind(kind) {}
+    TActionElement* AsAction() override { return this; }
     TActionKind Kind;
 };
 

@@ -1,6 +1,5 @@
 #include "ui/script_font.h"
 
-#include <algorithm>
 #include <climits>
 #include <vector>
 
@@ -65,57 +64,63 @@ bool IsTraditionalChinese(std::string_view tag) {
     return false;
 }
 
-// The faces Windows itself gives the script's dialogs: the newer first, then the one of older
+// The faces Windows itself gives the script's dialogs: the newer, then the one of older
 // versions.
-std::vector<std::wstring> WindowsFaces(BYTE charSet) {
+const wchar_t* const* WindowsFaces(BYTE charSet) {
+    static const wchar_t* const Japanese[] = {L"Meiryo UI", L"MS UI Gothic", nullptr};
+    static const wchar_t* const Korean[] = {L"Malgun Gothic", L"Gulim", nullptr};
+    static const wchar_t* const Simplified[] = {L"Microsoft YaHei UI", L"SimSun", nullptr};
+    static const wchar_t* const Traditional[] = {L"Microsoft JhengHei UI", L"PMingLiU", nullptr};
     switch (charSet) {
     case SHIFTJIS_CHARSET:
-        return {L"Meiryo UI", L"MS UI Gothic"};
+        return Japanese;
     case HANGUL_CHARSET:
-        return {L"Malgun Gothic", L"Gulim"};
+        return Korean;
     case GB2312_CHARSET:
-        return {L"Microsoft YaHei UI", L"SimSun"};
-    case CHINESEBIG5_CHARSET:
-        return {L"Microsoft JhengHei UI", L"PMingLiU"};
+        return Simplified;
     default:
-        return {};
+        return Traditional;
     }
 }
 
-HFONT MakeFont(const std::wstring& face, BYTE charSet) {
+HFONT MakeFont(const wchar_t* face, BYTE charSet) {
     return CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, charSet, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                       face.c_str());
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
-int CALLBACK NoteFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM data) {
-    auto* faces = reinterpret_cast<std::vector<std::wstring>*>(data);
-    const std::wstring face = font->lfFaceName;
-    // "@" faces are the vertical variants, for text set in columns.
-    if (!face.empty() && face[0] != L'@' &&
-        std::find(faces->begin(), faces->end(), face) == faces->end())
-        faces->push_back(face);
-    return 1;
-}
+// The face that lacks the fewest glyphs of Texts among those tried.
+struct TFaceSearch {
+    HDC DC;
+    BYTE CharSet;
+    std::wstring_view Texts;
+    std::wstring Best;
+    int Fewest = INT_MAX;
 
-// The faces to try for CharSet, best first: those of Windows that are installed (the font
-// mapper would otherwise hand out another face under their name), then the system's own.
-std::vector<std::wstring> CandidateFaces(HDC dc, BYTE charSet) {
-    std::vector<std::wstring> faces;
-    for (const std::wstring& face : WindowsFaces(charSet)) {
-        const HFONT font = MakeFont(face, charSet);
-        const HGDIOBJ old = SelectObject(dc, font);
+    // Tries Face; false once one covers every character. With Installed, only a face the
+    // system has under that very name counts: the font mapper hands out another for any name.
+    bool Try(const wchar_t* face, bool installed) {
+        const HFONT font = MakeFont(face, CharSet);
         wchar_t made[LF_FACESIZE] = {};
-        GetTextFaceW(dc, LF_FACESIZE, made);
-        SelectObject(dc, old);
+        const HGDIOBJ old = SelectObject(DC, font);
+        GetTextFaceW(DC, LF_FACESIZE, made);
+        SelectObject(DC, old);
+        if (!installed || lstrcmpiW(made, face) == 0) {
+            const int missing = MissingGlyphs(DC, font, Texts);
+            if (missing < Fewest) {
+                Best = face;
+                Fewest = missing;
+            }
+        }
         DeleteObject(font);
-        if (lstrcmpiW(made, face.c_str()) == 0)
-            faces.push_back(face);
+        return Fewest > 0;
     }
-    LOGFONTW wanted = {};
-    wanted.lfCharSet = charSet;
-    EnumFontFamiliesExW(dc, &wanted, NoteFace, reinterpret_cast<LPARAM>(&faces), 0);
-    return faces;
+};
+
+int CALLBACK TryFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM data) {
+    // "@" faces are the vertical variants, for text set in columns.
+    if (font->lfFaceName[0] == L'@')
+        return 1;
+    return reinterpret_cast<TFaceSearch*>(data)->Try(font->lfFaceName, false);
 }
 
 } // namespace
@@ -155,22 +160,18 @@ int MissingGlyphs(HDC dc, HFONT font, std::wstring_view text) {
 std::wstring ScriptFace(BYTE charSet, std::wstring_view texts) {
     if (charSet == DEFAULT_CHARSET)
         return {};
-    HDC dc = GetDC(nullptr);
-    std::wstring best;
-    int fewest = INT_MAX;
-    for (const std::wstring& face : CandidateFaces(dc, charSet)) {
-        const HFONT font = MakeFont(face, charSet);
-        const int missing = MissingGlyphs(dc, font, texts);
-        DeleteObject(font);
-        if (missing < fewest) {
-            best = face;
-            fewest = missing;
-        }
-        if (missing == 0)
-            break;
+    TFaceSearch search{GetDC(nullptr), charSet, texts};
+    bool searching = true;
+    for (const wchar_t* const* face = WindowsFaces(charSet); *face && searching; ++face)
+        searching = search.Try(*face, true);
+    if (searching) {
+        // Then the faces the system has for the character set, the font mapper's choices.
+        LOGFONTW wanted = {};
+        wanted.lfCharSet = charSet;
+        EnumFontFamiliesExW(search.DC, &wanted, TryFace, reinterpret_cast<LPARAM>(&search), 0);
     }
-    ReleaseDC(nullptr, dc);
-    return best;
+    ReleaseDC(nullptr, search.DC);
+    return search.Best;
 }
 
 } // namespace ko::ui
