@@ -21,7 +21,7 @@ bool DeleteIfThere(const std::string& path) {
 } // namespace
 
 void UndoKilledRun(const std::string& journalPath, const std::string& keep,
-                   const std::function<void(const std::string&)>& report, TProfileGuard& guard) {
+                   TFunctionRef<void(const std::string&)> report, TProfileGuard& guard) {
     const std::vector<TJournalEntry> entries = ReadJournal(journalPath);
     if (entries.empty())
         return;

@@ -3,9 +3,9 @@
 // put the machine back as it was before that run, whatever step it died in.
 #pragma once
 
+#include "base/function_ref.h"
 #include "engine/link_guard.h"
 
-#include <functional>
 #include <string>
 
 namespace ko {
@@ -23,6 +23,6 @@ namespace ko {
 // Guard holds the folders in other users' profiles for the caller's run, which may hold some of
 // them already.
 void UndoKilledRun(const std::string& journalPath, const std::string& keep,
-                   const std::function<void(const std::string&)>& report, TProfileGuard& guard);
+                   TFunctionRef<void(const std::string&)> report, TProfileGuard& guard);
 
 } // namespace ko

@@ -12,8 +12,8 @@
 #pragma once
 
 #include "base/file_stream.h"
+#include "base/function_ref.h"
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -47,7 +47,7 @@ public:
     // Holds Folder's steps as Check does, then creates the missing ones, each relative to the
     // one above it, and holds it; Before is called with each before it is created and Made once
     // it is. Throws EFOpenError naming the step that is a link or cannot be made.
-    using TStepEvent = std::function<void(const std::string&)>;
+    using TStepEvent = TFunctionRef<void(const std::string&)>;
     void Create(const std::string& folder, const TStepEvent& before, const TStepEvent& made);
     // Lets go of Folder and what is held below it, so that it can be removed.
     void Release(const std::string& folder);

@@ -125,6 +125,17 @@ bool RenameOpenFile(HANDLE handle, const std::string& target, int attempts) {
     });
 }
 
+// Error, of its own class E, again with Temp in its message replaced by Target; the exception
+// being handled as it is when the message does not name Temp.
+template <class E>
+[[noreturn]] void RethrowRenamed(const E& error, const std::string& temp,
+                                 const std::string& target) {
+    const std::string message = error.what();
+    if (message.find(temp) == std::string::npos)
+        throw;
+    throw E(ReplaceAll(message, temp, target));
+}
+
 // Deletes the temporary file of a write that failed and rethrows the exception being handled
 // with the temporary name in its message replaced by Target's: the user knows the file by its
 // own name, not by the one it was written under. A temporary file that stays is one a killed
@@ -135,15 +146,12 @@ bool RenameOpenFile(HANDLE handle, const std::string& target, int attempts) {
         throw;
     try {
         throw;
+    } catch (const EFOpenError& e) {
+        RethrowRenamed(e, temp, target);
+    } catch (const EStreamError& e) {
+        RethrowRenamed(e, temp, target);
     } catch (const EKoError& e) {
-        const std::string message = e.what();
-        if (message.find(temp) == std::string::npos)
-            throw;
-        if (dynamic_cast<const EFOpenError*>(&e))
-            throw EFOpenError(ReplaceAll(message, temp, target));
-        if (dynamic_cast<const EStreamError*>(&e))
-            throw EStreamError(ReplaceAll(message, temp, target));
-        throw EKoError(ReplaceAll(message, temp, target));
+        RethrowRenamed(e, temp, target);
     }
 }
 
@@ -427,9 +435,8 @@ bool TFileTransaction::Begin(const std::string& target, THeldTarget held, TPendi
     throw EFOpenError("Cannot create file \"" + target + "\". " + SystemMessage(blocker));
 }
 
-bool TFileTransaction::Finish(const TPending& pending, THeldTarget held,
-                              const std::function<bool()>& move,
-                              const std::function<void()>& release) {
+bool TFileTransaction::Finish(const TPending& pending, THeldTarget held, TFunctionRef<bool()> move,
+                              TFunctionRef<void()> release) {
     // A file this transaction wrote already (a shortcut in every pass) keeps the backup of what
     // was there before the run, and one it created stays one to delete.
     const bool replaces = pending.Existed && !FWritten.count(pending.Lower);
@@ -468,8 +475,7 @@ bool TFileTransaction::Finish(const TPending& pending, THeldTarget held,
 }
 
 bool TFileTransaction::WriteFile(const std::string& target,
-                                 const std::function<void(const std::string&)>& write,
-                                 THeldTarget held) {
+                                 TFunctionRef<void(const std::string&)> write, THeldTarget held) {
     TPending pending;
     if (!Begin(target, held, pending))
         return false;
@@ -487,8 +493,7 @@ bool TFileTransaction::WriteFile(const std::string& target,
         [] {});
 }
 
-bool TFileTransaction::WriteStream(const std::string& target,
-                                   const std::function<void(TFileStream&)>& fill,
+bool TFileTransaction::WriteStream(const std::string& target, TFunctionRef<void(TFileStream&)> fill,
                                    THeldTarget held) {
     TPending pending;
     if (!Begin(target, held, pending))
@@ -526,7 +531,7 @@ void TFileTransaction::Commit() {
     FGuard.ReleaseAll();
 }
 
-void TFileTransaction::Rollback(const std::function<void(const std::string&)>& report) {
+void TFileTransaction::Rollback(TFunctionRef<void(const std::string&)> report) {
     // What a killed run left stays listed; a journal that listed nothing else goes, so that the
     // folder it is in can go too.
     CloseJournal(true);

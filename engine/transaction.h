@@ -6,10 +6,10 @@
 #pragma once
 
 #include "base/file_stream.h"
+#include "base/function_ref.h"
 #include "engine/link_guard.h"
 #include "package/ko_data.h"
 
-#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -86,13 +86,13 @@ public:
     // and Target cannot be replaced. Whatever Write throws, or a move that fails otherwise,
     // leaves Target as it was and propagates, with the temporary name replaced by Target's in the
     // message.
-    bool WriteFile(const std::string& target, const std::function<void(const std::string&)>& write,
+    bool WriteFile(const std::string& target, TFunctionRef<void(const std::string&)> write,
                    THeldTarget held = THeldTarget::Fail);
 
     // The same for a file written through a stream: Fill writes the temporary file opened for it
     // (and may set its times through its handle), which is then renamed over Target while it is
     // still open, without another look-up of its name.
-    bool WriteStream(const std::string& target, const std::function<void(TFileStream&)>& fill,
+    bool WriteStream(const std::string& target, TFunctionRef<void(TFileStream&)> fill,
                      THeldTarget held = THeldTarget::Fail);
 
     // Ends the transaction: the backups are deleted and nothing is undone any more.
@@ -101,7 +101,7 @@ public:
     // Undoes the transaction: restores every replaced file from its backup, deletes the files it
     // created and removes the folders it created when they are empty, newest first. Each step is
     // passed to Report as a line. Never throws; what cannot be undone is reported as a warning.
-    void Rollback(const std::function<void(const std::string&)>& report);
+    void Rollback(TFunctionRef<void(const std::string&)> report);
 
     // True once a file or folder has been written since the start or the last Commit.
     bool Changed() const { return !FSteps.empty(); }
@@ -138,8 +138,8 @@ private:
     bool Begin(const std::string& target, THeldTarget held, TPending& pending);
     // Backs up a replaced target and puts the temporary file in its place with Move. Release lets
     // go of the temporary file before it is deleted on a failure, and after a Move that worked.
-    bool Finish(const TPending& pending, THeldTarget held, const std::function<bool()>& move,
-                const std::function<void()>& release);
+    bool Finish(const TPending& pending, THeldTarget held, TFunctionRef<bool()> move,
+                TFunctionRef<void()> release);
 
     struct TStep {
         std::string Path;

@@ -23,9 +23,9 @@ void PlaceFolder(std::vector<TUninstallEntry>& folders, const TUninstallEntry& f
 
 } // namespace
 
-std::vector<TUninstallEntry>
-MergeUninstallLog(const std::vector<TUninstallEntry>& current, const TKoUninstall& earlier,
-                  const std::function<bool(const TUninstallEntry&)>& exists) {
+std::vector<TUninstallEntry> MergeUninstallLog(const std::vector<TUninstallEntry>& current,
+                                               const TKoUninstall& earlier,
+                                               TFunctionRef<bool(const TUninstallEntry&)> exists) {
     std::vector<TUninstallEntry> all = current;
     for (const std::string& file : earlier.FileList)
         all.push_back({file, false});

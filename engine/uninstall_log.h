@@ -1,9 +1,9 @@
 // The uninstall log an install writes, which accumulates over the installs of one product.
 #pragma once
 
+#include "base/function_ref.h"
 #include "package/ko_data.h"
 
-#include <functional>
 #include <vector>
 
 namespace ko {
@@ -14,8 +14,8 @@ namespace ko {
 // put there removable. The folders come first, as they always have (the uninstall removes the
 // files before any folder), each before any folder that holds it, otherwise in the order met;
 // then the files in the order met.
-std::vector<TUninstallEntry>
-MergeUninstallLog(const std::vector<TUninstallEntry>& current, const TKoUninstall& earlier,
-                  const std::function<bool(const TUninstallEntry&)>& exists);
+std::vector<TUninstallEntry> MergeUninstallLog(const std::vector<TUninstallEntry>& current,
+                                               const TKoUninstall& earlier,
+                                               TFunctionRef<bool(const TUninstallEntry&)> exists);
 
 } // namespace ko

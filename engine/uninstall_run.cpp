@@ -11,7 +11,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <map>
 #include <set>
 
@@ -23,7 +22,7 @@ namespace {
 // that stays (another program holds it) is reported by its own name.
 void RemoveInstallLeftovers(TKoRun& run, const std::vector<std::string>& files,
                             const std::vector<std::string>& folders,
-                            const std::function<std::string(const std::string&)>& linked) {
+                            TFunctionRef<std::string(const std::string&)> linked) {
     // Each folder once, under the name it is logged by: the warnings show it.
     std::map<std::string, std::string> all;
     for (const std::string& file : files)

@@ -21,12 +21,14 @@ TUniCustomLinkLabel::~TUniCustomLinkLabel() {
     FParser->SetDynamicNodeHandler(nullptr);
 }
 
+// Not make_shared: without type descriptions its control block asks the runtime to compare
+// deleter tags, which brings the runtime's pool of shared-pointer locks into every Setup.exe.
 std::shared_ptr<IParser> TUniCustomLinkLabel::CreateParser() {
-    return std::make_shared<TDefaultParser>();
+    return std::shared_ptr<IParser>(new TDefaultParser);
 }
 
 std::shared_ptr<IRenderer> TUniCustomLinkLabel::CreateRenderer() {
-    return std::make_shared<TDefaultRenderer>();
+    return std::shared_ptr<IRenderer>(new TDefaultRenderer);
 }
 
 void TUniCustomLinkLabel::SetCaption(const std::u16string& value) {

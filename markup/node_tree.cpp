@@ -46,9 +46,9 @@ private:
 template <class Visit>
 void ForEachString(const TParentNode& parent, Visit&& visit) {
     for (const auto& child : parent.Children()) {
-        if (auto* text = dynamic_cast<const TStringNode*>(child.get()))
+        if (auto* text = NodeCast<TStringNode>(child.get()))
             visit(*text);
-        else if (auto* inner = dynamic_cast<const TParentNode*>(child.get()))
+        else if (auto* inner = NodeCast<TParentNode>(child.get()))
             ForEachString(*inner, visit);
     }
 }
@@ -61,54 +61,32 @@ void ResetNodeCounters() {
 }
 
 TNodeType TNode::GetNodeType() const {
+#ifdef __cpp_rtti
+    // A class derived outside this file passes for the node class it derives from; only its
+    // type description tells it apart. The Windows build, which has none, makes all its nodes
+    // here.
     const std::type_info& type = typeid(*this);
-    if (type == typeid(TNode))
-        return ntNode;
-    if (type == typeid(TParentNode))
-        return ntParent;
-    if (type == typeid(TAreaNode))
-        return ntArea;
-    if (type == typeid(TStyleNode))
-        return ntStyle;
-    if (type == typeid(TLinkNode))
-        return ntLink;
-    if (type == typeid(TDynamicNode))
-        return ntDynamic;
-    if (type == typeid(TRootNode))
-        return ntRoot;
-    if (type == typeid(TStringNode))
-        return ntString;
-    if (type == typeid(TActionNode))
-        return ntAction;
-    if (type == typeid(TUnknownNode))
-        return ntUnknown;
-    throw ENodeError("TNode.GetNodeType: Unknown class");
+    if (type != typeid(TNode) && type != typeid(TParentNode) && type != typeid(TAreaNode) &&
+        type != typeid(TStyleNode) && type != typeid(TLinkNode) && type != typeid(TDynamicNode) &&
+        type != typeid(TRootNode) && type != typeid(TStringNode) && type != typeid(TActionNode) &&
+        type != typeid(TUnknownNode))
+        throw ENodeError("TNode.GetNodeType: Unknown class");
+#endif
+    return FType;
 }
 
+// The node classes in the order of their hierarchy: a parent's descendants follow it, areas
+// last among them.
 bool TNode::InheritsFrom(TNodeType nodeClass) const {
     switch (nodeClass) {
     case ntNode:
         return true;
     case ntParent:
-        return dynamic_cast<const TParentNode*>(this) != nullptr;
     case ntArea:
-        return dynamic_cast<const TAreaNode*>(this) != nullptr;
-    case ntStyle:
-        return dynamic_cast<const TStyleNode*>(this) != nullptr;
-    case ntLink:
-        return dynamic_cast<const TLinkNode*>(this) != nullptr;
-    case ntDynamic:
-        return dynamic_cast<const TDynamicNode*>(this) != nullptr;
-    case ntRoot:
-        return dynamic_cast<const TRootNode*>(this) != nullptr;
-    case ntString:
-        return dynamic_cast<const TStringNode*>(this) != nullptr;
-    case ntAction:
-        return dynamic_cast<const TActionNode*>(this) != nullptr;
-    case ntUnknown:
-        return dynamic_cast<const TUnknownNode*>(this) != nullptr;
+        return FType >= nodeClass && FType <= ntRoot;
+    default:
+        return FType == nodeClass;
     }
-    return false;
 }
 
 TNode& TParentNode::AddChild(std::unique_ptr<TNode> node) {
@@ -134,7 +112,7 @@ TNode* TParentNode::FindFirst(TNodeType nodeClass) const {
     for (const auto& child : FChildren) {
         if (child->InheritsFrom(nodeClass))
             return child.get();
-        if (auto* inner = dynamic_cast<const TParentNode*>(child.get()))
+        if (auto* inner = NodeCast<TParentNode>(child.get()))
             if (TNode* found = inner->FindFirst(nodeClass))
                 return found;
     }
@@ -145,7 +123,7 @@ void TParentNode::CollectTopLevel(TNodeType nodeClass, std::vector<TNode*>& node
     for (const auto& child : FChildren) {
         if (child->InheritsFrom(nodeClass))
             nodes.push_back(child.get());
-        else if (auto* inner = dynamic_cast<const TParentNode*>(child.get()))
+        else if (auto* inner = NodeCast<TParentNode>(child.get()))
             inner->CollectTopLevel(nodeClass, nodes);
     }
 }
@@ -166,7 +144,7 @@ bool TAreaNode::ContainsPoint(TPoint point) const {
 bool TAreaNode::HasPointIn(TPoint point, TNodeType nodeClass) const {
     auto nodes = EnumerateNodes(nodeClass);
     while (nodes->HasNext()) {
-        auto* area = dynamic_cast<TAreaNode*>(nodes->Next());
+        auto* area = NodeCast<TAreaNode>(nodes->Next());
         if (area && area->ContainsPoint(point))
             return true;
     }
@@ -202,7 +180,7 @@ std::unique_ptr<IRectEnumerator> TAreaNode::GetRects() const {
     return std::make_unique<TRectEnumerator>(std::move(rects));
 }
 
-TLinkNode::TLinkNode() : FNumber(LinkCounter++) {}
+TLinkNode::TLinkNode() : TAreaNode(ntLink), FNumber(LinkCounter++) {}
 
 TColor TLinkNode::GetColor() const {
     switch (State) {
@@ -216,7 +194,7 @@ TColor TLinkNode::GetColor() const {
     return Color;
 }
 
-TDynamicNode::TDynamicNode() : FNumber(DynamicCounter++) {}
+TDynamicNode::TDynamicNode() : TAreaNode(ntDynamic), FNumber(DynamicCounter++) {}
 
 void TRootNode::CollectLinkRects() {
     LinkRects.clear();
@@ -241,7 +219,7 @@ bool TRootNode::HasPointIn(TPoint point, TNodeType nodeClass) const {
 }
 
 TStringNode::TStringNode(std::u16string_view text)
-    : FText(TStringTools::DecodeEntities(std::u16string(text))) {}
+    : TNode(ntString), FText(TStringTools::DecodeEntities(std::u16string(text))) {}
 
 bool TStringNode::ContainsPoint(TPoint point) const {
     for (const TRect& rect : FRects)

@@ -34,6 +34,7 @@ class TParentNode;
 
 class TNode {
 public:
+    static constexpr TNodeType ClassType = ntNode;
     TNode() = default;
     virtual ~TNode() = default;
     TNode(const TNode&) = delete;
@@ -45,10 +46,26 @@ public:
     // True when the node is of the class NodeClass names or of a class derived from it.
     bool InheritsFrom(TNodeType nodeClass) const;
 
+protected:
+    // Each node class names itself, so that a node's class is known without type descriptions,
+    // which the Windows build leaves out.
+    explicit TNode(TNodeType type) : FType(type) {}
+
 private:
     friend class TParentNode;
     TParentNode* FParent = nullptr;
+    TNodeType FType = ntNode;
 };
+
+// Node as a T (a node class), or null when it is not one.
+template <class T>
+T* NodeCast(TNode* node) {
+    return node && node->InheritsFrom(T::ClassType) ? static_cast<T*>(node) : nullptr;
+}
+template <class T>
+const T* NodeCast(const TNode* node) {
+    return node && node->InheritsFrom(T::ClassType) ? static_cast<const T*>(node) : nullptr;
+}
 
 using TNodeList = std::vector<std::unique_ptr<TNode>>;
 
@@ -72,6 +89,8 @@ public:
 
 class TParentNode : public TNode {
 public:
+    static constexpr TNodeType ClassType = ntParent;
+    TParentNode() : TNode(ntParent) {}
     ~TParentNode() override { ClearChildren(); }
 
     const TNodeList& Children() const { return FChildren; }
@@ -92,6 +111,9 @@ public:
     // any other parent node is entered.
     std::unique_ptr<INodeEnumerator> EnumerateNodes(TNodeType nodeClass) const;
 
+protected:
+    explicit TParentNode(TNodeType type) : TNode(type) {}
+
 private:
     void CollectTopLevel(TNodeType nodeClass, std::vector<TNode*>& nodes) const;
     TNodeList FChildren;
@@ -101,6 +123,8 @@ private:
 // rectangles of its text.
 class TAreaNode : public TParentNode {
 public:
+    static constexpr TNodeType ClassType = ntArea;
+    TAreaNode() : TParentNode(ntArea) {}
     // Where its text begins, and the style and colour it was last rendered with.
     TPoint StartPos;
     TFontStyles Style;
@@ -119,11 +143,15 @@ public:
     std::u16string GetText() const;
     // Copies of the line pieces of the subtree's texts, in document order.
     std::unique_ptr<IRectEnumerator> GetRects() const;
+
+protected:
+    explicit TAreaNode(TNodeType type) : TParentNode(type) {}
 };
 
 class TStyleNode : public TAreaNode {
 public:
-    explicit TStyleNode(TFontStyle fontStyle) : FFontStyle(fontStyle) {}
+    static constexpr TNodeType ClassType = ntStyle;
+    explicit TStyleNode(TFontStyle fontStyle) : TAreaNode(ntStyle), FFontStyle(fontStyle) {}
     TFontStyle FontStyle() const { return FFontStyle; }
 
 private:
@@ -132,6 +160,7 @@ private:
 
 class TLinkNode : public TAreaNode {
 public:
+    static constexpr TNodeType ClassType = ntLink;
     // Takes the next link number.
     TLinkNode();
     TLinkState State = lsNormal;
@@ -146,6 +175,7 @@ private:
 // A place whose markup the application supplies while the caption is parsed.
 class TDynamicNode : public TAreaNode {
 public:
+    static constexpr TNodeType ClassType = ntDynamic;
     // Takes the next dynamic number.
     TDynamicNode();
     int Number() const { return FNumber; }
@@ -156,6 +186,8 @@ private:
 
 class TRootNode : public TAreaNode {
 public:
+    static constexpr TNodeType ClassType = ntRoot;
+    TRootNode() : TAreaNode(ntRoot) {}
     // The line pieces of every top-level link, as of the last full render.
     TRectArray LinkRects;
     void CollectLinkRects();
@@ -172,6 +204,7 @@ struct TWordInfo {
 
 class TStringNode : public TNode {
 public:
+    static constexpr TNodeType ClassType = ntString;
     // Keeps the text with its entities decoded.
     explicit TStringNode(std::u16string_view text);
 
@@ -198,7 +231,8 @@ private:
 
 class TActionNode : public TNode {
 public:
-    explicit TActionNode(TActionKind kind) : FKind(kind) {}
+    static constexpr TNodeType ClassType = ntAction;
+    explicit TActionNode(TActionKind kind) : TNode(ntAction), FKind(kind) {}
     TActionKind Kind() const { return FKind; }
 
 private:
@@ -208,7 +242,8 @@ private:
 // A tag the markup does not know: kept as written and never drawn.
 class TUnknownNode : public TNode {
 public:
-    explicit TUnknownNode(std::u16string_view tagText) : FTagText(tagText) {}
+    static constexpr TNodeType ClassType = ntUnknown;
+    explicit TUnknownNode(std::u16string_view tagText) : TNode(ntUnknown), FTagText(tagText) {}
     const std::u16string& TagText() const { return FTagText; }
 
 private:

@@ -73,7 +73,7 @@ void TDefaultRenderer::RenderArea(TAreaNode& node, TFontStyles style, TColor col
         default:
             break; // unknown tags are invisible; dynamic nodes are walked below
         }
-        if (auto* area = dynamic_cast<TAreaNode*>(child.get()))
+        if (auto* area = NodeCast<TAreaNode>(child.get()))
             RenderArea(*area, childStyle, childColor);
     }
 }

@@ -11,6 +11,22 @@ bool EndsWithBlank(std::u16string_view text) {
     return !text.empty() && text.back() == u' ';
 }
 
+// Chinese and Japanese set no blanks between words: a line may break after any of their
+// characters, kana and punctuation included (Korean, which has blanks, breaks at those).
+bool BreaksAfter(char16_t c) {
+    return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) ||
+           (c >= 0xFF00 && c <= 0xFFEF);
+}
+
+// What never begins a line: closing punctuation, the prolonged sound mark, small kana, and a
+// blank, which stays with the word before it.
+bool StaysWithPrevious(char16_t c) {
+    return std::u16string_view(u" ,.:;!?)]}\u3001\u3002\uFF0C\uFF0E\uFF1A\uFF1B\uFF01\uFF1F"
+                               u"\uFF09\u300D\u300F\u3011\u3015\u3009\u300B\u30FC\u3005"
+                               u"\u3063\u3083\u3085\u3087\u30C3\u30E3\u30E5\u30E7")
+               .find(c) != std::u16string_view::npos;
+}
+
 std::u16string_view TrimRight(std::u16string_view text) {
     while (!text.empty() && text.back() <= u' ')
         text.remove_suffix(1);
@@ -49,8 +65,12 @@ void TWordEnumerator::Reset() {
 void TWordEnumerator::GetNext(std::u16string& word, bool advance) {
     if (!HasNext())
         throw ETextHandlerError("TWordEnumerator.GetNext: No more words to return");
-    const size_t blank = FText.find(u' ', FPosition);
-    const size_t end = blank == std::u16string::npos ? FText.size() : blank + 1;
+    size_t end = FPosition;
+    while (end < FText.size()) {
+        const char16_t c = FText[end++];
+        if (c == u' ' || (BreaksAfter(c) && end < FText.size() && !StaysWithPrevious(FText[end])))
+            break;
+    }
     word = FText.substr(FPosition, end - FPosition);
     if (advance) {
         FPosition = end;
@@ -84,10 +104,10 @@ void TTextHandler::AddLineBreak() {
 void TTextHandler::EmptyBuffer() {
     try {
         for (size_t i = 0; i < FBuffer.size(); ++i) {
-            if (auto* action = dynamic_cast<TActionElement*>(FBuffer[i].get())) {
+            if (auto* action = FBuffer[i]->AsAction()) {
                 FCurrentX = FRect.Left;
                 FCurrentY += action->Kind == akParagraph ? 2 * FLineHeight : FLineHeight;
-            } else if (dynamic_cast<TStringElement*>(FBuffer[i].get())) {
+            } else if (FBuffer[i]->AsString()) {
                 LayoutString(i);
             } else {
                 throw ETextHandlerError("TTextHandler.EmptyBuffer: Unsupported "
@@ -187,8 +207,8 @@ TWordInfo TTextHandler::MeasureWord(size_t index, int ordinal, const std::u16str
 // pieces are marked as continuations.
 void TTextHandler::GlueFollowing(size_t index, TWordInfo& info) {
     for (size_t j = index + 1; j < FBuffer.size(); ++j) {
-        auto* previous = dynamic_cast<TStringElement*>(FBuffer[j - 1].get());
-        auto* next = dynamic_cast<TStringElement*>(FBuffer[j].get());
+        auto* previous = FBuffer[j - 1]->AsString();
+        auto* next = FBuffer[j]->AsString();
         if (!previous || !next || next->Node.Text().empty() ||
             EndsWithBlank(previous->Node.Text()) || BeginsWithBlank(next->Node.Text()))
             return;

@@ -15,7 +15,8 @@
 namespace ko::markup {
 
 // A word is a stretch up to and including the next blank, or to the end of the text: "ab  cd"
-// gives "ab ", " " and "cd".
+// gives "ab ", " " and "cd". A Chinese or Japanese character ends a word too, unless what
+// follows may not begin a line (closing punctuation, small kana, a blank).
 class IWordEnumerator {
 public:
     virtual ~IWordEnumerator() = default;
@@ -75,15 +76,22 @@ public:
 };
 
 // A buffered run or break.
+class TStringElement;
+class TActionElement;
+
 class TParentTextElement {
 public:
     virtual ~TParentTextElement() = default;
+    // The element as the one kind or the other; null when it is not of that kind.
+    virtual TStringElement* AsString() { return nullptr; }
+    virtual TActionElement* AsAction() { return nullptr; }
 };
 
 class TStringElement : public TParentTextElement {
 public:
     TStringElement(TStringNode& node, TFontStyles style, TColor color)
         : Node(node), Style(style), Color(color) {}
+    TStringElement* AsString() override { return this; }
     TStringNode& Node;
     TFontStyles Style;
     TColor Color;
@@ -92,6 +100,7 @@ public:
 class TActionElement : public TParentTextElement {
 public:
     explicit TActionElement(TActionKind kind) : Kind(kind) {}
+    TActionElement* AsAction() override { return this; }
     TActionKind Kind;
 };
 

@@ -40,10 +40,29 @@ HFONT TFont::SetDpi(int dpi) {
     const HFONT previous = FHandle;
     const int height = Scale(FHeight, dpi);
     // At 96 DPI the face is the layout's own, whatever kind it is.
-    const bool keep = dpi == BaseDpi || !FScaledFace || BitmapFaceHasHeight(FFace, height) ||
-                      !BitmapFaceHasHeight(FFace, FHeight);
+    const bool keep = dpi == BaseDpi || !FScaledFace ||
+                      BitmapFaceHasHeight(FFace.c_str(), height) ||
+                      !BitmapFaceHasHeight(FFace.c_str(), FHeight);
     FHandle = Make(keep ? FFace : FScaledFace, height);
     return previous;
+}
+
+void TFont::SetScript(const std::wstring& face, BYTE charSet) {
+    // The layout's lines are as high as its face's: the new face takes that line height (a
+    // positive height is the cell's), so that a title wraps into as many lines as the layout
+    // has room for. A face made for these scripts has more room above and below its glyphs.
+    TEXTMETRICW metric = {};
+    HDC screen = GetDC(nullptr);
+    const HGDIOBJ old = SelectObject(screen, FHandle);
+    if (GetTextMetricsW(screen, &metric))
+        FHeight = metric.tmHeight;
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    FFace = face;
+    FScaledFace = nullptr;
+    FCharSet = charSet;
+    DeleteObject(FHandle);
+    FHandle = Make(FFace, FHeight);
 }
 
 } // namespace ko::ui

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace ko::ui {
 
 class TFont {
@@ -20,18 +22,23 @@ public:
     // that has no such size is replaced by the scaled face. Returns the previous handle, which
     // the caller deletes once no window uses it any more.
     HFONT SetDpi(int dpi);
+    // Makes the font again in Face with CharSet and the line height it had, for texts of a
+    // script the layout's face lacks; such a face is scalable, so it serves every DPI. Only at
+    // 96 DPI and before any window uses the font: the previous handle is deleted.
+    void SetScript(const std::wstring& face, BYTE charSet);
 
 private:
-    HFONT Make(const wchar_t* face, int height) const {
+    HFONT Make(const std::wstring& face, int height) const {
         return CreateFontW(height, 0, 0, 0, FBold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+                           FCharSet, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                           DEFAULT_PITCH | FF_DONTCARE, face.c_str());
     }
 
-    const wchar_t* FFace;
+    std::wstring FFace;
     const wchar_t* FScaledFace;
     int FHeight;
     bool FBold;
+    BYTE FCharSet = DEFAULT_CHARSET;
     HFONT FHandle;
 };
 

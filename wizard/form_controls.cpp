@@ -1,6 +1,7 @@
 // Building the installer window's controls from the layout table.
 #include "base/win32_util.h"
 #include "resources/resource_ids.h"
+#include "ui/script_font.h"
 #include "wizard/control_ids.h"
 #include "wizard/form_installer.h"
 #include "wizard/form_layout.h"
@@ -31,6 +32,21 @@ void TFormInstaller::ChooseTexts(TKoData& data) {
     FTexts = TextsOf(FLanguage);
     data.Language = FTexts.Tag();
     UseMessageCaptions(FTexts);
+}
+
+void TFormInstaller::UseScriptFonts(const TKoData& data) {
+    const std::wstring name = Wide(data.ProductName);
+    const BYTE charSet = ui::ScriptCharSet(FTexts.Tag(), data.CodePage, name);
+    if (charSet == DEFAULT_CHARSET)
+        return;
+    std::wstring texts = name;
+    for (const std::string_view key : TextKeys())
+        texts += Text(key);
+    const std::wstring face = ui::ScriptFace(charSet, texts);
+    if (face.empty())
+        return;
+    for (ui::TFont* font : {&FDefaultFont, &FWelcomeFont, &FHeadFont})
+        font->SetScript(face, charSet);
 }
 
 void TFormInstaller::CreateControls(const std::string& caption) {

@@ -157,6 +157,9 @@ private:
     // The head's texts are those of Keys: Keys + "title", "subtitle" and "text".
     void CreateHead(ui::TPanel& page, TPageHead& head, const std::string& keys,
                     const ui::TRect& textBounds);
+    // The fonts in a face of the script of the wizard's language or of the product's name, when
+    // that is Chinese, Japanese or Korean; the layout's own for any other.
+    void UseScriptFonts(const TKoData& data);
     // The text of Key in the wizard's language, for a control.
     std::wstring Text(std::string_view key) const;
     // The translation spoken, or null for English; lives in the data object.

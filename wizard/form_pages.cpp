@@ -28,6 +28,7 @@ void TFormInstaller::CreateForInstall(std::unique_ptr<TKoInstall> install,
     FPlatforms = PackagePlatforms(*FInstall);
     FCopyFolder = std::move(copyFolder);
     ChooseTexts(*FInstall);
+    UseScriptFonts(*FInstall);
     const TModeTexts texts = MakeModeTexts(
         false, FInstall->ProductName,
         VersionedName(FInstall->ProductName, FInstall->VersionMajor, FInstall->VersionMinor),
@@ -55,6 +56,7 @@ void TFormInstaller::CreateForUninstall(std::unique_ptr<TKoUninstall> uninstall)
     FUninstall = std::move(uninstall);
     FPlatforms = LoggedPlatforms(*FUninstall);
     ChooseTexts(*FUninstall);
+    UseScriptFonts(*FUninstall);
     const TModeTexts texts = MakeModeTexts(
         true, FUninstall->ProductName,
         VersionedName(FUninstall->ProductName, FUninstall->VersionMajor, FUninstall->VersionMinor),

@@ -83,9 +83,8 @@ void OpenHere(const std::wstring& file) {
 
 } // namespace
 
-void OpenAsUser(const std::wstring& file,
-                const std::function<TDesktopAnswer(const std::wstring&)>& desktop,
-                const std::function<void(const std::wstring&)>& elevated, const TLaunchLog& log) {
+void OpenAsUser(const std::wstring& file, TFunctionRef<TDesktopAnswer(const std::wstring&)> desktop,
+                TFunctionRef<void(const std::wstring&)> elevated, const TLaunchLog& log) {
     switch (desktop(file)) {
     case TDesktopAnswer::NoShell:
         elevated(file);

@@ -3,6 +3,8 @@
 // read the data folder the product went into), and so would a browser opened for a link.
 #pragma once
 
+#include "base/function_ref.h"
+
 #include <functional>
 #include <string>
 
@@ -22,8 +24,7 @@ using TLaunchLog = std::function<void(const std::string&)>;
 void OpenAsUser(const std::wstring& file, const TLaunchLog& log = {});
 
 // The same decision with the desktop's shell and this process's own opening passed in.
-void OpenAsUser(const std::wstring& file,
-                const std::function<TDesktopAnswer(const std::wstring&)>& desktop,
-                const std::function<void(const std::wstring&)>& elevated, const TLaunchLog& log);
+void OpenAsUser(const std::wstring& file, TFunctionRef<TDesktopAnswer(const std::wstring&)> desktop,
+                TFunctionRef<void(const std::wstring&)> elevated, const TLaunchLog& log);
 
 } // namespace ko

@@ -151,3 +151,11 @@ TEST(MarkupLayout, WordsEndAfterOneBlank) {
         EXPECT_STREQ(e.what(), "TWordEnumerator.GetNext: No more words to return");
     }
 }
+
+// Japanese sets no blanks: lines break between its characters, never before a full stop.
+TEST(MarkupLayout, JapaneseWrapsBetweenCharactersButNotBeforeAFullStop) {
+    TLayout layout({0, 0, 50, 500});
+    TStringNode& text = layout.Add(u"\u65E5\u672C\u8A9E\u306E\u3002\u6587 EA");
+    layout.Drawn();
+    EXPECT_EQ(text.Rects(), (TRectArray{{0, 0, 30, 16}, {0, 16, 40, 32}, {0, 32, 20, 48}}));
+}

@@ -68,6 +68,58 @@ TEST_F(Toolkit, CheckListKeepsTicksInItemDataAndTogglesBySpaceAndClick) {
     EXPECT_TRUE(list.Checked(0));
 }
 
+// The first and last column of Row's middle line, left of Right, that List paints in another
+// colour than the window's.
+std::pair<int, int> InkColumns(HWND list, int row, int right) {
+    RECT client, item;
+    GetClientRect(list, &client);
+    SendMessageW(list, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
+    HDC screen = GetDC(list);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP picture = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    const HGDIOBJ old = SelectObject(dc, picture);
+    SendMessageW(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    std::pair<int, int> ink = {-1, -1};
+    const int y = (item.top + item.bottom) / 2;
+    for (int x = 0; x < right; ++x)
+        if (GetPixel(dc, x, y) != GetSysColor(COLOR_WINDOW)) {
+            ink.first = ink.first < 0 ? x : ink.first;
+            ink.second = x;
+        }
+    SelectObject(dc, old);
+    DeleteObject(picture);
+    DeleteDC(dc);
+    ReleaseDC(list, screen);
+    return ink;
+}
+
+// On a 144-DPI display the rows, the boxes and the place a click toggles grow by half: a click
+// anywhere on a box a trader sees toggles its row, not only on the corner a 96-DPI box had.
+TEST_F(Toolkit, CheckListBoxesAndTheirClicksScaleTo144Dpi) {
+    TCheckListBox list;
+    list.Create(Panel, 1, {10, 10, 300, 120}, 17);
+    // Rows without text: all the ink left of the list's middle is the box.
+    list.Add(L"", false);
+    list.Add(L"", false);
+    Form.ApplyDpi(144);
+    HWND handle = list.Handle();
+    EXPECT_EQ(SendMessageW(handle, LB_GETITEMHEIGHT, 0, 0), 26);
+    const auto [left, right] = InkColumns(handle, 1, 150);
+    ASSERT_GE(left, 0) << "no box drawn";
+    EXPECT_NEAR(right - left + 1, 20, 1) << "the box is 13 pixels at 96 DPI";
+
+    RECT row;
+    SendMessageW(handle, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));
+    const int middle = (row.top + row.bottom) / 2;
+    for (const int x : {(left + right) / 2, right - 1}) {
+        SendMessageW(handle, WM_LBUTTONDOWN, MK_LBUTTON, Point(x, middle));
+        SendMessageW(handle, WM_LBUTTONUP, 0, Point(x, middle));
+        EXPECT_TRUE(list.Checked(1)) << "a click at " << x;
+        EXPECT_FALSE(list.Checked(0));
+        list.SetChecked(1, false);
+    }
+}
+
 TEST_F(Toolkit, RichViewReadsRtfAndFallsBackToPlainText) {
     TRichView viewer;
     viewer.Create(Panel, 2, {0, 0, 300, 200});
