@@ -63,9 +63,9 @@ TFileStream::TFileStream(const std::string& path, TFileMode mode) : FFileName(pa
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
-        const char* verb = replacing || mode == TFileMode::CreateNew ? "create" : "open";
-        throw EFOpenError("Cannot " + std::string(verb) + " file \"" + path + "\". " +
-                          SystemMessage(code));
+        const bool creating = replacing || mode == TFileMode::CreateNew;
+        throw EFOpenError(
+            FileError(creating ? "Cannot create file" : "Cannot open file", path, code));
     }
     FHandle = reinterpret_cast<intptr_t>(handle);
     FPosition = mode == TFileMode::Append ? -1 : 0;
@@ -86,7 +86,7 @@ int64_t TFileStream::ReadAt(void* buffer, int64_t count, int64_t offset) {
         const DWORD code = GetLastError();
         if (code == ERROR_HANDLE_EOF)
             return 0;
-        throw EStreamError("Read error on \"" + FFileName + "\". " + SystemMessage(code));
+        throw EStreamError(FileError("Read error on", FFileName, code));
     }
     return n;
 }
@@ -124,7 +124,7 @@ int64_t TFileStream::Read(void* buffer, int64_t count) {
     DWORD n = 0;
     if (!ReadFile(AsHandle(FHandle), buffer, Portion(count), &n, nullptr)) {
         FPosition = -1;
-        throw EStreamError("Read error on \"" + FFileName + "\". " + SystemMessage(GetLastError()));
+        throw EStreamError(FileError("Read error on", FFileName, GetLastError()));
     }
     if (FPosition >= 0)
         FPosition += n;
@@ -137,8 +137,7 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
     DWORD n = 0;
     if (!WriteFile(AsHandle(FHandle), buffer, Portion(count), &n, nullptr)) {
         FPosition = -1;
-        throw EStreamError("Write error on \"" + FFileName + "\". " +
-                           SystemMessage(GetLastError()));
+        throw EStreamError(FileError("Write error on", FFileName, GetLastError()));
     }
     if (FPosition >= 0)
         FPosition += n;
@@ -151,13 +150,11 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
         if (origin == TSeekOrigin::End) {
             LARGE_INTEGER size;
             if (!GetFileSizeEx(AsHandle(FHandle), &size))
-                throw EStreamError("Seek error on \"" + FFileName + "\". " +
-                                   SystemMessage(GetLastError()));
+                throw EStreamError(FileError("Seek error on", FFileName, GetLastError()));
             base = size.QuadPart;
         }
         if (base + offset < 0)
-            throw EStreamError("Seek error on \"" + FFileName + "\". " +
-                               SystemMessage(ERROR_NEGATIVE_SEEK));
+            throw EStreamError(FileError("Seek error on", FFileName, ERROR_NEGATIVE_SEEK));
         FPosition = base + offset;
         return FPosition;
     }
@@ -173,7 +170,7 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
     distance.QuadPart = offset;
     if (!SetFilePointerEx(AsHandle(FHandle), distance, &position, method)) {
         FPosition = -1;
-        throw EStreamError("Seek error on \"" + FFileName + "\". " + SystemMessage(GetLastError()));
+        throw EStreamError(FileError("Seek error on", FFileName, GetLastError()));
     }
     if (FPosition >= 0)
         FPosition = position.QuadPart;

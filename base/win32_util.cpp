@@ -75,6 +75,12 @@ std::string SystemMessage(DWORD code) {
     return result;
 }
 
+std::string FileError(const char* what, const std::string& path, DWORD code) {
+    std::string text = what;
+    text.append(" \"").append(path).append("\". ").append(SystemMessage(code));
+    return text;
+}
+
 bool SystemRandom(void* buffer, size_t count) {
     return RtlGenRandom(buffer, static_cast<ULONG>(count));
 }

@@ -37,6 +37,9 @@ std::string UserLanguageTag();
 
 // The system's text for an error code (GetLastError or an HRESULT), without the line end.
 std::string SystemMessage(DWORD code);
+// What + " \"" + Path + "\". " + SystemMessage(Code): the message of a file operation that
+// failed, built in one place rather than at every call.
+std::string FileError(const char* what, const std::string& path, DWORD code);
 
 // The error code says that a file or a folder on its way is not there.
 inline bool NotFound(DWORD error) {

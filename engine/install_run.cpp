@@ -60,18 +60,18 @@ void InstallFile(TKoInstallRun& run, TStream& package, const TVariables& variabl
     // Before the decision, so that the folder is there even when the copy is skipped.
     run.Transaction.EnsureFolder(ExtractFilePath(target));
     if (ShouldCopy(file, target)) {
-        run.Report("Copying file " + target + " ...", 1);
+        run.Report(LogLine("Copying file ", target), 1);
         // The data is checked before it goes over the file it replaces: a damaged installer
         // leaves the installed version as it was.
         const TStoredWrite written = run.StoredData.Write(run.Transaction, package, file,
                                                           run.Data.Key, target, THeldTarget::Skip);
         if (written == TStoredWrite::Skipped) {
-            run.Report("WARNING: Unable to overwrite " + target + " ...", 0);
+            run.Report(LogLine("WARNING: Unable to overwrite ", target), 0);
         } else {
             if (!file.NoUninstall)
                 run.UninstallList.push_back({target, false});
             if (written == TStoredWrite::TimesNotSet)
-                run.Report("WARNING: Unable to set the time of " + target + " ...", 0);
+                run.Report(LogLine("WARNING: Unable to set the time of ", target), 0);
             run.CopiedBytes += file.Size;
             run.DllImports.Check(run, run.Data, target);
         }
@@ -216,7 +216,7 @@ void CopyFiles(TKoInstallRun& run, const std::vector<TPass>& passes,
 void OverrideSettings(TKoInstallRun& run, const std::vector<TPass>& passes) {
     for (const TPass& pass : passes) {
         if (pass.Platform == TPlatform::MT4) {
-            run.Report("Overriding MetaTrader settings in " + pass.Folder + " ...", 1);
+            run.Report(LogLine("Overriding MetaTrader settings in ", pass.Folder), 1);
             OverrideExpertSettings(run.Data, pass.Folder, run.Transaction);
         } else if (!pass.DataFolder) {
             run.Report("Expert options are not set for the MetaTrader 5 terminal " + pass.Folder +
@@ -287,13 +287,13 @@ void InstallTextFile(TKoInstallRun& run, const std::string& filePath, const std:
                      const std::string& text) {
     if (text.empty())
         return;
-    run.Report("Copying file " + filePath + " ...", 1);
+    run.Report(LogLine("Copying file ", filePath), 1);
     run.UninstallList.push_back({filePath, false});
     const std::string lines = CrLfLines(text);
     run.Transaction.WriteStream(filePath, [&](TFileStream& output) {
         output.WriteBuffer(lines.data(), int64_t(lines.size()));
     });
-    run.Report("Creating shortcut " + linkPath + " ...", 1);
+    run.Report(LogLine("Creating shortcut ", linkPath), 1);
     run.UninstallList.push_back({linkPath, false});
     SaveShortcut(run.Transaction, linkPath, filePath);
 }
@@ -301,7 +301,7 @@ void InstallTextFile(TKoInstallRun& run, const std::string& filePath, const std:
 void CreateUrlShortcut(TKoInstallRun& run, const std::string& path, const std::string& address) {
     if (address.empty() || address == "mailto:" || address == "http://")
         return;
-    run.Report("Creating shortcut " + path + " ...", 1);
+    run.Report(LogLine("Creating shortcut ", path), 1);
     run.UninstallList.push_back({path, false});
     const std::string text = "[InternetShortcut]\r\nURL=" + address + "\r\n\r\n";
     run.Transaction.WriteStream(

@@ -4,6 +4,7 @@
 #include "base/win32_util.h"
 #include "engine/file_utils.h"
 #include "engine/link_guard.h"
+#include "engine/run_state.h"
 #include "engine/transaction.h"
 
 #include <windows.h>
@@ -41,7 +42,7 @@ void UndoKilledRun(const std::string& journalPath, const std::string& keep,
         if (entry->Kind == TJournalEntry::CreatedFolder) {
             guard.Release(path);
             if (RemoveFolder(path))
-                report("Removing folder " + path + " ...");
+                report(LogLine("Removing folder ", path));
             else if (DirectoryExists(path))
                 stay.insert(stay.begin(), *entry);
             continue;
@@ -56,20 +57,20 @@ void UndoKilledRun(const std::string& journalPath, const std::string& keep,
                 DeleteIfThere(backup);
                 continue;
             }
-            report("Restoring " + path + " ...");
+            report(LogLine("Restoring ", path));
             ClearReadOnly(path);
             if (!MoveFileReplacing(backup, path))
                 report("WARNING: Unable to restore " + path + " from " + backup + " ...");
         } else if (FileExists(path)) {
-            report("Removing file " + path + " ...");
+            report(LogLine("Removing file ", path));
             if (!DeleteIfThere(path)) {
-                report("WARNING: Unable to delete file " + path + " ...");
+                report(LogLine("WARNING: Unable to delete file ", path));
                 stay.insert(stay.begin(), *entry);
             }
         }
     }
     if (!WriteJournal(journalPath, stay))
-        report("WARNING: Unable to update " + journalPath + " ...");
+        report(LogLine("WARNING: Unable to update ", journalPath));
 }
 
 } // namespace ko

@@ -215,7 +215,7 @@ void TProfileGuard::Release(const std::string& folder) {
 }
 
 void* TProfileGuard::OpenFile(const std::string& path, unsigned long access, unsigned long share,
-                              unsigned long disposition, const char* verb) {
+                              unsigned long disposition, const char* what) {
     const std::string folder = ExtractFileDir(path);
     HANDLE parent = HoldFolder(folder).empty() ? Held(folder) : nullptr;
     HANDLE handle = nullptr;
@@ -223,21 +223,21 @@ void* TProfileGuard::OpenFile(const std::string& path, unsigned long access, uns
                                                disposition, NonDirectoryFile, handle)
                                    : NameNotFound;
     if (!NT_SUCCESS(status))
-        throw EFOpenError("Cannot " + std::string(verb) + " file \"" + path + "\". " +
-                          SystemMessage(RtlNtStatusToDosError(status)));
+        throw EFOpenError(FileError(what, path, RtlNtStatusToDosError(status)));
     return handle;
 }
 
 std::unique_ptr<TFileStream> TProfileGuard::CreateNew(const std::string& path) {
     HANDLE handle = OpenFile(path, GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
-                             CreateDisposition, "create");
+                             CreateDisposition, "Cannot create file");
     return std::make_unique<TFileStream>(reinterpret_cast<intptr_t>(handle), path, false);
 }
 
 std::unique_ptr<TFileStream> TProfileGuard::OpenRead(const std::string& path) {
     if (!Guards(path))
         return std::make_unique<TFileStream>(path, TFileMode::OpenRead);
-    HANDLE handle = OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OpenDisposition, "open");
+    HANDLE handle =
+        OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OpenDisposition, "Cannot open file");
     BY_HANDLE_FILE_INFORMATION info = {};
     if (IsLink(handle, path) || !GetFileInformationByHandle(handle, &info) ||
         info.nNumberOfLinks != 1) {

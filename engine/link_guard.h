@@ -70,9 +70,9 @@ private:
                            const TStepEvent* made = nullptr);
     const std::vector<std::string>& Profiles();
     // Path opened relative to its held folder, never through a link at its end (a HANDLE);
-    // throws EFOpenError "Cannot VERB file ...".
+    // throws EFOpenError "WHAT \"PATH\". ..." (FileError).
     void* OpenFile(const std::string& path, unsigned long access, unsigned long share,
-                   unsigned long disposition, const char* verb);
+                   unsigned long disposition, const char* what);
 
     std::vector<std::string> FProfiles;
     bool FLookedUp = false;

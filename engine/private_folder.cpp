@@ -59,8 +59,7 @@ TPrivateFolder::TPrivateFolder(const std::string& parent) {
             return;
         }
     }
-    throw EKoError("Cannot create a temporary folder in \"" + folder + "\". " +
-                   SystemMessage(GetLastError()));
+    throw EKoError(FileError("Cannot create a temporary folder in", folder, GetLastError()));
 }
 
 TPrivateFolder::~TPrivateFolder() {

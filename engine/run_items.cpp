@@ -63,10 +63,10 @@ void RunOne(TKoInstallRun& run, TStream& package, const TVariables& variables,
         const TStoredWrite written =
             run.StoredData.Write(run.Transaction, package, exec, run.Data.Key, program);
         if (written == TStoredWrite::TimesNotSet)
-            run.Report("WARNING: Unable to set the time of " + program + " ...", 0);
+            run.Report(LogLine("WARNING: Unable to set the time of ", program), 0);
     }
     if (FileExists(program)) {
-        run.Report("Executing " + exec.Title + " ...", 1);
+        run.Report(LogLine("Executing ", exec.Title), 1);
         run.StartedItems.push_back(exec.Title);
         StartAndWait(program, exec.Parameters);
     } else {

@@ -19,6 +19,12 @@ int32_t MulDiv(int32_t number, int32_t numerator, int32_t denominator) {
     return static_cast<int32_t>(result);
 }
 
+std::string LogLine(const char* head, const std::string& subject) {
+    std::string line = head;
+    line.append(subject).append(" ...");
+    return line;
+}
+
 void TKoRun::Report(const std::string& text, int32_t step) {
     Position += step;
     if (text.rfind("WARNING:", 0) == 0)

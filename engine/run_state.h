@@ -17,6 +17,9 @@ using TKoProgressEvent = std::function<void(TKoRun& sender, const std::string& t
 // -1 when Denominator is 0 or the result does not fit in 32 bits.
 int32_t MulDiv(int32_t number, int32_t numerator, int32_t denominator);
 
+// Head + Subject + " ...": the form of most progress lines, built in one place.
+std::string LogLine(const char* head, const std::string& subject);
+
 // One install or uninstall run over a loaded data object, which it borrows and does not own.
 class TKoRun {
 public:

@@ -18,8 +18,7 @@ namespace {
 // along every id of its object file, 40 KB in every Setup.exe.
 
 [[noreturn]] void Fail(const std::string& fileName, HRESULT result) {
-    throw EKoError("Cannot create shortcut \"" + fileName + "\". " +
-                   SystemMessage(static_cast<DWORD>(result)));
+    throw EKoError(FileError("Cannot create shortcut", fileName, static_cast<DWORD>(result)));
 }
 
 } // namespace

@@ -30,7 +30,7 @@ std::optional<std::u16string> DecodeUtf16(std::string_view bytes) {
 
 // The text in whichever encoding the bytes are in; nothing for a broken UTF-16 or UTF-8 text
 // that announced its encoding with a byte-order mark.
-std::optional<std::u16string> DecodeOrigin(std::string_view bytes, const TAnsiDecoder& ansi) {
+std::optional<std::u16string> DecodeOrigin(std::string_view bytes, TAnsiDecoder ansi) {
     if (bytes.starts_with("\xFF\xFE"))
         return DecodeUtf16(bytes.substr(2));
     if (bytes.starts_with("\xEF\xBB\xBF"))
@@ -93,7 +93,7 @@ std::string WithoutTrailingDelimiters(const std::string& path) {
 
 } // namespace
 
-std::optional<std::string> ReadOriginText(std::string_view bytes, const TAnsiDecoder& ansi) {
+std::optional<std::string> ReadOriginText(std::string_view bytes, TAnsiDecoder ansi) {
     if (bytes.empty() || bytes.size() > OriginFileLimit)
         return std::nullopt;
     const std::optional<std::u16string> text = DecodeOrigin(bytes, ansi);

@@ -4,7 +4,8 @@
 // the comparing of folder paths and the lookup of a terminal's data folders.
 #pragma once
 
-#include <functional>
+#include "base/function_ref.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,7 +17,7 @@ namespace ko {
 inline constexpr size_t OriginFileLimit = 4096;
 
 // Text in the system's 8-bit code page, as UTF-8; never fails.
-using TAnsiDecoder = std::function<std::string(std::string_view)>;
+using TAnsiDecoder = TFunctionRef<std::string(std::string_view)>;
 
 // The installation folder that the bytes of an origin.txt name, in UTF-8. The text is UTF-16 LE
 // with a byte-order mark, UTF-8 with or without one, or else 8-bit text in the system's code
@@ -24,7 +25,7 @@ using TAnsiDecoder = std::function<std::string(std::string_view)>;
 // empty or oversized file, for one that is not text (control characters, broken UTF-16) and for
 // a text that is not an absolute folder path on a drive ("X:\...", never a network path
 // "\\server\share...") or that holds a "." or ".." step.
-std::optional<std::string> ReadOriginText(std::string_view bytes, const TAnsiDecoder& ansi);
+std::optional<std::string> ReadOriginText(std::string_view bytes, TAnsiDecoder ansi);
 
 // Two folder paths name the same folder: compared without regard to ASCII letter case, with
 // trailing "\" ignored.

@@ -3,6 +3,7 @@
 #include "base/errors.h"
 #include "base/win32_util.h"
 #include "engine/file_utils.h"
+#include "engine/run_state.h"
 
 #include <windows.h>
 
@@ -76,7 +77,7 @@ void ClearLeftover(const std::string& path) {
         return;
     const DWORD code = GetLastError();
     if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND)
-        throw EFOpenError("Cannot delete file \"" + path + "\". " + SystemMessage(code));
+        throw EFOpenError(FileError("Cannot delete file", path, code));
 }
 
 // A hard link keeps the replaced data without copying it; a file system without links gets a
@@ -90,7 +91,7 @@ void MakeBackup(const std::string& target, const std::string& backup) {
         return;
     const DWORD code = GetLastError();
     DeleteFilePath(backup);
-    throw EFOpenError("Cannot back up file \"" + target + "\". " + SystemMessage(code));
+    throw EFOpenError(FileError("Cannot back up file", target, code));
 }
 
 // Tries Step up to Attempts times, MovePause apart; false (with Step's error) when none worked.
@@ -419,8 +420,7 @@ bool TFileTransaction::Begin(const std::string& target, THeldTarget held, TPendi
         unseen ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(Wide(target).c_str());
     pending.Existed = attributes != INVALID_FILE_ATTRIBUTES;
     if (pending.Existed && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        throw EFOpenError("Cannot create file \"" + target + "\". " +
-                          SystemMessage(ERROR_ACCESS_DENIED));
+        throw EFOpenError(FileError("Cannot create file", target, ERROR_ACCESS_DENIED));
     // Found before anything is written, so that a held target costs no copy and leaves no
     // backup that could not be deleted while the other program holds its data.
     DWORD blocker = pending.Existed ? ReplaceBlocker(target) : 0;
@@ -432,7 +432,7 @@ bool TFileTransaction::Begin(const std::string& target, THeldTarget held, TPendi
         return true;
     if (held == THeldTarget::Skip)
         return false;
-    throw EFOpenError("Cannot create file \"" + target + "\". " + SystemMessage(blocker));
+    throw EFOpenError(FileError("Cannot create file", target, blocker));
 }
 
 bool TFileTransaction::Finish(const TPending& pending, THeldTarget held, TFunctionRef<bool()> move,
@@ -463,7 +463,7 @@ bool TFileTransaction::Finish(const TPending& pending, THeldTarget held, TFuncti
             DeleteFilePath(backup);
         if (held == THeldTarget::Skip)
             return false;
-        throw EFOpenError("Cannot create file \"" + pending.Target + "\". " + SystemMessage(code));
+        throw EFOpenError(FileError("Cannot create file", pending.Target, code));
     }
     release();
     if (replaces)
@@ -538,20 +538,20 @@ void TFileTransaction::Rollback(TFunctionRef<void(const std::string&)> report) {
     for (auto it = FSteps.rbegin(); it != FSteps.rend(); ++it) {
         const std::string& path = it->Path;
         if (it->Kind == TStep::ReplacedFile) {
-            report("Restoring " + path + " ...");
+            report(LogLine("Restoring ", path));
             const std::string backup = path + BackupSuffix;
             ClearReadOnly(path);
             if (!MoveReplacing(backup, path, MoveAttempts))
                 report("WARNING: Unable to restore " + path + " from " + backup + " ...");
         } else if (it->Kind == TStep::CreatedFile) {
-            report("Removing file " + path + " ...");
+            report(LogLine("Removing file ", path));
             ClearReadOnly(path);
             if (!DeleteFilePath(path))
-                report("WARNING: Unable to delete file " + path + " ...");
+                report(LogLine("WARNING: Unable to delete file ", path));
         } else {
             FGuard.Release(path);
             if (RemoveFolder(path))
-                report("Removing folder " + path + " ...");
+                report(LogLine("Removing folder ", path));
         }
     }
     FSteps.clear();

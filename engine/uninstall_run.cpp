@@ -32,7 +32,7 @@ void RemoveInstallLeftovers(TKoRun& run, const std::vector<std::string>& files,
     for (const auto& [lower, folder] : all)
         if (!folder.empty() && linked(folder).empty())
             for (const std::string& leftover : RemoveLeftovers(folder))
-                run.Report("WARNING: Unable to delete file " + leftover + " ...", 0);
+                run.Report(LogLine("WARNING: Unable to delete file ", leftover), 0);
 }
 
 // Adds Paths to List, each once whatever its letter case.
@@ -98,13 +98,13 @@ void TKoUninstallRun::Execute() {
     // A file already gone (the trader deleted it, or a killed uninstall did) counts as removed.
     std::vector<std::string> held;
     for (const std::string& file : files) {
-        Report("Delete file " + file + " ...", 1);
+        Report(LogLine("Delete file ", file), 1);
         if (const std::string link = linked(file); !link.empty()) {
             Report("WARNING: Leaving " + file + " alone: " + link +
                        " is a link in another user's profile ...",
                    0);
         } else if (!DeleteFilePath(file) && !NotFound(GetLastError())) {
-            Report("WARNING: Unable to delete file " + file + " ...", 0);
+            Report(LogLine("WARNING: Unable to delete file ", file), 0);
             if (HeldOpen(file))
                 held.push_back(file);
         }
@@ -113,7 +113,7 @@ void TKoUninstallRun::Execute() {
         DeleteFilePath(journal);
     // Only empty folders go: whatever the user added keeps its folder.
     for (const std::string& folder : folders) {
-        Report("Remove folder " + folder + " ...", 1);
+        Report(LogLine("Remove folder ", folder), 1);
         if (linked(folder).empty()) {
             guard.Release(folder);
             RemoveFolder(folder);
