@@ -5,6 +5,7 @@
 #include <ntsecapi.h>
 
 #include <iterator>
+#include <vector>
 
 namespace ko {
 
@@ -83,6 +84,17 @@ std::string FileError(const char* what, const std::string& path, DWORD code) {
 
 bool SystemRandom(void* buffer, size_t count) {
     return RtlGenRandom(buffer, static_cast<ULONG>(count));
+}
+
+std::string RandomHex(size_t count) {
+    std::vector<uint8_t> random(count);
+    if (!SystemRandom(random.data(), count))
+        return {};
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (const uint8_t byte : random)
+        text += {digits[byte >> 4], digits[byte & 15]};
+    return text;
 }
 
 } // namespace ko

@@ -50,6 +50,9 @@ inline bool NotFound(DWORD error) {
 // advapi32, which every program loads from the system folder, rather than bcrypt, which is
 // not one of the system's known DLLs and would be looked for beside the program.
 bool SystemRandom(void* buffer, size_t count);
+// Count random bytes (SystemRandom) in lower-case hexadecimal, for names nobody can guess; ""
+// when the system gives none.
+std::string RandomHex(size_t count);
 
 inline FILETIME ToFileTime(uint64_t value) {
     FILETIME time;

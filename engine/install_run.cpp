@@ -142,8 +142,7 @@ std::vector<TPass> MetaTraderFolders(TKoInstallRun& run, std::vector<std::string
         if (link.empty())
             passes.push_back(pass);
         else
-            skipped.push_back("WARNING: Leaving " + pass.Folder + " alone: " + link +
-                              " is a link in another user's profile ...");
+            skipped.push_back(LeftAloneForLink(pass.Folder, link));
     };
     for (const std::string& terminal : run.TerminalFolders) {
         const TPlatform platform = ChosenPlatform(terminal, served);

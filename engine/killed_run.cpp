@@ -33,8 +33,7 @@ void UndoKilledRun(const std::string& journalPath, const std::string& keep,
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
         const std::string& path = entry->Path;
         if (const std::string link = guard.Check(path); !link.empty()) {
-            report("WARNING: Leaving " + path + " alone: " + link +
-                   " is a link in another user's profile ...");
+            report(LeftAloneForLink(path, link));
             if (entry->Kind != TJournalEntry::ReplacedFile)
                 stay.insert(stay.begin(), *entry);
             continue;

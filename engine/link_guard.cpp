@@ -83,6 +83,11 @@ std::string ProfileOf(const std::string& path, const std::vector<std::string>& p
     return {};
 }
 
+std::string LeftAloneForLink(const std::string& path, const std::string& link) {
+    return "WARNING: Leaving " + path + " alone: " + link +
+           " is a link in another user's profile ...";
+}
+
 TProfileGuard::TProfileGuard(std::vector<std::string> profiles)
     : FProfiles(std::move(profiles)), FLookedUp(true) {}
 
@@ -151,16 +156,17 @@ std::string TProfileGuard::HoldFolder(const std::string& folder, const TStepEven
             } else {
                 const std::string name = folder.substr(end, next - end);
                 HANDLE handle;
-                NTSTATUS status = OpenBelow(parent, name, FolderAccess, FolderShare,
-                                            OpenDisposition, DirectoryFile, handle);
+                const auto open = [&](ULONG disposition) {
+                    return OpenBelow(parent, name, FolderAccess, FolderShare, disposition,
+                                     DirectoryFile, handle);
+                };
+                NTSTATUS status = open(OpenDisposition);
                 if (Missing(status) && create) {
                     (*before)(step);
-                    status = OpenBelow(parent, name, FolderAccess, FolderShare, CreateDisposition,
-                                       DirectoryFile, handle);
+                    status = open(CreateDisposition);
                     // Made by someone else meanwhile: looked at like any other.
                     if (status == NameCollision)
-                        status = OpenBelow(parent, name, FolderAccess, FolderShare, OpenDisposition,
-                                           DirectoryFile, handle);
+                        status = open(OpenDisposition);
                     else if (NT_SUCCESS(status))
                         (*made)(step);
                 }

@@ -28,6 +28,10 @@ std::vector<std::string> OtherProfileFolders();
 // The folder of Profiles that Path lies in, or "".
 std::string ProfileOf(const std::string& path, const std::vector<std::string>& profiles);
 
+// The log's warning that Path stays as it is because Link, on its way in another user's profile,
+// is a link (TProfileGuard::Check).
+std::string LeftAloneForLink(const std::string& path, const std::string& link);
+
 class TProfileGuard {
 public:
     // Guards the paths in Profiles (by default the other users', looked up when first needed).

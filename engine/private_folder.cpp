@@ -37,17 +37,11 @@ bool CreatePrivateDirectory(const std::string& path) {
 } // namespace
 
 std::string PrivateFolderName() {
-    unsigned char random[16];
-    if (!SystemRandom(random, sizeof random))
+    const std::string random = RandomHex(16);
+    if (random.empty())
         throw EKoError("Cannot get random bytes for a temporary folder: " +
                        SystemMessage(GetLastError()));
-    static const char digits[] = "0123456789abcdef";
-    std::string name = "KoSetup-";
-    for (unsigned char byte : random) {
-        name += digits[byte >> 4];
-        name += digits[byte & 15];
-    }
-    return name;
+    return "KoSetup-" + random;
 }
 
 TPrivateFolder::TPrivateFolder(const std::string& parent) {

@@ -32,18 +32,6 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
     return text;
 }
 
-// Eight random bytes in hexadecimal.
-std::string RandomHex() {
-    uint8_t random[8] = {};
-    if (!SystemRandom(random, sizeof random))
-        throw EKoError("Unable to create a random name");
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (const uint8_t byte : random)
-        text += {digits[byte >> 4], digits[byte & 15]};
-    return text;
-}
-
 std::string WithoutDelimiter(std::string folder) {
     if (folder.size() > 1 && folder.back() == '\\')
         folder.pop_back();
@@ -406,11 +394,16 @@ bool TFileTransaction::Begin(const std::string& target, THeldTarget held, TPendi
     // In another user's folder a name known in advance could be taken first, by a link to
     // anywhere: the temporary file there is made new under a random name.
     pending.Guarded = FGuard.Guards(target);
-    pending.Temp = target + (pending.Guarded ? "." + RandomHex() : "") + TempSuffix;
-    if (pending.Guarded)
+    pending.Temp = target + TempSuffix;
+    if (pending.Guarded) {
+        const std::string random = RandomHex(8);
+        if (random.empty())
+            throw EKoError("Unable to create a random name");
+        pending.Temp = target + "." + random + TempSuffix;
         if (const std::string link = FGuard.Check(target); !link.empty())
             throw EFOpenError("Cannot create file \"" + target + "\": " + link +
                               " is a link in another user's profile");
+    }
     pending.Attempts = held == THeldTarget::Retry ? MoveAttempts : 1;
     // One look at the target serves every decision below: most targets are new, and in a folder
     // this run created only what it wrote itself can be there.

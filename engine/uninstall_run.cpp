@@ -100,9 +100,7 @@ void TKoUninstallRun::Execute() {
     for (const std::string& file : files) {
         Report(LogLine("Delete file ", file), 1);
         if (const std::string link = linked(file); !link.empty()) {
-            Report("WARNING: Leaving " + file + " alone: " + link +
-                       " is a link in another user's profile ...",
-                   0);
+            Report(LeftAloneForLink(file, link), 0);
         } else if (!DeleteFilePath(file) && !NotFound(GetLastError())) {
             Report(LogLine("WARNING: Unable to delete file ", file), 0);
             if (HeldOpen(file))
