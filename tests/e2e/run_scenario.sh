@@ -25,6 +25,11 @@ for program in "$KOSETUP_NATIVE/kosetup" "$KOSETUP_WIN32/stub.exe" "$KOSETUP_WIN
   fi
 done
 
+# The Wine scripts/setup chose for this machine, for the scenarios' own wineserver calls too.
+# shellcheck source=../../scripts/wine-env
+source "$KOSETUP_SOURCE/scripts/wine-env"
+kosetup_use_wine
+
 E2E=$KOSETUP_SOURCE/tests/e2e
 PREFIX=$KOSETUP_WIN32/wineprefix
 # The Program Files folder a 32-bit program sees in the 64-bit prefix.
