@@ -4,6 +4,7 @@
 #include "package/ko_data.h"
 #include "package/language_records.h"
 #include "package/package_writer.h"
+#include "package/records_digest.h"
 #include "package/scramble.h"
 #include "package/tag_stream.h"
 #include "test_support.h"
@@ -534,19 +535,26 @@ TEST(UninstallLog, AUtf8PathAmendsOnlyTheEntryJustBeforeIt) {
     }
 }
 
-// A second records-digest record is none a writer makes: the package reads as damaged, whichever
-// of the two holds the right digest.
+// A second records-digest record is none a writer makes: the package reads as damaged even when
+// that second record holds the digest of every other byte, as a forger who copied it would make it.
 TEST(Loader, ASecondRecordsDigestMarksThePackageDamaged) {
-    const std::vector<uint8_t> good = kotest::SeedSetup();
-    ASSERT_FALSE(LoadBytes(good)->RecordsDamaged);
-    const size_t record = kotest::StubEnd + 4;
-    const std::vector<uint8_t> digest(good.begin() + ptrdiff_t(record),
-                                      good.begin() + ptrdiff_t(record + 5 + 4 + DigestSize));
-    for (const size_t at : {record, record + digest.size()}) {
-        std::vector<uint8_t> twice = good;
-        twice.insert(twice.begin() + ptrdiff_t(at), digest.begin(), digest.end());
-        EXPECT_TRUE(LoadBytes(twice)->RecordsDamaged) << at;
-    }
+    std::vector<uint8_t> bytes = kotest::SeedSetup();
+    ASSERT_FALSE(LoadBytes(bytes)->RecordsDamaged);
+    const size_t end = size_t(LoadBytes(bytes)->RecordsEnd);
+    const size_t first = kotest::StubEnd + 4, length = 5 + 4 + DigestSize;
+    const size_t second = first + length; // a copy right behind the first
+    bytes.insert(bytes.begin() + ptrdiff_t(second), bytes.begin() + ptrdiff_t(first),
+                 bytes.begin() + ptrdiff_t(second));
+    std::vector<uint8_t> others(bytes.begin() + kotest::StubEnd,
+                                bytes.begin() + ptrdiff_t(end + length));
+    const size_t secondValue = second + 9 - kotest::StubEnd;
+    others.erase(others.begin() + ptrdiff_t(secondValue),
+                 others.begin() + ptrdiff_t(secondValue + DigestSize));
+    const TDigest digest = RecordsDigest(others, first + 9 - kotest::StubEnd);
+    std::copy(digest.begin(), digest.end(), bytes.begin() + ptrdiff_t(second + 9));
+    const auto loaded = LoadBytes(bytes);
+    EXPECT_TRUE(loaded->RecordsDamaged);
+    EXPECT_EQ(loaded->ProductName, "Seed EA");
 }
 
 // The seeds the fuzz targets start from reach every kind of record, so that a short run
