@@ -37,7 +37,8 @@ TEST(PeImage, ReadsMachineAndImportsOfBothBitnesses) {
 
 // Cut short anywhere, a DLL gives what the bytes it still has hold, and never more: no image
 // before its headers are whole, then the machine and kind with no imports until the section
-// table is whole, then each imported name once its closing NUL is there, in order.
+// table is whole, then each imported name once its closing NUL is there, in order. The checksum
+// and security fields are found once the security entry is whole.
 TEST(PeImage, ACutDllGivesExactlyWhatItsBytesHold) {
     const std::vector<std::string> imports = {"KERNEL32.dll", "USER32.dll", "msvcrt.dll"};
     for (const uint16_t machine : {PeMachineI386, PeMachineAmd64}) {
@@ -48,6 +49,12 @@ TEST(PeImage, ACutDllGivesExactlyWhatItsBytesHold) {
         ASSERT_TRUE(whole);
         EXPECT_EQ(whole->Imports, imports);
         for (size_t size = 0; size < bytes.size(); ++size) {
+            const std::optional<TPeFields> fields = FindPeFields(bytes.data(), size);
+            EXPECT_EQ(bool(fields), size >= layout.Security + 8) << size;
+            if (fields) {
+                EXPECT_EQ(fields->CheckSum, layout.CheckSum);
+                EXPECT_EQ(fields->SecurityDirectory, layout.Security);
+            }
             const std::optional<TPeModule> cut =
                 Read(std::vector<uint8_t>(bytes.begin(), bytes.begin() + ptrdiff_t(size)));
             if (size < layout.NewHeader + 24) {

@@ -244,7 +244,7 @@ std::vector<uint8_t> MakeDll(uint16_t machine, const std::vector<std::string>& i
     Put32(bytes, sections + 36, 0xC0000040); // initialised data, read and write
     std::copy(section.begin(), section.end(), bytes.begin() + RawAt);
     if (layout)
-        *layout = {PeAt, sections + 40, names};
+        *layout = {PeAt, optional + 64, optional + count + 4 + 4 * 8, sections + 40, names};
     return bytes;
 }
 

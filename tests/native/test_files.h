@@ -39,6 +39,8 @@ std::vector<uint8_t> SeedMinimalLog();
 // Where the parts of a DLL that MakeDll writes lie, for tests that cut it short.
 struct TDllLayout {
     size_t NewHeader = 0;      // the "PE\0\0" signature
+    size_t CheckSum = 0;       // the optional header's checksum
+    size_t Security = 0;       // the security directory's entry (address, size)
     size_t SectionsEnd = 0;    // behind the section table
     std::vector<size_t> Names; // behind the NUL of each imported DLL's name, in order
 };
