@@ -128,10 +128,13 @@ void TKoUninstall::ReadUninstallLog(TStream& stream) {
 void TKoUninstall::ReadRecords(TTagStreamAdapter& reader) {
     if (!DataFound)
         return;
-    // Whether the last record was an entry, which a UTF-8 record may then amend.
+    // Whether the record just read was an entry, which a UTF-8 record may then amend: one
+    // anywhere else (behind another record, or a second one) belongs to no entry.
     bool amendable = false;
     while (reader.ReadTag()) {
         const int32_t tag = reader.Tag;
+        const bool followsEntry = amendable;
+        amendable = false;
         if (tag == ltCodePage && reader.TagType == ttInteger) {
             CodePage = reader.ReadInteger();
             HasCodePage = true;
@@ -145,18 +148,16 @@ void TKoUninstall::ReadRecords(TTagStreamAdapter& reader) {
             Language = DecodeString(reader.ReadString());
         } else if (tag == ltLanguages && reader.TagType == ttList) {
             ReadLanguageList(reader, Languages);
-            amendable = false;
         } else if (tag == ltFolder || tag == ltFile) {
             const bool folder = tag == ltFolder;
             Entries.push_back({DecodeString(reader.ReadString()), folder, false});
             (folder ? FolderList : FileList).push_back(Entries.back().Path);
             amendable = true;
-        } else if (tag == ltUtf8Path && reader.TagType == ttString && amendable) {
+        } else if (tag == ltUtf8Path && reader.TagType == ttString && followsEntry) {
             TLogEntry& entry = Entries.back();
             entry.Path = DecodeString(reader.ReadString());
             entry.Utf8 = true;
             (entry.Folder ? FolderList : FileList).back() = entry.Path;
-            amendable = false;
         } else {
             reader.SkipValue();
         }

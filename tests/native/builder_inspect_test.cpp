@@ -270,3 +270,45 @@ TEST(BuilderInspect, ListShowsRealSizesAsTextAndJson) {
     EXPECT_EQ(std::count(j.begin(), j.end(), '{'), std::count(j.begin(), j.end(), '}'));
     EXPECT_EQ(j.substr(j.size() - 2), "}\n");
 }
+
+// A stored file's creation and last-write times are two values from the source to the listing
+// and to the extracted file; mixing them up would give every installed file the other time.
+TEST(BuilderInspect, CreationAndWriteTimesStayApart) {
+    TTempDir dir;
+    const auto source = dir / "src/a.txt";
+    WriteFile(source, std::string("content"));
+    const uint64_t written = FileTimeFromUnix(978307200, 0); // 2001-01-01, before any creation
+    SetFileTimes(source, {0, written});
+    const TFileTimes times = GetFileTimes(source);
+    ASSERT_EQ(times.LastWrite, written);
+    WriteFile(dir / "m.toml", std::string("[product]\nname = \"T\"\n[[file]]\nsource = "
+                                          "\"src/a.txt\"\ntarget = '{app}\\a.txt'\n"));
+    kotest::BuildSetup(dir / "m.toml", dir / "Setup.exe");
+    TKoInstall built;
+    built.LoadFromFile((dir / "Setup.exe").string());
+    ASSERT_EQ(built.Files.size(), 1u);
+    EXPECT_EQ(built.Files[0]->LastWriteTime, written);
+    // Where the file system keeps no creation time the write time stands in for it.
+    EXPECT_EQ(built.Files[0]->CreationTime, times.Creation);
+
+    // A package whose every stored item has a creation time other than its write time.
+    WriteFile(dir / "Seed.exe", kotest::SeedSetup());
+    TKoInstall seed;
+    seed.LoadFromFile((dir / "Seed.exe").string());
+    std::ostringstream list;
+    ASSERT_EQ(ListCommand((dir / "Seed.exe").string(), std::nullopt, false, list), 0);
+    std::ostringstream log;
+    ASSERT_EQ(ExtractCommand((dir / "Seed.exe").string(), (dir / "out").string(), false, log), 0);
+    ASSERT_EQ(seed.Files.size(), 2u);
+    for (const auto& file : seed.Files) {
+        SCOPED_TRACE(file->Path);
+        ASSERT_NE(file->CreationTime, file->LastWriteTime);
+        EXPECT_NE(FormatFileTime(file->CreationTime), FormatFileTime(file->LastWriteTime));
+        EXPECT_NE(list.str().find("created " + FormatFileTime(file->CreationTime) + ", modified " +
+                                  FormatFileTime(file->LastWriteTime)),
+                  std::string::npos)
+            << list.str();
+        const auto extracted = dir / "out" / ExtractionPath(file->Path);
+        EXPECT_EQ(GetFileTimes(extracted).LastWrite, file->LastWriteTime);
+    }
+}

@@ -1,9 +1,12 @@
+#include "builder/platform_files.h"
+#include "package/pe_image.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
 using kotest::Sample;
 using kotest::TTempDir;
+using kotest::WriteFile;
 
 namespace {
 
@@ -84,4 +87,55 @@ TEST(BuilderPlatform, RefusesFilesOfTheOtherPlatform) {
                                           }));
     EXPECT_EQ(kotest::RunKosetup({"check", (dir / "right.toml").string()}, out, err), 0) << err;
     EXPECT_NE(out.find("OK: 4 files"), std::string::npos) << out;
+}
+
+// Each half of each platform rule alone: a program of either platform in the other's folder, and
+// in a platform's Libraries a DLL of the other bitness, of another processor, a program named as
+// a DLL, or no image at all; beside each mistake the same file where it belongs passes.
+TEST(BuilderPlatform, EachHalfOfEachRule) {
+    TTempDir dir;
+    const std::vector<std::string> imports = {"KERNEL32.dll", "USER32.dll"};
+    WriteFile(dir / "x86.dll", kotest::MakeDll(ko::PeMachineI386, imports));
+    WriteFile(dir / "x64.dll", kotest::MakeDll(ko::PeMachineAmd64, imports));
+    WriteFile(dir / "arm64.dll", kotest::MakeDll(0xAA64, imports));
+    WriteFile(dir / "x86.exe", kotest::MakeDll(ko::PeMachineI386, imports, false));
+    WriteFile(dir / "x64.exe", kotest::MakeDll(ko::PeMachineAmd64, imports, false));
+    WriteFile(dir / "text", std::string("not a program"));
+    const struct {
+        const char* Target;
+        const char* Source;
+        const char* Problem; // the start of the sentence after the path; "" for none
+    } rows[] = {
+        {"MQL4\\Experts\\a.ex4", "text", ""},
+        {"MQL4\\Experts\\a.mq4", "text", ""},
+        {"MQL4\\Experts\\a.ex5", "text", "is a MetaTrader 5 program"},
+        {"MQL4\\Indicators\\A.MQ5", "text", "is a MetaTrader 5 program"},
+        {"MQL5\\Experts\\a.ex5", "text", ""},
+        {"MQL5\\Experts\\a.mq5", "text", ""},
+        {"MQL5\\Experts\\a.ex4", "text", "is a MetaTrader 4 program"},
+        {"mql5/Scripts/a.mq4", "text", "is a MetaTrader 4 program"},
+        {"MQL4\\Libraries\\a.dll", "x86.dll", ""},
+        {"MQL4\\Libraries\\a.dll", "x64.dll", "is a 64-bit DLL"},
+        {"MQL5\\Libraries\\a.dll", "x64.dll", ""},
+        {"MQL5\\Libraries\\a.dll", "x86.dll", "is a 32-bit DLL"},
+        {"MQL4\\Libraries\\a.dll", "x86.exe", "is a Windows program, not a DLL"},
+        {"MQL5\\Libraries\\a.DLL", "x64.exe", "is a Windows program, not a DLL"},
+        {"MQL4\\Libraries\\a.dll", "arm64.dll", "is a DLL for another processor (machine 0xAA64)"},
+        {"MQL5\\Libraries\\a.dll", "arm64.dll", "is a DLL for another processor (machine 0xAA64)"},
+        {"MQL4\\Libraries\\a.dll", "text", "is not a Windows DLL"},
+        {"MQL5\\Libraries\\a.dll", "text", "is not a Windows DLL"},
+        // Outside the platforms' folders nothing is checked.
+        {"Presets\\a.dll", "x86.exe", ""},
+        {"Presets\\a.ex5", "text", ""},
+    };
+    for (const auto& row : rows) {
+        const std::string target = std::string("{metatrader}\\") + row.Target;
+        const std::string problem = ko::CheckPlatformFile(target, dir / row.Source);
+        SCOPED_TRACE(target + " from " + row.Source + ": " + problem);
+        if (*row.Problem == '\0')
+            EXPECT_EQ(problem, "");
+        else
+            EXPECT_EQ(problem.rfind(std::string(row.Target) + " " + row.Problem, 0), 0u);
+    }
+    EXPECT_EQ(ko::CheckPlatformFile("{app}\\a.dll", dir / "x64.dll"), "");
 }

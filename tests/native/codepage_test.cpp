@@ -1,4 +1,5 @@
 #include "base/codepage.h"
+#include "base/double_byte.h"
 
 #include <gtest/gtest.h>
 
@@ -64,4 +65,62 @@ TEST(CodePage, ReportsTheFirstUnmappableCharacter) {
     EXPECT_EQ(DescribeCharacter(U'中'), "U+4E2D '中'");
     EXPECT_EQ(DescribeCharacter(U'\x07'), "U+0007");
     EXPECT_EQ(DescribeCharacter(U'😀'), "U+1F600 '😀'");
+}
+
+// Code page 932 maps these characters one way only, onto ASCII bytes ("¥" onto "\", which would
+// split a folder name); stored so, they come back as something else. The other double-byte code
+// pages either hold each of them both ways or not at all.
+TEST(CodePage, OneWayMappingsAreRefused) {
+    for (const char32_t c : {U'¥', U'—', U'¢', U'£', U'¬', U'‾'}) {
+        std::string utf8;
+        AppendUtf8(utf8, c);
+        SCOPED_TRACE(DescribeCharacter(c));
+        EXPECT_EQ(Utf8ToCodePage("a" + utf8, 932).Unmappable, c);
+        for (int codePage : {936, 949, 950}) {
+            const TCodePageText text = Utf8ToCodePage(utf8, codePage);
+            if (text.Unmappable)
+                continue;
+            EXPECT_EQ(CodePageToUtf8(text.Bytes, codePage), utf8) << codePage;
+            ASSERT_EQ(text.Bytes.size(), 2u) << codePage;
+            EXPECT_TRUE(IsLeadByte(uint8_t(text.Bytes[0]), codePage)) << codePage;
+        }
+    }
+}
+
+// The first and last byte of each range of lead bytes begins a two-byte character, the bytes
+// just outside do not; a lead byte that ends the text is no character, and the check names it,
+// not an earlier byte.
+TEST(CodePage, LeadByteRangesOfTheDoubleBytePages) {
+    const struct {
+        int CodePage;
+        std::vector<int> Leads, NotLeads;
+    } ranges[] = {{932, {0x81, 0x9F, 0xE0, 0xFC}, {0x80, 0xA0, 0xDF, 0xFD}},
+                  {936, {0x81, 0xFE}, {0x80, 0xFF}},
+                  {949, {0x81, 0xFE}, {0x80, 0xFF}},
+                  {950, {0x81, 0xFE}, {0x80, 0xFF}}};
+    for (const auto& range : ranges) {
+        for (int byte : range.Leads)
+            EXPECT_TRUE(IsLeadByte(uint8_t(byte), range.CodePage)) << range.CodePage << " " << byte;
+        for (int byte : range.NotLeads)
+            EXPECT_FALSE(IsLeadByte(uint8_t(byte), range.CodePage))
+                << range.CodePage << " " << byte;
+    }
+    EXPECT_FALSE(IsLeadByte(0x81, 1252));
+
+    // Characters whose lead byte is the first or last of a range, each followed by a lead byte
+    // alone at the end.
+    const struct {
+        int CodePage;
+        const char* Bytes;
+        const char* Text;
+    } ends[] = {
+        {932, "\x81\x40\xFC", "　"}, {932, "\xFC\x40\x81", "髜"}, {932, "\x9F\x40\xE0", "檗"},
+        {932, "\xE0\x40\x9F", "漾"}, {936, "\x81\x40\xFE", "丂"}, {936, "\xFE\x40\x81", "\uFA0C"},
+        {949, "\x81\x41\xFE", "갂"}, {950, "\xA1\x40\x81", "　"}, {950, "\xA1\x40\xFE", "　"}};
+    for (const auto& end : ends) {
+        SCOPED_TRACE(std::to_string(end.CodePage) + " " + end.Text);
+        EXPECT_EQ(FindUndefinedByte(end.Bytes, end.CodePage), 2u);
+        EXPECT_EQ(CodePageToUtf8(end.Bytes, end.CodePage), std::string(end.Text) + "\uFFFD");
+        EXPECT_EQ(FindUndefinedByte(std::string(end.Bytes, 2), end.CodePage), std::nullopt);
+    }
 }

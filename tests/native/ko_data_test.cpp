@@ -2,7 +2,9 @@
 #include "base/file_stream.h"
 #include "package/format.h"
 #include "package/ko_data.h"
+#include "package/language_records.h"
 #include "package/package_writer.h"
+#include "package/records_digest.h"
 #include "package/scramble.h"
 #include "package/tag_stream.h"
 #include "test_support.h"
@@ -465,4 +467,131 @@ TEST(Loader, RecordsDigestFindsEveryChangedByte) {
     ASSERT_EQ(unchecked->Files.size(), 1u);
     EXPECT_EQ(unchecked->Files[0]->Path, intact->Files[0]->Path);
     EXPECT_EQ(unchecked->Key[3], 0x42);
+}
+
+namespace {
+
+// One record of a hand-written log: an entry, a UTF-8 path, a text or a translation list.
+struct TLogRecord {
+    int32_t Tag;
+    std::string Text;
+};
+
+std::unique_ptr<TKoUninstall> ReadLog(const std::vector<TLogRecord>& records) {
+    TMemoryStream stream;
+    TTagStreamAdapter writer(stream);
+    writer.WriteMagic(MagicUninstall);
+    for (const TLogRecord& record : records) {
+        if (record.Tag == ltLanguages)
+            WriteLanguageList(writer, ltLanguages, {record.Text, record.Text, {}, "", "", ""},
+                              false);
+        else
+            writer.WriteString(record.Tag, EncodeString(record.Text));
+    }
+    stream.SetPosition(0);
+    auto log = std::make_unique<TKoUninstall>();
+    log->ReadUninstallLog(stream);
+    return log;
+}
+
+} // namespace
+
+// A UTF-8 record amends the entry just before it and nothing else: not an entry behind another
+// record, not the same entry a second time, and no entry at all at the start of the log.
+TEST(UninstallLog, AUtf8PathAmendsOnlyTheEntryJustBeforeIt) {
+    const struct {
+        const char* Name;
+        std::vector<TLogRecord> Records;
+        std::vector<std::string> Folders, Files;
+    } rows[] = {
+        {"after a folder", {{ltFolder, "C:\\?"}, {ltUtf8Path, "C:\\Ä"}}, {"C:\\Ä"}, {}},
+        {"after a file",
+         {{ltFile, "C:\\a"}, {ltFile, "C:\\?"}, {ltUtf8Path, "C:\\Ä"}},
+         {},
+         {"C:\\a", "C:\\Ä"}},
+        {"a second one",
+         {{ltFile, "C:\\?"}, {ltUtf8Path, "C:\\Ä"}, {ltUtf8Path, "C:\\Ö"}},
+         {},
+         {"C:\\Ä"}},
+        {"first in the log", {{ltUtf8Path, "C:\\Ä"}, {ltFolder, "C:\\a"}}, {"C:\\a"}, {}},
+        {"alone in the log", {{ltUtf8Path, "C:\\Ä"}}, {}, {}},
+        {"behind a text",
+         {{ltFile, "C:\\?"}, {ltPublisher, "P"}, {ltUtf8Path, "C:\\Ä"}},
+         {},
+         {"C:\\?"}},
+        {"behind a translation",
+         {{ltFile, "C:\\?"}, {ltLanguages, "de"}, {ltUtf8Path, "C:\\Ä"}},
+         {},
+         {"C:\\?"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        const auto log = ReadLog(row.Records);
+        EXPECT_EQ(log->FolderList, row.Folders);
+        EXPECT_EQ(log->FileList, row.Files);
+        ASSERT_EQ(log->Entries.size(), row.Folders.size() + row.Files.size());
+        for (const TLogEntry& entry : log->Entries)
+            EXPECT_EQ(entry.Utf8, entry.Path.find("\xC3") != std::string::npos) << entry.Path;
+    }
+}
+
+// A second records-digest record is none a writer makes: the package reads as damaged even when
+// that second record holds the digest of every other byte, as a forger who copied it would make it.
+TEST(Loader, ASecondRecordsDigestMarksThePackageDamaged) {
+    std::vector<uint8_t> bytes = kotest::SeedSetup();
+    ASSERT_FALSE(LoadBytes(bytes)->RecordsDamaged);
+    const size_t end = size_t(LoadBytes(bytes)->RecordsEnd);
+    const size_t first = kotest::StubEnd + 4, length = 5 + 4 + DigestSize;
+    const size_t second = first + length; // a copy right behind the first
+    bytes.insert(bytes.begin() + ptrdiff_t(second), bytes.begin() + ptrdiff_t(first),
+                 bytes.begin() + ptrdiff_t(second));
+    std::vector<uint8_t> others(bytes.begin() + kotest::StubEnd,
+                                bytes.begin() + ptrdiff_t(end + length));
+    const size_t secondValue = second + 9 - kotest::StubEnd;
+    others.erase(others.begin() + ptrdiff_t(secondValue),
+                 others.begin() + ptrdiff_t(secondValue + DigestSize));
+    const TDigest digest = RecordsDigest(others, first + 9 - kotest::StubEnd);
+    std::copy(digest.begin(), digest.end(), bytes.begin() + ptrdiff_t(second + 9));
+    const auto loaded = LoadBytes(bytes);
+    EXPECT_TRUE(loaded->RecordsDamaged);
+    EXPECT_EQ(loaded->ProductName, "Seed EA");
+}
+
+// The seeds the fuzz targets start from reach every kind of record, so that a short run
+// mutates the entries rather than the header.
+TEST(Loader, TheSeedFilesHoldEveryKindOfRecord) {
+    const auto install = LoadBytes(kotest::SeedSetup());
+    EXPECT_FALSE(install->RecordsDamaged);
+    EXPECT_TRUE(install->RecordsDigest);
+    EXPECT_TRUE(install->HasCodePage);
+    EXPECT_FALSE(install->Banner.Empty());
+    EXPECT_FALSE(install->ExpertOptions.empty() || install->WhatsNewText.empty());
+    ASSERT_EQ(install->Files.size(), 2u);
+    EXPECT_TRUE(install->Files[1]->HasDigest && install->Files[1]->NoUninstall);
+    ASSERT_EQ(install->Execs.size(), 2u);
+    EXPECT_TRUE(install->Execs[0]->HasDigest);
+    EXPECT_TRUE(install->Execs[1]->External);
+    ASSERT_EQ(install->Languages.size(), 2u);
+    EXPECT_FALSE(install->Languages[0].LicenseText.empty());
+    std::vector<uint8_t> content;
+    TMemoryStream setup(kotest::SeedSetup());
+    const int64_t n = DecipherStoredToMemory(setup, *install->Files[1], install->Key, content);
+    EXPECT_EQ(std::string(content.begin(), content.begin() + n), "manual text");
+
+    TMemoryStream file(kotest::SeedUninstaller());
+    TKoUninstall log;
+    log.LoadFromStream(file);
+    EXPECT_TRUE(log.HasCodePage);
+    EXPECT_EQ(log.Language, "de");
+    EXPECT_EQ(log.Languages.size(), 2u);
+    EXPECT_FALSE(log.Banner.Empty());
+    ASSERT_EQ(log.Entries.size(), 5u);
+    EXPECT_EQ(log.FolderList.size(), 2u);
+    EXPECT_FALSE(log.Entries[1].Utf8);
+    EXPECT_TRUE(log.Entries[2].Utf8 && log.Entries[3].Utf8);
+    EXPECT_EQ(log.FileList[1], "C:\\Users\\Иван\\MT4\\MQL4\\Experts\\Seed\\Seed.ex4");
+
+    TMemoryStream minimal(kotest::SeedMinimalLog());
+    log.LoadFromStream(minimal);
+    EXPECT_EQ(log.FolderList, std::vector<std::string>{"C:\\Ä"});
 }

@@ -37,10 +37,28 @@ TEST(PathNames, FolderHoldsWhatLiesBelowItInAnyCase) {
 }
 
 TEST(PathNames, FullPathsNeedADriveAndRootOrAShare) {
-    for (const char* full : {"C:\\x.txt", "z:\\", "\\\\server\\share", "\\\\server\\share\\a"})
+    for (const char* full : {"C:\\x.txt", "z:\\", "A:\\", "Z:\\x", "a:\\", "\\\\server\\share",
+                             "\\\\server\\share\\a", "\\\\s\\t"})
         EXPECT_TRUE(IsFullPath(full)) << full;
-    for (const char* relative :
-         {"", "x.txt", "MQL4\\x", "\\x.txt", "C:x.txt", "C:", "1:\\x", "{metatrader}\\MQL4",
-          "\\\\server", "\\\\server\\", "\\\\\\share\\x", "\\\\?\\C:\\x", "\\\\.\\COM1"})
+    for (const char* relative : {"",
+                                 "x.txt",
+                                 "MQL4\\x",
+                                 "\\x.txt",
+                                 "C:x.txt",
+                                 "C:",
+                                 "1:\\x",
+                                 "{metatrader}\\MQL4",
+                                 "\\\\server",
+                                 "\\\\server\\",
+                                 "\\ab\\c",
+                                 "\\a\\b\\c",
+                                 "C:x",
+                                 "@:\\x",
+                                 "[:\\x",
+                                 "`:\\x",
+                                 "{:\\x",
+                                 "\\\\\\share\\x",
+                                 "\\\\?\\C:\\x",
+                                 "\\\\.\\COM1"})
         EXPECT_FALSE(IsFullPath(relative)) << relative;
 }

@@ -7,37 +7,10 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
-#include <jpeglib.h>
 #include <sstream>
 #include <unistd.h>
 
 namespace kotest {
-
-std::vector<uint8_t> MakeJpeg(int width, int height, bool cmyk) {
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &out, &size);
-    info.image_width = static_cast<JDIMENSION>(width);
-    info.image_height = static_cast<JDIMENSION>(height);
-    info.input_components = cmyk ? 4 : 1;
-    info.in_color_space = cmyk ? JCS_CMYK : JCS_GRAYSCALE;
-    jpeg_set_defaults(&info);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<uint8_t> row(static_cast<size_t>(width * info.input_components), 0x80);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW p = row.data();
-        jpeg_write_scanlines(&info, &p, 1);
-    }
-    jpeg_finish_compress(&info);
-    std::vector<uint8_t> bytes(out, out + size);
-    jpeg_destroy_compress(&info);
-    free(out);
-    return bytes;
-}
 
 std::vector<uint8_t> WithJpegSize(std::vector<uint8_t> jpeg, int width, int height) {
     // The baseline frame header: FF C0, length, precision, then height and width big-endian.
@@ -52,23 +25,6 @@ std::vector<uint8_t> WithJpegSize(std::vector<uint8_t> jpeg, int width, int heig
     }
     ADD_FAILURE() << "no frame header";
     return jpeg;
-}
-
-std::vector<uint8_t> FakeCleanStub(uint32_t size) {
-    std::vector<uint8_t> stub(size, 0);
-    stub[0] = 'M';
-    stub[1] = 'Z';
-    if (size >= 260) {
-        ko::PutLE32(stub.data() + 0x3C, 256);
-        std::memcpy(stub.data() + 256, "PE\0\0", 4);
-    }
-    return stub;
-}
-
-std::vector<uint8_t> FakeStub(uint32_t size) {
-    std::vector<uint8_t> stub = FakeCleanStub(size);
-    ko::PutLE32(stub.data() + 136, size);
-    return stub;
 }
 
 TTempDir::TTempDir() {

@@ -1,8 +1,9 @@
-// Helpers shared by the native tests: a real JPEG made with libjpeg, a stub image with the
-// package pointer in place, and scratch folders and files.
+// Helpers shared by the native tests: scratch folders and files, the builder run in this
+// process, and (from test_files.h) the files the project's own writers make.
 #pragma once
 
 #include "base/stream.h"
+#include "test_files.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -15,17 +16,8 @@ namespace kotest {
 inline const std::filesystem::path Sample =
     std::filesystem::path(KOSETUP_SOURCE_DIR) / "examples/sample-ea";
 
-// A valid baseline JPEG of Width x Height grey pixels, or CMYK ones.
-std::vector<uint8_t> MakeJpeg(int width, int height, bool cmyk = false);
 // Jpeg with the size in its frame header replaced: a header that claims any size.
 std::vector<uint8_t> WithJpegSize(std::vector<uint8_t> jpeg, int width, int height);
-
-// A fake program image of Size bytes whose offset 136 holds Size, as a stub's does. It looks
-// like a program the builder accepts: "MZ", e_lfanew 256 and "PE\0\0" there (from 260 bytes
-// up); bytes 128 to 255 are zero apart from the pointer.
-std::vector<uint8_t> FakeStub(uint32_t size = 512);
-// The same image as the builder wants it before it sets the pointer: bytes 128 to 255 zero.
-std::vector<uint8_t> FakeCleanStub(uint32_t size = 512);
 
 // A fresh, empty folder removed again when the object goes.
 class TTempDir {
