@@ -387,7 +387,7 @@ TEST(JournalOwner, OnlyAdministratorsMayWriteAJournalThatIsFollowed) {
         {"D:(A;;FA;;;BA)(A;;WD;;;AU)", false},      // changing the permissions
         {"D:(A;;FA;;;BA)(A;;WO;;;AU)", false},      // taking it over
         {"D:(A;;FA;;;BA)(A;OICIIO;FA;;;WD)", true}, // for what a folder would hold, not this
-        {"D:(D;;FW;;;WD)(A;;FA;;;BA)", true},
+        {"D:(D;;0x6;;;WD)(A;;FA;;;BA)", true},      // writing refused to everyone
         {"D:NO_ACCESS_CONTROL", false},
     };
     const std::string journal = ko::TempFolder() + "journal-dacl.txt";
