@@ -102,10 +102,10 @@ void ListDigest(TLister& list, bool has, const TDigest& digest) {
         list.FOut << "    sha256 " << HexDigits(digest.data(), digest.size()) << "\n";
 }
 
-// The records' digest and whether they match it; a package without it loads unchecked.
+// The records' digest and whether they match it; the installer refuses a package without it.
 std::string RecordsDigestText(const TKoInstall& install) {
     if (!install.RecordsDigest)
-        return install.RecordsDamaged ? "misshapen record (damaged)" : "none";
+        return "none (the installer refuses the package)";
     return HexDigits(install.RecordsDigest->data(), install.RecordsDigest->size()) +
            (install.RecordsDamaged ? " (DOES NOT MATCH: damaged)" : "");
 }

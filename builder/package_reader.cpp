@@ -99,6 +99,9 @@ private:
 void TPackageCheck::CheckStructure(const std::vector<TStoredRecord>& records) const {
     if (FScan.RecordsEnd < 0)
         throw EBuildError(FName + ": the package ends before its end record (cut off?)");
+    if (FScan.Install && !FScan.Install->RecordsDigest)
+        throw EBuildError(FName + ": the package records carry no SHA-256 (an older kosetup's "
+                                  "installer, or damaged); the installer refuses it");
     if (FScan.Install && FScan.Install->RecordsDamaged)
         throw EBuildError(FName + ": the package records do not match their SHA-256 (damaged)");
     for (const TStoredRecord& record : records)

@@ -51,7 +51,7 @@ public:
     TPackageCheck(const std::string& name, const TPackageScan& scan, int codePage)
         : FName(name), FScan(scan), FCodePage(codePage) {}
 
-    // The end record is there, the records match their SHA-256 when the package records one,
+    // The end record is there, the records carry their SHA-256 and match it,
     // and every record's data lies inside the file behind the records, is a positive multiple
     // of 16 bytes and shares no byte with another's.
     void CheckStructure(const std::vector<TStoredRecord>& records) const;

@@ -66,6 +66,41 @@ bool IsLink(HANDLE handle, const std::string& path) {
     return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+// Where Path really lies, every link, short name and other spelling on the way resolved: the
+// final path Windows gives for the deepest part of it that exists ("\\?\C:\..."), followed by
+// the rest as written; "" (where it lies is unknown) for a path not on a drive, or when a part
+// of it exists but cannot be opened or named.
+std::string FinalPath(const std::string& path) {
+    wchar_t wide[1024], final[2048];
+    const int size = MultiByteToWideChar(CP_UTF8, 0, path.data(), int(path.size()), wide, 1023);
+    if (size < 3 || wide[1] != L':')
+        return {};
+    wide[size] = 0;
+    for (int end = size;;) {
+        // Each shorter part is opened in place, cut off by a zero; "C:" alone would be the
+        // drive's current folder: its root is "C:\".
+        const int cut = end > 3 ? end : 3;
+        const wchar_t kept = wide[cut];
+        wide[cut] = 0;
+        const HANDLE handle = CreateFileW(
+            wide, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        wide[cut] = kept;
+        if (handle != INVALID_HANDLE_VALUE) {
+            const DWORD length = GetFinalPathNameByHandleW(handle, final, 1024, VOLUME_NAME_DOS);
+            CloseHandle(handle);
+            if (length == 0 || length >= 1024)
+                return {};
+            lstrcpyW(final + length, wide + cut);
+            return Utf8(final);
+        }
+        if (!NotFound(GetLastError()) || end <= 3)
+            return {};
+        while (end > 3 && wide[--end] != L'\\') {
+        }
+    }
+}
+
 bool Missing(NTSTATUS status) {
     return status == NameNotFound || status == PathNotFound || status == NotADirectory;
 }
@@ -109,8 +144,22 @@ const std::vector<std::string>& TProfileGuard::Profiles() {
     return FProfiles;
 }
 
+// The text alone misses a profile reached through a junction ("C:\Documents and Settings"),
+// a short name or a drive of its own; where the path leads does not. The profiles' own final
+// paths are looked up once, before the first path's.
 bool TProfileGuard::Guards(const std::string& path) {
-    return !ProfileOf(path, Profiles()).empty();
+    const std::vector<std::string>& profiles = Profiles();
+    if (!ProfileOf(path, profiles).empty())
+        return true;
+    // A path not on a drive ("\\server\share\...") is taken as written.
+    if (profiles.empty() || path.size() < 3 || path[1] != ':')
+        return false;
+    for (size_t i = FFinalProfiles.size();; ++i) {
+        std::string final = FinalPath(i < profiles.size() ? profiles[i] : path);
+        if (i >= profiles.size())
+            return final.empty() || !ProfileOf(final, FFinalProfiles).empty();
+        FFinalProfiles.push_back(std::move(final));
+    }
 }
 
 void* TProfileGuard::Held(const std::string& folder) const {
@@ -125,8 +174,9 @@ std::string TProfileGuard::HoldFolder(const std::string& folder, const TStepEven
                                       const TStepEvent* made) {
     const bool create = before != nullptr;
     std::string profile = ProfileOf(folder, Profiles());
+    // A profile reached under another spelling has no held steps to go through: left alone.
     if (profile.empty())
-        return {};
+        return Guards(folder) ? folder : std::string();
     if (profile.size() > 3 && profile.back() == '\\')
         profile.pop_back();
     // The profile folder itself is reached by its full name: the system's list names it, and

@@ -41,12 +41,14 @@ public:
     TProfileGuard(const TProfileGuard&) = delete;
     TProfileGuard& operator=(const TProfileGuard&) = delete;
 
-    // True when Path lies in a guarded profile.
+    // True when Path lies in a guarded profile, by its text or by where it leads (its final
+    // path, or one that cannot be told).
     bool Guards(const std::string& path);
     // Holds the folders from Path's profile down to Path's own folder, as far as they exist,
     // and looks at Path itself, holding it too when it is a folder. "" when nothing on the way is a
     // link, or Path lies in no guarded profile; else the first step that is a link or cannot be
-    // looked at (fail closed: anything but "not there" may hide a link).
+    // looked at (fail closed: anything but "not there" may hide a link); Path itself when it
+    // reaches a guarded profile under a spelling other than the profile's own.
     std::string Check(const std::string& path);
     // Holds Folder's steps as Check does, then creates the missing ones, each relative to the
     // one above it, and holds it; Before is called with each before it is created and Made once
@@ -79,6 +81,8 @@ private:
                    unsigned long disposition, const char* what);
 
     std::vector<std::string> FProfiles;
+    // The final paths of FProfiles, looked up when first needed.
+    std::vector<std::string> FFinalProfiles;
     bool FLookedUp = false;
     // Lower-case folder paths and their handles: a few dozen at most, looked through in turn.
     std::vector<std::pair<std::string, void*>> FHeld;

@@ -2,6 +2,7 @@
 
 #include "base/ascii_text.h"
 #include "base/utf16.h"
+#include "package/windows_names.h"
 
 #include <algorithm>
 
@@ -49,37 +50,26 @@ std::u16string_view Trimmed(std::u16string_view text) {
     return text;
 }
 
-bool IsLetter(char16_t c) {
-    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+bool IsLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-// A step of dots and blanks only: Windows reads "." and ".." as moves in the tree (and drops
-// the trailing dots and blanks of a name, so "..." and ". ." are no safer). A path through one
-// is not what it looks like: "C:\Program Files (x86)\..\Users\<other>\MT4" is in a
-// profile, not under Program Files.
-bool IsDotStep(std::u16string_view step) {
-    return !step.empty() && step.find_first_not_of(u". ") == std::u16string_view::npos &&
-           step.find(u'.') != std::u16string_view::npos;
-}
-
-// "X:\name...", with no character Windows refuses in a path and no "." or ".." step. Never a
-// network path ("\\server\share..."): the elevated installer would contact whatever computer
-// another user's origin.txt names.
-bool IsAbsoluteFolder(std::u16string_view path) {
-    const bool drive = path.size() > 3 && IsLetter(path[0]) && path[1] == u':' &&
-                       path[2] == u'\\' && path[3] != u'\\';
-    if (!drive)
+// "X:\name\name...", each step a name Windows reads as written, which is what the text
+// looks like: no "/" (which Windows reads as "\": "C:\Program Files (x86)/../Users/<other>"
+// lies in a profile), no "." or ".." step, no trailing dot or blank that Windows would drop, no
+// device name, and no "~", which a short name such as "BOBSMI~1" has: another spelling of a
+// folder that no comparison of texts would recognise. Never a network path
+// ("\\server\share..."): the elevated installer would contact whatever computer another
+// user's origin.txt names.
+bool IsPlainFolderPath(const std::string& path) {
+    const bool drive = path.size() > 3 && IsLetter(path[0]) && path[1] == ':' && path[2] == '\\';
+    if (!drive || path.find_first_of("~\x7F", 3) != std::string::npos)
         return false;
-    for (size_t i = 0; i < path.size(); ++i) {
-        const char16_t c = path[i];
-        if (c < 0x20 || c == 0x7F ||
-            std::u16string_view(u"<>\"|?*").find(c) != std::u16string_view::npos ||
-            (c == u':' && i != 1))
-            return false;
-    }
     for (size_t start = 3; start <= path.size();) {
-        const size_t end = std::min(path.find(u'\\', start), path.size());
-        if (IsDotStep(path.substr(start, end - start)))
+        const size_t end = std::min(path.find('\\', start), path.size());
+        // SafeName changes what Windows would not read as one name of its own.
+        const std::string_view step = std::string_view(path).substr(start, end - start);
+        if (step.empty() || step.back() == '.' || step.back() == ' ' || SafeName(step) != step)
             return false;
         start = end + 1;
     }
@@ -99,10 +89,10 @@ std::optional<std::string> ReadOriginText(std::string_view bytes, TAnsiDecoder a
     const std::optional<std::u16string> text = DecodeOrigin(bytes, ansi);
     if (!text)
         return std::nullopt;
-    const std::u16string_view path = Trimmed(*text);
-    if (!IsAbsoluteFolder(path))
+    std::string path = Utf16ToUtf8(Trimmed(*text));
+    if (!IsPlainFolderPath(path))
         return std::nullopt;
-    return Utf16ToUtf8(path);
+    return path;
 }
 
 bool SameFolder(const std::string& a, const std::string& b) {

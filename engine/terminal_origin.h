@@ -24,7 +24,7 @@ using TAnsiDecoder = TFunctionRef<std::string(std::string_view)>;
 // page (Ansi). Blanks and line ends around it and one trailing "\" are removed. Nothing for an
 // empty or oversized file, for one that is not text (control characters, broken UTF-16) and for
 // a text that is not an absolute folder path on a drive ("X:\...", never a network path
-// "\\server\share...") or that holds a "." or ".." step.
+// "\\server\share...") whose every step is a plain name (no "/", no "~", no "." or "..").
 std::optional<std::string> ReadOriginText(std::string_view bytes, TAnsiDecoder ansi);
 
 // Two folder paths name the same folder: compared without regard to ASCII letter case, with

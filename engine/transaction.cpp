@@ -233,31 +233,59 @@ bool TrustedOwner(void* sid) {
     return same;
 }
 
-bool OwnedByAdministrators(const std::string& path) {
-    PSID owner = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetNamedSecurityInfoW(Wide(path).c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION,
-                              &owner, nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+namespace {
+
+// No one but trusted SIDs may change the file: an entry that allows anyone else to write its
+// data, its permissions or its owner lets them steer the next elevated run as surely as owning
+// it would. Entries of kinds other than allow and deny are not looked into: refused.
+bool OnlyTrustedMayWrite(const ACL* dacl) {
+    if (!dacl) // no list at all: everyone may do anything
         return false;
-    const bool trusted = TrustedOwner(owner);
+    constexpr ACCESS_MASK Writes =
+        FILE_WRITE_DATA | FILE_APPEND_DATA | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+    const auto* header = reinterpret_cast<const ACE_HEADER*>(dacl + 1);
+    for (WORD i = 0; i < dacl->AceCount; ++i) {
+        const auto* ace = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header);
+        if (header->AceType != ACCESS_DENIED_ACE_TYPE && !(header->AceFlags & INHERIT_ONLY_ACE) &&
+            (header->AceType != ACCESS_ALLOWED_ACE_TYPE ||
+             ((ace->Mask & Writes) && !TrustedOwner(const_cast<DWORD*>(&ace->SidStart)))))
+            return false;
+        header = reinterpret_cast<const ACE_HEADER*>(reinterpret_cast<const BYTE*>(header) +
+                                                     header->AceSize);
+    }
+    return true;
+}
+
+} // namespace
+
+bool AdministratorsOnly(void* file) {
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(file, SE_FILE_OBJECT,
+                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                        &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    const bool trusted = TrustedOwner(owner) && OnlyTrustedMayWrite(dacl);
     LocalFree(descriptor);
     return trusted;
 }
 
 std::vector<TJournalEntry> ReadJournal(const std::string& path, std::string* warning) {
     std::vector<TJournalEntry> entries;
-    if (GetFileAttributesW(Wide(path).c_str()) == INVALID_FILE_ATTRIBUTES)
-        return entries;
-    // A user who could write into the program folder could otherwise have the next run delete
-    // any file the administrator can.
-    if (!OwnedByAdministrators(path)) {
-        if (warning)
-            *warning = "WARNING: Ignoring " + path + ": it is not owned by the administrators ...";
-        return entries;
-    }
     std::string text;
     try {
-        TFileStream journal(path, TFileMode::OpenRead);
+        // One handle, which lets nobody write meanwhile, serves the checks and the reading: what
+        // is read is what was checked, whatever is done to the name in between.
+        TFileStream journal(path, TFileMode::OpenReadLocked);
+        // A user who could write into the program folder, or into the journal, could otherwise
+        // have the next run delete any file the administrator can.
+        if (!AdministratorsOnly(reinterpret_cast<void*>(journal.Handle()))) {
+            if (warning)
+                *warning = "WARNING: Ignoring " + path +
+                           ": it is not owned and writable by the administrators alone ...";
+            return entries;
+        }
         text.resize(static_cast<size_t>(journal.Size()));
         text.resize(static_cast<size_t>(journal.ReadFully(text.data(), int64_t(text.size()))));
     } catch (const EKoError&) {

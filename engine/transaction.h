@@ -41,9 +41,9 @@ struct TJournalEntry {
 
 // The steps a journal lists, in the order they were taken; nothing when there is no journal. A
 // line a killed run did not finish is no entry. The journal decides what the elevated installer
-// and uninstaller delete, so it is followed only when its owner is trusted
-// (OwnedByAdministrators), as the file of an elevated run is; any other is ignored, and Warning
-// (when given) gets a line naming it.
+// and uninstaller delete, so it is followed only when its owner and everyone who may write it
+// are trusted (AdministratorsOnly, through the handle it is then read through), as with the
+// file of an elevated run; any other is ignored, and Warning (when given) gets a line naming it.
 std::vector<TJournalEntry> ReadJournal(const std::string& path, std::string* warning = nullptr);
 
 // The files and folders of Entries that a run created, for an uninstall log.
@@ -54,9 +54,11 @@ std::vector<TUninstallEntry> CreatedEntries(const std::vector<TJournalEntry>& en
 bool WriteJournal(const std::string& path, const std::vector<TJournalEntry>& entries);
 
 // True when Administrators, SYSTEM or the administrator running this program (the user of its
-// token, when that user is a member of Administrators) own the file or folder at Path.
-bool OwnedByAdministrators(const std::string& path);
-// The same test of an owner's SID (a PSID).
+// token, when that user is a member of Administrators) own the open File (a HANDLE with
+// READ_CONTROL), and its permissions let no one else write its data, its permissions or its
+// owner.
+bool AdministratorsOnly(void* file);
+// True when the SID (a PSID) is one of those.
 bool TrustedOwner(void* sid);
 
 // What WriteFile does when the target cannot be replaced: another program holds it open, or it is

@@ -88,7 +88,8 @@ enum PackageTag : int32_t {
     // magic, so that no damaged record can make a reader miss it, and fills it in once the
     // records behind it are written. Its id has two non-zero bytes: no one changed byte makes
     // it an id this format uses (all below 256), which would read the digest as, say, the
-    // licence. Installers that predate it skip it; a package without it loads unchecked.
+    // licence. Installers that predate it skip it; ours refuse a package that does not start
+    // with it, since a Setup.exe always carries the package of the builder it came with.
     ptRecordsDigest = 0x4B44,
 };
 

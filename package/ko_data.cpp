@@ -258,13 +258,13 @@ int32_t* IntegerField(TKoInstall& data, int32_t tag) {
     }
 }
 
-// Reads the value of a records-digest record of our type into Digest, without digesting it. A
-// second one, or one of another length, is no record a writer of this format makes: the
-// records are damaged.
-void ReadRecordsDigest(TTagStreamAdapter& reader, TRecordsDigestReader& digesting,
+// Reads the value of a records-digest record of our type into Digest, without digesting it. One
+// that is not the first record, or one of another length, is no record a writer of this format
+// makes: the records are damaged.
+void ReadRecordsDigest(TTagStreamAdapter& reader, TRecordsDigestReader& digesting, bool first,
                        std::optional<TDigest>& digest, bool& damaged) {
     const int64_t count = reader.ReadCount();
-    if (digest || count != DigestSize) {
+    if (!first || count != DigestSize) {
         damaged = true;
         if (count > 0)
             reader.Stream.Seek(count, TSeekOrigin::Current);
@@ -315,7 +315,7 @@ void TKoInstall::LoadFromStream(TStream& stream) {
     PutLE32(magic, MagicPackage);
     digesting.Digest(magic, sizeof magic);
     TTagStreamAdapter reader(digesting);
-    while (reader.ReadTag()) {
+    for (bool first = true; reader.ReadTag(); first = false) {
         const int32_t tag = reader.Tag;
         if (tag == ptCodePage && reader.TagType == ttInteger) {
             CodePage = reader.ReadInteger();
@@ -345,7 +345,7 @@ void TKoInstall::LoadFromStream(TStream& stream) {
         } else if (tag == ptLanguage && reader.TagType == ttList) {
             ReadLanguageList(reader, Languages);
         } else if (tag == ptRecordsDigest && reader.TagType == ttData) {
-            ReadRecordsDigest(reader, digesting, RecordsDigest, RecordsDamaged);
+            ReadRecordsDigest(reader, digesting, first, RecordsDigest, RecordsDamaged);
         } else {
             reader.SkipValue();
         }
@@ -353,8 +353,10 @@ void TKoInstall::LoadFromStream(TStream& stream) {
     digesting.Release();
     if (!reader.StreamEnded)
         RecordsEnd = stream.Position();
-    // Records cut off before their end record were not all digested.
-    if (RecordsDigest && (reader.StreamEnded || digesting.Finish() != RecordsDigest))
+    // Every package our builder writes starts with the digest, so one without it was changed on
+    // its way: a changed byte in the record's id would otherwise turn the check off. Records cut
+    // off before their end record were not all digested.
+    if (!RecordsDigest || reader.StreamEnded || digesting.Finish() != RecordsDigest)
         RecordsDamaged = true;
 }
 

@@ -162,11 +162,13 @@ public:
     // The byte count the key record claims, when there is one; the key is read as KeySize bytes
     // whatever it claims.
     std::optional<int64_t> KeyCount;
-    // The digest of the records as the package stores it; unset when it stores none.
+    // The digest of the records as the package's first record stores it; unset when that is
+    // no digest record of our type and length.
     std::optional<TDigest> RecordsDigest;
     // The records are not those their digest was taken of (a byte changed, the records cut
-    // short, a second or misshapen digest record). What acts on the data refuses it; a package
-    // without the record is never taken for damaged.
+    // short, a second, misplaced or misshapen digest record), or there is no digest to check
+    // them against (an older builder's package, or a digest record damaged). What acts on the
+    // data refuses it; listing shows it all the same.
     bool RecordsDamaged = false;
 };
 

@@ -89,13 +89,22 @@ void WriteExec(TTagStreamAdapter& writer, const TKoInstallExec& exec) {
 
 } // namespace
 
+void SealRecords(std::vector<uint8_t>& records) {
+    TMemoryStream record;
+    TTagStreamAdapter writer(record);
+    // Zeros for now: the digest is of the records behind it too.
+    WriteBytes(writer, ptRecordsDigest, std::vector<uint8_t>(DigestSize));
+    const size_t magicSize = 4;
+    records.insert(records.begin() + magicSize, record.Data().begin(), record.Data().end());
+    const size_t valueAt = magicSize + record.Data().size() - DigestSize;
+    const TDigest digest = RecordsDigest(records, valueAt);
+    std::copy(digest.begin(), digest.end(), records.begin() + static_cast<ptrdiff_t>(valueAt));
+}
+
 void WritePackage(TStream& output, const TKoInstall& install) {
     TMemoryStream records;
     TTagStreamAdapter writer(records);
     writer.WriteMagic(MagicPackage);
-    // Zeros for now: the digest is of the records behind it too.
-    WriteBytes(writer, ptRecordsDigest, std::vector<uint8_t>(DigestSize));
-    const size_t valueAt = static_cast<size_t>(records.Size()) - DigestSize;
     WriteHeader(writer, install);
     for (const auto& file : install.Files)
         WriteFile(writer, *file);
@@ -104,10 +113,8 @@ void WritePackage(TStream& output, const TKoInstall& install) {
     for (const TKoLanguage& language : install.Languages)
         WriteLanguageList(writer, ptLanguage, language, true);
     writer.WriteTag(TagEnd, 0);
-    std::vector<uint8_t>& bytes = records.Data();
-    const TDigest digest = RecordsDigest(bytes, valueAt);
-    std::copy(digest.begin(), digest.end(), bytes.begin() + static_cast<ptrdiff_t>(valueAt));
-    output.WriteBuffer(bytes.data(), records.Size());
+    SealRecords(records.Data());
+    output.WriteBuffer(records.Data().data(), int64_t(records.Data().size()));
 }
 
 } // namespace ko

@@ -58,13 +58,13 @@ bool DesktopShell(TComPtr<IShellDispatch2>& shell) {
                                                  reinterpret_cast<void**>(&shell)));
 }
 
-TDesktopAnswer OpenThroughDesktop(const std::wstring& file) {
+bool OpenThroughDesktop(const std::wstring& file) {
     TComPtr<IShellDispatch2> shell;
     if (!DesktopShell(shell))
-        return TDesktopAnswer::NoShell;
+        return false;
     BSTR name = SysAllocString(file.c_str());
     if (!name)
-        return TDesktopAnswer::Refused;
+        return false;
     VARIANT none = {}, verb = {}, show = {};
     none.vt = VT_EMPTY;
     verb.vt = VT_BSTR;
@@ -74,7 +74,7 @@ TDesktopAnswer OpenThroughDesktop(const std::wstring& file) {
     const HRESULT result = shell->ShellExecute(name, none, none, verb, show);
     SysFreeString(verb.bstrVal);
     SysFreeString(name);
-    return SUCCEEDED(result) ? TDesktopAnswer::Opened : TDesktopAnswer::Refused;
+    return SUCCEEDED(result);
 }
 
 void OpenHere(const std::wstring& file) {
@@ -83,24 +83,21 @@ void OpenHere(const std::wstring& file) {
 
 } // namespace
 
-void OpenAsUser(const std::wstring& file, TFunctionRef<TDesktopAnswer(const std::wstring&)> desktop,
+void OpenAsUser(const std::wstring& file, bool shellWindow,
+                TFunctionRef<bool(const std::wstring&)> desktop,
                 TFunctionRef<void(const std::wstring&)> elevated, const TLaunchLog& log) {
-    switch (desktop(file)) {
-    case TDesktopAnswer::NoShell:
+    if (!shellWindow)
         elevated(file);
-        break;
-    case TDesktopAnswer::Refused:
-        if (log)
-            log("WARNING: The desktop did not open " + Utf8(file) +
-                "; it is not started with administrator rights instead ...");
-        break;
-    case TDesktopAnswer::Opened:
-        break;
-    }
+    else if (!desktop(file) && log)
+        log("WARNING: The desktop did not open " + Utf8(file) +
+            "; it is not started with administrator rights instead ...");
 }
 
+// Only the window tells that there is no shell: a shell that exists but fails one of the calls
+// that reach it (busy, another shell's partial interfaces, a broken registration) would
+// otherwise have the program started with administrator rights.
 void OpenAsUser(const std::wstring& file, const TLaunchLog& log) {
-    OpenAsUser(file, OpenThroughDesktop, OpenHere, log);
+    OpenAsUser(file, GetShellWindow() != nullptr, OpenThroughDesktop, OpenHere, log);
 }
 
 } // namespace ko

@@ -6,6 +6,7 @@
 #include "builder/platform.h"
 #include "package/cipher.h"
 #include "package/format.h"
+#include "package/package_writer.h"
 #include "package/scramble.h"
 #include "package/tag_stream.h"
 #include "test_support.h"
@@ -66,6 +67,7 @@ void WriteHostilePackage(const std::filesystem::path& setup, const std::string& 
                          size_t keySize = 16) {
     TMemoryStream file(kotest::FakeStub());
     file.Seek(0, TSeekOrigin::End);
+    const int64_t magicAt = file.Position();
     TTagStreamAdapter writer(file);
     writer.WriteMagic(format::MagicPackage);
     writer.WriteString(format::ptProductName, EncodeString("Hostile"));
@@ -76,13 +78,20 @@ void WriteHostilePackage(const std::filesystem::path& setup, const std::string& 
     writer.WriteTag(format::ptFile, format::ttList);
     writer.WriteString(format::ftPath, EncodeString(path));
     writer.WriteInteger(format::ftSize, 16);
-    writer.WriteInteger(format::ftOffset, int32_t(file.Position() + 9 + 5 + 5));
+    // Behind this record, the end records and the digest record the seal puts in front.
+    writer.WriteInteger(format::ftOffset, int32_t(file.Position() + 9 + 5 + 5 + 41));
     writer.WriteTag(format::TagEnd, 0);
     writer.WriteTag(format::TagEnd, 0);
+    // A hostile builder digests its records as ours does: the digest is no secret.
+    std::vector<uint8_t> records(file.Data().begin() + magicAt, file.Data().end());
+    SealRecords(records);
+    TMemoryStream sealed(std::vector<uint8_t>(file.Data().begin(), file.Data().begin() + magicAt));
+    sealed.Seek(0, TSeekOrigin::End);
+    sealed.WriteBuffer(records.data(), int64_t(records.size()));
     const uint8_t key[16] = {}; // what the loader makes of the key record, or of none
     TMemoryStream content(std::vector<uint8_t>{'e', 'v', 'i', 'l'});
-    CipherStream(content, file, key, 16, true);
-    WriteFile(setup, file.Data());
+    CipherStream(content, sealed, key, 16, true);
+    WriteFile(setup, sealed.Data());
 }
 
 } // namespace
@@ -182,6 +191,36 @@ TEST(BuilderInspect, VerifyNamesTheFirstBadRecord) {
     const auto noPackage = copy("no-package.exe");
     std::filesystem::resize_file(noPackage, 400);
     EXPECT_NE(Verify(noPackage).find("holds no package"), std::string::npos);
+}
+
+// A changed byte in the digest record's id leaves records with no digest to check them against:
+// verify and extract refuse them, as the installer does, with or without another changed byte
+// that the digest would have found; list still shows the package.
+TEST(BuilderInspect, RecordsWithoutTheirDigestFailVerifyButList) {
+    TTempDir dir;
+    const auto setup = dir / "Setup.exe";
+    kotest::BuildSetup(Sample / "product.toml", setup);
+    const int64_t magic = GetLE32(ReadFile(setup).data() + format::PackageOffsetPos);
+    const struct {
+        const char* Name;
+        std::vector<int64_t> Changed;
+    } cases[] = {{"id-low.exe", {magic + 4}},
+                 {"id-high.exe", {magic + 5}},
+                 {"id-and-name.exe", {magic + 4, magic + 70}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const auto changed = dir / c.Name;
+        std::filesystem::copy_file(setup, changed);
+        for (int64_t at : c.Changed)
+            Damage(changed, at);
+        EXPECT_NE(Verify(changed).find("the package records carry no SHA-256"), std::string::npos)
+            << Verify(changed);
+        EXPECT_NE(ExtractProblem(changed, dir / "out").find("carry no SHA-256"), std::string::npos);
+        std::ostringstream text;
+        EXPECT_EQ(ListCommand(changed.string(), std::nullopt, false, text), 0);
+        EXPECT_NE(text.str().find("Records sha256  none"), std::string::npos) << text.str();
+        EXPECT_NE(text.str().find("Manual.pdf"), std::string::npos) << text.str();
+    }
 }
 
 TEST(BuilderInspect, ExtractWritesContentAndTimes) {

@@ -33,6 +33,15 @@ struct TPackage {
         TMemoryStream source(std::move(bytes));
         Writer.WriteStream(tag, source, source.Size());
     }
+    // Puts the records' digest in front of them, as the builder does.
+    void Seal() {
+        std::vector<uint8_t>& bytes = Stream.Data();
+        const auto magic = bytes.begin() + int64_t(kotest::FakeStub().size());
+        std::vector<uint8_t> records(magic, bytes.end());
+        SealRecords(records);
+        bytes.erase(magic, bytes.end());
+        bytes.insert(bytes.end(), records.begin(), records.end());
+    }
     std::unique_ptr<TKoInstall> Load() {
         auto install = std::make_unique<TKoInstall>();
         Stream.SetPosition(0);
@@ -384,6 +393,7 @@ TEST(Loader, AddedRecordsOfAnotherTypeAreSkipped) {
             p.String(etPath, "run.exe");
             p.Writer.WriteTag(TagEnd, 0);
             p.Writer.WriteTag(TagEnd, 0);
+            p.Seal();
             const auto install = p.Load();
             ASSERT_EQ(install->Files.size(), 2u);
             EXPECT_EQ(install->Files[1]->Path, "file1");
@@ -394,7 +404,7 @@ TEST(Loader, AddedRecordsOfAnotherTypeAreSkipped) {
             EXPECT_FALSE(install->Execs[0]->HasDigest);
             EXPECT_FALSE(install->HasCodePage);
             EXPECT_TRUE(install->Languages.empty());
-            EXPECT_FALSE(install->RecordsDigest);
+            EXPECT_TRUE(install->RecordsDigest);
             EXPECT_FALSE(install->RecordsDamaged);
             EXPECT_GE(install->RecordsEnd, 0);
         }
@@ -436,7 +446,7 @@ std::unique_ptr<TKoInstall> LoadBytes(std::vector<uint8_t> bytes) {
 
 // Any byte changed from the digest record's count to the end record is found, whether it
 // changes a value, a count that shifts every record behind it, or the end record; so are
-// records cut short. A package without the record loads unchecked, as before.
+// records cut short.
 TEST(Loader, RecordsDigestFindsEveryChangedByte) {
     const std::vector<uint8_t> good = WrittenPackage();
     const auto intact = LoadBytes(good);
@@ -457,16 +467,60 @@ TEST(Loader, RecordsDigestFindsEveryChangedByte) {
     EXPECT_FALSE(LoadBytes(large)->RecordsDamaged);
     large[large.size() - 60] ^= 0x20;
     EXPECT_TRUE(LoadBytes(large)->RecordsDamaged);
+}
 
-    std::vector<uint8_t> older = good;
-    older.erase(older.begin() + record, older.begin() + record + 5 + 4 + DigestSize);
-    const auto unchecked = LoadBytes(older);
-    EXPECT_FALSE(unchecked->RecordsDigest);
-    EXPECT_FALSE(unchecked->RecordsDamaged);
-    EXPECT_EQ(unchecked->ProductName, "Gamma EA");
-    ASSERT_EQ(unchecked->Files.size(), 1u);
-    EXPECT_EQ(unchecked->Files[0]->Path, intact->Files[0]->Path);
-    EXPECT_EQ(unchecked->Key[3], 0x42);
+// Only records that start with an exact digest record of their own are undamaged: with its id or
+// type changed, or with it anywhere but first (however well it matches there), there is nothing
+// to check the records against. Such records still load, for listing.
+TEST(Loader, RecordsNeedTheirDigestRightBehindTheMagic) {
+    const std::vector<uint8_t> good = WrittenPackage();
+    const size_t magic = GetLE32(good.data() + PackageOffsetPos);
+    const size_t record = magic + 4;
+    const size_t recordSize = 4 + 1 + 4 + DigestSize;
+    std::vector<uint8_t> without = good;
+    without.erase(without.begin() + int64_t(record),
+                  without.begin() + int64_t(record + recordSize));
+    // The digest record moved behind the first header record (the code page) and filled in
+    // as the builder would there.
+    std::vector<uint8_t> second = without;
+    const size_t secondAt = record + 4 + 1 + 4;
+    second.insert(second.begin() + int64_t(secondAt), good.begin() + int64_t(record),
+                  good.begin() + int64_t(record + recordSize));
+    std::vector<uint8_t> records(second.begin() + int64_t(magic), second.end());
+    const TDigest moved = RecordsDigest(records, secondAt - magic + recordSize - DigestSize);
+    std::copy(moved.begin(), moved.end(),
+              second.begin() + int64_t(secondAt + recordSize - DigestSize));
+    const auto changed = [&](std::vector<size_t> offsets) {
+        std::vector<uint8_t> bytes = good;
+        for (size_t at : offsets)
+            bytes[at] ^= 0x01;
+        return bytes;
+    };
+    std::vector<uint8_t> asString = good;
+    asString[record + 4] = ttString;
+    const size_t name = magic + 70; // inside the product name
+    ASSERT_NE(LoadBytes(changed({name}))->ProductName, "Gamma EA");
+    const struct {
+        const char* Case;
+        std::vector<uint8_t> Bytes;
+        bool Damaged;
+    } cases[] = {
+        {"as written", good, false},
+        {"the id's first byte", changed({record}), true},
+        {"the id's second byte", changed({record + 1}), true},
+        {"the id and the product name", changed({record, name}), true},
+        {"the type (a string)", asString, true},
+        {"no digest record (an older builder)", without, true},
+        {"the digest record second", second, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Case);
+        const auto install = LoadBytes(c.Bytes);
+        EXPECT_EQ(install->RecordsDamaged, c.Damaged);
+        EXPECT_EQ(install->Key[3], 0x42);
+        ASSERT_EQ(install->Files.size(), 1u);
+        EXPECT_EQ(install->Files[0]->Path, "{metatrader}\\MQL4\\Experts\\Gamma.ex4");
+    }
 }
 
 namespace {

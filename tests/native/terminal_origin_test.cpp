@@ -87,6 +87,34 @@ TEST(OriginText, WhatIsNoPathOrNoTextIsRefused) {
         EXPECT_EQ(Read(bytes), std::nullopt) << bytes;
 }
 
+// A path is taken only when Windows reads every step as the name it shows: another spelling
+// of a folder (a "/" for "\", a step that climbs or that Windows trims, a short name) could
+// put a folder of another user's profile where the text shows Program Files. Each row has a
+// plain neighbour that is kept.
+TEST(OriginText, OnlyStepsThatArePlainNamesAreTaken) {
+    const struct {
+        const char* Refused;
+        const char* Taken;
+    } cases[] = {
+        {"C:\\Program Files (x86)/../Users/bob/MT4", "C:\\Program Files (x86)\\Users\\bob\\MT4"},
+        {"C:\\Program Files (x86)/MT4", "C:\\Program Files (x86)\\MT4"},
+        {"C:/Users/bob/MT4", "C:\\Users\\bob\\MT4"},
+        {"C:\\Users\\BOBSMI~1\\MT4", "C:\\Users\\BOBSMITH\\MT4"},
+        {"C:\\PROGRA~2\\MT4", "C:\\PROGRAM2\\MT4"},
+        {"C:\\MT4~", "C:\\MT4-"},
+        {"C:\\Program Files (x86)\\..\\Users\\bob\\MT4", "C:\\Program Files (x86)\\..MT4"},
+        {"C:\\Users.\\bob\\MT4", "C:\\Users.x\\bob\\MT4"},
+        {"C:\\Users \\bob\\MT4", "C:\\ Users\\bob\\MT4"},
+        {"C:\\MT4\\NUL\\x", "C:\\MT4\\NULL\\x"},
+        {"C:\\MT4\\com1.txt", "C:\\MT4\\com10.txt"},
+        {"C:\\MT4\x7F", "C:\\MT4\x80"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Read(c.Refused), std::nullopt) << c.Refused;
+        EXPECT_NE(Read(c.Taken), std::nullopt) << c.Taken;
+    }
+}
+
 TEST(OriginText, FoldersMatchWithoutCaseAndTrailingSeparators) {
     EXPECT_TRUE(SameFolder("C:\\Trading\\MT4", "c:\\TRADING\\mt4\\"));
     EXPECT_TRUE(SameFolder("C:\\Trading\\MT4\\\\", "C:\\Trading\\MT4"));

@@ -43,3 +43,34 @@ TEST(ProfileGuard, WritesThereFollowNoLinkAndTheirFoldersStayPut) {
     EXPECT_TRUE(MoveFileA(experts.c_str(), (work + "\\away").c_str()));
     RemoveTree(work);
 }
+
+// Whether a folder lies in another user's profile is decided by where it leads, not by its
+// text: the profile reached under another spelling (its short name, a drive of its own) is
+// guarded, and a folder outside it is not, however its name begins. A folder reached so has no
+// held way down to it: it is left alone.
+TEST(ProfileGuard, AProfileUnderAnotherSpellingIsStillGuarded) {
+    const std::string work = TempFolder() + UniqueName("KoGuard Final");
+    const std::string profile = work + "\\Other Trading User";
+    const std::string outside = work + "\\Other Trading User Two";
+    for (const std::string& folder : {work, profile, profile + "\\MT4", outside})
+        CreateDirectoryA(folder.c_str(), nullptr);
+    char shortName[MAX_PATH] = {};
+    ASSERT_GT(GetShortPathNameA(profile.c_str(), shortName, MAX_PATH), 0u);
+    ASSERT_NE(std::string(shortName), profile) << "no short name to test with";
+    ASSERT_TRUE(DefineDosDeviceA(0, "Q:", profile.c_str()));
+    {
+        TProfileGuard guard({profile});
+        for (const std::string& spelling :
+             {std::string(shortName) + "\\MT4", std::string("Q:\\MT4"), std::string("Q:\\New")}) {
+            SCOPED_TRACE(spelling);
+            EXPECT_TRUE(guard.Guards(spelling));
+            EXPECT_FALSE(guard.Check(spelling + "\\Expert.ex4").empty());
+        }
+        EXPECT_TRUE(guard.Guards(profile + "\\MT4"));
+        EXPECT_EQ(guard.Check(profile + "\\MT4\\Expert.ex4"), "");
+        EXPECT_FALSE(guard.Guards(outside + "\\MT4"));
+        EXPECT_FALSE(guard.Guards(work));
+    }
+    DefineDosDeviceA(DDD_REMOVE_DEFINITION, "Q:", nullptr);
+    RemoveTree(work);
+}

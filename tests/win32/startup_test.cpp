@@ -2,6 +2,7 @@
 #include "engine/file_utils.h"
 #include "engine/temp_names.h"
 #include "package/format.h"
+#include "package/package_writer.h"
 #include "package/scramble.h"
 #include "package/tag_stream.h"
 #include "startup/startup.h"
@@ -39,10 +40,13 @@ std::vector<uint8_t> Installer(const std::string& productName) {
     const uint32_t stubSize = static_cast<uint32_t>(file.Size());
     PutLE32(file.Data().data() + format::PackageOffsetPos, stubSize);
     file.Seek(0, TSeekOrigin::End);
-    TTagStreamAdapter writer(file);
+    TMemoryStream records;
+    TTagStreamAdapter writer(records);
     writer.WriteMagic(format::MagicPackage);
     writer.WriteString(format::ptProductName, EncodeString(productName));
     writer.WriteTag(format::TagEnd, 0);
+    SealRecords(records.Data());
+    file.WriteBuffer(records.Data().data(), records.Size());
     return file.Data();
 }
 

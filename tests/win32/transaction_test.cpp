@@ -369,9 +369,42 @@ TEST(JournalOwner, OnlyAdministratorsAreTrusted) {
     EXPECT_FALSE(trusted("S-1-5-11"));
     EXPECT_FALSE(trusted("S-1-5-21-0-0-0-1990"));
     EXPECT_FALSE(TrustedOwner(nullptr));
-    // What this run creates itself is followed, or no killed run could be cleaned up.
-    const std::string own = ko::TempFolder() + "owned.txt";
-    WriteBytes(own, Bytes{1});
-    EXPECT_TRUE(OwnedByAdministrators(own));
-    DeleteFileA(own.c_str());
+}
+
+// A journal its administrator owner lets others write is theirs to steer all the same: it is
+// followed only while no one but Administrators, SYSTEM and the administrator running this may
+// write its data, its permissions or its owner. What this run writes itself is followed, or no
+// killed run could be cleaned up.
+TEST(JournalOwner, OnlyAdministratorsMayWriteAJournalThatIsFollowed) {
+    const struct {
+        const char* Dacl; // SDDL; empty for what the file gets where it is made
+        bool Followed;
+    } cases[] = {
+        {"", true},
+        {"D:(A;;FA;;;BA)(A;;FA;;;SY)(A;;FR;;;WD)", true},
+        {"D:(A;;FA;;;BA)(A;;FW;;;WD)", false},
+        {"D:(A;;FA;;;BA)(A;;0x4;;;BU)", false},     // appending
+        {"D:(A;;FA;;;BA)(A;;WD;;;AU)", false},      // changing the permissions
+        {"D:(A;;FA;;;BA)(A;;WO;;;AU)", false},      // taking it over
+        {"D:(A;;FA;;;BA)(A;OICIIO;FA;;;WD)", true}, // for what a folder would hold, not this
+        {"D:(D;;0x6;;;WD)(A;;FA;;;BA)", true},      // writing refused to everyone
+        {"D:NO_ACCESS_CONTROL", false},
+    };
+    const std::string journal = ko::TempFolder() + "journal-dacl.txt";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Dacl);
+        DeleteFileA(journal.c_str());
+        WriteBytes(journal, Bytes{'C', ':', '\\', 'x', '\n'});
+        if (*c.Dacl) {
+            PSECURITY_DESCRIPTOR descriptor = nullptr;
+            ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+                c.Dacl, SDDL_REVISION_1, &descriptor, nullptr));
+            ASSERT_TRUE(SetFileSecurityA(journal.c_str(), DACL_SECURITY_INFORMATION, descriptor));
+            LocalFree(descriptor);
+        }
+        std::string warning;
+        EXPECT_EQ(ReadJournal(journal, &warning).size(), c.Followed ? 1u : 0u);
+        EXPECT_EQ(warning.find(journal), c.Followed ? std::string::npos : 18u) << warning;
+    }
+    DeleteFileA(journal.c_str());
 }

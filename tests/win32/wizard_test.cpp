@@ -375,19 +375,30 @@ TEST(ModeTexts, WelcomeTextBreaksAndVersionedName) {
 
 } // namespace
 
-// The installer runs as administrator: only where no desktop shell exists to ask is the terminal
-// started from it. A shell that refuses leaves a line in the log and nothing started.
-TEST(UserLaunch, OnlyAMissingDesktopShellStartsItFromTheInstaller) {
-    for (const TDesktopAnswer answer :
-         {TDesktopAnswer::NoShell, TDesktopAnswer::Opened, TDesktopAnswer::Refused}) {
-        std::vector<std::wstring> started;
+// The installer runs as administrator: only where the desktop has no shell window is the
+// terminal started from it, without asking a shell. A shell that is there but does not open it
+// leaves a line in the log and nothing started.
+TEST(UserLaunch, OnlyAMissingShellWindowStartsItFromTheInstaller) {
+    const struct {
+        bool ShellWindow;
+        bool Opens;
+        size_t Asked, Started, Logged;
+    } cases[] = {{false, true, 0, 1, 0}, {true, true, 1, 0, 0}, {true, false, 1, 0, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.ShellWindow) + std::to_string(c.Opens));
+        std::vector<std::wstring> asked, started;
         std::vector<std::string> log;
         OpenAsUser(
-            L"C:\\MT4\\terminal.exe", [answer](const std::wstring&) { return answer; },
+            L"C:\\MT4\\terminal.exe", c.ShellWindow,
+            [&](const std::wstring& file) {
+                asked.push_back(file);
+                return c.Opens;
+            },
             [&started](const std::wstring& file) { started.push_back(file); },
             [&log](const std::string& line) { log.push_back(line); });
-        EXPECT_EQ(started.size(), answer == TDesktopAnswer::NoShell ? 1u : 0u);
-        ASSERT_EQ(log.size(), answer == TDesktopAnswer::Refused ? 1u : 0u);
+        EXPECT_EQ(asked.size(), c.Asked);
+        EXPECT_EQ(started.size(), c.Started);
+        ASSERT_EQ(log.size(), c.Logged);
         if (!log.empty())
             EXPECT_NE(log[0].find("C:\\MT4\\terminal.exe"), std::string::npos) << log[0];
     }

@@ -6,13 +6,26 @@ cp "$plain/license.rtf" "$plain/Plain Indicator.mq4" "$KOSETUP_SOURCE/examples/s
 sed 's/^license = .*/&\nbanner = "banner.jpg"/' "$plain/product.toml" >"$WORK/product.toml"
 build_setup "$WORK/product.toml" "$WORK/Setup.exe"
 # The banner's frame header: 320 x 160 becomes 65500 x 65500. Then the nest, right behind the
-# package's magic (the pointer at 136 finds it), in place of the digest of the records, which
-# the other tool does not write.
-perl -0777 -pi -e 's/\xFF\xC0\x00\x11\x08\x01\x40\x00\xA0/\xFF\xC0\x00\x11\x08\xFF\xDC\xFF\xDC/ or die;
-  my $digest = unpack("V", substr($_, 136, 4)) + 4;
-  substr($_, $digest, 5) eq pack("lC", 0x4B44, 8) or die;
-  substr($_, $digest, 41) = pack("lC", 99, 0) x 300000 . pack("lC", -1, 0) x 300000' \
-  "$WORK/Setup.exe"
+# records' digest, which the other tool takes over its records as the builder does: the digest
+# finds damage, and anyone can take it. The records end where the first file's data begins.
+records_end=$("$KOSETUP_NATIVE/kosetup" list --json "$WORK/Setup.exe" |
+  python3 -c "import json, sys; print(json.load(sys.stdin)['files'][0]['offset'])")
+python3 - "$WORK/Setup.exe" "$records_end" <<'END'
+import hashlib, struct, sys
+data = bytearray(open(sys.argv[1], "rb").read())
+end = int(sys.argv[2])
+frame = bytes.fromhex("ffc0001108014000a0")
+at = data.index(frame)
+data[at:at + len(frame)] = bytes.fromhex("ffc0001108ffdcffdc")
+magic = struct.unpack_from("<I", data, 136)[0]
+assert struct.unpack_from("<iBI", data, magic + 4) == (0x4B44, 8, 32)
+value = magic + 4 + 9
+nest = struct.pack("<iB", 99, 0) * 300000 + struct.pack("<iB", -1, 0) * 300000
+data[value + 32:value + 32] = nest
+end += len(nest)
+data[value:value + 32] = hashlib.sha256(data[magic:value] + data[value + 32:end]).digest()
+open(sys.argv[1], "wb").write(data)
+END
 
 drive <<END
 start '$(winpath "$WORK/Setup.exe")'
