@@ -31,7 +31,7 @@ Commands:
   extract FILE DIR              write the stored files of a Setup.exe under DIR
   verify FILE                   check that every stored file deciphers
 
-"kosetup COMMAND --help" describes a command; "kosetup --version" names the builder's
+"kosetup COMMAND --help" describes a command; "kosetup --version" (-V) names the builder's
 version and the stub it carries. examples/sample-ea/product.toml is a
 complete, commented manifest.
 Exit codes: 0 success, 1 bad input or a failed check, 2 wrong command line.
@@ -338,7 +338,7 @@ int Dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         throw EUsageError("no command given");
     if (args[0] == "-h" || args[0] == "--help" || args[0] == "help")
         return out << MainHelp, 0;
-    if (args[0] == "--version" || args[0] == "version")
+    if (args[0] == "--version" || args[0] == "-V" || args[0] == "version")
         return Version(out);
     const auto command = commands.find(args[0]);
     if (command == commands.end())
