@@ -1,6 +1,7 @@
 #include "base/file_stream.h"
 #include "builder/build_error.h"
 #include "builder/commands.h"
+#include "builder/destinations.h"
 #include "builder/digest.h"
 #include "builder/embedded_stub.h"
 #include "builder/manifest.h"
@@ -167,6 +168,11 @@ std::string Plural(size_t count, const std::string& word) {
     return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
 }
 
+void PrintDestinations(const TPackageContent& content, std::ostream& out) {
+    for (const std::string& line : DestinationSummary(content))
+        out << "  " << line << "\n";
+}
+
 } // namespace
 
 int CheckCommand(const std::string& manifestFile, std::ostream& out, std::ostream& err) {
@@ -174,10 +180,11 @@ int CheckCommand(const std::string& manifestFile, std::ostream& out, std::ostrea
     std::vector<std::string> warnings;
     const TPackageContent content = ResolveManifest(manifest, {}, warnings);
     for (const std::string& warning : warnings)
-        err << "warning: " << warning << "\n";
+        err << warning << "\n";
     out << manifestFile << ": OK: " << Plural(content.Files.size(), "file") << ", "
         << Plural(content.Execs.size(), "run item") << ", " << TotalContentBytes(content)
         << " content bytes\n";
+    PrintDestinations(content, out);
     return 0;
 }
 
@@ -196,7 +203,7 @@ int BuildCommand(const TBuildOptions& options, std::ostream& out, std::ostream& 
             content.Key = ContentKey(content);
     }
     for (const std::string& warning : warnings)
-        err << "warning: " << warning << "\n";
+        err << warning << "\n";
     const std::filesystem::path output = PathFromUtf8(options.Output);
     const int64_t total = TotalContentBytes(content);
     TStubChoice stub = ChooseStub(options);
@@ -209,6 +216,7 @@ int BuildCommand(const TBuildOptions& options, std::ostream& out, std::ostream& 
     out << options.Output << ": " << Plural(content.Files.size(), "file") << ", "
         << Plural(content.Execs.size(), "run item") << ", " << total << " content bytes, code page "
         << content.CodePage << ", " << std::filesystem::file_size(output) << " bytes in all\n";
+    PrintDestinations(content, out);
     return 0;
 }
 

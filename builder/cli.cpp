@@ -5,6 +5,7 @@
 #include "builder/build_error.h"
 #include "builder/commands.h"
 #include "builder/embedded_stub.h"
+#include "builder/platform.h"
 #include "builder/problems.h"
 #include "package/format.h"
 
@@ -25,7 +26,7 @@ Builds and inspects installers for MetaTrader 4 and 5 products.
 
 Commands:
   build MANIFEST -o SETUP.EXE   write an installer from a product manifest
-  check MANIFEST                report every mistake of a manifest and its sources
+  check MANIFEST|DIR            report every mistake of a manifest and its sources
   init DIR [--platforms LIST]   write a new product that builds at once, to start from
   list FILE                     show what a Setup.exe or Uninstall.exe holds
   extract FILE DIR              write the stored files of a Setup.exe under DIR
@@ -66,7 +67,13 @@ Manifest (paths relative to the manifest's folder; * marks required keys):
   [product]          name*, version_major, version_minor, build, release, publisher,
                      website, address, contact_name, contact_email, copyright
   [documents]        license, readme, whats_new (RTF files), banner (JPEG, 160x320)
-  [metatrader]       expert_options: up to 8 of "1" on, "0" off, " " unchanged
+  [metatrader]       the terminal's expert options, by name, each true (on) or false (off),
+                     left out to keep the trader's choice: enable_expert_advisors,
+                     disable_on_account_change, disable_on_profile_change,
+                     allow_live_trading, ask_manual_confirmation, allow_dll_imports,
+                     confirm_dll_function_calls, allow_external_experts_imports; or
+                     expert_options, the same eight in that order as one string of "1" on,
+                     "0" off, " " unchanged (a name and a position for one option: a mistake)
   [[file]]           source* (a file, or a pattern: * and ? within names, ** for any depth
                      of folders, whose folders are kept under the target; hidden files,
                      Thumbs.db and desktop.ini are left out unless named), target*
@@ -83,11 +90,16 @@ Manifest (paths relative to the manifest's folder; * marks required keys):
   .mq4); any other {metatrader} target goes into terminals of both.
 )";
 
-const char* const CheckHelp = R"(Usage: kosetup check MANIFEST
+const char* const CheckHelp = R"(Usage: kosetup check MANIFEST|DIR
 
-Reads the manifest and every document, banner and source file it names, as "build" does, and
-reports every mistake, one a line as FILE:LINE: message; writes nothing. Exit code 0 when
-the manifest would build, 1 when it has mistakes.
+Reads the manifest (DIR/product.toml for a folder) and every document, banner and source file it names, as "build" does, and
+reports every mistake, one a line as FILE:LINE: message; writes nothing. Warnings name what
+would likely fail on the trader's computer: a DLL importing one that neither Windows nor the
+package provides (error 126, such as the Visual C++ runtime's VCRUNTIME140.dll), a DLL under
+{metatrader} outside MQL4\ and MQL5\ that only one platform can load. An unknown key comes
+with the nearest known one. The summary says how many files go to MetaTrader 4, MetaTrader 5,
+the program folder and elsewhere. Exit code 0 when the manifest would build, 1 when it has
+mistakes.
 )";
 
 const char* const InitHelp = R"(Usage: kosetup init DIR [--platforms mt4|mt5|mt4,mt5]
@@ -254,7 +266,11 @@ int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     if (a.Help)
         return out << CheckHelp, 0;
     ExpectPositional(a, 1, "one MANIFEST");
-    return CheckCommand(a.Positional[0], out, err);
+    // A product's folder stands for the manifest init writes into it.
+    std::string manifest = a.Positional[0];
+    if (std::filesystem::is_directory(PathFromUtf8(manifest)))
+        manifest = PathToUtf8(PathFromUtf8(manifest) / "product.toml");
+    return CheckCommand(manifest, out, err);
 }
 
 // "mt4", "mt5" or both, comma-separated, in any order and letter case.

@@ -42,6 +42,11 @@ contact_email = ""
 # accept it. Add readme = "readme.rtf" for an information page, whats_new = "whatsnew.rtf" for
 # a what's-new page and banner = "banner.jpg" (160 x 320 pixels) for the wizard's picture.
 license = "license.rtf"
+
+[metatrader]
+# The terminal's expert-advisor options, each true (on) or false (off); one left out stays as
+# the trader set it. An expert that calls its DLLs needs this one:
+# allow_dll_imports = true
 )";
 
 // The file table of one platform; {folder} is MQL4 or MQL5, {n} 4 or 5.

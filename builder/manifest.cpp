@@ -4,6 +4,8 @@
 #include "base/codepage.h"
 #include "base/double_byte.h"
 #include "builder/build_error.h"
+#include "builder/expert_options.h"
+#include "builder/nearest_name.h"
 #include "builder/platform.h"
 #include "builder/toml_guard.h"
 #include "package/windows_names.h"
@@ -14,6 +16,7 @@
 #include <cctype>
 #include <cerrno>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -88,11 +91,25 @@ public:
         return **node->as_boolean();
     }
 
+    // Names how a known key is written when it is a table, such as "[[file]]", for the hint
+    // that follows a misspelt one.
+    void DeclareTable(std::string_view key, std::string shown) {
+        Declare({key});
+        FShown[std::string(key)] = std::move(shown);
+    }
+
     void RejectUnknownKeys() {
-        for (auto&& [key, node] : FTable)
-            if (!FKnown.count(std::string(key.str())))
-                FProblems.Add(static_cast<int>(key.source().begin.line),
-                              "unknown key " + Quoted(Field(key.str())));
+        for (auto&& [key, node] : FTable) {
+            if (FKnown.count(std::string(key.str())))
+                continue;
+            std::string message = "unknown key " + Quoted(Field(key.str()));
+            if (const std::string nearest = NearestName(key.str(), FKnown); !nearest.empty()) {
+                const auto shown = FShown.find(nearest);
+                message += "; did you mean " +
+                           (shown != FShown.end() ? shown->second : Quoted(nearest)) + "?";
+            }
+            FProblems.Add(static_cast<int>(key.source().begin.line), message);
+        }
     }
 
     std::string Field(std::string_view key) const {
@@ -111,6 +128,7 @@ private:
     const toml::table& FTable;
     std::string FPrefix;
     std::set<std::string> FKnown;
+    std::map<std::string, std::string> FShown;
 };
 
 bool IsInvalidPathChar(unsigned char c) {
@@ -230,14 +248,43 @@ void ReadDocuments(TTableReader& root, TManifest& manifest) {
     reader.RejectUnknownKeys();
 }
 
+// The options given by name go into the positional string, which is what the package holds: true
+// sets a position to "1", false to "0"; one left out stays blank, so the terminal keeps what the
+// trader chose. A position both the string and a name set is a mistake, even when they agree:
+// the vendor changing one would find the other still in force.
+void ReadNamedExpertOptions(TTableReader& reader, TManifestString& options) {
+    const auto& named = ExpertOptions();
+    for (size_t i = 0; i < named.size(); ++i) {
+        const toml::node* node = reader.Find(named[i].Key, false);
+        if (!node)
+            continue;
+        if (!node->is_boolean()) {
+            reader.WrongType(*node, named[i].Key, "true or false");
+            continue;
+        }
+        if (i < options.Value.size() && options.Value[i] != ' ') {
+            reader.Problems().Add(
+                LineOf(*node),
+                "field " + Quoted(reader.Field(named[i].Key)) + " sets the option that position " +
+                    std::to_string(i + 1) + " of \"metatrader.expert_options\" on line " +
+                    std::to_string(options.Line) + " sets already; set it in one place only");
+            continue;
+        }
+        if (options.Value.size() <= i)
+            options.Value.resize(i + 1, ' ');
+        options.Value[i] = **node->as_boolean() ? '1' : '0';
+    }
+}
+
 void ReadMetaTrader(TTableReader& root, TManifest& manifest) {
     TTableReader reader = OptionalTable(root, "metatrader");
     manifest.ExpertOptions = reader.String("expert_options");
-    const std::string& options = manifest.ExpertOptions.Value;
+    std::string& options = manifest.ExpertOptions.Value;
     if (options.size() > 8 || options.find_first_not_of("01 ") != std::string::npos)
         root.Problems().Add(manifest.ExpertOptions.Line,
                             "field \"metatrader.expert_options\" must be at most 8 characters, "
                             "each \"1\" (on), \"0\" (off) or a blank (unchanged)");
+    ReadNamedExpertOptions(reader, manifest.ExpertOptions);
     reader.RejectUnknownKeys();
 }
 
@@ -416,15 +463,17 @@ TManifest ParseManifest(std::string_view text, const std::string& fileName,
         document = toml::parse(ascii, fileName);
     } catch (const toml::parse_error& error) {
         const auto& where = error.source().begin;
-        manifest.Problems.Add(static_cast<int>(where.line),
-                              "column " + std::to_string(where.column) + ": " +
-                                  std::string(error.description()));
+        manifest.Problems.Add(static_cast<int>(where.line), static_cast<int>(where.column),
+                              TomlErrorMessage(error.description()));
         return manifest;
     }
     manifest.Parsed = true;
     TTableReader root(manifest.Problems, document, "");
-    root.Declare({"codepage", "languages", "translations", "product", "documents", "metatrader",
-                  "file", "run"});
+    root.Declare({"codepage", "languages", "translations"});
+    for (const char* table : {"product", "documents", "metatrader"})
+        root.DeclareTable(table, "[" + std::string(table) + "]");
+    for (const char* array : {"file", "run"})
+        root.DeclareTable(array, "[[" + std::string(array) + "]]");
     root.RejectUnknownKeys();
     ReadCodePage(root, manifest);
     ReadLanguages(root, manifest);

@@ -34,8 +34,8 @@ TPackageScan ScanPackage(const std::string& fileName) {
     }
     if (!data->DataFound)
         throw EBuildError("\"" + fileName +
-                          "\" holds no package: there is no \"KOVA\" or \"KOVU\" at " + "offset " +
-                          std::to_string(scan.PackageOffset) + " (the pointer at 136)");
+                          "\" is no installer: it is neither a Setup.exe nor an Uninstall.exe "
+                          "that kosetup made, as it carries no package");
     scan.RecordsEnd = data->RecordsEnd;
     if (data->HasCodePage)
         scan.CodePage = data->CodePage;

@@ -26,14 +26,9 @@ std::string DllProblem(TPlatforms platform, const std::filesystem::path& source)
     const bool mt4 = platform == ForMT4;
     const char* const wanted =
         mt4 ? "MetaTrader 4 loads only 32-bit DLLs" : "MetaTrader 5 loads only 64-bit DLLs";
-    std::optional<TPeModule> module;
-    try {
-        TFileStream file(PathToUtf8(source), TFileMode::OpenRead);
-        module = ReadPeModule(file);
-    } catch (const std::exception&) {
-        // Unreadable sources are reported where they are measured.
+    if (!std::filesystem::is_regular_file(source))
         return {};
-    }
+    const std::optional<TPeModule> module = ReadPeFile(source);
     if (!module)
         return std::string("is not a Windows DLL: ") + wanted;
     if (!module->Dll)
@@ -50,6 +45,30 @@ std::string DllProblem(TPlatforms platform, const std::filesystem::path& source)
 }
 
 } // namespace
+
+std::optional<TPeModule> ReadPeFile(const std::filesystem::path& path) {
+    try {
+        TFileStream file(PathToUtf8(path), TFileMode::OpenRead);
+        return ReadPeModule(file);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+std::string PlatformFileWarning(const std::string& target, const std::filesystem::path& source) {
+    if (TargetPlatforms(target) != ForBoth || !AsciiLowerCase(target).ends_with(".dll"))
+        return {};
+    const std::optional<TPeModule> module = ReadPeFile(source);
+    if (!module || !module->Dll)
+        return {};
+    const bool mt4 = module->Machine == PeMachineI386;
+    if (!mt4 && module->Machine != PeMachineAmd64)
+        return {};
+    return InTerminal(target) + (mt4 ? " is a 32-bit DLL" : " is a 64-bit DLL") +
+           " that goes to the terminals of MetaTrader 4 and 5 alike, but only MetaTrader " +
+           (mt4 ? "4" : "5") + " can load it (put it under " + (mt4 ? "MQL4" : "MQL5") +
+           "\\Libraries\\)";
+}
 
 std::string CheckPlatformFile(const std::string& target, const std::filesystem::path& source) {
     const TPlatforms platform = TargetPlatforms(target);

@@ -4,7 +4,10 @@
 // it. The folder a target goes into decides the platform; the file's own bytes show what it is.
 #pragma once
 
+#include "package/pe_image.h"
+
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace ko {
@@ -14,5 +17,14 @@ namespace ko {
 // terminal folder ("MQL4\Libraries\x.dll is a 64-bit DLL: ..."); "" when nothing is or the
 // target is not in a platform's folder.
 std::string CheckPlatformFile(const std::string& target, const std::filesystem::path& source);
+
+// What is likely wrong, though not certainly, with installing the DLL at Source as Target: a DLL
+// under "{metatrader}" outside MQL4\ and MQL5\ goes to terminals of both platforms, but only
+// one of them can load it. A sentence as CheckPlatformFile's; "" when nothing is.
+std::string PlatformFileWarning(const std::string& target, const std::filesystem::path& source);
+
+// The PE module in the file at Path; nothing when it is no PE image or cannot be read (an
+// unreadable source is reported where it is measured).
+std::optional<TPeModule> ReadPeFile(const std::filesystem::path& path);
 
 } // namespace ko

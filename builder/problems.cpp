@@ -27,8 +27,12 @@ void TProblems::Add(int line, const std::string& message) {
     FErrors.emplace_back(line, Where(line) + ": " + message);
 }
 
+void TProblems::Add(int line, int column, const std::string& message) {
+    FErrors.emplace_back(line, Where(line) + ":" + std::to_string(column) + ": " + message);
+}
+
 void TProblems::Warn(int line, const std::string& message) {
-    FWarnings.push_back(Where(line) + ": " + message);
+    FWarnings.push_back(Where(line) + ": warning: " + message);
 }
 
 void TProblems::Include(int line, const TProblems& other) {
@@ -79,6 +83,14 @@ bool HasControlCharacter(std::string_view text) {
 const char* ControlCharacterHint() {
     return " (in a double-quoted TOML string a backslash starts an escape, so \"\\t\" is a tab: "
            "write Windows paths in single quotes, such as '{app}\\tools\\x.exe')";
+}
+
+std::string TomlErrorMessage(std::string_view description) {
+    std::string message(description);
+    if (message.find("escape sequence") != std::string::npos)
+        message += " (in a double-quoted TOML string a backslash starts an escape: write Windows "
+                   "paths in single quotes, such as '{metatrader}\\MQL4\\Experts\\EA.ex4')";
+    return message;
 }
 
 } // namespace ko

@@ -1,5 +1,6 @@
 // The mistakes found in a manifest, collected rather than thrown, so that one run of the builder
-// reports all of them, each as "FILE:LINE: message". A check adds one with the manifest line it
+// reports all of them, each as "FILE:LINE: message" (warnings as "FILE:LINE: warning: message"),
+// the form compilers use and editors jump to. A check adds one with the manifest line it
 // concerns and goes on with the next value.
 #pragma once
 
@@ -28,6 +29,8 @@ public:
 
     // Line 0 stands for the whole file.
     void Add(int line, const std::string& message);
+    // A mistake at a column as well, "FILE:LINE:COLUMN: message".
+    void Add(int line, int column, const std::string& message);
     void Warn(int line, const std::string& message);
 
     // Takes the mistakes and warnings of another file (one this file names, which reports its
@@ -57,5 +60,8 @@ std::string Quoted(std::string_view text);
 // a backslash in a double-quoted TOML string starts an escape.
 bool HasControlCharacter(std::string_view text);
 const char* ControlCharacterHint();
+// The TOML parser's message Description, with the hint to write Windows paths in single quotes
+// when it is about an escape sequence: the cause of HasControlCharacter's, caught by the parser.
+std::string TomlErrorMessage(std::string_view description);
 
 } // namespace ko

@@ -2,7 +2,9 @@
 
 #include "base/ascii_text.h"
 #include "base/codepage.h"
+#include "base/path_names.h"
 #include "builder/build_error.h"
+#include "builder/dll_dependencies.h"
 #include "builder/glob.h"
 #include "builder/platform_files.h"
 #include "builder/texts.h"
@@ -219,6 +221,8 @@ private:
     void ResolveFiles() {
         // Windows file names ignore case, so two targets differing only in case are one file.
         std::map<std::string, int> targets;
+        std::vector<std::pair<int, std::filesystem::path>> dlls;
+        std::vector<std::string> shipped;
         for (const TManifestFile& file : FManifest.Files) {
             if (!file.Valid)
                 continue;
@@ -238,6 +242,14 @@ private:
                     FProblems.Add(file.Source.Line, "source file " +
                                                         Quoted(PathToUtf8(source.Path)) + ": " +
                                                         problem);
+                if (const std::string warning = PlatformFileWarning(target.Value, source.Path);
+                    !warning.empty())
+                    FProblems.Warn(file.Source.Line, "source file " +
+                                                         Quoted(PathToUtf8(source.Path)) + ": " +
+                                                         warning);
+                if (AsciiLowerCase(target.Value).ends_with(".dll"))
+                    dlls.push_back({file.Source.Line, source.Path});
+                shipped.push_back(ExtractFileName(target.Value));
                 // Compared as characters: a trail byte of a double-byte code page may be
                 // that of an ASCII letter, which must not fold.
                 const auto [at, added] =
@@ -250,6 +262,20 @@ private:
                             " is already used by the file on line " + std::to_string(at->second));
                 FContent.Files.push_back(std::move(item));
             }
+        }
+        CheckImports(dlls, shipped);
+    }
+
+    // Only after every file is known: a DLL may import one listed later in the manifest.
+    void CheckImports(const std::vector<std::pair<int, std::filesystem::path>>& dlls,
+                      const std::vector<std::string>& shipped) {
+        for (const auto& [line, source] : dlls) {
+            const std::optional<TPeModule> module = ReadPeFile(source);
+            if (!module || !module->Dll)
+                continue;
+            if (const std::string warning = MissingImportsWarning(module->Imports, shipped);
+                !warning.empty())
+                FProblems.Warn(line, "source file " + Quoted(PathToUtf8(source)) + " " + warning);
         }
     }
 

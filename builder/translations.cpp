@@ -73,9 +73,8 @@ public:
             document = toml::parse(ascii, fileName);
         } catch (const toml::parse_error& error) {
             const auto& where = error.source().begin;
-            FProblems.Add(static_cast<int>(where.line), "column " + std::to_string(where.column) +
-                                                            ": " +
-                                                            std::string(error.description()));
+            FProblems.Add(static_cast<int>(where.line), static_cast<int>(where.column),
+                          TomlErrorMessage(error.description()));
             return std::nullopt;
         }
         const size_t before = FProblems.Count();

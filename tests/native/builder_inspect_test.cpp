@@ -190,7 +190,9 @@ TEST(BuilderInspect, VerifyNamesTheFirstBadRecord) {
 
     const auto noPackage = copy("no-package.exe");
     std::filesystem::resize_file(noPackage, 400);
-    EXPECT_NE(Verify(noPackage).find("holds no package"), std::string::npos);
+    EXPECT_NE(
+        Verify(noPackage).find("is no installer: it is neither a Setup.exe nor an Uninstall.exe"),
+        std::string::npos);
 }
 
 // A changed byte in the digest record's id leaves records with no digest to check them against:

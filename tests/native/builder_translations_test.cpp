@@ -75,7 +75,7 @@ TEST(BuilderTranslations, EachReasonToRefuseAFileAndWhatPasses) {
         {Translation("tag = \"de\"", "name = \"Deutsch\"", "next = \"Weiter >>\"",
                      "install_caption = \"Installation - {name} {folder}\""),
          ":6: \"window.install_caption\" uses {folder}"},
-        {Translation("tag = \"de\"", "name = \"Deutsch\"", "next = \"Weiter"), ":4: column"},
+        {Translation("tag = \"de\"", "name = \"Deutsch\"", "next = \"Weiter"), ":4:"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Text);
