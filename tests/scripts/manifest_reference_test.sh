@@ -6,13 +6,18 @@ set -euo pipefail
 root=$1
 source=${2:-$root/builder/manifest.cpp}
 reference=${3:-$root/docs/manifest.md}
+# The expert options' own keys live in a table of names and labels.
+options=${4:-$root/builder/expert_options.cpp}
 
 # The reader asks for a key by name in one of its readers' calls (reader.String("name"),
 # Int32(reader, "build", 0), TableArray(root, "file")...) or declares it (Declare({...})).
-keys=$(perl -0777 -ne '
+keys=$({
+  perl -0777 -ne '
   while (/\b(?:String|Boolean|Find|Integer|Int32|StringList|TargetPath|TableArray|OptionalTable|SubTable)\(\s*(?:\w+,\s*)?"([a-z_]+)"/g) { print "$1\n" }
   while (/\bDeclare\(\{([^}]*)\}\)/g) { my $list = $1; print "$1\n" while $list =~ /"([a-z_]+)"/g }
-' "$source" | sort -u)
+' "$source"
+  perl -0777 -ne 'print "$1\n" while /\{"([a-z_]+)", "[A-Z]/g' "$options"
+} | sort -u)
 
 count=$(grep -c . <<<"$keys" || true)
 # Far fewer keys than the manifest holds means that the reader's calls take a
