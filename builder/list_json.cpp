@@ -11,12 +11,31 @@ namespace ko {
 
 namespace {
 
+// The listing's layout: raised when a key changes its name or meaning, so that vendors' scripts
+// can tell. Keys are snake_case; anything absent is null.
+constexpr int ListFormat = 1;
+
+std::string SnakeCase(const std::string& name) {
+    std::string snake;
+    for (const char c : name) {
+        const bool upper = c >= 'A' && c <= 'Z';
+        if (upper && !snake.empty())
+            snake += '_';
+        snake += upper ? char(c - 'A' + 'a') : c;
+    }
+    return snake;
+}
+
 class TJsonLister {
 public:
     TJsonLister(std::ostream& out, int codePage) : FJson(out), FCodePage(codePage) {}
 
+    // A text the package leaves empty is absent: null, as every absent value is.
     void Text(const char* key, const std::string& value) {
-        FJson.Key(key).String(CodePageToUtf8(value, FCodePage));
+        if (value.empty())
+            FJson.Key(key).Null();
+        else
+            FJson.Key(key).String(CodePageToUtf8(value, FCodePage));
     }
     void Number(const char* key, int64_t value) { FJson.Key(key).Number(value); }
     void Size(const char* key, std::optional<int64_t> value) {
@@ -97,8 +116,15 @@ public:
         for (int32_t part : info->Version)
             FJson.Number(part);
         FJson.End();
-        for (const auto& [name, value] : info->Strings)
-            FJson.Key(name.c_str()).String(value);
+        // Windows names them in CamelCase ("ProductName"); the listing's keys are snake_case
+        // throughout ("product_name").
+        for (const auto& [name, value] : info->Strings) {
+            FJson.Key(SnakeCase(name).c_str());
+            if (value.empty())
+                FJson.Null();
+            else
+                FJson.String(value);
+        }
         FJson.End();
     }
 
@@ -177,6 +203,7 @@ void ListJson(const std::string& file, const TPackageScan& scan, int codePage, s
     const std::string native = NativeName(PathFromUtf8(file));
     TJsonLister list(out, codePage);
     list.FJson.BeginObject();
+    list.Number("format", ListFormat);
     list.FJson.Key("file").String(file);
     const bool install = scan.Kind == TPackageKind::Install;
     list.FJson.Key("kind").String(install ? "installer" : "uninstaller");

@@ -143,6 +143,11 @@ TEST(BuilderCli, ListShowsAnUninstallLogInOrder) {
     ASSERT_EQ(RunKosetup({"list", (dir / "Uninstall.exe").string(), "--json"}, out, err), 0);
     EXPECT_NE(out.find("C:\\\\Users\\\\王伟\\\\MT4"), std::string::npos) << out;
     EXPECT_NE(out.find("\"language\": \"ru\""), std::string::npos) << out;
+    // The listing names its format; what the log leaves out (the web site, the publisher) is
+    // null, never an empty text, while what it holds stays a text.
+    EXPECT_EQ(out.rfind("{\n  \"format\": 1,", 0), 0u) << out;
+    EXPECT_NE(out.find("\"website\": null"), std::string::npos) << out;
+    EXPECT_EQ(out.find("\"\""), std::string::npos) << out;
     // Written on a system with the UTF-8 option from a package without a code page of its own.
     install.CodePage = ko::Utf8CodePage;
     ko::TMemoryStream utf8(kotest::FakeStub());

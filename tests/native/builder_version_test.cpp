@@ -84,7 +84,9 @@ TEST(BuilderVersion, SetupCarriesTheProductsVersionResourceInPlace) {
     EXPECT_NE(out.find("Version info    1.2.345.2\n"), std::string::npos) << out;
     EXPECT_NE(out.find("  ProductName      \"Sample Trend EA\"\n"), std::string::npos) << out;
     ASSERT_EQ(kotest::RunKosetup({"list", "--json", setup.string()}, out, err), 0) << err;
-    EXPECT_NE(out.find("\"FileDescription\": \"Sample Trend EA Setup\""), std::string::npos) << out;
+    EXPECT_NE(out.find("\"file_description\": \"Sample Trend EA Setup\""), std::string::npos)
+        << out;
+    EXPECT_NE(out.find("\"legal_copyright\": "), std::string::npos) << out;
 }
 
 // Names with markup show their plain text; texts too long for the reserve are cut without
