@@ -90,7 +90,7 @@ Manifest (paths relative to the manifest's folder; * marks required keys):
   .mq4); any other {metatrader} target goes into terminals of both.
 )";
 
-const char* const CheckHelp = R"(Usage: kosetup check MANIFEST|DIR
+const char* const CheckHelp = R"(Usage: kosetup check MANIFEST|DIR [--json]
 
 Reads the manifest (DIR/product.toml for a folder) and every document, banner and source file it names, as "build" does, and
 reports every mistake, one a line as FILE:LINE: message; writes nothing. Warnings name what
@@ -100,6 +100,10 @@ package provides (error 126, such as the Visual C++ runtime's VCRUNTIME140.dll),
 with the nearest known one. The summary says how many files go to MetaTrader 4, MetaTrader 5,
 the program folder and elsewhere. Exit code 0 when the manifest would build, 1 when it has
 mistakes.
+
+  --json   the result as JSON on standard output: "format" 1, "ok", "errors" and "warnings"
+           (each with "file", "line", "column" and "message"; null where a problem has none),
+           and the counts and destinations when the manifest would build
 )";
 
 const char* const InitHelp = R"(Usage: kosetup init DIR [--platforms mt4|mt5|mt4,mt5]
@@ -262,7 +266,7 @@ int Build(const std::vector<std::string>& args, std::ostream& out, std::ostream&
 }
 
 int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const TArguments a = Parse(args, {});
+    const TArguments a = Parse(args, {}, {"--json"});
     if (a.Help)
         return out << CheckHelp, 0;
     ExpectPositional(a, 1, "one MANIFEST");
@@ -270,6 +274,8 @@ int Check(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     std::string manifest = a.Positional[0];
     if (std::filesystem::is_directory(PathFromUtf8(manifest)))
         manifest = PathToUtf8(PathFromUtf8(manifest) / "product.toml");
+    if (a.Options.count("json"))
+        return CheckJson(manifest, out);
     return CheckCommand(manifest, out, err);
 }
 

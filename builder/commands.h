@@ -33,6 +33,9 @@ int BuildCommand(const TBuildOptions& options, std::ostream& out, std::ostream& 
 // Reads and resolves a manifest as a build does, writing nothing; throws EManifestError with
 // every mistake. Warnings go to Err, the summary line to Out.
 int CheckCommand(const std::string& manifest, std::ostream& out, std::ostream& err);
+// "check --json": the same check, its mistakes and warnings as data on Out (file, line, column,
+// message; null where a problem has none), the summary too when it passes. 0 or 1 as "check".
+int CheckJson(const std::string& manifest, std::ostream& out);
 // Writes a commented product that builds at once into Dir (a manifest, a placeholder licence,
 // an MQL4 and/or MQL5 folder, as Platforms says); refuses a folder that holds a product.toml
 // already.

@@ -241,3 +241,42 @@ TEST(BuilderWarnings, InitOffersAllowDllImportsAndCheckReadsAFolder) {
               std::string::npos)
         << err;
 }
+
+// "check --json" gives what "check" prints as data: a place (file, line, column) where the
+// problem has one, null where it has none, the words "warning:" left to the array they are in;
+// the counts only when the manifest would build; exit codes as "check".
+TEST(BuilderWarnings, CheckJsonGivesProblemsAsData) {
+    TTempDir dir;
+    std::string out, err;
+    WriteFile(dir / "x.dll", kotest::MakeDll(PeMachineI386, {"VCRUNTIME140.dll"}));
+    WriteFile(dir / "product.toml",
+              std::string(Product) + FileTable("x.dll", "{metatrader}\\MQL4\\Libraries\\x.dll"));
+    ASSERT_EQ(kotest::RunKosetup({"check", "--json", dir.Path().string()}, out, err), 0) << err;
+    const std::string manifest = (dir / "product.toml").string();
+    std::string json = out;
+    for (const std::string& expected :
+         {std::string("\"format\": 1,"), std::string("\"ok\": true"), std::string("\"errors\": []"),
+          "\"file\": \"" + manifest + "\"", std::string("\"line\": 4"),
+          std::string("\"column\": null"), std::string("\"message\": \"source file"),
+          std::string("\"files\": 1,"), std::string("\"destinations\": [")})
+        EXPECT_NE(json.find(expected), std::string::npos) << expected << "\nin\n" << json;
+    EXPECT_EQ(json.find("warning:"), std::string::npos) << json;
+    EXPECT_EQ(err, "");
+
+    // A TOML mistake has a column; a file that is not there has no place at all.
+    WriteFile(dir / "product.toml", std::string(Product) + "version_major = = 1\n");
+    out.clear();
+    ASSERT_EQ(kotest::RunKosetup({"check", "--json", dir.Path().string()}, out, err), 1);
+    json = out;
+    for (const std::string& expected :
+         {std::string("\"ok\": false"), std::string("\"line\": 3,"), std::string("\"column\": "),
+          std::string("\"warnings\": []"), std::string("\"files\": null")})
+        EXPECT_NE(json.find(expected), std::string::npos) << expected << "\nin\n" << json;
+    EXPECT_EQ(json.find("\"column\": null"), std::string::npos) << json;
+    out.clear();
+    ASSERT_EQ(kotest::RunKosetup({"check", "--json", (dir / "none.toml").string()}, out, err), 1);
+    json = out;
+    EXPECT_NE(json.find("\"file\": null,\n      \"line\": null,\n      \"column\": null"),
+              std::string::npos)
+        << json;
+}
