@@ -4,6 +4,7 @@
 #include "builder/destinations.h"
 #include "builder/digest.h"
 #include "builder/embedded_stub.h"
+#include "builder/file_signing.h"
 #include "builder/manifest.h"
 #include "builder/output_file.h"
 #include "builder/package_reader.h"
@@ -121,44 +122,25 @@ std::array<uint8_t, format::KeySize> ContentKey(const TPackageContent& content) 
     return key;
 }
 
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
-
 // Runs the vendor's signing tool on the written installer. The signed file must still carry
 // its package where the stub's pointer says, or the installer would find nothing.
 TOutputFinisher Signer(const std::string& command, uint32_t packageOffset) {
     if (command.empty())
         return {};
     return [command, packageOffset](const std::filesystem::path& written) {
-        std::filesystem::path result = written;
-        result += ".signed";
-        const bool copy = command.find("{out}") != std::string::npos;
-        const std::string line =
-            Replace(Replace(command, "{in}", ShellQuote(written)), "{out}", ShellQuote(result));
-        if (!copy)
-            result = written;
-        const int code = RunShellCommand(line);
+        const std::filesystem::path result = RunSignCommand(command, written);
         std::error_code ignored;
         try {
-            if (code != 0)
-                throw EBuildError("The signing command failed (exit code " + std::to_string(code) +
-                                  "): " + line);
-            if (!std::filesystem::exists(result))
-                throw EBuildError("The signing command wrote no " + Quoted(PathToUtf8(result)) +
-                                  ": " + line);
             const TPackageScan scan = ScanPackage(NativeName(result));
             if (scan.Kind != TPackageKind::Install || scan.PackageOffset != packageOffset ||
                 scan.RecordsEnd < 0)
-                throw EBuildError("The signing command damaged the package: " + line);
+                throw EBuildError("The signing command damaged the package: " + command);
         } catch (...) {
-            if (copy)
+            if (result != written)
                 std::filesystem::remove(result, ignored);
             throw;
         }
-        if (copy)
+        if (result != written)
             std::filesystem::remove(written, ignored);
         return result;
     };
@@ -196,7 +178,9 @@ int BuildCommand(const TBuildOptions& options, std::ostream& out, std::ostream& 
     else if (!options.SourceDateEpoch)
         RandomBytes(key.data(), key.size());
     std::vector<std::string> warnings;
-    TPackageContent content = ResolveManifest(manifest, key, warnings);
+    // Holds the signed copies of the product's files until the installer is written.
+    TFileSigner fileSigner(options.SignCommand);
+    TPackageContent content = ResolveManifest(manifest, key, warnings, &fileSigner);
     if (options.SourceDateEpoch) {
         ClampTimes(content, *options.SourceDateEpoch);
         if (!options.Key)

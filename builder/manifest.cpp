@@ -337,6 +337,7 @@ void ReadFiles(TTableReader& root, TManifest& manifest) {
         file.Exclude = StringList(reader, "exclude");
         file.CheckNewer = reader.Boolean("check_newer");
         file.NoUninstall = reader.Boolean("no_uninstall");
+        file.Sign = reader.Boolean("sign");
         reader.RejectUnknownKeys();
         file.Valid = root.Problems().Count() == before;
         manifest.Files.push_back(std::move(file));

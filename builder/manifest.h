@@ -28,6 +28,7 @@ struct TManifestFile {
     std::vector<TManifestString> Exclude; // patterns of files a source pattern leaves out
     bool CheckNewer = false;
     bool NoUninstall = false;
+    bool Sign = false; // stored as signed by the build's sign command
     bool Valid = true; // false when its table had a mistake: it is not resolved
     int Line = 0;
 };

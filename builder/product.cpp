@@ -5,10 +5,12 @@
 #include "base/path_names.h"
 #include "builder/build_error.h"
 #include "builder/dll_dependencies.h"
+#include "builder/file_signing.h"
 #include "builder/glob.h"
 #include "builder/platform_files.h"
 #include "builder/texts.h"
 #include "builder/translations.h"
+#include "builder/unsigned_files.h"
 #include "package/format.h"
 #include "package/jpeg_picture.h"
 
@@ -32,8 +34,8 @@ constexpr int BannerHeight = 320;
 // that a vendor sees all of them at once.
 class TResolver {
 public:
-    TResolver(const TManifest& manifest, TPackageContent& content)
-        : FManifest(manifest), FContent(content), FProblems(manifest.Problems) {}
+    TResolver(const TManifest& manifest, TPackageContent& content, TFileSigner* signer)
+        : FManifest(manifest), FContent(content), FProblems(manifest.Problems), FSigner(signer) {}
 
     void Run(std::vector<std::string>& warnings) {
         if (FManifest.Parsed) {
@@ -226,6 +228,9 @@ private:
         for (const TManifestFile& file : FManifest.Files) {
             if (!file.Valid)
                 continue;
+            if (file.Sign && FSigner && !FSigner->HasCommand())
+                FProblems.Add(file.Line, "sign = true needs a sign command: build with "
+                                         "--sign-command, or leave the file as it is");
             for (const TPatternMatch& source : Sources(file)) {
                 const TManifestString target = TargetFor(file, source);
                 if (!TargetAccepted(file, source, target))
@@ -237,6 +242,8 @@ private:
                 item.NoUninstall = file.NoUninstall;
                 if (!Measure(file.Source.Line, source.Path, item.Data))
                     continue;
+                if (file.Sign)
+                    StoreSigned(file.Source.Line, item.Data);
                 if (const std::string problem = CheckPlatformFile(target.Value, source.Path);
                     !problem.empty())
                     FProblems.Add(file.Source.Line, "source file " +
@@ -247,6 +254,10 @@ private:
                     FProblems.Warn(file.Source.Line, "source file " +
                                                          Quoted(PathToUtf8(source.Path)) + ": " +
                                                          warning);
+                if (const std::string warning =
+                        UnsignedFileWarning(target.Value, source.Path, file.Sign);
+                    !warning.empty())
+                    FProblems.Warn(file.Source.Line, warning);
                 if (AsciiLowerCase(target.Value).ends_with(".dll"))
                     dlls.push_back({file.Source.Line, source.Path});
                 shipped.push_back(ExtractFileName(target.Value));
@@ -264,6 +275,36 @@ private:
             }
         }
         CheckImports(dlls, shipped);
+    }
+
+    // A file marked sign = true is stored as the signing command's copy of it; the source is
+    // left as it is. Only a Windows program or DLL can carry a signature, and a copy the tool
+    // has turned into anything else would no longer load.
+    void StoreSigned(int line, TStoredSource& data) {
+        const std::string name = Quoted(PathToUtf8(data.Source));
+        const std::optional<TPeModule> module = ReadPeFile(data.Source);
+        if (!module || (module->Machine != PeMachineI386 && module->Machine != PeMachineAmd64)) {
+            FProblems.Add(line, "source file " + name +
+                                    " cannot be signed: sign = true needs a 32-bit or 64-bit "
+                                    "Windows program or DLL");
+            return;
+        }
+        if (!FSigner || !FSigner->HasCommand())
+            return;
+        try {
+            const std::filesystem::path copy = FSigner->SignCopy(data.Source);
+            const std::optional<TPeModule> result = ReadPeFile(copy);
+            if (!result || result->Machine != module->Machine || result->Dll != module->Dll) {
+                FProblems.Add(line, "the signing command turned " + name +
+                                        " into something that is no longer the same Windows " +
+                                        (module->Dll ? "DLL" : "program"));
+                return;
+            }
+            data.Source = copy;
+            data.Length = static_cast<int64_t>(std::filesystem::file_size(copy));
+        } catch (const std::exception& error) {
+            FProblems.Add(line, "source file " + name + " could not be signed: " + error.what());
+        }
     }
 
     // Only after every file is known: a DLL may import one listed later in the manifest.
@@ -407,15 +448,16 @@ private:
     const TManifest& FManifest;
     TPackageContent& FContent;
     TProblems FProblems;
+    TFileSigner* FSigner;
 };
 
 } // namespace
 
 TPackageContent ResolveManifest(const TManifest& manifest, const std::array<uint8_t, 16>& key,
-                                std::vector<std::string>& warnings) {
+                                std::vector<std::string>& warnings, TFileSigner* signer) {
     TPackageContent content;
     content.Key = key;
-    TResolver(manifest, content).Run(warnings);
+    TResolver(manifest, content, signer).Run(warnings);
     return content;
 }
 

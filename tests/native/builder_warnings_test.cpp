@@ -32,8 +32,11 @@ std::string Resolve(const TTempDir& dir, const std::string& text, std::string* o
     return all;
 }
 
-std::string FileTable(const std::string& source, const std::string& target) {
-    return "[[file]]\nsource = \"" + source + "\"\ntarget = '" + target + "'\n";
+// With Sign, the file is marked to be signed by the build, which silences the warning about
+// unsigned programs and DLLs for tests about another one.
+std::string FileTable(const std::string& source, const std::string& target, bool sign = false) {
+    return "[[file]]\nsource = \"" + source + "\"\ntarget = '" + target + "'\n" +
+           (sign ? "sign = true\n" : "");
 }
 
 } // namespace
@@ -62,9 +65,10 @@ TEST(BuilderWarnings, DllImportsNeitherWindowsNorShipped) {
         TTempDir dir;
         WriteFile(dir / "x.dll", kotest::MakeDll(PeMachineI386, test.Imports));
         WriteFile(dir / "shipped.dll", kotest::MakeDll(PeMachineI386, {"KERNEL32.dll"}));
-        const std::string warnings = Resolve(
-            dir, std::string(Product) + FileTable("x.dll", "{metatrader}\\MQL4\\Libraries\\x.dll") +
-                     FileTable("shipped.dll", "{app}\\shipped.dll"));
+        const std::string warnings =
+            Resolve(dir, std::string(Product) +
+                             FileTable("x.dll", "{metatrader}\\MQL4\\Libraries\\x.dll", true) +
+                             FileTable("shipped.dll", "{app}\\shipped.dll", true));
         const std::string line = (dir / "m.toml").string() + ":4: warning: source file";
         if (test.Expected.empty())
             EXPECT_EQ(warnings, "") << test.Imports.back();
@@ -100,7 +104,7 @@ TEST(BuilderWarnings, DllForBothPlatformsThatOnlyOneLoads) {
         TTempDir dir;
         WriteFile(dir / "x.dll", kotest::MakeDll(test.Machine, {"KERNEL32.dll"}, test.Dll));
         const std::string warnings =
-            Resolve(dir, std::string(Product) + FileTable("x.dll", test.Target));
+            Resolve(dir, std::string(Product) + FileTable("x.dll", test.Target, true));
         if (test.Expected.empty())
             EXPECT_EQ(warnings, "") << test.Target;
         else
