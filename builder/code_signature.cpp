@@ -30,9 +30,13 @@ struct TBioFree {
     void operator()(BIO* b) const { BIO_free(b); }
 };
 
+// "CN=Example, O=Example Ltd": in the certificate's order, as Windows shows it, with UTF-8
+// left as it is.
 std::string NameText(const X509_NAME* name) {
     std::unique_ptr<BIO, TBioFree> bio(BIO_new(BIO_s_mem()));
-    if (!bio || X509_NAME_print_ex(bio.get(), name, 0, XN_FLAG_RFC2253 & ~ASN1_STRFLGS_ESC_MSB) < 0)
+    constexpr unsigned long flags =
+        (ASN1_STRFLGS_RFC2253 & ~ASN1_STRFLGS_ESC_MSB) | XN_FLAG_SEP_CPLUS_SPC | XN_FLAG_FN_SN;
+    if (!bio || X509_NAME_print_ex(bio.get(), name, 0, flags) < 0)
         return {};
     char* data = nullptr;
     const long size = BIO_get_mem_data(bio.get(), &data);

@@ -4,6 +4,7 @@
 #include "builder/digest.h"
 #include "builder/package_reader.h"
 #include "builder/platform.h"
+#include "builder/unsigned_files.h"
 #include "builder/version_resource.h"
 #include "package/format.h"
 
@@ -110,6 +111,19 @@ std::string RecordsDigestText(const TKoInstall& install) {
            (install.RecordsDamaged ? " (DOES NOT MATCH: damaged)" : "");
 }
 
+// Whether a stored program or DLL is signed, and by whom; nothing for any other file.
+void ListSignature(TLister& list, TStream& package, const TStoredItem& item,
+                   const std::string& path, const uint8_t* key) {
+    if (!IsProgramOrLibrary(list.Utf8(path)))
+        return;
+    const std::optional<TCodeSignature> signature = StoredSignature(package, item, key);
+    if (!signature)
+        list.FOut << "    not signed\n";
+    else
+        list.FOut << "    signed by " << signature->Subject
+                  << (signature->EllipticCurve ? " with an elliptic-curve key" : "") << "\n";
+}
+
 void ListFile(TLister& list, size_t number, const TKoInstallFile& file,
               std::optional<int64_t> content) {
     list.FOut << "  file " << number << ": " << list.Utf8(file.Path) << "\n"
@@ -160,12 +174,15 @@ void ListInstall(const std::string& native, const TPackageScan& scan, TLister& l
     for (size_t i = 0; i < install.Files.size(); ++i) {
         const TKoInstallFile& file = *install.Files[i];
         ListFile(list, i + 1, file, ContentSize(package, file, install.Key));
+        ListSignature(list, package, file, file.Path, install.Key);
     }
     list.Line("Run items", std::to_string(install.Execs.size()));
     for (size_t i = 0; i < install.Execs.size(); ++i) {
         const TKoInstallExec& exec = *install.Execs[i];
         ListExec(list, i + 1, exec,
                  exec.External ? std::nullopt : ContentSize(package, exec, install.Key));
+        if (!exec.External)
+            ListSignature(list, package, exec, exec.Path, install.Key);
     }
     if (scan.RecordsEnd < 0)
         list.FOut << "warning: the package ends before its end record\n";

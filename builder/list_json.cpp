@@ -5,6 +5,7 @@
 #include "builder/json_writer.h"
 #include "builder/package_reader.h"
 #include "builder/platform.h"
+#include "builder/unsigned_files.h"
 #include "builder/version_resource.h"
 
 namespace ko {
@@ -108,6 +109,23 @@ public:
             FJson.Key("sha256").Null();
     }
 
+    // Whether a stored program or DLL is signed and the signer's subject; both null for any
+    // other file.
+    void Signature(TStream& package, const uint8_t* key, const TStoredItem& item,
+                   const std::string& path) {
+        if (!IsProgramOrLibrary(CodePageToUtf8(path, FCodePage))) {
+            FJson.Key("signed").Null();
+            FJson.Key("signer").Null();
+            return;
+        }
+        const std::optional<TCodeSignature> signature = StoredSignature(package, item, key);
+        FJson.Key("signed").Boolean(signature.has_value());
+        if (signature)
+            FJson.Key("signer").String(signature->Subject);
+        else
+            FJson.Key("signer").Null();
+    }
+
     void VersionInfo(const std::optional<TVersionInfo>& info) {
         if (!info)
             return FJson.Key("version_info").Null();
@@ -151,6 +169,7 @@ public:
             FJson.BeginObject();
             Text("path", file->Path);
             Stored(package, install.Key, *file);
+            Signature(package, install.Key, *file, file->Path);
             Text("shortcut", file->ShortcutName);
             FJson.Key("check_newer").Boolean(file->CheckNewer);
             FJson.Key("no_uninstall").Boolean(file->NoUninstall);
@@ -165,8 +184,10 @@ public:
             Text("parameters", exec->Parameters);
             Number("stage", exec->Stage);
             FJson.Key("stored").Boolean(!exec->External);
-            if (!exec->External)
+            if (!exec->External) {
                 Stored(package, install.Key, *exec);
+                Signature(package, install.Key, *exec, exec->Path);
+            }
             FJson.End();
         }
         FJson.End();

@@ -59,6 +59,20 @@ std::optional<int64_t> ContentSize(TStream& package, const TStoredItem& item, co
     return item.Size - block + plain.Size();
 }
 
+std::optional<TCodeSignature> StoredSignature(TStream& package, const TStoredItem& item,
+                                              const uint8_t* key) {
+    if (item.Size < CipherBlock || item.Offset < 0 ||
+        int64_t(item.Offset) + item.Size > package.Size())
+        return std::nullopt;
+    std::vector<uint8_t> buffer;
+    try {
+        const int64_t content = DecipherStoredToMemory(package, item, key, buffer);
+        return ReadCodeSignature(std::string(buffer.begin(), buffer.begin() + content));
+    } catch (const EKoError&) {
+        return std::nullopt;
+    }
+}
+
 std::string TStoredRecord::Describe(int codePage) const {
     return Kind + " " + std::to_string(Number) + " (" + CodePageToUtf8(Path, codePage) + ")";
 }

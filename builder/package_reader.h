@@ -2,6 +2,7 @@
 // own readers, and the checks on its stored data.
 #pragma once
 
+#include "builder/code_signature.h"
 #include "package/ko_data.h"
 
 #include <cstdint>
@@ -74,5 +75,10 @@ void ListJson(const std::string& file, const TPackageScan& scan, int codePage, s
 // The content bytes of a record's stored data, read from its deciphered final block; nothing
 // when the data lies outside the package or its final block is not valid.
 std::optional<int64_t> ContentSize(TStream& package, const TStoredItem& item, const uint8_t* key);
+
+// The signature of a stored program or DLL, read from its deciphered content; nothing when it
+// carries none, or when its data lies outside the package or does not decipher.
+std::optional<TCodeSignature> StoredSignature(TStream& package, const TStoredItem& item,
+                                              const uint8_t* key);
 
 } // namespace ko

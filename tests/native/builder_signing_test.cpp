@@ -126,32 +126,55 @@ TEST_F(Signing, NamesWhatSmartAppControlWouldBlock) {
     }
 }
 
-// A build signs a copy of a marked file and stores it; the vendor's file stays as it was.
+// A build signs a copy of a marked file and stores it, the vendor's file left as it was; the
+// listing shows it signed by its signer, an unmarked DLL unsigned, and no signature for a file
+// that is no program.
 TEST_F(Signing, BuildStoresASignedCopy) {
     TTempDir dir;
     std::filesystem::copy_file(Dll64, dir / "x.dll");
+    std::filesystem::copy_file(Dll32, dir / "plain.dll");
+    WriteFile(dir / "a.ex4", std::string("ex4"));
     const std::vector<uint8_t> before = kotest::ReadFile(dir / "x.dll");
-    WriteFile(dir / "m.toml", Manifest("x.dll", "{metatrader}\\MQL5\\Libraries\\x.dll", true));
+    WriteFile(
+        dir / "m.toml",
+        Manifest("x.dll", "{metatrader}\\MQL5\\Libraries\\x.dll", true) +
+            "[[file]]\nsource = \"plain.dll\"\ntarget = '{metatrader}\\MQL4\\Libraries\\p.dll'\n"
+            "[[file]]\nsource = \"a.ex4\"\ntarget = '{metatrader}\\MQL4\\Experts\\a.ex4'\n");
+    const std::string setup = (dir / "Setup.exe").string();
     std::string out, err;
-    ASSERT_EQ(RunKosetup({"build", (dir / "m.toml").string(), "-o", (dir / "Setup.exe").string(),
-                          "--sign-command", Command("rsa")},
+    ASSERT_EQ(RunKosetup({"build", (dir / "m.toml").string(), "-o", setup, "--sign-command",
+                          Command("rsa")},
                          out, err),
               0)
         << err;
-    EXPECT_EQ(err.find("warning"), std::string::npos) << err;
+    EXPECT_EQ(err, (dir / "m.toml").string() +
+                       ":8: warning: {metatrader}\\MQL4\\Libraries\\p.dll " + Unsigned + "\n");
     EXPECT_EQ(kotest::ReadFile(dir / "x.dll"), before);
-    ASSERT_EQ(
-        RunKosetup({"extract", (dir / "Setup.exe").string(), (dir / "out").string()}, out, err), 0)
-        << err;
-    std::string found;
+
+    ASSERT_EQ(RunKosetup({"extract", setup, (dir / "out").string()}, out, err), 0) << err;
+    std::string stored;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dir / "out"))
         if (entry.path().filename() == "x.dll")
-            found = entry.path().string();
-    ASSERT_FALSE(found.empty());
-    const std::string report = Output("osslsigncode verify -in '" + found + "'");
+            stored = entry.path().string();
+    ASSERT_FALSE(stored.empty());
+    const std::string report = Output("osslsigncode verify -in '" + stored + "'");
     EXPECT_NE(report.find("Subject: /CN=Example Vendor/O=Example Ltd"), std::string::npos)
         << report;
-    EXPECT_NE(kotest::ReadFile(found), before);
+
+    ASSERT_EQ(RunKosetup({"list", setup}, out, err), 0) << err;
+    const size_t signedAt = out.find("    signed by CN=Example Vendor, O=Example Ltd\n");
+    const size_t plainAt = out.find("p.dll");
+    EXPECT_LT(out.find("x.dll"), signedAt) << out;
+    EXPECT_LT(signedAt, plainAt) << out;
+    EXPECT_NE(out.find("    not signed\n", plainAt), std::string::npos) << out;
+    EXPECT_EQ(out.find("signed", out.find("a.ex4")), std::string::npos) << out;
+
+    ASSERT_EQ(RunKosetup({"list", setup, "--json"}, out, err), 0) << err;
+    for (const char* expected :
+         {"\"signed\": true,\n      \"signer\": \"CN=Example Vendor, O=Example Ltd\"",
+          "\"signed\": false,\n      \"signer\": null",
+          "\"signed\": null,\n      \"signer\": null"})
+        EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
 }
 
 // sign = true is a mistake at its file's line where nothing can be signed: in a build without a
