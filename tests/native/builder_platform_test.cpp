@@ -4,14 +4,12 @@
 
 #include <gtest/gtest.h>
 
-using kotest::Sample;
+using kotest::SampleDll32;
+using kotest::SampleDll64;
 using kotest::TTempDir;
 using kotest::WriteFile;
 
 namespace {
-
-const std::filesystem::path Dll32 = Sample / "files/MQL4/Libraries/SampleTrend.dll";
-const std::filesystem::path Dll64 = Sample / "files/MQL5/Libraries/SampleTrend.dll";
 
 // A manifest installing each source file under its target, one [[file]] table of three lines
 // each, after two lines of product: the N-th file's source is on line 4 + 3 * N.
@@ -28,8 +26,8 @@ std::string Manifest(const std::vector<std::pair<std::string, std::string>>& fil
 // its line, its source file and where it belongs; the same files in their right places build.
 TEST(BuilderPlatform, RefusesFilesOfTheOtherPlatform) {
     TTempDir dir;
-    std::filesystem::copy_file(Dll32, dir / "x86.dll");
-    std::filesystem::copy_file(Dll64, dir / "x64.dll");
+    std::filesystem::copy_file(SampleDll32, dir / "x86.dll");
+    std::filesystem::copy_file(SampleDll64, dir / "x64.dll");
     kotest::WriteFile(dir / "a.ex4", std::string("ex4"));
     kotest::WriteFile(dir / "a.mq5", std::string("mq5"));
     kotest::WriteFile(dir / "readme.txt", std::string("not a program"));

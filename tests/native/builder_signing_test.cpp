@@ -8,14 +8,12 @@
 #include <cstdlib>
 
 using kotest::RunKosetup;
-using kotest::Sample;
+using kotest::SampleDll32;
+using kotest::SampleDll64;
 using kotest::TTempDir;
 using kotest::WriteFile;
 
 namespace {
-
-const std::filesystem::path Dll32 = Sample / "files/MQL4/Libraries/SampleTrend.dll";
-const std::filesystem::path Dll64 = Sample / "files/MQL5/Libraries/SampleTrend.dll";
 
 const char* const Unsigned = "is not signed: Windows 11's Smart App Control blocks unsigned "
                              "libraries and programs; sign it or set sign = true";
@@ -83,9 +81,9 @@ std::string Manifest(const std::string& source, const std::string& target, bool 
 // is not.
 TEST_F(Signing, NamesWhatSmartAppControlWouldBlock) {
     TTempDir dir;
-    std::filesystem::copy_file(Dll32, dir / "plain.dll");
-    Sign("rsa", Dll32, dir / "rsa.dll");
-    Sign("ec", Dll64, dir / "ec.dll");
+    std::filesystem::copy_file(SampleDll32, dir / "plain.dll");
+    Sign("rsa", SampleDll32, dir / "rsa.dll");
+    Sign("ec", SampleDll64, dir / "ec.dll");
     WriteFile(dir / "tool.exe", kotest::MakeDll(ko::PeMachineAmd64, {"KERNEL32.dll"}, false));
     WriteFile(dir / "a.ex4", std::string("ex4"));
     struct TCase {
@@ -131,8 +129,8 @@ TEST_F(Signing, NamesWhatSmartAppControlWouldBlock) {
 // that is no program.
 TEST_F(Signing, BuildStoresASignedCopy) {
     TTempDir dir;
-    std::filesystem::copy_file(Dll64, dir / "x.dll");
-    std::filesystem::copy_file(Dll32, dir / "plain.dll");
+    std::filesystem::copy_file(SampleDll64, dir / "x.dll");
+    std::filesystem::copy_file(SampleDll32, dir / "plain.dll");
     WriteFile(dir / "a.ex4", std::string("ex4"));
     const std::vector<uint8_t> before = kotest::ReadFile(dir / "x.dll");
     WriteFile(
@@ -182,7 +180,7 @@ TEST_F(Signing, BuildStoresASignedCopy) {
 // longer the program it was given. A check, which signs nothing, takes the mark as it is.
 TEST_F(Signing, RefusesWhatCannotBeSigned) {
     TTempDir dir;
-    std::filesystem::copy_file(Dll32, dir / "x.dll");
+    std::filesystem::copy_file(SampleDll32, dir / "x.dll");
     WriteFile(dir / "notes.dll", std::string("not a program"));
     const std::string dll = "{metatrader}\\MQL4\\Libraries\\x.dll";
     struct TCase {

@@ -15,6 +15,9 @@ namespace kotest {
 // The sample product the builder tests package.
 inline const std::filesystem::path Sample =
     std::filesystem::path(KOSETUP_SOURCE_DIR) / "examples/sample-ea";
+// The sample's DLL built by MinGW for each platform: 32-bit for MetaTrader 4, 64-bit for 5.
+inline const std::filesystem::path SampleDll32 = Sample / "files/MQL4/Libraries/SampleTrend.dll";
+inline const std::filesystem::path SampleDll64 = Sample / "files/MQL5/Libraries/SampleTrend.dll";
 
 // Jpeg with the size in its frame header replaced: a header that claims any size.
 std::vector<uint8_t> WithJpegSize(std::vector<uint8_t> jpeg, int width, int height);
