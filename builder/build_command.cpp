@@ -191,7 +191,9 @@ int BuildCommand(const TBuildOptions& options, std::ostream& out, std::ostream& 
     const std::filesystem::path output = PathFromUtf8(options.Output);
     const int64_t total = TotalContentBytes(content);
     TStubChoice stub = ChooseStub(options);
-    CheckOutputIsNoInput(output, Inputs(options, manifest, content, stub.Path));
+    std::vector<std::filesystem::path> inputs = Inputs(options, manifest, content, stub.Path);
+    inputs.insert(inputs.end(), fileSigner.Sources().begin(), fileSigner.Sources().end());
+    CheckOutputIsNoInput(output, inputs);
     const uint32_t packageOffset = static_cast<uint32_t>(stub.Bytes.size());
     // A stub of another build may reserve none; "kosetup list" then shows none.
     WriteVersionResource(stub.Bytes, VersionInfoOf(manifest));

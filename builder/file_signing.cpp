@@ -65,6 +65,7 @@ std::filesystem::path TFileSigner::SignCopy(const std::filesystem::path& source)
     std::filesystem::create_directory(folder);
     const std::filesystem::path copy = folder / source.filename();
     std::filesystem::copy_file(source, copy);
+    FSources.push_back(source);
     return RunSignCommand(FCommand, copy);
 }
 

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace ko {
 
@@ -24,10 +25,13 @@ public:
     bool HasCommand() const { return !FCommand.empty(); }
     // The signed copy of Source, under its own name. Throws EBuildError.
     std::filesystem::path SignCopy(const std::filesystem::path& source);
+    // The sources it has copied: the build reads them, so the installer must not overwrite one.
+    const std::vector<std::filesystem::path>& Sources() const { return FSources; }
 
 private:
     std::string FCommand;
     std::filesystem::path FFolder;
+    std::vector<std::filesystem::path> FSources;
     int FCount = 0;
 };
 

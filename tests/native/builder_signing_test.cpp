@@ -148,6 +148,12 @@ TEST_F(Signing, BuildStoresASignedCopy) {
     EXPECT_EQ(err, (dir / "m.toml").string() +
                        ":8: warning: {metatrader}\\MQL4\\Libraries\\p.dll " + Unsigned + "\n");
     EXPECT_EQ(kotest::ReadFile(dir / "x.dll"), before);
+    // The build reads the source it signs a copy of, so it must not write the installer over it.
+    EXPECT_NE(RunKosetup({"build", (dir / "m.toml").string(), "-o", (dir / "x.dll").string(),
+                          "--sign-command", Command("rsa")},
+                         out, err),
+              0);
+    EXPECT_EQ(kotest::ReadFile(dir / "x.dll"), before);
 
     ASSERT_EQ(RunKosetup({"extract", setup, (dir / "out").string()}, out, err), 0) << err;
     std::string stored;
