@@ -55,6 +55,7 @@ Reads the TOML product manifest and writes the installer.
                      copy a tool writes when it does not sign in place, e.g.
                      "osslsigncode sign -certs c.pem -key k.pem -in {in} -out {out}" or
                      "signtool sign /a {in}". The signed installer must keep its package.
+                     It also signs a copy of every file marked sign = true before storing it.
 
 Reproducible builds: with SOURCE_DATE_EPOCH set (seconds since 1970), stored creation and
 last-write times later than it become it, and without --key the key is derived from the
