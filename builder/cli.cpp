@@ -66,7 +66,9 @@ Manifest (paths relative to the manifest's folder; * marks required keys):
   [product]          name*, version_major, version_minor, build, release, publisher,
                      website, address, contact_name, contact_email, copyright
   [documents]        license, readme, whats_new (RTF files), banner (JPEG, 160x320)
-  [metatrader]       expert_options: up to 8 of "1" on, "0" off, " " unchanged
+  [metatrader]       expert_options: up to 8 of "1" on, "0" off, " " unchanged (MT5 has
+                     the 1st and 6th only); the addresses WebRequest may reach are never
+                     set: tell the traders which ones to add
   [[file]]           source* (a file, or a pattern: * and ? within names, ** for any depth
                      of folders, whose folders are kept under the target; hidden files,
                      Thumbs.db and desktop.ini are left out unless named), target*
