@@ -1,6 +1,7 @@
 // The install run end to end inside the test process: a package written by the builder, run
 // into two terminal folders, and everything it leaves checked.
 #include "engine_fixture.h"
+#include "terminal_window.h"
 
 #include "base/errors.h"
 #include "engine/expert_settings.h"
@@ -508,13 +509,7 @@ TEST_F(InstallRun, Mt5OptionsWaitForNoTerminalAndGoThroughTheTransaction) {
         return bytes;
     };
     WriteBytes(ini, text("0", "0"));
-    WNDCLASSA terminalClass = {};
-    terminalClass.lpfnWndProc = DefWindowProcA;
-    terminalClass.hInstance = GetModuleHandleA(nullptr);
-    terminalClass.lpszClassName = "MetaQuotes::MetaTrader::5.00";
-    RegisterClassA(&terminalClass);
-    HWND terminal = CreateWindowA(terminalClass.lpszClassName, "", WS_OVERLAPPED, 0, 0, 10, 10,
-                                  nullptr, nullptr, terminalClass.hInstance, nullptr);
+    HWND terminal = OpenTerminalWindow("MetaQuotes::MetaTrader::5.00");
     ASSERT_TRUE(terminal);
     EXPECT_NE(OverrideCommonIni(options, ini, Run.Transaction), nullptr);
     DestroyWindow(terminal);
