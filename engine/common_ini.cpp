@@ -16,6 +16,7 @@ char16_t Unit(const std::vector<uint8_t>& file, size_t i) {
 }
 
 // The first unit from From on where Word starts in File and ends before unit To; None if none.
+// Compared as bytes: both machines the program runs on keep char16_t little-endian, as the file.
 size_t Find(const std::vector<uint8_t>& file, size_t from, size_t to, std::u16string_view word) {
     for (; from + word.size() <= to; ++from)
         if (std::memcmp(&file[2 * from], word.data(), 2 * word.size()) == 0)
