@@ -80,6 +80,11 @@ const TEnglishText English[] = {
      "The wizard has finished uninstalling {name} from your computer. You can re-install the "
      "program anytime using the installer we provided.\r\n\r\nClick Finish to continue."},
     {"page.finish.run_terminal", "Run this MetaTrader application after install."},
+    {"page.finish.mt5_options",
+     "{name} needs options that could not be set in MetaTrader 5: in the "
+     "terminal, tick {options} in Tools > Options > Expert Advisors."},
+    {"page.finish.mt5_trading", "\"Allow algorithmic trading\""},
+    {"page.finish.mt5_dll_imports", "\"Allow DLL imports\""},
     {"message_box.error", "Error"},
     {"message_box.warning", "Warning"},
     {"message_box.information", "Information"},

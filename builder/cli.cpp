@@ -74,7 +74,9 @@ Manifest (paths relative to the manifest's folder; * marks required keys):
                      allow_live_trading, ask_manual_confirmation, allow_dll_imports,
                      confirm_dll_function_calls, allow_external_experts_imports; or
                      expert_options, the same eight in that order as one string of "1" on,
-                     "0" off, " " unchanged (a name and a position for one option: a mistake)
+                     "0" off, " " unchanged (a name and a position for one option: a mistake);
+                     MT5 has the 1st and 6th only; the addresses WebRequest may reach are
+                     never set: tell the traders which ones to add
   [[file]]           source* (a file, or a pattern: * and ? within names, ** for any depth
                      of folders, whose folders are kept under the target; hidden files,
                      Thumbs.db and desktop.ini are left out unless named), target*

@@ -20,4 +20,13 @@ inline constexpr int ExpertSettingsSize = 292;
 void OverrideExpertSettings(TKoInstall& data, const std::string& terminalFolder,
                             TFileTransaction& transaction);
 
+// Sets MetaTrader 5's options in Path, a terminal's "config\common.ini", from Options, the
+// package's option text (SetMt5ExpertOptions), through Transaction. The file is never created and
+// never written in another encoding. Returns null when the options are set; otherwise why the
+// file was left as it was: missing, not in the terminal's encoding, without the keys, read-only
+// or held, or an MT5 terminal running when it was about to be replaced. Throws when the file
+// cannot be read.
+const char* OverrideCommonIni(const std::string& options, const std::string& path,
+                              TFileTransaction& transaction);
+
 } // namespace ko

@@ -3,6 +3,7 @@
 #include "base/ascii_text.h"
 #include "base/file_stream.h"
 #include "base/win32_util.h"
+#include "engine/common_ini.h"
 #include "engine/expert_settings.h"
 #include "engine/file_utils.h"
 #include "engine/killed_run.h"
@@ -97,7 +98,9 @@ bool InTerminalFolder(const std::string& path) {
 struct TPass {
     std::string Folder;
     TPlatform Platform;
-    bool DataFolder;
+    // MT5 reads its options here: a data folder, or a terminal folder that has none (a portable
+    // terminal).
+    bool OwnSettings;
 };
 
 // A file goes into every pass whose platform its path is for; all others once.
@@ -117,7 +120,9 @@ std::string LinkInPassFolder(TKoInstallRun& run, const TPass& pass) {
     TVariables variables;
     FillVariables(run.Data, variables);
     variables.SetValue("{metatrader}", folder);
-    std::vector<std::string> paths = {folder + "\\config\\experts.ini"};
+    std::vector<std::string> paths = {folder + (pass.Platform == TPlatform::MT4
+                                                    ? "\\config\\experts.ini"
+                                                    : "\\config\\common.ini")};
     for (const auto& file : run.Data.Files)
         if (GoesInto(*file, pass))
             paths.push_back(ExpandPath(file->Path, variables));
@@ -152,7 +157,10 @@ std::vector<TPass> MetaTraderFolders(TKoInstallRun& run, std::vector<std::string
                               " terminal and the package has no files for it ...");
             continue;
         }
-        add({terminal, platform, false});
+        bool dataFolders = false;
+        for (const TDataFolder& dataFolder : run.DataFolders)
+            dataFolders = dataFolders || SameFolder(dataFolder.Terminal, terminal);
+        add({terminal, platform, !dataFolders});
         for (const TDataFolder& dataFolder : run.DataFolders)
             if (SameFolder(dataFolder.Terminal, terminal))
                 add({dataFolder.Folder, platform, true});
@@ -210,17 +218,31 @@ void CopyFiles(TKoInstallRun& run, const std::vector<TPass>& passes,
     RunExecs(run, package, variables, stAfterFiles);
 }
 
-// MT4's option record is known; MT5 keeps its settings elsewhere, in a layout not verified here,
-// so its terminals are left as they are and the trader is told where to set the options.
+// A file that is not exactly as the terminal writes it is left alone: the trader's login lives
+// in it too. The warning names the boxes the trader then ticks.
+void OverrideCommonIniOf(TKoInstallRun& run, const TPass& pass) {
+    const std::string& options = run.Data.ExpertOptions;
+    run.Report(LogLine("Overriding MetaTrader settings in ", pass.Folder), 1);
+    std::string line = pass.Folder + "\\config\\common.ini";
+    if (const char* reason = OverrideCommonIni(options, line, run.Transaction)) {
+        const unsigned on = Mt5Options(options, true);
+        line.insert(0, "WARNING: Leaving ").append(" alone: ").append(reason);
+        if (on)
+            line.append("; ").append(Mt5OptionsNote(on, run.Data.ProductName, {}));
+        run.Report(line.append(" ..."), 0);
+        run.Mt5OptionsToTick |= on;
+    }
+}
+
 void OverrideSettings(TKoInstallRun& run, const std::vector<TPass>& passes) {
+    const bool forMt5 =
+        Mt5Options(run.Data.ExpertOptions, true) | Mt5Options(run.Data.ExpertOptions, false);
     for (const TPass& pass : passes) {
         if (pass.Platform == TPlatform::MT4) {
             run.Report(LogLine("Overriding MetaTrader settings in ", pass.Folder), 1);
             OverrideExpertSettings(run.Data, pass.Folder, run.Transaction);
-        } else if (!pass.DataFolder) {
-            run.Report("Expert options are not set for the MetaTrader 5 terminal " + pass.Folder +
-                           ": set them in the terminal's Options",
-                       1);
+        } else if (forMt5 && pass.OwnSettings) {
+            OverrideCommonIniOf(run, pass);
         }
     }
 }

@@ -46,6 +46,9 @@ public:
     TStoredDataWriter StoredData;
     // The titles of the run items started so far: a rollback cannot undo what they did.
     std::vector<std::string> StartedItems;
+    // The options of Mt5ExpertOptions (bit i for the i-th) that the package sets and that an MT5
+    // terminal did not take: the trader ticks them by hand.
+    unsigned Mt5OptionsToTick = 0;
     // Warns about the imports of the DLLs the run writes that this computer lacks.
     TDllImportCheck DllImports;
 };

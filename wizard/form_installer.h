@@ -181,7 +181,8 @@ private:
     // is shown in one message box and leaves the buttons disabled.
     void StartRun();
     // Runs Run with ReportProgress watching it, then shows the run as done.
-    void ExecuteRun(TKoRun& run);
+    // Mt5Options, when given, is the run's Mt5OptionsToTick: the boxes the finish page names.
+    void ExecuteRun(TKoRun& run, const unsigned* mt5Options = nullptr);
     // Ends a failed run: Error in the log, Message (in the wizard's language where it has a
     // text for it) in an error box.
     void RunFailed(const std::string& error, const std::string& message);

@@ -1,6 +1,7 @@
 // The progress page's run, the finish page's offer to start a terminal, and what Finish does.
 #include "base/errors.h"
 #include "base/win32_util.h"
+#include "engine/common_ini.h"
 #include "engine/damaged_installer.h"
 #include "engine/file_utils.h"
 #include "engine/run_items.h"
@@ -97,7 +98,7 @@ void TFormInstaller::RunInstall() {
             ComboRun.Add(Wide(folder));
     }
     run.DataFolders = FDataFolders;
-    ExecuteRun(run);
+    ExecuteRun(run, &run.Mt5OptionsToTick);
     const bool offer = ComboRun.Count() > 0;
     CheckRun.SetChecked(offer);
     CheckRun.SetVisible(offer);
@@ -113,7 +114,7 @@ void TFormInstaller::RunUninstall() {
     FocusAfterPageChange();
 }
 
-void TFormInstaller::ExecuteRun(TKoRun& run) {
+void TFormInstaller::ExecuteRun(TKoRun& run, const unsigned* mt5Options) {
     run.OnProgress = [this](TKoRun& sender, const std::string& text, int percent) {
         ReportProgress(sender, text, percent);
     };
@@ -148,9 +149,14 @@ void TFormInstaller::ExecuteRun(TKoRun& run) {
     if (work.Failed)
         throw EKoError(work.Error);
     ProgressBar1.SetPosition(layout::ProgressMax);
+    // The boxes to tick in MT5 are what the trader must act on; the log, one Prev away, holds
+    // the other warnings as well.
     if (run.Warnings > 0)
-        LabelFinish2.SetCaption(LabelFinish2.Caption() + L"\r\n\r\n" +
-                                Wide(FinishWarningNote(FUninstallMode, run.Warnings)));
+        LabelFinish2.SetCaption(
+            LabelFinish2.Caption() + L"\r\n\r\n" +
+            Wide(mt5Options && *mt5Options
+                     ? Mt5OptionsNote(*mt5Options, FInstall->ProductName, FTexts)
+                     : FinishWarningNote(FUninstallMode, run.Warnings)));
     FRunDone = true;
     BtnNext.SetEnabled(true);
 }

@@ -66,6 +66,22 @@ inline bool Exists(const std::string& path) {
 }
 
 // Deletes a folder with everything in it, read-only files included.
+// The files of Folder (not below it) whose names end as the transaction's own files do.
+inline std::vector<std::string> Leftovers(const std::string& folder) {
+    std::vector<std::string> found;
+    WIN32_FIND_DATAA entry;
+    const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return found;
+    do {
+        const std::string name = entry.cFileName;
+        if (name.find(".~ko-") != std::string::npos)
+            found.push_back(name);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return found;
+}
+
 inline void RemoveTree(const std::string& path) {
     if (!Exists(path))
         return;

@@ -1,6 +1,7 @@
 // The install run end to end inside the test process: a package written by the builder, run
 // into two terminal folders, and everything it leaves checked.
 #include "engine_fixture.h"
+#include "terminal_window.h"
 
 #include "base/errors.h"
 #include "engine/expert_settings.h"
@@ -450,13 +451,8 @@ TEST_F(InstallRun, DamagedDataStopsTheRunAndLeavesTheTargetAsItWas) {
     EXPECT_FALSE(Exists(program));
     EXPECT_FALSE(Exists(App() + "\\Uninstall.exe"));
     // Nothing is left under a temporary name.
-    for (const std::string& folder : {TerminalA, App()}) {
-        WIN32_FIND_DATAA found;
-        const HANDLE search = FindFirstFileA((folder + "\\*.~ko-*").c_str(), &found);
-        EXPECT_EQ(search, INVALID_HANDLE_VALUE) << folder << ": " << found.cFileName;
-        if (search != INVALID_HANDLE_VALUE)
-            FindClose(search);
-    }
+    for (const std::string& folder : {TerminalA, App()})
+        EXPECT_EQ(Leftovers(folder), std::vector<std::string>{}) << folder;
 
     // Without the records the damaged program goes unnoticed, as with older packages.
     Data.Files[0]->HasDigest = false;
@@ -491,6 +487,44 @@ TEST_F(InstallRun, ExpertSettingsKeepWhatTheyDoNotSet) {
     for (int i = 0; i < 8; ++i)
         longer[offsets[i]] = Data.ExpertOptions[i] == '1' ? 1 : 0;
     EXPECT_EQ(ReadBytes(ini), longer);
+}
+
+// MT5's file is written only as a whole, through the transaction, and never while a terminal
+// runs that would write its own copy over it on exit: in each refusal it stays as it was and no
+// file of the write is left beside it.
+TEST_F(InstallRun, Mt5OptionsWaitForNoTerminalAndGoThroughTheTransaction) {
+    const std::string config = TerminalA + "\\config";
+    const std::string ini = config + "\\common.ini";
+    const std::string options = "1    1";
+    EXPECT_NE(OverrideCommonIni(options, ini, Run.Transaction), nullptr);
+    EXPECT_FALSE(Exists(ini));
+
+    CreateDirectoryA(config.c_str(), nullptr);
+    const auto text = [](const char* enabled, const char* dll) {
+        const std::string lines = std::string("\r\n[Experts]\r\nEnabled=") + enabled +
+                                  "\r\nAllowDllImport=" + dll + "\r\n";
+        Bytes bytes = {0xFF, 0xFE};
+        for (char c : lines)
+            bytes.insert(bytes.end(), {uint8_t(c), 0});
+        return bytes;
+    };
+    WriteBytes(ini, text("0", "0"));
+    HWND terminal = OpenTerminalWindow("MetaQuotes::MetaTrader::5.00");
+    ASSERT_TRUE(terminal);
+    EXPECT_NE(OverrideCommonIni(options, ini, Run.Transaction), nullptr);
+    DestroyWindow(terminal);
+    EXPECT_EQ(ReadBytes(ini), text("0", "0"));
+    SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_NE(OverrideCommonIni(options, ini, Run.Transaction), nullptr);
+    EXPECT_EQ(ReadBytes(ini), text("0", "0"));
+    SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(Leftovers(config), std::vector<std::string>{});
+
+    EXPECT_EQ(OverrideCommonIni(options, ini, Run.Transaction), nullptr);
+    EXPECT_EQ(ReadBytes(ini), text("1", "1"));
+    Run.RollBack();
+    EXPECT_EQ(ReadBytes(ini), text("0", "0"));
+    EXPECT_EQ(Leftovers(config), std::vector<std::string>{});
 }
 
 TEST_F(InstallRun, InternetShortcutAddresses) {

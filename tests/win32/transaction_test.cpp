@@ -27,22 +27,6 @@ protected:
     }
 
     void LoadLog(TKoUninstall& log) { log.LoadFromFile(App() + "\\Uninstall.exe"); }
-
-    // The files of Folder (not below it) whose names end as the transaction's own files do.
-    static std::vector<std::string> Leftovers(const std::string& folder) {
-        std::vector<std::string> found;
-        WIN32_FIND_DATAA entry;
-        const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
-        if (search == INVALID_HANDLE_VALUE)
-            return found;
-        do {
-            const std::string name = entry.cFileName;
-            if (name.find(".~ko-") != std::string::npos)
-                found.push_back(name);
-        } while (FindNextFileA(search, &entry));
-        FindClose(search);
-        return found;
-    }
 };
 
 } // namespace

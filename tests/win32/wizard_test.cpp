@@ -1,6 +1,8 @@
 // The installer window driven through its handlers on data made in memory: page order, the
 // buttons going forward and back, the running-terminal refusal, the terminal list and the
 // review page.
+#include "terminal_window.h"
+
 #include "base/win32_util.h"
 #include "engine/file_utils.h"
 #include "engine/install_run.h"
@@ -165,13 +167,7 @@ TEST_F(Wizard, ButtonsGoingForwardAndBack) {
 }
 
 TEST_F(Wizard, RunningTerminalKeepsTheWelcomePageInBothModes) {
-    WNDCLASSA terminalClass = {};
-    terminalClass.lpfnWndProc = DefWindowProcA;
-    terminalClass.hInstance = GetModuleHandleA(nullptr);
-    terminalClass.lpszClassName = "MetaQuotes::MetaTrader::4.00";
-    RegisterClassA(&terminalClass);
-    HWND terminal = CreateWindowA(terminalClass.lpszClassName, "", WS_OVERLAPPED, 0, 0, 10, 10,
-                                  nullptr, nullptr, terminalClass.hInstance, nullptr);
+    HWND terminal = kotest::OpenTerminalWindow("MetaQuotes::MetaTrader::4.00");
     ASSERT_TRUE(terminal);
 
     Form.CreateForInstall(Install(false));
